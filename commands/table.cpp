@@ -1,0 +1,31 @@
+#include "commands/table.hpp"
+
+#include <array>
+
+#include "rawdump/rawdump.hpp"
+
+namespace z5 {
+namespace {
+
+// Order: as the entries stand in the menu tree.
+constexpr std::array kCommands = {
+    CommandEntry{"mnuDecompile", "mnuDecompile_Click", "", "dump", CliArgument::InputFile, "FILE",
+                 "dump FILE as integers, floats and bytes (outputlong.def, outputfloat.def, "
+                 "outputbyt.def)",
+                 mnuDecompile_Click},
+    CommandEntry{"mnuTxtDoc", "mnuTxtDoc_Click", "", "textdoc", CliArgument::InputFile, "FILE",
+                 "write the offset/value table of FILE (outputdoc.def, first 32768 bytes)",
+                 mnuTxtDoc_Click},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> commandTable() { return kCommands; }
+
+const CommandEntry* findCommandByMenu(std::string_view menu) {
+    for (const auto& entry : kCommands)
+        if (entry.menu == menu) return &entry;
+    return nullptr;
+}
+
+}  // namespace z5

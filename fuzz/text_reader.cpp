@@ -1,0 +1,38 @@
+// The text reader on arbitrary bytes: lines joined back with their ends must
+// give the input again, apart from the kind of line end.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "textfmt/failure.hpp"
+#include "textfmt/textio.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = "/tmp/z5fuzz-text-" + std::to_string(getpid());
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    } else {
+        return 0;
+    }
+    std::string expected;
+    for (std::size_t i = 0; i < size; ++i) {
+        const char c = static_cast<char>(data[i]);
+        if (c == '\r' && i + 1 < size && data[i + 1] == '\n') continue;
+        expected.push_back(c == '\r' ? '\n' : c);
+    }
+    if (!expected.empty() && expected.back() != '\n') expected.push_back('\n');
+
+    z5::TextReader reader(path, "fuzz");
+    std::string joined;
+    while (!reader.atEnd()) joined += reader.readLine() + "\n";
+    if (joined != expected) std::abort();
+    try {
+        reader.readLine();
+        std::abort();  // past the end must fail
+    } catch (const z5::CommandFailure&) {
+    }
+    return 0;
+}

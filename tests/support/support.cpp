@@ -1,0 +1,84 @@
+#include "tests/support/support.hpp"
+
+#include <atomic>
+#include <bit>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace z5::test {
+
+TempFolder::TempFolder() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = std::filesystem::temp_directory_path() /
+                         ("z5test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void writeFile(const std::string& path, std::string_view bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw std::runtime_error("cannot read " + path);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+
+std::string crlf(std::initializer_list<std::string_view> lines) {
+    std::string out;
+    for (auto line : lines) {
+        out.append(line);
+        out.append("\r\n");
+    }
+    return out;
+}
+
+Bytes& Bytes::u8(std::uint8_t v) {
+    data_.push_back(static_cast<char>(v));
+    return *this;
+}
+Bytes& Bytes::i16(std::int16_t v) {
+    const auto u = static_cast<std::uint16_t>(v);
+    return u8(static_cast<std::uint8_t>(u)).u8(static_cast<std::uint8_t>(u >> 8));
+}
+Bytes& Bytes::i32(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    for (int shift = 0; shift < 32; shift += 8) u8(static_cast<std::uint8_t>(u >> shift));
+    return *this;
+}
+Bytes& Bytes::f32(float v) { return i32(std::bit_cast<std::int32_t>(v)); }
+Bytes& Bytes::text(std::string_view s) {
+    data_.append(s);
+    return *this;
+}
+Bytes& Bytes::fixed(std::string_view s, std::size_t width) {
+    data_.append(s.substr(0, width));
+    if (s.size() < width) data_.append(width - s.size(), '\0');
+    return *this;
+}
+Bytes& Bytes::fill(std::size_t count, std::uint8_t v) {
+    data_.append(count, static_cast<char>(v));
+    return *this;
+}
+
+}  // namespace z5::test

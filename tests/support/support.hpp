@@ -1,0 +1,91 @@
+// Shared test fixtures: a scripted Host, a scratch folder, byte builders.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "textfmt/host.hpp"
+
+namespace z5::test {
+
+// A Host whose dialogs answer with preset names and which records what the
+// command showed.
+class FakeHost : public Host {
+public:
+    explicit FakeHost(std::string folder) : folder(std::move(folder)) {}
+
+    std::optional<std::string> openFileName(std::string_view filter) override {
+        filters.emplace_back(filter);
+        return answer;
+    }
+    std::optional<std::string> saveFileName(std::string_view filter,
+                                            const std::string& initialFolder) override {
+        filters.emplace_back(filter);
+        saveFolders.push_back(initialFolder);
+        return answer;
+    }
+    std::string workingFolder() override { return folder; }
+    void setCaption(const std::string& caption) override { captions.push_back(caption); }
+    void setBusy(bool busy) override { busyChanges.push_back(busy); }
+    void messageBox(const std::string& text, const std::string& title) override {
+        messages.emplace_back(text, title);
+        busyAtMessage.push_back(!busyChanges.empty() && busyChanges.back());
+    }
+
+    std::string folder;
+    std::optional<std::string> answer;
+    std::vector<std::string> filters;
+    std::vector<std::string> saveFolders;
+    std::vector<std::string> captions;
+    std::vector<bool> busyChanges;
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<bool> busyAtMessage;
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFile(const std::string& path, std::string_view bytes);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Lines joined with CR LF, each line ended.
+std::string crlf(std::initializer_list<std::string_view> lines);
+
+// Little-endian byte builder for test inputs.
+class Bytes {
+public:
+    Bytes& u8(std::uint8_t v);
+    Bytes& i16(std::int16_t v);
+    Bytes& i32(std::int32_t v);
+    Bytes& f32(float v);
+    Bytes& text(std::string_view s);           // the characters, no terminator
+    Bytes& fixed(std::string_view s, std::size_t width);  // zero-padded or cut
+    Bytes& fill(std::size_t count, std::uint8_t v = 0);
+    const std::string& str() const { return data_; }
+    std::size_t size() const { return data_.size(); }
+
+private:
+    std::string data_;
+};
+
+}  // namespace z5::test

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "textfmt/columns.hpp"
+#include "textfmt/numbers.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5 {
+namespace {
+
+std::string pad13(std::string s) { PadTo13(s); return s; }
+std::string pad6(std::string s) { PadTo6(s); return s; }
+std::string pad5(std::string s) { PadTo5(s); return s; }
+
+TEST(Columns, PadsShortTextsAndLeavesEmptyAndLongOnes) {
+    EXPECT_EQ(pad13(numberText(INT32_MIN)), "  -2147483648");
+    EXPECT_EQ(pad13("1234567890123"), "1234567890123");
+    EXPECT_EQ(pad13("12345678901234"), "12345678901234");
+    EXPECT_EQ(pad13("7"), "            7");
+    EXPECT_EQ(pad6("100000"), "100000");
+    EXPECT_EQ(pad6("12345"), " 12345");
+    EXPECT_EQ(pad6(""), "");
+    EXPECT_EQ(pad5("7"), "    7");
+    EXPECT_EQ(pad5("12345"), "12345");
+    EXPECT_EQ(pad5(""), "");
+}
+
+TEST(LeadingNumber, IgnoresBlanksTabsAndLineFeedsAnywhere) {
+    EXPECT_EQ(LeadingNumber("1 2 3"), 123);
+    EXPECT_EQ(LeadingNumber(" \t-\n4 5 . 5"), -45.5);
+    EXPECT_EQ(LeadingNumber("12abc"), 12);
+    EXPECT_EQ(LeadingNumber("abc"), 0);
+    EXPECT_EQ(LeadingNumber(""), 0);
+    EXPECT_EQ(LeadingNumber("   "), 0);
+    // A carriage return is not among the ignored characters: it stops reading.
+    EXPECT_EQ(LeadingNumber("1\r2"), 1);
+}
+
+TEST(LeadingNumber, SignsPointsAndExponents) {
+    EXPECT_EQ(LeadingNumber("+7"), 7);
+    EXPECT_EQ(LeadingNumber("-.5"), -0.5);
+    EXPECT_EQ(LeadingNumber(".25x"), 0.25);
+    EXPECT_EQ(LeadingNumber("1.5.3"), 1.5);
+    EXPECT_EQ(LeadingNumber("1E3"), 1000);
+    EXPECT_EQ(LeadingNumber("1d3"), 1000);
+    EXPECT_EQ(LeadingNumber("25E-1"), 2.5);
+    EXPECT_EQ(LeadingNumber("2 E + 2"), 200);
+    EXPECT_EQ(LeadingNumber("12E"), 12);   // no exponent digits: exponent ignored
+    EXPECT_EQ(LeadingNumber("12E+x"), 12);
+    EXPECT_EQ(LeadingNumber("-"), 0);
+    EXPECT_EQ(LeadingNumber("--5"), 0);
+    EXPECT_EQ(LeadingNumber("."), 0);
+    EXPECT_EQ(LeadingNumber("0.000000000000000000000000000001"), 1e-30);
+    EXPECT_EQ(LeadingNumber("2147483647"), 2147483647.0);
+    EXPECT_EQ(LeadingNumber("-2147483648"), -2147483648.0);
+}
+
+TEST(LeadingNumber, HugeAndTinyExponentsNeitherCrashNorWrap) {
+    EXPECT_TRUE(std::isinf(LeadingNumber("1E400")));
+    EXPECT_TRUE(std::isinf(LeadingNumber("-1E99999999999999999999")));
+    EXPECT_EQ(LeadingNumber("1E-400"), 0);
+    EXPECT_EQ(LeadingNumber("0.0001E-99999999999"), 0);
+    EXPECT_FALSE(roundTo<std::int32_t>(LeadingNumber("1E400")));
+}
+
+TEST(LeadingNumber, HexAndOctal) {
+    EXPECT_EQ(LeadingNumber("&H10"), 16);
+    EXPECT_EQ(LeadingNumber("&hff"), 255);
+    EXPECT_EQ(LeadingNumber("&O17"), 15);
+    EXPECT_EQ(LeadingNumber("&O19"), 1);  // 9 is no octal digit
+    EXPECT_EQ(LeadingNumber("&H"), 0);
+    EXPECT_EQ(LeadingNumber("&X1"), 0);
+    EXPECT_EQ(LeadingNumber(" & H 1 F"), 31);
+}
+
+TEST(CheckedRounding, HalvesToEvenAndRangeChecked) {
+    EXPECT_EQ(roundTo<std::int32_t>(2.5), 2);
+    EXPECT_EQ(roundTo<std::int32_t>(3.5), 4);
+    EXPECT_EQ(roundTo<std::int32_t>(-2.5), -2);
+    EXPECT_EQ(roundTo<std::int32_t>(-0.4), 0);
+    EXPECT_EQ(roundTo<std::int32_t>(2147483647.4), 2147483647);
+    EXPECT_FALSE(roundTo<std::int32_t>(2147483647.5));  // rounds to 2^31
+    EXPECT_EQ(roundTo<std::int32_t>(-2147483648.5), INT32_MIN);  // even neighbour fits
+    EXPECT_FALSE(roundTo<std::int32_t>(-2147483649.0));
+    EXPECT_EQ(roundTo<std::int16_t>(32767.0), 32767);
+    EXPECT_FALSE(roundTo<std::int16_t>(32767.5));
+    EXPECT_EQ(roundTo<std::int16_t>(-32768.0), -32768);
+    EXPECT_EQ(roundTo<std::uint8_t>(255.49), 255);
+    EXPECT_FALSE(roundTo<std::uint8_t>(-1.0));
+    EXPECT_EQ(roundTo<std::uint8_t>(-0.5), 0);
+    EXPECT_FALSE(roundTo<std::int32_t>(std::nan("")));
+    EXPECT_FALSE(roundTo<std::int32_t>(INFINITY));
+}
+
+TEST(CheckedRounding, IntegerNarrowing) {
+    EXPECT_EQ(narrowTo<std::int16_t>(32767), 32767);
+    EXPECT_FALSE(narrowTo<std::int16_t>(32768));
+    EXPECT_FALSE(narrowTo<std::uint8_t>(-1));
+}
+
+}  // namespace
+}  // namespace z5

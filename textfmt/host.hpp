@@ -1,0 +1,29 @@
+// What a command may ask of the front end that runs it (window or command
+// line). Converters reach the outside world only through this and files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace z5 {
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // Open-file choice. `filter` is "Shown text|pattern", for example
+    // "Trk Files(*.trk)|*.trk". nullopt means the user cancelled.
+    virtual std::optional<std::string> openFileName(std::string_view filter) = 0;
+    // Save-file choice starting in `initialFolder`.
+    virtual std::optional<std::string> saveFileName(std::string_view filter,
+                                                    const std::string& initialFolder) = 0;
+    // The working folder, without a trailing separator except for a root.
+    virtual std::string workingFolder() = 0;
+    virtual void setCaption(const std::string& caption) = 0;
+    virtual void setBusy(bool busy) = 0;
+    // A modal message with an exclamation icon and one OK button.
+    virtual void messageBox(const std::string& text, const std::string& title) = 0;
+};
+
+}  // namespace z5

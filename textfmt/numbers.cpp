@@ -1,0 +1,97 @@
+#include "textfmt/numbers.hpp"
+
+#include <charconv>
+#include <string>
+
+namespace z5 {
+namespace {
+
+bool ignoredInNumbers(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+double radixNumber(std::string_view digits, int radix) {
+    double value = 0;
+    for (char c : digits) {
+        const int d = hexDigit(c);
+        if (d < 0 || d >= radix) break;
+        value = value * radix + d;
+    }
+    return value;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (char c : text)
+        if (!ignoredInNumbers(c)) s.push_back(c);
+
+    if (s.size() >= 2 && s[0] == '&') {
+        if (s[1] == 'H' || s[1] == 'h') return radixNumber(std::string_view(s).substr(2), 16);
+        if (s[1] == 'O' || s[1] == 'o') return radixNumber(std::string_view(s).substr(2), 8);
+        return 0;
+    }
+
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+
+    // Mantissa: digits, optional point, digits. Leading zeros are dropped so
+    // that the count of significant integer digits is known for range checks.
+    std::string mantissa;
+    long long integerDigits = 0;
+    bool anyDigit = false;
+    for (; i < s.size() && isDigit(s[i]); ++i) {
+        anyDigit = true;
+        if (mantissa.empty() && s[i] == '0') continue;
+        mantissa.push_back(s[i]);
+        ++integerDigits;
+    }
+    std::string fraction;
+    if (i < s.size() && s[i] == '.') {
+        for (++i; i < s.size() && isDigit(s[i]); ++i) {
+            anyDigit = true;
+            fraction.push_back(s[i]);
+        }
+    }
+    if (!anyDigit) return 0;
+
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) expNegative = s[j++] == '-';
+        if (j < s.size() && isDigit(s[j])) {
+            for (; j < s.size() && isDigit(s[j]); ++j)
+                if (exponent < 1000000) exponent = exponent * 10 + (s[j] - '0');
+            if (expNegative) exponent = -exponent;
+        }
+    }
+
+    std::string number = (mantissa.empty() ? "0" : mantissa) + "." + fraction + "e" +
+                         std::to_string(exponent);
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) {
+        // Too large or too small for a double. A large magnitude has its
+        // leading significant digit at a positive decimal position.
+        std::size_t firstNonZero = fraction.find_first_not_of('0');
+        const long long leadPosition =
+            integerDigits > 0 ? integerDigits + exponent
+                              : exponent - static_cast<long long>(firstNonZero);
+        value = leadPosition > 0 ? HUGE_VAL : 0.0;
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace z5
