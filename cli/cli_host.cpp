@@ -64,7 +64,8 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
             }
             parent = it->second;
         }
-        CLI::App* sub = parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
+        CLI::App* sub =
+            parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         if (entry.argument != CliArgument::None)
             sub->add_option(std::string(entry.argumentName), file)->required();
         sub->callback([&chosen, &entry] { chosen = &entry; });

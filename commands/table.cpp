@@ -20,7 +20,9 @@ constexpr std::array kCommands = {
 
 }  // namespace
 
-std::span<const CommandEntry> commandTable() { return kCommands; }
+std::span<const CommandEntry> commandTable() {
+    return kCommands;
+}
 
 const CommandEntry* findCommandByMenu(std::string_view menu) {
     for (const auto& entry : kCommands)

@@ -16,10 +16,10 @@ enum class CliArgument {
 };
 
 struct CommandEntry {
-    std::string_view menu;          // menu entry name, e.g. "mnuTrkDecompile"
-    std::string_view handler;       // e.g. "mnuTrkDecompile_Click"
-    std::string_view cliGroup;      // e.g. "trk"; empty for a top-level word
-    std::string_view cliName;       // e.g. "decompile"
+    std::string_view menu;      // menu entry name, e.g. "mnuTrkDecompile"
+    std::string_view handler;   // e.g. "mnuTrkDecompile_Click"
+    std::string_view cliGroup;  // e.g. "trk"; empty for a top-level word
+    std::string_view cliName;   // e.g. "decompile"
     CliArgument argument;
     std::string_view argumentName;  // e.g. "FILE.trk"
     std::string_view summary;       // one line for --help

@@ -1,10 +1,11 @@
 // The text reader on arbitrary bytes: lines joined back with their ends must
 // give the input again, apart from the kind of line end.
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "textfmt/failure.hpp"
 #include "textfmt/textio.hpp"

@@ -16,9 +16,15 @@ void dumpPass(Command& cmd, std::string_view outputName, View view) {
     while (!in.atEnd()) {
         line.clear();
         switch (view) {
-            case View::Long: appendPrintNumber(line, in.i32()); break;
-            case View::Float: appendPrintSingle(line, in.f32()); break;
-            case View::Byte: appendPrintNumber(line, in.u8()); break;
+            case View::Long:
+                appendPrintNumber(line, in.i32());
+                break;
+            case View::Float:
+                appendPrintSingle(line, in.f32());
+                break;
+            case View::Byte:
+                appendPrintNumber(line, in.u8());
+                break;
         }
         out.line(line);
     }

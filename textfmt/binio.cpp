@@ -29,7 +29,9 @@ bool BinaryReader::fill() {
     return end_ > 0;
 }
 
-bool BinaryReader::atEnd() { return !fill(); }
+bool BinaryReader::atEnd() {
+    return !fill();
+}
 
 std::size_t BinaryReader::read(std::span<std::uint8_t> out) {
     std::size_t done = 0;
@@ -70,16 +72,20 @@ std::uint16_t BinaryReader::u16() {
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
-std::int16_t BinaryReader::i16() { return static_cast<std::int16_t>(u16()); }
+std::int16_t BinaryReader::i16() {
+    return static_cast<std::int16_t>(u16());
+}
 
 std::int32_t BinaryReader::i32() {
     std::uint8_t b[4];
     read(b);
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (b[1] << 8) |
-                                     (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (b[1] << 8) | (b[2] << 16) |
+                                     (static_cast<std::uint32_t>(b[3]) << 24));
 }
 
-float BinaryReader::f32() { return std::bit_cast<float>(i32()); }
+float BinaryReader::f32() {
+    return std::bit_cast<float>(i32());
+}
 
 BinaryWriter::BinaryWriter(const std::string& path, std::string name, Mode mode)
     : path_(path),
@@ -122,14 +128,18 @@ void BinaryWriter::bytes(std::span<const std::uint8_t> data) {
     buffer_.insert(buffer_.end(), data.begin(), data.end());
 }
 
-void BinaryWriter::u8(std::uint8_t v) { bytes({&v, 1}); }
+void BinaryWriter::u8(std::uint8_t v) {
+    bytes({&v, 1});
+}
 
 void BinaryWriter::u16(std::uint16_t v) {
     const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
     bytes(b);
 }
 
-void BinaryWriter::i16(std::int16_t v) { u16(static_cast<std::uint16_t>(v)); }
+void BinaryWriter::i16(std::int16_t v) {
+    u16(static_cast<std::uint16_t>(v));
+}
 
 void BinaryWriter::i32(std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
@@ -139,7 +149,9 @@ void BinaryWriter::i32(std::int32_t v) {
     bytes(b);
 }
 
-void BinaryWriter::f32(float v) { i32(std::bit_cast<std::int32_t>(v)); }
+void BinaryWriter::f32(float v) {
+    i32(std::bit_cast<std::int32_t>(v));
+}
 
 void BinaryWriter::close() {
     if (!file_) return;

@@ -7,8 +7,14 @@ void padTo(std::string& text, std::size_t width) {
     text.insert(0, width - text.size(), ' ');
 }
 
-void PadTo13(std::string& text) { padTo(text, 13); }
-void PadTo6(std::string& text) { padTo(text, 6); }
-void PadTo5(std::string& text) { padTo(text, 5); }
+void PadTo13(std::string& text) {
+    padTo(text, 13);
+}
+void PadTo6(std::string& text) {
+    padTo(text, 6);
+}
+void PadTo5(std::string& text) {
+    padTo(text, 5);
+}
 
 }  // namespace z5

@@ -10,9 +10,13 @@ namespace z5 {
 Command::Command(Host& host, std::string chosenPath)
     : host_(host), chosenPath_(std::move(chosenPath)), folder_(host.workingFolder()) {}
 
-std::string Command::outputPath(std::string_view name) const { return joinPath(folder_, name); }
+std::string Command::outputPath(std::string_view name) const {
+    return joinPath(folder_, name);
+}
 
-std::string Command::inputPath(std::string_view name) const { return findInFolder(folder_, name); }
+std::string Command::inputPath(std::string_view name) const {
+    return findInFolder(folder_, name);
+}
 
 TextWriter& Command::createText(std::string_view name) {
     return texts_.emplace_back(outputPath(name), std::string(name));
@@ -27,7 +31,9 @@ BinaryWriter& Command::createBinaryAt(const std::string& path, std::string displ
     return binaries_.emplace_back(path, std::move(display), mode);
 }
 
-BinaryReader Command::openInput() const { return BinaryReader(chosenPath_, chosenPath_); }
+BinaryReader Command::openInput() const {
+    return BinaryReader(chosenPath_, chosenPath_);
+}
 
 TextReader Command::openText(std::string_view name) const {
     return TextReader(inputPath(name), std::string(name));

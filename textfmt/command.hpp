@@ -37,7 +37,7 @@ inline constexpr std::string_view kDoneText = "DONE";
 inline constexpr std::string_view kDoneTitle = "Bank App";
 
 class Command {
-public:
+  public:
     Command(Host& host, std::string chosenPath);
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -68,7 +68,7 @@ public:
     // Closes every output, reporting the first write error.
     void closeOutputs();
 
-private:
+  private:
     Host& host_;
     std::string chosenPath_;
     std::string folder_;

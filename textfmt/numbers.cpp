@@ -6,7 +6,9 @@
 namespace z5 {
 namespace {
 
-bool ignoredInNumbers(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool ignoredInNumbers(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -25,7 +27,9 @@ double radixNumber(std::string_view digits, int radix) {
     return value;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -77,8 +81,8 @@ double LeadingNumber(std::string_view text) {
         }
     }
 
-    std::string number = (mantissa.empty() ? "0" : mantissa) + "." + fraction + "e" +
-                         std::to_string(exponent);
+    std::string number =
+        (mantissa.empty() ? "0" : mantissa) + "." + fraction + "e" + std::to_string(exponent);
     double value = 0;
     const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
     (void)ptr;
@@ -86,9 +90,9 @@ double LeadingNumber(std::string_view text) {
         // Too large or too small for a double. A large magnitude has its
         // leading significant digit at a positive decimal position.
         std::size_t firstNonZero = fraction.find_first_not_of('0');
-        const long long leadPosition =
-            integerDigits > 0 ? integerDigits + exponent
-                              : exponent - static_cast<long long>(firstNonZero);
+        const long long leadPosition = integerDigits > 0
+                                           ? integerDigits + exponent
+                                           : exponent - static_cast<long long>(firstNonZero);
         value = leadPosition > 0 ? HUGE_VAL : 0.0;
     }
     return negative ? -value : value;

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <utility>
 #include <string_view>
+#include <utility>
 
 namespace z5 {
 
@@ -46,9 +46,12 @@ std::optional<T> narrowTo(U value) {
 // "8-bit", "16-bit" or "32-bit", for failure reasons.
 template <class T>
 constexpr const char* fieldWidthName() {
-    if constexpr (sizeof(T) == 1) return "8-bit";
-    else if constexpr (sizeof(T) == 2) return "16-bit";
-    else return "32-bit";
+    if constexpr (sizeof(T) == 1)
+        return "8-bit";
+    else if constexpr (sizeof(T) == 2)
+        return "16-bit";
+    else
+        return "32-bit";
 }
 
 }  // namespace z5

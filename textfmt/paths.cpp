@@ -10,12 +10,14 @@
 namespace z5 {
 namespace {
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return asciiLower(x) == asciiLower(y);
+           });
 }
 
 }  // namespace
@@ -42,8 +44,7 @@ std::string findInFolder(std::string_view folder, std::string_view name) {
 
     std::optional<std::string> best;
     const std::filesystem::path dir(folder.empty() ? std::string(".") : std::string(folder));
-    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
         if (equalsIgnoringCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
     }

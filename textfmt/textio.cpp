@@ -10,7 +10,9 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 }
 
-std::string systemReason() { return std::strerror(errno); }
+std::string systemReason() {
+    return std::strerror(errno);
+}
 
 TextWriter::TextWriter(const std::string& path, std::string name)
     : file_(std::fopen(path.c_str(), "wb")), path_(path), name_(std::move(name)) {
@@ -73,7 +75,9 @@ bool TextReader::fill() {
     return n > 0;
 }
 
-bool TextReader::atEnd() { return !fill(); }
+bool TextReader::atEnd() {
+    return !fill();
+}
 
 std::string TextReader::readLine() {
     if (!fill()) {

@@ -48,8 +48,8 @@ TEST(Cli, RelativeFilesAreTakenFromTheWorkingFolder) {
     CliRun r = cli({"-C", dir.str(), "textdoc", "in.bin"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "DONE\n");
-    EXPECT_EQ(readFile(dir.file("outputdoc.def")), test::crlf({" Byte  Value", "    0    65",
-                                                                "    1    66"}));
+    EXPECT_EQ(readFile(dir.file("outputdoc.def")),
+              test::crlf({" Byte  Value", "    0    65", "    1    66"}));
     r = cli({"-q", "-C", dir.str(), "dump", dir.file("in.bin")});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");

@@ -1,6 +1,7 @@
+#include "rawdump/rawdump.hpp"
+
 #include <gtest/gtest.h>
 
-#include "rawdump/rawdump.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {

@@ -1,13 +1,20 @@
+#include "shell/pathnames.hpp"
+
 #include <gtest/gtest.h>
 
-#include "shell/pathnames.hpp"
 #include "textfmt/failure.hpp"
 
 namespace z5 {
 namespace {
 
-std::string name(std::string s) { GetTrackName().GetName(s); return s; }
-std::string name2(std::string s) { GetTrackName2().GetName(s); return s; }
+std::string name(std::string s) {
+    GetTrackName().GetName(s);
+    return s;
+}
+std::string name2(std::string s) {
+    GetTrackName2().GetName(s);
+    return s;
+}
 
 TEST(GetTrackName, DropsFolderAndExtension) {
     EXPECT_EQ(name("C:\\GAME\\DATA\\TRACKS.DAT"), "TRACKS");

@@ -42,7 +42,9 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
-bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
 std::string crlf(std::initializer_list<std::string_view> lines) {
     std::string out;
@@ -66,7 +68,9 @@ Bytes& Bytes::i32(std::int32_t v) {
     for (int shift = 0; shift < 32; shift += 8) u8(static_cast<std::uint8_t>(u >> shift));
     return *this;
 }
-Bytes& Bytes::f32(float v) { return i32(std::bit_cast<std::int32_t>(v)); }
+Bytes& Bytes::f32(float v) {
+    return i32(std::bit_cast<std::int32_t>(v));
+}
 Bytes& Bytes::text(std::string_view s) {
     data_.append(s);
     return *this;

@@ -17,7 +17,7 @@ namespace z5::test {
 // A Host whose dialogs answer with preset names and which records what the
 // command showed.
 class FakeHost : public Host {
-public:
+  public:
     explicit FakeHost(std::string folder) : folder(std::move(folder)) {}
 
     std::optional<std::string> openFileName(std::string_view filter) override {
@@ -50,7 +50,7 @@ public:
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -60,7 +60,7 @@ public:
     std::string str() const { return path_.string(); }
     std::string file(std::string_view name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -73,18 +73,18 @@ std::string crlf(std::initializer_list<std::string_view> lines);
 
 // Little-endian byte builder for test inputs.
 class Bytes {
-public:
+  public:
     Bytes& u8(std::uint8_t v);
     Bytes& i16(std::int16_t v);
     Bytes& i32(std::int32_t v);
     Bytes& f32(float v);
-    Bytes& text(std::string_view s);           // the characters, no terminator
+    Bytes& text(std::string_view s);                      // the characters, no terminator
     Bytes& fixed(std::string_view s, std::size_t width);  // zero-padded or cut
     Bytes& fill(std::size_t count, std::uint8_t v = 0);
     const std::string& str() const { return data_; }
     std::size_t size() const { return data_.size(); }
 
-private:
+  private:
     std::string data_;
 };
 

@@ -10,9 +10,18 @@
 namespace z5 {
 namespace {
 
-std::string pad13(std::string s) { PadTo13(s); return s; }
-std::string pad6(std::string s) { PadTo6(s); return s; }
-std::string pad5(std::string s) { PadTo5(s); return s; }
+std::string pad13(std::string s) {
+    PadTo13(s);
+    return s;
+}
+std::string pad6(std::string s) {
+    PadTo6(s);
+    return s;
+}
+std::string pad5(std::string s) {
+    PadTo5(s);
+    return s;
+}
 
 TEST(Columns, PadsShortTextsAndLeavesEmptyAndLongOnes) {
     EXPECT_EQ(pad13(numberText(INT32_MIN)), "  -2147483648");
@@ -47,7 +56,7 @@ TEST(LeadingNumber, SignsPointsAndExponents) {
     EXPECT_EQ(LeadingNumber("1d3"), 1000);
     EXPECT_EQ(LeadingNumber("25E-1"), 2.5);
     EXPECT_EQ(LeadingNumber("2 E + 2"), 200);
-    EXPECT_EQ(LeadingNumber("12E"), 12);   // no exponent digits: exponent ignored
+    EXPECT_EQ(LeadingNumber("12E"), 12);  // no exponent digits: exponent ignored
     EXPECT_EQ(LeadingNumber("12E+x"), 12);
     EXPECT_EQ(LeadingNumber("-"), 0);
     EXPECT_EQ(LeadingNumber("--5"), 0);
@@ -81,7 +90,7 @@ TEST(CheckedRounding, HalvesToEvenAndRangeChecked) {
     EXPECT_EQ(roundTo<std::int32_t>(-2.5), -2);
     EXPECT_EQ(roundTo<std::int32_t>(-0.4), 0);
     EXPECT_EQ(roundTo<std::int32_t>(2147483647.4), 2147483647);
-    EXPECT_FALSE(roundTo<std::int32_t>(2147483647.5));  // rounds to 2^31
+    EXPECT_FALSE(roundTo<std::int32_t>(2147483647.5));           // rounds to 2^31
     EXPECT_EQ(roundTo<std::int32_t>(-2147483648.5), INT32_MIN);  // even neighbour fits
     EXPECT_FALSE(roundTo<std::int32_t>(-2147483649.0));
     EXPECT_EQ(roundTo<std::int16_t>(32767.0), 32767);

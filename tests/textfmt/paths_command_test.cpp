@@ -50,12 +50,11 @@ TEST(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
     TempFolder dir;
     FakeHost host(dir.str());
     host.answer = "/some/in.trk";
-    const auto outcome =
-        runCommand(host, {.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"},
-                   [](Command& cmd) {
-                       EXPECT_EQ(cmd.chosenPath(), "/some/in.trk");
-                       cmd.createText("Trk.def").line("x");  // closed by the skeleton
-                   });
+    const auto outcome = runCommand(
+        host, {.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"}, [](Command& cmd) {
+            EXPECT_EQ(cmd.chosenPath(), "/some/in.trk");
+            cmd.createText("Trk.def").line("x");  // closed by the skeleton
+        });
     EXPECT_EQ(outcome.status, Status::Done);
     EXPECT_EQ(host.filters, std::vector<std::string>{"Trk Files(*.trk)|*.trk"});
     EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL /some/in.trk"});
@@ -70,8 +69,8 @@ TEST(CommandSkeleton, CancelTouchesNothing) {
     TempFolder dir;
     FakeHost host(dir.str());
     bool ran = false;
-    const auto outcome = runCommand(host, {.dialog = Dialog::Open, .filter = "f|*"},
-                                    [&](Command&) { ran = true; });
+    const auto outcome =
+        runCommand(host, {.dialog = Dialog::Open, .filter = "f|*"}, [&](Command&) { ran = true; });
     EXPECT_EQ(outcome.status, Status::Cancelled);
     EXPECT_FALSE(ran);
     EXPECT_TRUE(host.captions.empty());
@@ -112,8 +111,7 @@ TEST(CommandSkeleton, SaveDialogStartsInTheWorkingFolder) {
     TempFolder dir;
     FakeHost host(dir.str());
     host.answer = dir.file("out.3do");
-    runCommand(host, {.dialog = Dialog::Save, .filter = "3do Files(*.3do)|*.3do"},
-               [](Command&) {});
+    runCommand(host, {.dialog = Dialog::Save, .filter = "3do Files(*.3do)|*.3do"}, [](Command&) {});
     EXPECT_EQ(host.saveFolders, std::vector<std::string>{dir.str()});
 }
 

@@ -1,9 +1,9 @@
+#include "textfmt/printform.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "textfmt/printform.hpp"
 
 namespace z5 {
 namespace {

@@ -24,8 +24,7 @@ TEST(TextWriter, EndsLinesWithCrLfAndPassesBytesThrough) {
         w.close();
         w.close();  // closing twice does nothing
     }
-    EXPECT_EQ(readFile(dir.file("a.def")),
-              "abc\r\nx\xE9\r\n" + std::string(100000, 'z') + "\r\n");
+    EXPECT_EQ(readFile(dir.file("a.def")), "abc\r\nx\xE9\r\n" + std::string(100000, 'z') + "\r\n");
 }
 
 TEST(TextWriter, EmptiesAnExistingFileAndKeepsLinesWrittenBeforeAFailure) {
