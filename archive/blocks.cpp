@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "textfmt/failure.hpp"
 #include "textfmt/numbers.hpp"

@@ -35,8 +35,8 @@ class Round {
 void checkMemberSize(std::int32_t size, std::string_view member);
 
 // Copies `size` bytes from the current position of `from` to `to` in the
-// blocks CheckDatFileSize gives, after checkMemberSize. Returns false, with the bytes that did arrive
-// written, when `from` ends before `size` bytes were read.
+// blocks CheckDatFileSize gives, after checkMemberSize. Returns false, with
+// the bytes that did arrive written, when `from` ends before `size` bytes.
 bool copyBlocks(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member);
 
 }  // namespace z5

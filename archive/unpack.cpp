@@ -1,3 +1,4 @@
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,9 +27,10 @@ std::int16_t readCount(BinaryReader& dat) {
     return *lngCount;
 }
 
-// An entry must name a new plain file in the working folder that the list
-// file can hold and that pack and clean up will read back unchanged, and its
-// size must be one the block loops can copy.
+// An entry must name a plain file in the working folder that the list file
+// can hold and that pack and clean up will read back unchanged, must not
+// overwrite the archive or the list, and its size must be one the block
+// loops can copy.
 void checkEntry(const Command& cmd, const std::string& name, std::int32_t size,
                 const std::string& listPath) {
     requirePlainName(name, "member name");
