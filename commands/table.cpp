@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "archive/archive.hpp"
 #include "rawdump/rawdump.hpp"
 
 namespace z5 {
@@ -9,6 +10,15 @@ namespace {
 
 // Order: as the entries stand in the menu tree.
 constexpr std::array kCommands = {
+    CommandEntry{"mnuUnpack", "mnuUnpack_Click", "", "unpack", CliArgument::InputFile,
+                 "ARCHIVE.dat", "unpack ARCHIVE.dat into its member files and the list dattext.pck",
+                 mnuUnpack_Click},
+    CommandEntry{"mnuPack", "mnuPack_Click", "", "pack", CliArgument::InputFile, "LIST.pck",
+                 "pack the files LIST.pck names into the archive named on its first line",
+                 mnuPack_Click},
+    CommandEntry{"mnuCleanUp", "mnuCleanUp_Click", "", "cleanup", CliArgument::None, "",
+                 "delete the member files that dattext.pck names (the list itself stays)",
+                 mnuCleanUp_Click},
     CommandEntry{"mnuDecompile", "mnuDecompile_Click", "", "dump", CliArgument::InputFile, "FILE",
                  "dump FILE as integers, floats and bytes (outputlong.def, outputfloat.def, "
                  "outputbyt.def)",

@@ -19,6 +19,16 @@ step() {  # step FOLDER ARGS...: run one command, report its status
     fi
 }
 
+# Archive: unpack, pack the list again (the same bytes come back), clean up.
+step archive unpack "$samples/sample.dat"
+step archive pack dattext.pck
+if cmp -s "$samples/sample.dat" "$out/archive/sample.dat"; then
+    echo "ok      archive: repacked sample.dat is byte-identical"
+else
+    echo "FAILED  archive: repacked sample.dat differs"
+fi
+step archive cleanup
+
 # Raw dumps of a sample file.
 step raw dump "$samples/mixed.bin"
 step raw textdoc "$samples/mixed.bin"

@@ -55,7 +55,7 @@ Outcome runCommand(Host& host, const CommandSpec& spec, const std::function<void
         host.setCaption(std::string(kCaptionPrefix) + chosen);
     }
 
-    host.setBusy(true);
+    if (spec.showsBusy) host.setBusy(true);
     std::optional<std::string> failure;
     try {
         Command command(host, chosen);
@@ -70,12 +70,12 @@ Outcome runCommand(Host& host, const CommandSpec& spec, const std::function<void
     }
     // The command object is gone here: every file it opened is closed.
     if (failure) {
-        host.setBusy(false);
+        if (spec.showsBusy) host.setBusy(false);
         return {Status::Failed, std::move(*failure)};
     }
-    if (!spec.busyUntilMessageClosed) host.setBusy(false);
+    if (spec.showsBusy && !spec.busyUntilMessageClosed) host.setBusy(false);
     host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
-    if (spec.busyUntilMessageClosed) host.setBusy(false);
+    if (spec.showsBusy && spec.busyUntilMessageClosed) host.setBusy(false);
     return {Status::Done, {}};
 }
 

@@ -30,6 +30,8 @@ struct CommandSpec {
     std::string_view filter;  // for Open and Save
     // The raw dumps put the pointer back only after "DONE" was closed.
     bool busyUntilMessageClosed = false;
+    // Clean up runs without the busy pointer.
+    bool showsBusy = true;
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";

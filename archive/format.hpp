@@ -1,0 +1,63 @@
+// The .dat archive and its list file dattext.pck: the directory record, the
+// limits, and the small helpers the three archive commands share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "textfmt/textio.hpp"
+
+namespace z5 {
+
+// An archive is: a 2-byte entry count (low byte first), the directory of
+// `count` entries, then the member data back to back in directory order.
+inline constexpr std::int32_t kDatEntryBytes = 27;
+inline constexpr std::size_t kDatNameBytes = 13;
+inline constexpr std::uint8_t kPackTag = 5;
+
+// Directory offsets are 16-bit when pack computes the first one, so a packed
+// archive holds at most 1213 members (27 x 1213 + 2 = 32753).
+inline constexpr std::int32_t kMaxPackCount = 1213;
+
+inline constexpr std::string_view kListName = "dattext.pck";
+inline constexpr std::string_view kUnpackFilter = "dat files(*.dat)|*.dat";
+inline constexpr std::string_view kPackFilter = "Dat Txt Files(*.pck)|*.pck";
+
+// One directory entry, 27 bytes on disk with no padding.
+struct DatEntry {
+    std::uint8_t Tag = kPackTag;                     // pack writes 5; unpack ignores it
+    std::uint8_t Reserved = 0;                       // pack writes 0; unpack ignores it
+    std::int32_t Size = 0;                           // member length in bytes
+    std::int32_t Size2 = 0;                          // pack writes Size again; unpack ignores it
+    std::array<std::uint8_t, kDatNameBytes> Name{};  // zero-padded, no zero at 13 characters
+    std::int32_t Offset = 0;  // first data byte; unpack reads data sequentially instead
+};
+
+using DatEntryBytes = std::array<std::uint8_t, kDatEntryBytes>;
+
+DatEntry decodeDatEntry(std::span<const std::uint8_t, kDatEntryBytes> bytes);
+DatEntryBytes encodeDatEntry(const DatEntry& entry);
+
+// The member name of an entry: the Name bytes up to the first zero byte, or
+// all 13 when none is zero.
+std::string entryName(const DatEntry& entry);
+// Sets Name to the characters of `name` followed by zero bytes; the caller
+// has checked that it holds at most 13 characters.
+void setEntryName(DatEntry& entry, std::string_view name);
+
+// The text without leading and trailing blanks, as list lines are read.
+std::string_view trimBlanks(std::string_view text);
+
+// Reads the next list line without its surrounding blanks and checks that it
+// is a plain file name (`what` says which); a failure names the list file and
+// the line.
+std::string readListName(TextReader& list, std::string_view what);
+
+// True when both paths exist and name the same file (another spelling, a
+// case-insensitive file system, a link).
+bool sameFile(const std::string& a, const std::string& b);
+
+}  // namespace z5

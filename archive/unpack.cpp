@@ -1,0 +1,110 @@
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/archive.hpp"
+#include "archive/blocks.hpp"
+#include "archive/format.hpp"
+#include "shell/pathnames.hpp"
+#include "textfmt/numbers.hpp"
+#include "textfmt/paths.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5 {
+namespace {
+
+// The entry count: two bytes, low first, read as a signed 16-bit value.
+std::int16_t readCount(BinaryReader& dat) {
+    std::array<std::uint8_t, 2> bytes;
+    if (dat.read(bytes) < bytes.size())
+        throw CommandFailure(dat.name() + ": the archive ends inside its 2-byte entry count");
+    const int count = bytes[1] * 256 + bytes[0];
+    const auto lngCount = narrowTo<std::int16_t>(count);
+    if (!lngCount)
+        throw CommandFailure(dat.name() + ": entry count " + std::to_string(count) +
+                             " is more than 32767");
+    return *lngCount;
+}
+
+// An entry must name a plain file in the working folder that the list file
+// can hold and that pack and clean up will read back unchanged, must not
+// overwrite the archive or the list, and its size must be one the block
+// loops can copy.
+void checkEntry(const Command& cmd, const std::string& name, std::int32_t size,
+                const std::string& listPath) {
+    requirePlainName(name, "member name");
+    auto refuse = [&](std::string_view why) {
+        throw CommandFailure("member name \"" + name + "\" " + std::string(why));
+    };
+    if (name.find_first_of("\r\n") != std::string::npos)
+        refuse("holds a line break, which the list file cannot keep");
+    if (trimBlanks(name).size() != name.size())
+        refuse("begins or ends with a blank, which pack and clean up would drop");
+    const std::string path = cmd.outputPath(name);
+    if (sameFile(path, cmd.chosenPath())) refuse("would overwrite the archive being unpacked");
+    if (sameFile(path, listPath)) refuse("would overwrite the list file");
+    checkMemberSize(size, name);
+}
+
+}  // namespace
+
+Outcome mnuUnpack_Click(Host& host) {
+    return runCommand(host, {.dialog = Dialog::Open, .filter = kUnpackFilter}, [](Command& cmd) {
+        const std::string listPath = cmd.outputPath(kListName);
+        if (sameFile(cmd.chosenPath(), listPath))
+            throw CommandFailure(cmd.chosenPath() + " is the list file it would write");
+        BinaryReader dat = cmd.openInput();
+        TextWriter& list = cmd.createText(kListName);
+
+        std::string strArchive = cmd.chosenPath();
+        GetTrackName().GetName(strArchive);
+        list.line(strArchive);
+        const std::int16_t intCount = readCount(dat);
+        list.line(printNumber(intCount));
+
+        // The directory: every name is checked and listed before any member
+        // file is written.
+        std::vector<std::int32_t> lngSizes;
+        lngSizes.reserve(static_cast<std::size_t>(intCount));
+        for (int i = 1; i <= intCount; ++i) {
+            const std::string where = dat.name() + ": entry " + std::to_string(i) + " of " +
+                                      std::to_string(intCount) + ": ";
+            DatEntryBytes raw;
+            if (dat.read(raw) < raw.size())
+                throw CommandFailure(where + "the archive ends inside the directory (" +
+                                     std::to_string(dat.size()) + " bytes)");
+            const DatEntry entry = decodeDatEntry(raw);
+            const std::string name = entryName(entry);
+            try {
+                checkEntry(cmd, name, entry.Size, listPath);
+            } catch (const CommandFailure& e) {
+                throw CommandFailure(where + e.what());
+            }
+            list.line(name);
+            lngSizes.push_back(entry.Size);
+        }
+        list.close();
+
+        // The members, named as the list file gives them back, each read from
+        // where the one before it ended.
+        TextReader names(listPath, std::string(kListName));
+        names.readLine();
+        names.readLine();
+        for (const std::int32_t size : lngSizes) {
+            const std::string name = names.readLine();
+            BinaryWriter member(cmd.outputPath(name), name);
+            if (!copyBlocks(dat, member, size, name)) {
+                const std::int64_t missing = size - member.position();
+                member.discard();
+                throw CommandFailure(dat.name() + ": the archive ends inside member " + name +
+                                     ", " + std::to_string(missing) + " of its " +
+                                     std::to_string(size) +
+                                     " bytes are missing; its incomplete file was removed");
+            }
+            member.close();
+        }
+    });
+}
+
+}  // namespace z5

@@ -1,0 +1,324 @@
+#include "archive/archive.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_host.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using test::crlf;
+using test::fileExists;
+using test::readFile;
+using test::writeFile;
+
+struct Member {
+    std::string name;
+    std::string data;
+    std::uint8_t tag = 5;
+    std::int32_t size2 = -1;  // -1: equal to the size
+};
+
+// An archive as pack writes it (unless a member says otherwise).
+std::string archive(const std::vector<Member>& members) {
+    Bytes b;
+    b.i16(static_cast<std::int16_t>(members.size()));
+    std::int32_t offset = static_cast<std::int32_t>(2 + 27 * members.size());
+    for (const auto& m : members) {
+        const auto size = static_cast<std::int32_t>(m.data.size());
+        b.u8(m.tag).u8(0).i32(size).i32(m.size2 < 0 ? size : m.size2).fixed(m.name, 13).i32(offset);
+        offset += size;
+    }
+    for (const auto& m : members) b.text(m.data);
+    return b.str();
+}
+
+struct Archive : ::testing::Test {
+    test::TempFolder root;  // the archive and list usually lie here, outside the working folder
+    std::string work = root.file("work");
+    test::FakeHost host{work};
+    Archive() { fs::create_directory(work); }
+
+    std::string in(std::string_view name) const { return (fs::path(work) / name).string(); }
+    Outcome unpack(const std::string& bytes) {
+        writeFile(root.file("game.dat"), bytes);
+        host.answer = root.file("game.dat");
+        return mnuUnpack_Click(host);
+    }
+    Outcome pack(const std::string& listText) {
+        writeFile(root.file("list.pck"), listText);
+        host.answer = root.file("list.pck");
+        return mnuPack_Click(host);
+    }
+    // Names in the working folder, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(work)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+const std::vector<Member> kMembers = {{"EMPTY", ""},
+                                      {"FIVE.TXT", "12345"},
+                                      {"ODD.BIN", std::string(2047, 'o')},
+                                      {"TWO.BIN", std::string(4096, 't')},
+                                      {"ABCDEFGHI.JKL", "13 characters, no zero byte"}};
+
+TEST_F(Archive, UnpackThenPackGivesTheSameBytesAndEditsLandExactly) {
+    EXPECT_EQ(mnuUnpack_Click(host).status, Status::Cancelled);  // no answer: cancelled
+    EXPECT_FALSE(fileExists(in("dattext.pck")));
+    const std::string original = archive(kMembers);
+    writeFile(in("FIVE.TXT"), std::string(100, '#'));  // a longer old file is emptied first
+    const Outcome o = unpack(original);
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    EXPECT_EQ(host.filters.back(), "dat files(*.dat)|*.dat");
+    EXPECT_EQ(host.messages.at(0).first + host.messages[0].second, "DONEBank App");
+    EXPECT_EQ(readFile(in("dattext.pck")),
+              crlf({"game", " 5 ", "EMPTY", "FIVE.TXT", "ODD.BIN", "TWO.BIN", "ABCDEFGHI.JKL"}));
+    for (const auto& m : kMembers) EXPECT_EQ(readFile(in(m.name)), m.data) << m.name;
+
+    host.answer = in("dattext.pck");
+    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    EXPECT_EQ(readFile(in("game.dat")), original);
+
+    // A member grows by three bytes: its sizes and every later offset move.
+    writeFile(in("FIVE.TXT"), "12345678");
+    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    std::vector<Member> edited = kMembers;
+    edited[1].data = "12345678";
+    EXPECT_EQ(readFile(in("game.dat")), archive(edited));
+}
+
+TEST_F(Archive, UnpackIgnoresTagSize2AndOffsetAndCutsNamesAtTheFirstZero) {
+    std::string bytes = archive({{"ABC", "abc", 0x15, 99}, {"D", "d"}});
+    bytes[2 + 10 + 4] = 'Z';      // a byte after the first zero of "ABC"
+    bytes[2 + 27 + 23] = '\x7f';  // a wrong offset for "D"
+    ASSERT_EQ(unpack(bytes).status, Status::Done);
+    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 2 ", "ABC", "D"}));
+    EXPECT_EQ(readFile(in("ABC")), "abc");
+    EXPECT_EQ(readFile(in("D")), "d");
+
+    ASSERT_EQ(unpack(archive({})).status, Status::Done);
+    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 0 "}));
+}
+
+TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
+    // Cut inside the third member: the first two stay, the third is removed.
+    std::string bytes = archive({{"A", "aaaa"}, {"B", "bb"}, {"C", std::string(3000, 'c')}});
+    Outcome o = unpack(bytes.substr(0, bytes.size() - 10));
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_NE(o.reason.find("member C, 10 of its 3000 bytes are missing"), std::string::npos)
+        << o.reason;
+    EXPECT_EQ(files(), (std::vector<std::string>{"A", "B", "dattext.pck"}));
+    EXPECT_TRUE(host.messages.empty());
+
+    // A second count byte of 128 or more: the list holds only the archive name.
+    o = unpack(std::string("\x00\x80", 2));
+    EXPECT_TRUE(o.reason.ends_with("entry count 32768 is more than 32767")) << o.reason;
+    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game"}));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"\x01", "ends inside its 2-byte entry count"},
+        {archive({{"A", "a"}, {"B", "b"}}).substr(0, 40), "entry 2 of 2: the archive ends inside"},
+        {Bytes().i16(1).u8(5).u8(0).i32(67108864).i32(0).fixed("BIG", 13).i32(0).str(),
+         "67108864 bytes"},
+        {Bytes().i16(1).u8(5).u8(0).i32(-5).i32(0).fixed("NEG", 13).i32(0).str(), "negative"},
+    };
+    for (const auto& [input, reason] : cases) {
+        fs::remove_all(work);
+        fs::create_directory(work);
+        o = unpack(input);
+        EXPECT_EQ(o.status, Status::Failed) << reason;
+        EXPECT_NE(o.reason.find(reason), std::string::npos) << o.reason;
+    }
+    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 1 "}));
+    EXPECT_EQ(files(), std::vector<std::string>{"dattext.pck"});
+}
+
+TEST_F(Archive, UnpackRefusesNamesThatLeaveTheFolderOrCannotRoundTrip) {
+    const std::string outside = "/tmp/z5esc" + std::to_string(::getpid() % 1000);
+    ASSERT_LE(outside.size(), 13u);
+    fs::remove(outside);
+    for (const std::string& bad : std::vector<std::string>{"..\\x", "../x", outside, "c:x", "..",
+                                                           ".", "", "a\r\nb", " lead", "trail "}) {
+        fs::remove_all(work);
+        fs::create_directory(work);
+        const Outcome o = unpack(archive({{"OK.TXT", "fine"}, {bad, "evil"}}));
+        EXPECT_EQ(o.status, Status::Failed) << bad;
+        EXPECT_NE(o.reason.find("entry 2 of 2: member name"), std::string::npos) << o.reason;
+        EXPECT_EQ(files(), std::vector<std::string>{"dattext.pck"}) << bad;  // nothing extracted
+    }
+    EXPECT_FALSE(fileExists(outside));
+    EXPECT_FALSE(fileExists(root.file("x")));
+
+    // Neither the archive being read nor the list may be overwritten.
+    const std::string self = archive({{"game.dat", "x"}});
+    writeFile(in("game.dat"), self);
+    host.answer = in("game.dat");
+    EXPECT_EQ(mnuUnpack_Click(host).status, Status::Failed);
+    EXPECT_EQ(readFile(in("game.dat")), self);
+    EXPECT_EQ(unpack(archive({{"dattext.pck", "x"}})).status, Status::Failed);
+    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 1 "}));
+}
+
+TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {
+    writeFile(in("A"), "0123456789");
+    writeFile(in("B"), "");
+    writeFile(in("C"), "abcdefg");
+    // Blanks around lines, extra lines after the count, the list outside the folder.
+    ASSERT_EQ(pack(crlf({"  out  ", " 3 ", " A", "B  ", "C", "ignored"})).status, Status::Done);
+    EXPECT_EQ(host.filters, std::vector<std::string>{"Dat Txt Files(*.pck)|*.pck"});
+    const std::string dat = readFile(in("out.dat"));
+    ASSERT_EQ(dat.size(), 100u);
+    EXPECT_EQ(dat, archive({{"A", "0123456789"}, {"B", ""}, {"C", "abcdefg"}}));
+    EXPECT_EQ(dat.substr(2 + 23, 4), std::string("\x53\0\0\0", 4));       // 83
+    EXPECT_EQ(dat.substr(2 + 54 + 23, 4), std::string("\x5d\0\0\0", 4));  // 93
+
+    ASSERT_EQ(pack(crlf({"zero", "0"})).status, Status::Done);
+    EXPECT_EQ(readFile(in("zero.dat")), std::string(2, '\0'));
+
+    for (int i = 0; i < 1213; ++i) writeFile(in("M" + std::to_string(i)), "");
+    for (const auto& [count, low, high] : {std::tuple{255, 255, 0}, {256, 0, 1}, {300, 44, 1}}) {
+        std::string list = crlf({"many", std::to_string(count)});
+        for (int i = 0; i < count; ++i) list += "M" + std::to_string(i) + "\r\n";
+        ASSERT_EQ(pack(list).status, Status::Done) << count;
+        const std::string head = readFile(in("many.dat")).substr(0, 2);
+        EXPECT_EQ(static_cast<std::uint8_t>(head[0]), low);
+        EXPECT_EQ(static_cast<std::uint8_t>(head[1]), high);
+    }
+}
+
+TEST_F(Archive, PackFailuresKeepTheOldArchiveAndNameTheLine) {
+    writeFile(in("A"), "a");
+    writeFile(root.file("x"), "outside");
+    writeFile(in("game.dat"), "OLD");
+    const std::pair<std::string, std::string> cases[] = {
+        {crlf({"game", "2", "A"}), "list.pck:4: unexpected end of file"},
+        {crlf({"game", "1", "FOURTEEN.CHARS"}),
+         "list.pck:3: member name \"FOURTEEN.CHARS\" is longer"},
+        {crlf({"game", "1", "MISSING"}), "list.pck:3: member MISSING"},
+        {crlf({"game", "two"}), "list.pck:2: the member count \"two\" is not a whole number"},
+        {crlf({"game", "-1"}), "negative"},
+        {crlf({"game", "40000"}), "outside the 16-bit range"},
+        {crlf({"game", "1214"}), "more than the 1213 members"},
+        {crlf({"game", "1", "../x"}), "list.pck:3: member name \"../x\" holds a path separator"},
+        {crlf({"../game", "0"}), "list.pck:1: archive name"},
+    };
+    for (const auto& [list, reason] : cases) {
+        const Outcome o = pack(list);
+        EXPECT_EQ(o.status, Status::Failed) << reason;
+        EXPECT_NE(o.reason.find(reason), std::string::npos) << o.reason;
+        EXPECT_EQ(files(), (std::vector<std::string>{"A", "game.dat"})) << reason;
+        EXPECT_EQ(readFile(in("game.dat")), "OLD");
+    }
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(readFile(root.file("x")), "outside");
+
+    // The old archive may itself be a member of the new one.
+    ASSERT_EQ(pack(crlf({"game", "2", "game.dat", "A"})).status, Status::Done);
+    EXPECT_EQ(readFile(in("game.dat")), archive({{"game.dat", "OLD"}, {"A", "a"}}));
+
+    fs::resize_file(in("A"), 67108864);  // sparse: the size is refused before copying
+    const Outcome big = pack(crlf({"big", "1", "A"}));
+    EXPECT_NE(big.reason.find("member A is 67108864 bytes"), std::string::npos) << big.reason;
+}
+
+TEST_F(Archive, CleanUpDeletesExactlyTheListedFiles) {
+    for (const char* name : {"A", "B", "C", "a1", "a2", "keep"}) writeFile(in(name), "x");
+    writeFile(root.file("x"), "outside");
+    fs::create_directory(in("sub"));
+    // The count line is not consulted; blanks around names are dropped.
+    writeFile(in("dattext.pck"), crlf({"game", " 1 ", " A ", "B", "C"}));
+    Outcome o = mnuCleanUp_Click(host);
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    EXPECT_TRUE(host.busyChanges.empty());
+    EXPECT_EQ(files(), (std::vector<std::string>{"a1", "a2", "dattext.pck", "keep", "sub"}));
+
+    // A second run stops at the first missing name and deletes nothing after it.
+    writeFile(in("C"), "x");
+    o = mnuCleanUp_Click(host);
+    EXPECT_EQ(o.reason, "dattext.pck:3: cannot delete A: no such file");
+    EXPECT_TRUE(fileExists(in("C")));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {"a*", "cannot delete a*: no such file"},   {"?2", "cannot delete ?2: no such file"},
+        {"../x", "holds a path separator"},         {"..\\x", "holds a path separator"},
+        {root.file("x"), "holds a path separator"}, {"sub", "sub is a folder"},
+        {"dattext.pck", "the list names itself"},
+    };
+    for (const auto& [name, reason] : cases) {
+        writeFile(in("dattext.pck"), crlf({"game", "1", name}));
+        o = mnuCleanUp_Click(host);
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_NE(o.reason.find(reason), std::string::npos) << o.reason;
+    }
+    EXPECT_EQ(files(), (std::vector<std::string>{"C", "a1", "a2", "dattext.pck", "keep", "sub"}));
+    EXPECT_EQ(readFile(root.file("x")), "outside");
+
+    writeFile(in("a*"), "literal");
+    writeFile(in("dattext.pck"), crlf({"game", "1", "a*"}));
+    ASSERT_EQ(mnuCleanUp_Click(host).status, Status::Done);
+    EXPECT_TRUE(fileExists(in("a1")));
+    fs::remove(in("dattext.pck"));
+    EXPECT_EQ(mnuCleanUp_Click(host).status, Status::Failed);
+}
+
+TEST_F(Archive, PeerArchives) {
+    const fs::path peer = Z5_PEER_DAT;
+    if (!fs::exists(peer / "default.dat")) GTEST_SKIP() << "no peer archives at " << peer;
+    host.answer = (peer / "default.dat").string();
+    ASSERT_EQ(mnuUnpack_Click(host).status, Status::Done);
+    EXPECT_EQ(readFile(in("dattext.pck")),
+              crlf({"default", " 4 ", "ONE.TXT", "TWO.TXT", "THREE.TXT", "FOUR.TXT"}));
+    EXPECT_EQ(readFile(in("ONE.TXT")), "This is the first file");
+    EXPECT_EQ(readFile(in("TWO.TXT")), "This is the second file");
+    EXPECT_EQ(readFile(in("THREE.TXT")), "This is the third file");
+    EXPECT_EQ(readFile(in("FOUR.TXT")), "This is the fourth file");
+    host.answer = in("dattext.pck");
+    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    EXPECT_EQ(readFile(in("default.dat")), readFile((peer / "default.dat").string()));
+
+    // Malformed archives either unpack or fail with a reason, inside the folder.
+    for (const auto& e : fs::directory_iterator(peer)) {
+        if (e.path().extension() != ".dat") continue;
+        fs::remove_all(work);
+        fs::create_directory(work);
+        host.answer = e.path().string();
+        const Outcome o = mnuUnpack_Click(host);
+        EXPECT_TRUE(o.status == Status::Done || !o.reason.empty()) << e.path();
+        for (const auto& f : fs::directory_iterator(root.path()))
+            EXPECT_EQ(f.path().filename(), "work");
+        if (e.path().filename() == "file_ends_past_eof.dat") {
+            EXPECT_NE(o.reason.find("member FOUR.TXT"), std::string::npos) << o.reason;
+            EXPECT_FALSE(fileExists(in("FOUR.TXT")));
+        }
+    }
+}
+
+TEST_F(Archive, CommandLine) {
+    writeFile(root.file("game.dat"), archive(kMembers));
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"z5def", "-q", "-C", work});
+        std::vector<const char*> argv;
+        for (auto& a : args) argv.push_back(a.c_str());
+        std::ostringstream out, err;
+        return runCli(static_cast<int>(argv.size()), argv.data(), out, err);
+    };
+    EXPECT_EQ(run({"unpack", root.file("game.dat")}), 0);
+    EXPECT_EQ(run({"pack", "dattext.pck"}), 0);
+    EXPECT_EQ(readFile(in("game.dat")), archive(kMembers));
+    EXPECT_EQ(run({"cleanup"}), 0);
+    EXPECT_EQ(files(), (std::vector<std::string>{"dattext.pck", "game.dat"}));
+    EXPECT_EQ(run({"pack", "dattext.pck"}), 1);
+    EXPECT_EQ(run({"cleanup", "extra"}), 2);
+}
+
+}  // namespace
+}  // namespace z5
