@@ -2,13 +2,14 @@
 // after the process: nullopt when the conversion fails with a reason.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "textfmt/failure.hpp"
 #include "track/track.hpp"

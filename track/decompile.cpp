@@ -33,9 +33,9 @@ constexpr std::string_view kSurfaceHeader = "            Start          End     
 constexpr std::string_view kWallHeader =
     "         Wall Type       Start          End         NULL         NULL";
 
-// Nine blanks and a run of "=" under each column header.
-std::string rule(std::size_t width) {
-    return std::string(9, ' ') + std::string(width, '=');
+// The rule under a column header: nine blanks, then "=" to the header's end.
+std::string rule(std::string_view header) {
+    return std::string(9, ' ') + std::string(header.size() - 9, '=');
 }
 
 // Reads the track strictly from front to back. A file that ends before a
@@ -219,6 +219,17 @@ void writeGroupTitle(TextWriter& def, std::string_view title, int blanksBefore) 
     def.line("");
 }
 
+// A titled group of a section: title, column header, rule, then `count`
+// rows from `first` on.
+template <class Rows>
+void writeGroup(TextWriter& def, std::string_view title, std::string_view header, const Rows& rows,
+                std::size_t first, std::int32_t count) {
+    writeGroupTitle(def, title, 2);
+    def.line(header);
+    def.line(rule(header));
+    writeRows(def, rows, first, count);
+}
+
 void writePreamble(TextWriter& def) {
     def.line("Z5 TRK Def File");
     def.line("All values are long integers");
@@ -255,29 +266,20 @@ void writeSections(TextWriter& def, const Track& track) {
 
         def.line("     Section: " + std::to_string(s + 1));
         writeGroupTitle(def, "SECTION DATA:", 1);
-        def.line(straight ? kStraightHeader : kTurnHeader);
-        def.line(rule(164));
+        const std::string_view header = straight ? kStraightHeader : kTurnHeader;
+        def.line(header);
+        def.line(rule(header));
         std::string line(straight ? "         Straight" : "         Turn    ");
         appendColumns(line, std::span(section).subspan(1));
         def.line(line);
 
-        writeGroupTitle(def, "BANKING:", 2);
-        def.line(straight ? kStraightBankingHeader : kTurnBankingHeader);
-        def.line(rule(99));
-        writeRows(def, track.banking, s * eLines, track.header.eLines);
-
-        writeGroupTitle(def, "SURFACES:", 2);
-        def.line(kSurfaceHeader);
-        def.line(rule(34));
+        writeGroup(def, "BANKING:", straight ? kStraightBankingHeader : kTurnBankingHeader,
+                   track.banking, s * eLines, track.header.eLines);
         const std::int32_t surfaces = std::max(section[kSurfacesField], 0);
-        writeRows(def, track.surfaces, surfaceCursor, surfaces);
+        writeGroup(def, "SURFACES:", kSurfaceHeader, track.surfaces, surfaceCursor, surfaces);
         surfaceCursor += static_cast<std::size_t>(surfaces);
-
-        writeGroupTitle(def, "WALLS:", 2);
-        def.line(kWallHeader);
-        def.line(rule(60));
         const std::int32_t walls = std::max(section[kWallsField], 0);
-        writeRows(def, track.walls, wallCursor, walls);
+        writeGroup(def, "WALLS:", kWallHeader, track.walls, wallCursor, walls);
         wallCursor += static_cast<std::size_t>(walls);
 
         def.line("");

@@ -146,129 +146,61 @@ TEST_F(TrackTest, DecompileWritesTheLayoutToTheByte) {
     fixHeader(t);
     const Outcome o = decompile(bytesOf(t));
     ASSERT_EQ(o.status, Status::Done) << o.reason;
-    EXPECT_EQ(def(),
-              crlf({
-                  "Z5 TRK Def File",
-                  "All values are long integers",
-                  "",
-                  "",
-                  "**********",
-                  "* HEADER *",
-                  "**********",
-                  "",
-                  "Version:               1",
-                  "Length:            12345",
-                  "# Elines:              1",
-                  "Segments:              2",
-                  "Section 2:            36",
-                  "Section 3:           124",
-                  "E Line:                0",
-                  "E Line:               -1",
-                  "E Line:       2147483647",
-                  "E Line:      -2147483648",
-                  "E Line:                5",
-                  "E Line:                6",
-                  "E Line:                7",
-                  "E Line:                8",
-                  "E Line:                9",
-                  "E Line:               10",
-                  "",
-                  "",
-                  "************",
-                  "* POINTERS *",
-                  "************",
-                  "",
-                  "Pointers:              0",
-                  "Pointers:             52",
-                  "",
-                  "",
-                  "************",
-                  "* SECTIONS *",
-                  "************",
-                  "",
-                  // A straight: straight headers, surfaces 1 and 2, one wall.
-                  "     Section: 1",
-                  "",
-                  "         SECTION DATA:",
-                  "         -------------",
-                  "",
-                  "         Type            Start       Length  Orientation      Angle 1      "
-                  "Angle 2      Angle 3      Angle 4      Angle 5     Offset 1     Surfaces     "
-                  "Offset 2        Walls",
-                  kRule164,
-                  "         Straight           10           20           30           40       "
-                  "    50           60           70           80           90            2      "
-                  "     -7            1",
-                  "",
-                  "",
-                  "         BANKING:",
-                  "         --------",
-                  "",
-                  "         Height 1     Height 2     Height 3     Init Hgt        Val 1        "
-                  "Val 2      X Coord      Y Coord",
-                  kRule99,
-                  "                1            2            3            4            5       "
-                  "     6            7            8",
-                  "",
-                  "",
-                  "         SURFACES:",
-                  "         ---------",
-                  "",
-                  "            Start          End      Surface",
-                  kRule34,
-                  "                0          100            3",
-                  "              100          200            4",
-                  "",
-                  "",
-                  "         WALLS:",
-                  "         ------",
-                  "",
-                  "         Wall Type       Start          End         NULL         NULL",
-                  kRule60,
-                  "                1            0          500            0            0",
-                  "",
-                  "",
-                  // Type 0 is a turn; it takes surface 3 by the running cursor, no walls.
-                  "     Section: 2",
-                  "",
-                  "         SECTION DATA:",
-                  "         -------------",
-                  "",
-                  "         Type            Start        Length  Orientation     X Coord      "
-                  "Y Coord          Arc         NULL         NULL     Offset 1     Surfaces     "
-                  "Offset 2        Walls",
-                  kRule164,
-                  "         Turn               11           21           31           41       "
-                  "    51           61            0            0           91            1      "
-                  "      0            0",
-                  "",
-                  "",
-                  "         BANKING:",
-                  "         --------",
-                  "",
-                  "         Height 1     Height 2     Height 3     Init Hgt        Val 1        "
-                  "Val 2       Radius         NULL",
-                  kRule99,
-                  "               -1           -2           -3           -4           -5       "
-                  "    -6           -7           -8",
-                  "",
-                  "",
-                  "         SURFACES:",
-                  "         ---------",
-                  "",
-                  "            Start          End      Surface",
-                  kRule34,
-                  "              200          300            5",
-                  "",
-                  "",
-                  "         WALLS:",
-                  "         ------",
-                  "",
-                  "         Wall Type       Start          End         NULL         NULL",
-                  kRule60,
-                  "",
-                  "",
-              }));
+    // clang-format off
+    EXPECT_EQ(def(), crlf({
+        "Z5 TRK Def File", "All values are long integers", "", "",
+        "**********", "* HEADER *", "**********", "",
+        "Version:               1", "Length:            12345", "# Elines:              1",
+        "Segments:              2", "Section 2:            36", "Section 3:           124",
+        "E Line:                0", "E Line:               -1", "E Line:       2147483647",
+        "E Line:      -2147483648", "E Line:                5", "E Line:                6",
+        "E Line:                7", "E Line:                8", "E Line:                9",
+        "E Line:               10", "", "",
+        "************", "* POINTERS *", "************", "",
+        "Pointers:              0", "Pointers:             52", "", "",
+        "************", "* SECTIONS *", "************", "",
+        // A straight: straight headers, surfaces 1 and 2, one wall.
+        "     Section: 1", "", "         SECTION DATA:", "         -------------", "",
+        "         Type            Start       Length  Orientation      Angle 1      Angle 2      "
+        "Angle 3      Angle 4      Angle 5     Offset 1     Surfaces     Offset 2        Walls",
+        kRule164,
+        "         Straight           10           20           30           40           50"
+        "           60           70           80           90            2           -7            1",
+        "", "", "         BANKING:", "         --------", "",
+        "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2      "
+        "X Coord      Y Coord",
+        kRule99,
+        "                1            2            3            4            5            6"
+        "            7            8",
+        "", "", "         SURFACES:", "         ---------", "",
+        "            Start          End      Surface", kRule34,
+        "                0          100            3",
+        "              100          200            4",
+        "", "", "         WALLS:", "         ------", "",
+        "         Wall Type       Start          End         NULL         NULL", kRule60,
+        "                1            0          500            0            0",
+        "", "",
+        // Type 0 is a turn; it takes surface 3 by the running cursor, no walls.
+        "     Section: 2", "", "         SECTION DATA:", "         -------------", "",
+        "         Type            Start        Length  Orientation     X Coord      Y Coord      "
+        "    Arc         NULL         NULL     Offset 1     Surfaces     Offset 2        Walls",
+        kRule164,
+        "         Turn               11           21           31           41           51"
+        "           61            0            0           91            1            0            0",
+        "", "", "         BANKING:", "         --------", "",
+        "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2      "
+        " Radius         NULL",
+        kRule99,
+        "               -1           -2           -3           -4           -5           -6"
+        "           -7           -8",
+        "", "", "         SURFACES:", "         ---------", "",
+        "            Start          End      Surface", kRule34,
+        "              200          300            5",
+        "", "", "         WALLS:", "         ------", "",
+        "         Wall Type       Start          End         NULL         NULL", kRule60,
+        "", "",
+    }));
+    // clang-format on
     EXPECT_EQ(host.filters, std::vector<std::string>{"Trk Files(*.trk)|*.trk"});
     EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("in.trk")});
     EXPECT_EQ(host.messages.size(), 1u);
