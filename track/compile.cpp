@@ -1,7 +1,8 @@
+#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "textfmt/failure.hpp"
 #include "textfmt/numbers.hpp"
@@ -23,10 +24,6 @@ std::string_view trimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string sectionName(std::size_t index) {
-    return "section " + std::to_string(index + 1);
 }
 
 // Trk.def read line by line; every failure names the line and what was

@@ -70,10 +70,6 @@ class TrackInput {
     BinaryReader& in_;
 };
 
-std::string sectionName(std::size_t index) {
-    return "section " + std::to_string(index + 1);
-}
-
 std::string countReason(std::string_view label, std::int32_t value) {
     return std::string(label) + " is " + std::to_string(value) +
            "; a count must lie between -32767 and 32768";
@@ -118,7 +114,7 @@ std::int16_t surfaceCount(TrackInput& trk, const TrackHeader& h) {
     const auto n = roundTo<std::int16_t>((*a - *b) / 12.0);
     if (!n || *n < 0)
         trk.fail("header", "Section 2 is " + std::to_string(h.section2) +
-                               "; a surface block cannot be shorter than nothing");
+                               "; the surface block cannot have a negative size");
     return *n;
 }
 

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -70,6 +71,11 @@ constexpr bool countFits(std::int64_t count) {
 inline constexpr std::size_t kMaxDecompiledWalls = 1001;
 // The compiler keeps at most this many surface rows and wall rows.
 inline constexpr std::size_t kMaxCompiledRows = 501;
+
+// "section 3" for the section at index 2, in failure reasons.
+inline std::string sectionName(std::size_t index) {
+    return "section " + std::to_string(index + 1);
+}
 
 // Whole lines that start the blocks of Trk.def.
 inline constexpr std::string_view kHeaderMarker = "* HEADER *";
