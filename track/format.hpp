@@ -84,7 +84,7 @@ inline constexpr std::string_view kSectionsMarker = "* SECTIONS *";
 
 // Lines between a marker and its first value, between a section's first
 // line and its data row, between the groups of a section, and between two
-// sections. The decompiler writes exactly these; the compiler skips them.
+// sections, as the decompiler lays them out; the compiler skips them.
 inline constexpr int kLinesAfterMarker = 2;
 inline constexpr int kLinesBeforeDataRow = 7;
 inline constexpr int kLinesBeforeGroupRows = 7;
