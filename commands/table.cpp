@@ -4,6 +4,7 @@
 
 #include "archive/archive.hpp"
 #include "rawdump/rawdump.hpp"
+#include "track/track.hpp"
 
 namespace z5 {
 namespace {
@@ -26,6 +27,11 @@ constexpr std::array kCommands = {
     CommandEntry{"mnuTxtDoc", "mnuTxtDoc_Click", "", "textdoc", CliArgument::InputFile, "FILE",
                  "write the offset/value table of FILE (outputdoc.def, first 32768 bytes)",
                  mnuTxtDoc_Click},
+    CommandEntry{"mnuTrkDecompile", "mnuTrkDecompile_Click", "trk", "decompile",
+                 CliArgument::InputFile, "FILE.trk", "write Trk.def from the track FILE.trk",
+                 mnuTrkDecompile_Click},
+    CommandEntry{"mnuTrkCompile", "mnuTrkCompile_Click", "trk", "compile", CliArgument::None, "",
+                 "write New.trk from Trk.def", mnuTrkCompile_Click},
 };
 
 }  // namespace

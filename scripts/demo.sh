@@ -33,6 +33,15 @@ step archive cleanup
 step raw dump "$samples/mixed.bin"
 step raw textdoc "$samples/mixed.bin"
 
+# A track decompiled and compiled back gives the same bytes.
+step trk trk decompile "$samples/oval.trk"
+step trk trk compile
+if cmp -s "$samples/oval.trk" "$out/trk/New.trk"; then
+    echo "ok      trk: New.trk equals oval.trk"
+else
+    echo "FAILED  trk: New.trk differs from oval.trk"
+fi
+
 echo
 echo "Written into $out:"
 (cd "$out" && find . -type f | sort | while read -r f; do

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Track conversions on the largest track both directions accept (741
+# sections, 501 surfaces, 501 walls), each run 100 times, against GNU od
+# printing the same file as decimal integers 100 times, in the same run.
+# Targets: decompile + compile together at most 4 times od's time (Trk.def
+# is four times od's text, and it is written once and read once); peak
+# memory under 16 MiB.
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+build_release
+
+work="$bench_out/tracks"
+rm -rf "$work" && mkdir -p "$work"
+runs=100
+
+# A definition with the fewest lines the compiler needs: it finds values by
+# line position only, so titles and headers may be empty lines.
+awk -v sections=741 -v surfaces=501 -v walls=501 'BEGIN {
+    ORS = "\r\n"
+    print "* HEADER *"; print ""; print ""
+    print 1; print 123456; print 1; print sections; print 0; print 0
+    for (i = 0; i < 10; i++) print i * 1000 - 5000
+    print "* POINTERS *"; print ""; print ""
+    for (s = 0; s < sections; s++) print s * 72
+    print "* SECTIONS *"; print ""; print ""
+    for (s = 0; s < sections; s++) {
+        ns = s < surfaces ? 1 : 0; nw = s < walls ? 1 : 0
+        for (k = 0; k < 7; k++) print ""
+        print (s % 2 ? "Turn" : "Straight"), s * 400, 400, s, -s, s * 3, 7, 8, 9, 10, ns, -11, nw
+        for (k = 0; k < 7; k++) print ""
+        print s, s + 1, s + 2, -1000 * s, 5, 6, 7, 8
+        for (k = 0; k < 7; k++) print ""
+        if (ns) print s * 100, s * 100 + 100, s % 3
+        for (k = 0; k < 7; k++) print ""
+        if (nw) print 1, s * 100, s * 100 + 90, 0, 0
+        for (k = 0; k < 2; k++) print ""
+    }
+}' > "$work/Trk.def"
+"$Z5DEF" -q -C "$work" trk compile
+mv "$work/New.trk" "$work/big.trk"
+echo "Tracks, $(stat -c %s "$work/big.trk") bytes, $runs runs each:"
+
+decompile_runs() { for ((i = 0; i < runs; i++)); do "$Z5DEF" -q -C "$work" trk decompile big.trk; done; }
+compile_runs() { for ((i = 0; i < runs; i++)); do "$Z5DEF" -q -C "$work" trk compile; done; }
+od_runs() { for ((i = 0; i < runs; i++)); do od -An -v -w52 -td4 "$work/big.trk" > "$work/od.txt"; done; }
+export -f decompile_runs compile_runs od_runs; export Z5DEF work runs
+
+measure "z5def trk decompile" bash -c decompile_runs
+decompile_time=$SECONDS_TAKEN; peak=$PEAK_KIB
+measure "z5def trk compile" bash -c compile_runs
+compile_time=$SECONDS_TAKEN; (( PEAK_KIB > peak )) && peak=$PEAK_KIB
+cmp -s "$work/New.trk" "$work/big.trk" || echo "  round trip differs"
+measure "od (the file as decimal integers)" bash -c od_runs
+verdict "time ratio z5def/od" \
+    "$(ratio "$(awk -v a="$decompile_time" -v b="$compile_time" 'BEGIN { print a + b }')" \
+        "$SECONDS_TAKEN")" 4
+verdict "peak memory MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')" 16
+rm -rf "$work"

@@ -1,0 +1,63 @@
+// Both track conversions on in-memory inputs, through scratch files named
+// after the process: nullopt when the conversion fails with a reason.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textfmt/failure.hpp"
+#include "track/track.hpp"
+
+namespace z5::fuzz {
+
+inline std::string scratch(std::string_view name) {
+    return "/tmp/z5fuzz-" + std::to_string(getpid()) + "-" + std::string(name);
+}
+
+inline void put(const std::string& path, std::string_view bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) std::abort();
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+inline std::string get(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
+}
+
+inline std::optional<std::string> decompiled(std::string_view trk) {
+    const std::string in = scratch("in.trk"), out = scratch("Trk.def");
+    put(in, trk);
+    try {
+        BinaryReader reader(in, "in.trk");
+        TextWriter writer(out, "Trk.def");
+        decompileTrack(reader, writer);
+        writer.close();
+    } catch (const CommandFailure&) {
+        return std::nullopt;
+    }
+    return get(out);
+}
+
+inline std::optional<std::string> compiled(std::string_view def) {
+    const std::string in = scratch("in.def"), out = scratch("New.trk");
+    put(in, def);
+    try {
+        TextReader reader(in, "Trk.def");
+        BinaryWriter writer(out, "New.trk");
+        compileTrack(reader, writer);
+        writer.close();
+    } catch (const CommandFailure&) {
+        return std::nullopt;
+    }
+    return get(out);
+}
+
+}  // namespace z5::fuzz

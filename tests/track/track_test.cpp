@@ -1,0 +1,441 @@
+#include "track/track.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "tests/support/support.hpp"
+#include "track/format.hpp"
+
+namespace z5 {
+namespace {
+
+using test::Bytes;
+using test::crlf;
+using test::FakeHost;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
+using track::Track;
+
+struct SectionSpec {
+    std::int32_t type;
+    std::int32_t surfaces;
+    std::int32_t walls;
+};
+
+// Sets the header as a well-formed file has it.
+void fixHeader(Track& t) {
+    t.header.magic = track::kMagic;
+    t.header.version = 1;
+    t.header.segments = static_cast<std::int32_t>(t.sections.size());
+    t.header.section2 = static_cast<std::int32_t>(12 * t.surfaces.size());
+    t.header.section3 = static_cast<std::int32_t>(52 * t.sections.size() + 20 * t.walls.size());
+}
+
+// A track whose every value differs, extremes included.
+Track buildTrack(std::initializer_list<SectionSpec> specs, std::int32_t eLines) {
+    std::int32_t next = 1;
+    auto fill = [&next](auto& row) {
+        for (auto& v : row) v = (next++ % 3 == 0) ? -next * 1001 : next * 37;
+    };
+    Track t;
+    t.header.length = 4321;
+    t.header.eLines = eLines;
+    t.eLineTable = {INT32_MIN, INT32_MAX, 0, -1, 1, 2, 3, 4, 5, 6};
+    for (const SectionSpec& s : specs) {
+        t.pointers.push_back(next++);
+        track::SectionRecord& section = t.sections.emplace_back();
+        fill(section);
+        section[track::kTypeField] = s.type;
+        section[track::kSurfacesField] = s.surfaces;
+        section[track::kWallsField] = s.walls;
+        for (std::int32_t i = 0; i < eLines; ++i) fill(t.banking.emplace_back());
+        for (std::int32_t i = 0; i < s.surfaces; ++i) fill(t.surfaces.emplace_back());
+        for (std::int32_t i = 0; i < s.walls; ++i) fill(t.walls.emplace_back());
+    }
+    fixHeader(t);
+    return t;
+}
+
+std::string bytesOf(const Track& t) {
+    Bytes b;
+    for (auto c : t.header.magic) b.u8(c);
+    for (auto v : {t.header.version, t.header.length, t.header.eLines, t.header.segments,
+                   t.header.section2, t.header.section3})
+        b.i32(v);
+    auto put = [&b](const auto& rows) {
+        for (const auto& row : rows)
+            for (auto v : row) b.i32(v);
+    };
+    for (auto v : t.eLineTable) b.i32(v);
+    for (auto v : t.pointers) b.i32(v);
+    put(t.banking);
+    put(t.surfaces);
+    std::size_t wall = 0;
+    for (const auto& section : t.sections) {
+        put(std::vector{section});
+        for (std::int32_t i = 0; i < section[track::kWallsField]; ++i)
+            put(std::vector{t.walls[wall++]});
+    }
+    return b.str();
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t end = text.find("\r\n", pos);
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) out += l + "\r\n";
+    return out;
+}
+
+struct TrackTest : ::testing::Test {
+    TempFolder dir;
+    FakeHost host{dir.str()};
+
+    Outcome decompile(std::string_view bytes) {
+        writeFile(dir.file("in.trk"), bytes);
+        host.answer = dir.file("in.trk");
+        return mnuTrkDecompile_Click(host);
+    }
+    std::string def() { return readFile(dir.file("Trk.def")); }
+    std::vector<std::string> defLines() { return splitLines(def()); }
+    void setDef(const std::vector<std::string>& lines) {
+        writeFile(dir.file("Trk.def"), joinLines(lines));
+    }
+    Outcome compile() { return mnuTrkCompile_Click(host); }
+    std::string newTrk() { return readFile(dir.file("New.trk")); }
+
+    // Index of the first line of section n (from 1) in the text.
+    static std::size_t sectionLine(const std::vector<std::string>& lines, int n) {
+        const std::string title = "     Section: " + std::to_string(n);
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i] == title) return i;
+        ADD_FAILURE() << "no " << title;
+        return 0;
+    }
+    // Offsets of the rows within a section, as the layout places them.
+    static constexpr std::size_t kDataRow = 7, kFirstBankingRow = 15;
+};
+
+const std::string kRule164 = std::string(9, ' ') + std::string(164, '=');
+const std::string kRule99 = std::string(9, ' ') + std::string(99, '=');
+const std::string kRule34 = std::string(9, ' ') + std::string(34, '=');
+const std::string kRule60 = std::string(9, ' ') + std::string(60, '=');
+
+TEST_F(TrackTest, DecompileWritesTheLayoutToTheByte) {
+    Track t;
+    t.header.length = 12345;
+    t.header.eLines = 1;
+    t.eLineTable = {0, -1, INT32_MAX, INT32_MIN, 5, 6, 7, 8, 9, 10};
+    t.pointers = {0, 52};
+    t.sections = {{1, 10, 20, 30, 40, 50, 60, 70, 80, 90, 2, -7, 1},
+                  {0, 11, 21, 31, 41, 51, 61, 0, 0, 91, 1, 0, 0}};
+    t.banking = {{1, 2, 3, 4, 5, 6, 7, 8}, {-1, -2, -3, -4, -5, -6, -7, -8}};
+    t.surfaces = {{0, 100, 3}, {100, 200, 4}, {200, 300, 5}};
+    t.walls = {{1, 0, 500, 0, 0}};
+    fixHeader(t);
+    const Outcome o = decompile(bytesOf(t));
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    // clang-format off
+    EXPECT_EQ(def(), crlf({
+        "Z5 TRK Def File", "All values are long integers", "", "",
+        "**********", "* HEADER *", "**********", "",
+        "Version:               1", "Length:            12345", "# Elines:              1",
+        "Segments:              2", "Section 2:            36", "Section 3:           124",
+        "E Line:                0", "E Line:               -1", "E Line:       2147483647",
+        "E Line:      -2147483648", "E Line:                5", "E Line:                6",
+        "E Line:                7", "E Line:                8", "E Line:                9",
+        "E Line:               10", "", "",
+        "************", "* POINTERS *", "************", "",
+        "Pointers:              0", "Pointers:             52", "", "",
+        "************", "* SECTIONS *", "************", "",
+        // A straight: straight headers, surfaces 1 and 2, one wall.
+        "     Section: 1", "", "         SECTION DATA:", "         -------------", "",
+        "         Type            Start       Length  Orientation      Angle 1      Angle 2      "
+        "Angle 3      Angle 4      Angle 5     Offset 1     Surfaces     Offset 2        Walls",
+        kRule164,
+        "         Straight           10           20           30           40           50"
+        "           60           70           80           90            2           -7            1",
+        "", "", "         BANKING:", "         --------", "",
+        "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2      "
+        "X Coord      Y Coord",
+        kRule99,
+        "                1            2            3            4            5            6"
+        "            7            8",
+        "", "", "         SURFACES:", "         ---------", "",
+        "            Start          End      Surface", kRule34,
+        "                0          100            3",
+        "              100          200            4",
+        "", "", "         WALLS:", "         ------", "",
+        "         Wall Type       Start          End         NULL         NULL", kRule60,
+        "                1            0          500            0            0",
+        "", "",
+        // Type 0 is a turn; it takes surface 3 by the running cursor, no walls.
+        "     Section: 2", "", "         SECTION DATA:", "         -------------", "",
+        "         Type            Start        Length  Orientation     X Coord      Y Coord      "
+        "    Arc         NULL         NULL     Offset 1     Surfaces     Offset 2        Walls",
+        kRule164,
+        "         Turn               11           21           31           41           51"
+        "           61            0            0           91            1            0            0",
+        "", "", "         BANKING:", "         --------", "",
+        "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2      "
+        " Radius         NULL",
+        kRule99,
+        "               -1           -2           -3           -4           -5           -6"
+        "           -7           -8",
+        "", "", "         SURFACES:", "         ---------", "",
+        "            Start          End      Surface", kRule34,
+        "              200          300            5",
+        "", "", "         WALLS:", "         ------", "",
+        "         Wall Type       Start          End         NULL         NULL", kRule60,
+        "", "",
+    }));
+    // clang-format on
+    EXPECT_EQ(host.filters, std::vector<std::string>{"Trk Files(*.trk)|*.trk"});
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("in.trk")});
+    EXPECT_EQ(host.messages.size(), 1u);
+
+    // The magic is neither printed nor checked.
+    t.header.magic = {'X', 'Y', 'Z', 0};
+    const std::string first = def();
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    EXPECT_EQ(def(), first);
+}
+
+TEST_F(TrackTest, RoundTripGivesTheSameBytesAndReplacesAnOlderLongerFile) {
+    // Counts below zero mean no rows and are carried through as they are.
+    const Track t = buildTrack({{1, 2, 1}, {2, 3, 0}, {1, -3, -1}, {2, 1, 3}, {2, 0, 0}}, 3);
+    writeFile(dir.file("New.trk"), std::string(5000, 'x'));
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    const Outcome o = compile();
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    EXPECT_EQ(newTrk(), bytesOf(t));
+
+    // Types other than 1 and 2 come back as turns (2); nothing else moves.
+    Track odd = t;
+    odd.sections[1][track::kTypeField] = 0;
+    odd.sections[3][track::kTypeField] = -5;
+    ASSERT_EQ(decompile(bytesOf(odd)).status, Status::Done);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(newTrk(), bytesOf(t));
+}
+
+TEST_F(TrackTest, TracksWithoutWallsOrSurfacesConvertBothWays) {
+    const Track t = buildTrack({{1, 0, 0}, {2, 0, 0}}, 1);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    auto lines = defLines();
+    EXPECT_EQ(lines[sectionLine(lines, 2) - 3], kRule60);  // no wall rows, then two blanks
+    const Outcome o = compile();
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    EXPECT_EQ(newTrk(), bytesOf(t));
+}
+
+TEST_F(TrackTest, EditedValuesLandInTheirBytes) {
+    Track t = buildTrack({{1, 1, 1}, {2, 2, 1}}, 2);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    auto lines = defLines();
+    // Version and the two block sizes are the compiler's own.
+    lines[8] = "Version:             99";
+    lines[12] = "Section 2:   99999999999";
+    lines[13] = "Section 3:          -3";
+    lines[9] = "Length:            7.5";  // halves go to the even neighbour
+    const std::size_t s2 = sectionLine(lines, 2);
+    // Single blanks between values read like the aligned columns.
+    lines[s2 + kFirstBankingRow] = "12.5 13.5 -2147483648 2147483647 &H10 0 1 2";
+    // A data row typed by hand: not the exact word "Straight", one more surface.
+    lines[s2 + kDataRow] = "straight 1 2 3 4 5 6 7 8 9 3 11 1";
+    const std::size_t firstSurface = s2 + kFirstBankingRow + 2 + 7;  // past 2 banking rows
+    lines.insert(lines.begin() + static_cast<long>(firstSurface + 2), "   7   8   9");
+    setDef(lines);
+    const Outcome o = compile();
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+
+    t.header.length = 8;
+    t.banking[2] = {12, 14, INT32_MIN, INT32_MAX, 16, 0, 1, 2};
+    t.sections[1] = {2, 1, 2, 3, 4, 5, 6, 7, 8, 9, 3, 11, 1};
+    t.surfaces.push_back({7, 8, 9});
+    fixHeader(t);
+    EXPECT_EQ(newTrk(), bytesOf(t));
+}
+
+TEST_F(TrackTest, RowsWithFewerOrMoreTokensAndTextOutsideTheBlocks) {
+    Track t = buildTrack({{2, 1, 1}}, 1);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    auto lines = defLines();
+    const std::size_t wallRow = lines.size() - 3;
+    const std::size_t surfaceRow = wallRow - 8;
+    lines[wallRow] = "     5  ";     // fields before the last get 0
+    lines[surfaceRow] = " 1 2 3 4";  // surplus digits join the last field
+    lines.insert(lines.begin() + 25, "Pointers: 77 junk between blocks");
+    lines.insert(lines.begin(), "* HEADER");  // not a whole marker line
+    lines.push_back("* HEADER *");            // after the last section: never read
+    lines.push_back("garbage that would fail");
+    setDef(lines);
+    const Outcome o = compile();
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    t.walls[0] = {0, 0, 0, 0, 5};
+    t.surfaces[0] = {1, 2, 34};
+    EXPECT_EQ(newTrk(), bytesOf(t));
+}
+
+TEST_F(TrackTest, DecompileLimits) {
+    // Sections may claim one row beyond the surface block: it prints as zeros.
+    Track t = buildTrack({{1, 1, 0}, {1, 2, 0}}, 1);
+    t.surfaces.pop_back();
+    t.header.section2 -= 12;
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    auto lines = defLines();
+    EXPECT_EQ(lines[lines.size() - 10],
+              std::string(4, ' ') + "            0            0            0");
+    t.sections[1][track::kSurfacesField] = 3;
+    Outcome o = decompile(bytesOf(t));
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_NE(o.reason.find("section block: the sections claim 4 surface records"),
+              std::string::npos)
+        << o.reason;
+
+    // 1001 walls in a track are read, the 1002nd is not.
+    t = buildTrack({{2, 0, 1000}, {2, 0, 1}}, 1);
+    EXPECT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    t = buildTrack({{2, 0, 1000}, {2, 0, 2}}, 1);
+    o = decompile(bytesOf(t));
+    EXPECT_NE(o.reason.find("section 2 brings the track past 1001 walls"), std::string::npos)
+        << o.reason;
+
+    // Everything before the section block must lie within 32767 bytes.
+    t = buildTrack({{2, 2721, 0}}, 1);
+    EXPECT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    t = buildTrack({{2, 2722, 0}}, 1);
+    o = decompile(bytesOf(t));
+    EXPECT_NE(o.reason.find("surface block: the surface block lies at bytes 104 to 32768"),
+              std::string::npos)
+        << o.reason;
+}
+
+TEST_F(TrackTest, BadTrackFilesFailNamingTheBlock) {
+    const Track good = buildTrack({{1, 1, 1}, {2, 1, 1}}, 2);
+    const std::string bytes = bytesOf(good);
+    struct Case {
+        std::string bytes;
+        std::string reason;
+    };
+    auto withHeader = [&](std::int32_t eLines, std::int32_t segments) {
+        Track t = good;
+        t.header.eLines = eLines;
+        t.header.segments = segments;
+        return bytesOf(t);
+    };
+    // 1000 sections of 32768 banking records each would need a gigabyte.
+    Bytes hugeBanking;
+    hugeBanking.text("KART").i32(1).i32(0).i32(32768).i32(1000).i32(0).i32(0).fill(40 + 4000);
+    const std::vector<Case> cases = {
+        {bytes.substr(0, 20), "header: the file ends after 20 bytes, inside the 28-byte header"},
+        {bytes.substr(0, 74), "pointer table: the file ends after 74 bytes, inside pointer 2"},
+        {bytes.substr(0, bytes.size() - 1), "section block: the file ends after"},
+        // Huge counts in a small file fail before anything is sized from them.
+        {hugeBanking.str(), "banking block: the file ends after 4068 bytes, inside 32768000"},
+        {withHeader(2, 40000), "header: Segments is 40000"},
+        {withHeader(0, 2), "header: # Elines is 0"},
+        {withHeader(2, 0), "header: Segments is 0"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = decompile(c.bytes);
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_NE(o.reason.find(dir.file("in.trk") + ": " + c.reason), std::string::npos)
+            << o.reason;
+        EXPECT_TRUE(host.messages.empty());
+    }
+    // A failure after the pointer block keeps what was written up to it.
+    const auto lines = defLines();
+    EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(lines[lines.size() - 3], "* SECTIONS *");
+
+    // A cancelled dialog leaves Trk.def alone.
+    writeFile(dir.file("Trk.def"), "mine");
+    host.answer.reset();
+    EXPECT_EQ(mnuTrkDecompile_Click(host).status, Status::Cancelled);
+    EXPECT_EQ(def(), "mine");
+}
+
+TEST_F(TrackTest, CompileLimits) {
+    // 501 surface rows and 501 wall rows compile; one more of either fails.
+    Track t = buildTrack({{1, 500, 1}, {2, 1, 500}}, 1);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(newTrk(), bytesOf(t));
+    for (const SectionSpec& more : {SectionSpec{2, 2, 500}, SectionSpec{2, 1, 501}}) {
+        t = buildTrack({{1, 500, 1}, more}, 1);
+        ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+        const Outcome o = compile();
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_NE(o.reason.find("section 2 brings the definition past 501"), std::string::npos)
+            << o.reason;
+        EXPECT_EQ(newTrk(), "");  // emptied when opened, no new content
+    }
+}
+
+TEST_F(TrackTest, BadDefinitionsFailWithLineAndExpectation) {
+    ASSERT_EQ(decompile(bytesOf(buildTrack({{1, 1, 1}, {2, 1, 1}}, 2))).status, Status::Done);
+    const auto good = defLines();
+    const std::size_t s2 = sectionLine(good, 2);
+    auto edited = [&](std::size_t index, std::string text) {
+        auto lines = good;
+        lines[index] = std::move(text);
+        return lines;
+    };
+    struct Case {
+        std::vector<std::string> lines;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {edited(s2 + kFirstBankingRow, "1 2 3 2147483647.5 5 6 7 8"),
+         "Trk.def:" + std::to_string(s2 + kFirstBankingRow + 1) +
+             ": banking row 1 of section 2, field 4: \"2147483647.5\" is outside the 32-bit range"},
+        {edited(s2 + kDataRow, "Turn " + std::string(300, '1') + " 2"),
+         "data row of section 2: field 2 is longer than 254 characters"},
+        {edited(s2 + kDataRow, "Turn " + std::string(32767, ' ')), "longer than 32767 characters"},
+        {edited(s2 + kDataRow, "Turn 0 0 0 0 0 0 0 0 0 40000 0 0"),
+         "Trk.def:" + std::to_string(s2 + kDataRow + 1) +
+             ": Surfaces is 40000; it must lie between -32767 and 32768"},
+        {edited(11, "Segments:              0"),
+         "Trk.def:12: Segments is 0; it must lie between 1 and 32768"},
+        {std::vector(good.begin(), good.begin() + static_cast<long>(s2 + kFirstBankingRow + 1)),
+         "Trk.def:" + std::to_string(s2 + kFirstBankingRow + 2) +
+             ": the file ends early; expected banking row 2 of section 2"},
+        {std::vector(good.begin(), good.begin() + 34), "no \"* SECTIONS *\" line"},
+        {edited(5, "* POINTERS *"), "Trk.def:6: POINTERS block before the HEADER block"},
+    };
+    for (const Case& c : cases) {
+        writeFile(dir.file("New.trk"), "old content");
+        setDef(c.lines);
+        const Outcome o = compile();
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_NE(o.reason.find(c.reason), std::string::npos) << o.reason;
+        EXPECT_EQ(newTrk(), "");
+    }
+
+    // Trk.def is found whatever its case; without it nothing is created.
+    std::filesystem::remove(dir.file("Trk.def"));
+    std::filesystem::remove(dir.file("New.trk"));
+    writeFile(dir.file("tRK.DEF"), joinLines(good));
+    EXPECT_EQ(compile().status, Status::Done);
+    std::filesystem::remove(dir.file("tRK.DEF"));
+    std::filesystem::remove(dir.file("New.trk"));
+    const Outcome o = compile();
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_NE(o.reason.find("Trk.def"), std::string::npos);
+    EXPECT_FALSE(test::fileExists(dir.file("New.trk")));
+}
+
+}  // namespace
+}  // namespace z5
