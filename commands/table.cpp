@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "object3d/object3d.hpp"
 #include "rawdump/rawdump.hpp"
 
 namespace z5 {
@@ -16,6 +17,11 @@ constexpr std::array kCommands = {
     CommandEntry{"mnuTxtDoc", "mnuTxtDoc_Click", "", "textdoc", CliArgument::InputFile, "FILE",
                  "write the offset/value table of FILE (outputdoc.def, first 32768 bytes)",
                  mnuTxtDoc_Click},
+    CommandEntry{"mnu3doDecompile", "mnu3doDecompile_Click", "3do", "decompile",
+                 CliArgument::InputFile, "FILE.3do",
+                 "write the vertices and normals of FILE.3do to vertex.def, its file names and "
+                 "flavors to flavor.def",
+                 mnu3doDecompile_Click},
 };
 
 }  // namespace

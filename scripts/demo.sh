@@ -23,6 +23,9 @@ step() {  # step FOLDER ARGS...: run one command, report its status
 step raw dump "$samples/mixed.bin"
 step raw textdoc "$samples/mixed.bin"
 
+# A 3D object to its definition files.
+step 3do 3do decompile "$samples/box.3do"
+
 echo
 echo "Written into $out:"
 (cd "$out" && find . -type f | sort | while read -r f; do
