@@ -22,6 +22,11 @@ constexpr std::array kCommands = {
                  "write the vertices and normals of FILE.3do to vertex.def, its file names and "
                  "flavors to flavor.def",
                  mnu3doDecompile_Click},
+    CommandEntry{"mnu3doCompile", "mnu3doCompile_Click", "3do", "compile", CliArgument::OutputFile,
+                 "OUT.3do",
+                 "compile vertex.def and flavor.def of the working folder into OUT.3do (offset.def "
+                 "shows how vertices, normals and flavors were renumbered)",
+                 mnu3doCompile_Click},
 };
 
 }  // namespace

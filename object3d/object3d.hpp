@@ -13,4 +13,12 @@ namespace z5 {
 // reading shows "CRASH - <section>" for the last section tag read.
 Outcome mnu3doDecompile_Click(Host& host);
 
+// Asks where to save the object, then compiles vertex.def and flavor.def of
+// the working folder into it: vertices and normals are numbered by position,
+// flavors placed one after another with the last as root, and every
+// reference renumbered. offset.def in the working folder shows the old and
+// new numbers. A line that cannot be compiled fails the command with its
+// file and line number; an existing object is replaced only on success.
+Outcome mnu3doCompile_Click(Host& host);
+
 }  // namespace z5
