@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -33,7 +32,8 @@ struct CompileState {
 
 // Old numbers (as the text gives them) to new ones. When two entries carry
 // the same old number the first in file order wins; a number no entry
-// carries stays as it is. Looked up through a hash index.
+// carries stays as it is. Looked up through an open-addressing hash index,
+// so a lookup costs the same whatever the table's size.
 class RenumberTable {
   public:
     // Makes the table anew with `entries` entries, all (0, 0).
@@ -45,8 +45,16 @@ class RenumberTable {
     std::span<const std::pair<std::int32_t, std::int32_t>> entries() const { return entries_; }
 
   private:
+    struct Slot {
+        std::int32_t oldNumber = 0;
+        std::int32_t newNumber = 0;
+        bool used = false;
+    };
+    std::size_t slotOf(std::int32_t oldNumber) const;
+
     std::vector<std::pair<std::int32_t, std::int32_t>> entries_;
-    std::unordered_map<std::int32_t, std::int32_t> index_;
+    std::vector<Slot> slots_;  // a power of two, at least twice the entries
+    int shift_ = 64;
 };
 
 struct RenumberTables {

@@ -1,7 +1,5 @@
 #include "object3d/deftext.hpp"
 
-#include <charconv>
-
 #include "object3d/format.hpp"
 
 namespace z5::object3d {
@@ -18,16 +16,18 @@ bool isRadixDigit(char c, bool hex) {
 }
 
 // A plain decimal integer of at most 9 digits: exact in a double, so the
-// general reading would give the same value.
+// general reading would give the same value. nullopt for any other text.
 template <class T>
 std::optional<std::optional<T>> plainInteger(std::string_view text) {
     const bool negative = !text.empty() && text[0] == '-';
     const std::size_t digits = text.size() - (negative ? 1 : 0);
     if (digits == 0 || digits > 9) return std::nullopt;
     std::int32_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    return std::optional<std::optional<T>>(narrowTo<T>(value));
+    for (char c : text.substr(negative ? 1 : 0)) {
+        if (!isDigit(c)) return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return std::optional<std::optional<T>>(narrowTo<T>(negative ? -value : value));
 }
 
 // True when the trimmed text is a number as a whole.
@@ -59,16 +59,28 @@ bool isWholeNumber(std::string_view s) {
 }  // namespace
 
 std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    std::size_t first = 0, end = text.size();
+    while (first < end && text[first] == ' ') ++first;
+    while (end > first && text[end - 1] == ' ') --end;
+    return text.substr(first, end - first);
+}
+
+std::string quoted(std::string_view text) {
+    std::string out(text.size() + 2, '"');
+    text.copy(out.data() + 1, text.size());
+    return out;
 }
 
 std::optional<std::string_view> Tokens::next() {
     if (rest_.empty()) return std::nullopt;
-    const auto blank = rest_.find(' ');
-    std::string_view token = rest_.substr(0, blank);
-    rest_ = blank == std::string_view::npos ? std::string_view() : trimBlanks(rest_.substr(blank));
+    // rest_ never ends in a blank: the token ends at the first blank or at
+    // the end, and the blanks after it are skipped.
+    const char* const end = rest_.data() + rest_.size();
+    const char* stop = rest_.data();
+    while (stop < end && *stop != ' ') ++stop;
+    const std::string_view token(rest_.data(), static_cast<std::size_t>(stop - rest_.data()));
+    while (stop < end && *stop == ' ') ++stop;
+    rest_ = std::string_view(stop, static_cast<std::size_t>(end - stop));
     return token;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "textfmt/numbers.hpp"
@@ -28,6 +29,9 @@ class Tokens {
   private:
     std::string_view rest_;
 };
+
+// The text in double quotes, for failure reasons.
+std::string quoted(std::string_view text);
 
 // The number at the front of `text` (LeadingNumber) rounded half to even
 // into T; nullopt when it does not fit.

@@ -76,9 +76,10 @@ constexpr std::string_view flavorTag(int type) {
 
 // The type whose tag is `tag` ("FL02" -> 2), or 0.
 constexpr int flavorTypeOfTag(std::string_view tag) {
-    for (int type = 2; type <= 21; ++type)
-        if (isSupportedFlavor(type) && flavorTag(type) == tag) return type;
-    return 0;
+    if (tag.size() != 4 || tag[0] != 'F' || tag[1] != 'L') return 0;
+    if (tag[2] < '0' || tag[2] > '9' || tag[3] < '0' || tag[3] > '9') return 0;
+    const int type = (tag[2] - '0') * 10 + (tag[3] - '0');
+    return isSupportedFlavor(type) ? type : 0;
 }
 
 // A body whose kind has no layout. The decompiler ends the flavor list with a

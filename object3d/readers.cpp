@@ -13,10 +13,6 @@ constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 // Tables are indexed by 16-bit counters: 32768 entries at most.
 constexpr std::int32_t kMaxEntries = kMaxCount + 1;
 
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
-}
-
 // The values of a flavor line that offset.def shows after the offset, as
 // 1-based positions among the values (the references and counts it carries).
 std::string shownValues(int type, std::span<const FlavorBody::Value> values,
@@ -33,7 +29,7 @@ std::string shownValues(int type, std::span<const FlavorBody::Value> values,
         case 2:
             return show({1, 3});
         case 4:
-            return afterOffset.empty() ? "" : " " + std::string(afterOffset);
+            return afterOffset.empty() ? std::string() : std::string(" ").append(afterOffset);
         case 5:
             return show({1});
         case 6:
@@ -64,21 +60,41 @@ std::string shownValues(int type, std::span<const FlavorBody::Value> values,
 
 void RenumberTable::reset(std::size_t entries) {
     entries_.assign(entries, {0, 0});
-    index_.clear();
+    slots_.clear();
 }
 
 void RenumberTable::set(std::size_t i, std::int32_t oldNumber, std::int32_t newNumber) {
     entries_.at(i) = {oldNumber, newNumber};
 }
 
+// Fibonacci hashing: the top bits of the product spread neighbouring
+// numbers over the whole table.
+std::size_t RenumberTable::slotOf(std::int32_t oldNumber) const {
+    return static_cast<std::size_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(oldNumber)) * 0x9E3779B97F4A7C15u) >>
+        shift_);
+}
+
 void RenumberTable::index() {
-    index_.reserve(entries_.size());
-    for (const auto& [oldNumber, newNumber] : entries_) index_.emplace(oldNumber, newNumber);
+    int bits = 1;
+    while ((std::size_t{1} << bits) < 2 * entries_.size()) ++bits;
+    shift_ = 64 - bits;
+    slots_.assign(std::size_t{1} << bits, Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const auto& [oldNumber, newNumber] : entries_) {
+        std::size_t i = slotOf(oldNumber);
+        while (slots_[i].used && slots_[i].oldNumber != oldNumber) i = (i + 1) & mask;
+        if (!slots_[i].used) slots_[i] = Slot{oldNumber, newNumber, true};
+    }
 }
 
 std::int32_t RenumberTable::renumber(std::int32_t value) const {
-    const auto it = index_.find(value);
-    return it == index_.end() ? value : it->second;
+    if (slots_.empty()) return value;
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = slotOf(value);; i = (i + 1) & mask) {
+        if (!slots_[i].used) return value;
+        if (slots_[i].oldNumber == value) return slots_[i].newNumber;
+    }
 }
 
 std::int32_t FlavorBody::number(const Value& value) const {
@@ -173,8 +189,6 @@ void GetVertex(TextReader& vertexDef, TextWriter& offsetDef, CompileState& state
             const auto number = wholeInteger<std::int32_t>(key.value_or(""));
             if (!number)
                 vertexDef.fail(quoted(key.value_or("")) + " is not a number that fits 32 bits");
-            if (!tokens.next() || !tokens.next() || tokens.rest().empty())
-                vertexDef.fail("a line needs a number and x, y, z");
             std::int32_t& count = section == Section::Vertices ? vertices : normals;
             if (count == kMaxEntries) vertexDef.fail("more than 32768 lines in one section");
             entry.clear();

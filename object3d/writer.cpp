@@ -30,16 +30,15 @@ void writePoints(TextReader& def, BinaryWriter& out, std::int32_t last) {
         Tokens tokens(line);
         tokens.next();
         const auto x = tokens.next(), y = tokens.next();
-        const auto coordinate = [&def](std::optional<std::string_view> text) {
-            const auto n = leadingInteger<std::int32_t>(text.value_or(""));
-            if (!n)
-                def.fail("coordinate \"" + std::string(text.value_or("")) +
-                         "\" out of the 32-bit range");
+        if (!y || tokens.rest().empty()) def.fail("a line needs a number and x, y, z");
+        const auto coordinate = [&def](std::string_view text) {
+            const auto n = leadingInteger<std::int32_t>(text);
+            if (!n) def.fail("coordinate " + quoted(text) + " out of the 32-bit range");
             return *n;
         };
         out.i32(i);
-        out.i32(coordinate(x));
-        out.i32(coordinate(y));
+        out.i32(coordinate(*x));
+        out.i32(coordinate(*y));
         out.i32(coordinate(tokens.rest()));
     }
 }

@@ -10,43 +10,6 @@ namespace {
 
 using namespace test;
 
-// Every flavor type and every FL02 and FL05 kind with a layout.
-std::vector<Flavor> everyFlavor() {
-    return {
-        Flavor{2, {}}.l({0, 9, 2}).l({1, 0}),
-        Flavor{2, {}}.l({1, 9, 2}).l({0, 1}).i({-1, 2, 3, 4}),
-        Flavor{2, {}}.l({2, 9, 1}).l({1}).i({5, 6}),
-        Flavor{2, {}}.l({3, 9, 2}).l({1, 0}).i({1, 2, 3, 4}).l({7, 8}),
-        Flavor{2, {}}.l({4, 9, 2}).l({10, 11}).l({12, 13}),
-        Flavor{2, {}}.l({5, 9, 2}).l({0, 1}).i({1, 2}).i({3, 4}).l({7, 8}),
-        Flavor{2, {}}.l({12, 9, 1}).l({1}).l({0}),
-        Flavor{2, {}}.l({13, 9, 2}).l({1, 0}).i({1, 2}).i({32767, -32768}).l({0, 0}),
-        Flavor{3, {}}.l({1, 2, 3}),
-        Flavor{4, {}}.l({0}),
-        Flavor{4, {}}.l({2, 4, 21}),
-        Flavor{5, {}}.l({4}).i({0, 0}),
-        Flavor{5, {}}.l({4}).i({0, 2, 7, 8, 9}),
-        Flavor{5, {}}.l({21}).i({1, 5}).l({-6}),
-        Flavor{5, {}}.l({4}).i({4, 5}).l({6}),
-        Flavor{5, {}}.l({4}).i({5, 5}).l({6, 7}),
-        Flavor{5, {}}.l({4}).i({12, 5}).l({6, 7}),
-        Flavor{6, {}}.l({1, 2, 3, 4, 5, 4}),
-        Flavor{7, {}}.l({1, 2, 3, 4, 5, 4, 21}),
-        Flavor{8, {}}.l({1, 2, 3, 4, 5, 4, 21, 38, 4}),
-        Flavor{9, {}}.l({1, 2, 3, 4, 5, 6, 7, 8}),
-        Flavor{10, {}}.l({1, 2, 3, 4, 5, 6, 7, 8}),
-        Flavor{11, {}}.l({1, 2, 3, 4, 5, 6, 7}),
-        Flavor{12, {}}.l({4, 2, 21, 38}),
-        Flavor{13, {}}.l({1, 2, 3, 4, 5, 6, 7, 8}),
-        Flavor{14, {}}.l({1, 2}),
-        Flavor{15, {}}.l({1, 2, 3, 4}),
-        Flavor{16, {}}.l({1, 99}),
-        Flavor{17, {}}.l({1, 2, 3, 2, 10, 4, 11, 21}),
-        Flavor{19, {}}.l({1, 2, 3, 4, 5, 6, 7, 8}),
-        Flavor{21, {}}.l({1, 2, 3, 4, 5}),
-    };
-}
-
 struct Compile : ::testing::Test {
     TempFolder dir;
     FakeHost host{dir.str()};
@@ -286,14 +249,12 @@ TEST_F(Compile, RefusedLinesNameTheirFileAndLine) {
     const std::vector<Case> cases = {
         {vertices, crlf({"FL14 4 1 2", "FL02  21  7  0  1  0"}),
          "flavor.def:2: FL02 kind 7 has no layout"},
-        {vertices, crlf({"FL02  4  -1  0  1  0"}), "flavor.def:1: FL02 kind -1 has no layout"},
         {vertices, crlf({"FL05  4  4  3"}), "flavor.def:1: FL05 kind 3 has no layout"},
         {vertices, crlf({"FL02  4  0  0  0"}), "flavor.def:1: FL02 count 0 out of range 1..32767"},
         {vertices, crlf({"FL04  4  -1"}), "flavor.def:1: FL04 count -1 out of range 0..32767"},
         {vertices, crlf({"FL12  4  4  -2"}), "flavor.def:1: FL12 count -2 out of range 0..32767"},
         {vertices, crlf({"FL05  4  4  0  -1"}),
          "flavor.def:1: FL05 count -1 out of range 0..32766"},
-        {vertices, crlf({"FL16  4  0"}), "flavor.def:1: FL16 count 0 out of range 1..32767"},
         {vertices, crlf({"FL17  4  1  2  3  0"}),
          "flavor.def:1: FL17 count 0 out of range 1..32767"},
         {vertices, crlf({"FL03  4  1  2"}),

@@ -44,6 +44,9 @@ struct Object {
     std::string flavorDef() const;
 };
 
+// One flavor of every type and of every FL02 and FL05 kind with a layout.
+std::vector<Flavor> everyFlavor();
+
 // Right-justifies the decimal text of `value` in `width` columns (longer
 // texts are kept whole).
 std::string column(std::int64_t value, std::size_t width);
