@@ -3,6 +3,7 @@
 #include <array>
 
 #include "archive/archive.hpp"
+#include "object3d/object3d.hpp"
 #include "rawdump/rawdump.hpp"
 #include "track/track.hpp"
 
@@ -32,6 +33,16 @@ constexpr std::array kCommands = {
                  mnuTrkDecompile_Click},
     CommandEntry{"mnuTrkCompile", "mnuTrkCompile_Click", "trk", "compile", CliArgument::None, "",
                  "write New.trk from Trk.def", mnuTrkCompile_Click},
+    CommandEntry{"mnu3doDecompile", "mnu3doDecompile_Click", "3do", "decompile",
+                 CliArgument::InputFile, "FILE.3do",
+                 "write the vertices and normals of FILE.3do to vertex.def, its file names and "
+                 "flavors to flavor.def",
+                 mnu3doDecompile_Click},
+    CommandEntry{"mnu3doCompile", "mnu3doCompile_Click", "3do", "compile", CliArgument::OutputFile,
+                 "OUT.3do",
+                 "compile vertex.def and flavor.def of the working folder into OUT.3do (offset.def "
+                 "shows how vertices, normals and flavors were renumbered)",
+                 mnu3doCompile_Click},
 };
 
 }  // namespace

@@ -42,6 +42,16 @@ else
     echo "FAILED  trk: New.trk differs from oval.trk"
 fi
 
+# A 3D object to its definition files ...
+step 3do 3do decompile "$samples/box.3do"
+# ... and back: the same bytes, and offset.def with the renumbering.
+step 3do 3do compile box-new.3do
+if cmp -s "$samples/box.3do" "$out/3do/box-new.3do"; then
+    echo "ok      3do: box-new.3do is byte-identical to box.3do"
+else
+    echo "FAILED  3do: box-new.3do differs from box.3do"
+fi
+
 echo
 echo "Written into $out:"
 (cd "$out" && find . -type f | sort | while read -r f; do

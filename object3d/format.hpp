@@ -1,0 +1,233 @@
+// The .3do object file: section tags, record sizes, and the shape of every
+// flavor body. The decompiler reads with `walkFlavorBody` and the compiler
+// counts and writes with it, so the two can never disagree on a flavor's
+// size or field order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace z5::object3d {
+
+// Section tags as 32-bit little-endian values; their bytes in the file spell
+// "3OD3", "PERP", "MRON", "NRTS" and "MIRP".
+inline constexpr std::int32_t kTagObject = 0x33444F33;
+inline constexpr std::int32_t kTagVertices = 0x50524550;
+inline constexpr std::int32_t kTagNormals = 0x4E4F524D;
+inline constexpr std::int32_t kTagNames = 0x5354524E;
+inline constexpr std::int32_t kTagFlavors = 0x5052494D;
+
+// A section header after its tag: Reserved (0) and Length, both i32.
+inline constexpr int kSectionHeaderSize = 8;
+// Vertex and normal records: Key, X, Y, Z.
+inline constexpr int kPointRecordSize = 16;
+// Flavor header: the type byte and a reserved i32.
+inline constexpr int kFlavorHeaderSize = 5;
+// The Root field at the start of the flavor data; the first flavor follows it.
+inline constexpr int kFirstFlavorOffset = 4;
+// Ends the list of file names.
+inline constexpr std::uint8_t kNamesEnd = 0xFF;
+// Fills the name and flavor sections up to a multiple of 4 bytes.
+inline constexpr std::uint8_t kPadByte = 0x20;
+// Lists and record tables are counted with 16-bit counters.
+inline constexpr std::int32_t kMaxCount = 32767;
+
+// Bytes that bring `length` up to a multiple of 4.
+constexpr int padFor(std::int64_t length) {
+    return static_cast<int>((4 - length % 4) % 4);
+}
+
+// What a body field refers to, so the compiler knows which renumbering table
+// translates it.
+enum class Ref : std::uint8_t { None, Vertex, Normal, Flavor };
+
+struct Field {
+    std::uint8_t width;  // 2 (i16) or 4 (i32)
+    Ref ref = Ref::None;
+    // The compiler reads this field strictly: the whole text must be a number.
+    bool wholeText = false;
+};
+
+inline constexpr Field kI32{4};
+inline constexpr Field kI16{2};
+inline constexpr Field kVertexRef{4, Ref::Vertex};
+inline constexpr Field kNormalRef{4, Ref::Normal};
+inline constexpr Field kFlavorRef{4, Ref::Flavor};
+inline constexpr Field kI32Whole{4, Ref::None, true};
+
+// Types that have a body layout: 2 to 17, 19 and 21.
+constexpr bool isSupportedFlavor(int type) {
+    return (type >= 2 && type <= 17) || type == 19 || type == 21;
+}
+// Types that are flavors but cannot be decoded: the flavor list ends there.
+constexpr bool isUnsupportedFlavor(int type) {
+    return type == 1 || type == 18 || type == 20 || (type >= 22 && type <= 24);
+}
+
+// "FL02" .. "FL21" for a supported type.
+constexpr std::string_view flavorTag(int type) {
+    constexpr std::string_view tags[] = {
+        "",     "",     "FL02", "FL03", "FL04", "FL05", "FL06", "FL07", "FL08", "FL09", "FL10",
+        "FL11", "FL12", "FL13", "FL14", "FL15", "FL16", "FL17", "",     "FL19", "",     "FL21"};
+    return isSupportedFlavor(type) ? tags[type] : std::string_view();
+}
+
+// The type whose tag is `tag` ("FL02" -> 2), or 0.
+constexpr int flavorTypeOfTag(std::string_view tag) {
+    if (tag.size() != 4 || tag[0] != 'F' || tag[1] != 'L') return 0;
+    if (tag[2] < '0' || tag[2] > '9' || tag[3] < '0' || tag[3] > '9') return 0;
+    const int type = (tag[2] - '0') * 10 + (tag[3] - '0');
+    return isSupportedFlavor(type) ? type : 0;
+}
+
+// A body whose kind has no layout. The decompiler ends the flavor list with a
+// message; the compiler refuses the line.
+struct UnsupportedKind {
+    int type;  // 2 or 5
+    std::int32_t kind;
+};
+
+// How a list count may be used. The decompiler and the compiler differ on
+// FL12 (a compiled FL12 may carry an empty list, a stored one may not) and
+// on FL05 kind 0 (a negative count is stored harmlessly but would give the
+// compiler a negative size).
+enum class CountUse { Stored, Compiled };
+
+// Walks the body of a flavor of a supported `type` in storage order.
+// The walker `W` provides:
+//   std::int32_t decide(Field)       one field whose value shapes what follows
+//   void run(Field, std::int32_t n)  n fields of the same kind
+//   void pairs(Field, Field, std::int32_t n)  n pairs, stored pair by pair
+//   [[noreturn]] void fail(std::string_view what)
+//   static constexpr CountUse countUse
+// Returns the unsupported kind when the body stops at its kind field.
+template <class W>
+std::optional<UnsupportedKind> walkFlavorBody(int type, W& w) {
+    constexpr bool compiling = W::countUse == CountUse::Compiled;
+    // A list count in [lowest, highest], or the walker's failure.
+    auto count = [&w](std::string_view tag, std::int32_t n, std::int32_t lowest,
+                      std::int32_t highest = kMaxCount) {
+        if (n < lowest || n > highest)
+            w.fail(std::string(tag) + " count " + std::to_string(n) + " out of range " +
+                   std::to_string(lowest) + ".." + std::to_string(highest));
+        return n;
+    };
+    switch (type) {
+        case 2: {
+            const std::int32_t kind = w.decide(kI32);
+            w.run(kI32, 1);
+            const std::int32_t raw = w.decide(kI32);
+            if (kind < 0 || (kind > 5 && kind != 12 && kind != 13)) return UnsupportedKind{2, kind};
+            const std::int32_t n = count("FL02", raw, 1);
+            w.run(kind == 4 ? kI32 : kVertexRef, n);
+            switch (kind) {
+                case 0:
+                    break;
+                case 1:
+                case 2:
+                    w.run(kI16, 2 * n);
+                    break;
+                case 3:
+                case 5:
+                    w.run(kI16, 2 * n);
+                    w.run(kI32, n);
+                    break;
+                case 4:
+                    w.run(kI32, n);
+                    break;
+                case 12:
+                    w.run(kNormalRef, n);
+                    break;
+                case 13:
+                    w.run(kI16, 2 * n);
+                    w.run(kNormalRef, n);
+                    break;
+            }
+            return std::nullopt;
+        }
+        case 3:
+            w.run(kI32, 3);
+            return std::nullopt;
+        case 4:
+            w.run(kFlavorRef, count("FL04", w.decide(kI32), 0));
+            return std::nullopt;
+        case 5: {
+            w.run(kFlavorRef, 1);
+            const std::int32_t kind = w.decide(kI16);
+            switch (kind) {
+                case 0: {
+                    const std::int32_t n = w.decide(kI16);
+                    if (compiling || n >= 1) count("FL05", n, 0, kMaxCount - 1);
+                    if (n >= 1) w.run(kI16, n + 1);
+                    return std::nullopt;
+                }
+                case 1:
+                case 4:
+                    w.run(kI16, 1);
+                    w.run(kI32Whole, 1);
+                    return std::nullopt;
+                case 5:
+                case 12:
+                    w.run(kI16, 1);
+                    w.run(kI32Whole, 1);
+                    w.run(kI32, 1);
+                    return std::nullopt;
+                default:
+                    return UnsupportedKind{5, kind};
+            }
+        }
+        case 6:
+            w.run(kI32, 5);
+            w.run(kFlavorRef, 1);
+            return std::nullopt;
+        case 7:
+        case 11:
+            w.run(kI32, 5);
+            w.run(kFlavorRef, 2);
+            return std::nullopt;
+        case 8:
+            w.run(kI32, 5);
+            w.run(kFlavorRef, 4);
+            return std::nullopt;
+        case 9:
+        case 10:
+            w.run(kI32, 5);
+            w.run(kFlavorRef, 3);
+            return std::nullopt;
+        case 12: {
+            w.run(kFlavorRef, 1);
+            const std::int32_t n = w.decide(kI32);
+            w.run(kFlavorRef, count("FL12", n, compiling ? 0 : 1));
+            return std::nullopt;
+        }
+        case 13:
+        case 19:
+            w.run(kI32, 7);
+            w.run(kFlavorRef, 1);
+            return std::nullopt;
+        case 14:
+            w.run(kI32, 2);
+            return std::nullopt;
+        case 15:
+            w.run(kI32, 4);
+            return std::nullopt;
+        case 16:
+            w.run(kI32, count("FL16", w.decide(kI32), 1));
+            return std::nullopt;
+        case 17: {
+            w.run(kI32, 3);
+            const std::int32_t n = count("FL17", w.decide(kI32), 1);
+            w.pairs(kI32, kFlavorRef, n);
+            return std::nullopt;
+        }
+        case 21:
+            w.run(kI32, 5);
+            return std::nullopt;
+        default:
+            w.fail("not a flavor type with a layout");
+    }
+}
+
+}  // namespace z5::object3d
