@@ -29,6 +29,8 @@ void GetTrackName::GetName(std::string& StrLine) const {
     StrLine.resize(StrLine.size() - 4);
 }
 
-void GetTrackName2::GetName(std::string& StrLine) const { keepLastPart(StrLine); }
+void GetTrackName2::GetName(std::string& StrLine) const {
+    keepLastPart(StrLine);
+}
 
 }  // namespace z5
