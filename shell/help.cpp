@@ -36,8 +36,12 @@ QString commandRows() {
                    text(command->summary).toHtmlEscaped();
         else
             what = QStringLiteral("not built into this program");
-        rows += QStringLiteral("<tr><td><b>") + text(menuPath(e.name)).toHtmlEscaped() +
-                QStringLiteral("</b></td><td>") + what + QStringLiteral("</td></tr>\n");
+        // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
+        const QString path = text(menuPath(e.name))
+                                 .toHtmlEscaped()
+                                 .replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
+        rows += QStringLiteral("<tr><td><b>") + path + QStringLiteral("</b></td><td>") + what +
+                QStringLiteral("</td></tr>\n");
     }
     return QStringLiteral("<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n") + rows +
            QStringLiteral("</table>\n");

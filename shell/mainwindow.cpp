@@ -125,8 +125,8 @@ void frmZ5Def::buildMenus() {
                             [this, command] { runConverter(*command); });
                 } else {
                     connect(action, &QAction::triggered, this, [this, &e] {
-                        statusBar()->showMessage(text(menuPath(e.name)) +
-                                                 QStringLiteral(": not built into this program"));
+                        showStatus(text(menuPath(e.name)) +
+                                   QStringLiteral(": not built into this program"));
                     });
                 }
                 break;
@@ -240,7 +240,7 @@ void frmZ5Def::DirList1_Change(const QString& folder) {
 }
 
 void frmZ5Def::runConverter(const CommandEntry& command) {
-    statusBar()->clearMessage();
+    showStatus(QString());
     QString failure;
     try {
         QtHost host(*this, *dlgCommon, [this] { return workingFolder(); });
@@ -250,7 +250,12 @@ void frmZ5Def::runConverter(const CommandEntry& command) {
         failure = QString::fromLocal8Bit(e.what());
     }
     if (failure.isEmpty()) return;
-    statusBar()->showMessage(text(menuPath(command.menu)) + QStringLiteral(": ") + failure);
+    showStatus(text(menuPath(command.menu)) + QStringLiteral(": ") + failure);
+}
+
+void frmZ5Def::showStatus(const QString& message) {
+    statusBar()->showMessage(message);
+    statusBar()->setToolTip(message);  // a long reason is cut in the bar
 }
 
 void frmZ5Def::showError(const QString& message, bool critical) {

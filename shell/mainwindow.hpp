@@ -65,6 +65,7 @@ class frmZ5Def : public QMainWindow {
     void buildMenus();
     void startProgram(const QString& commandLine);
     void showError(const QString& text, bool critical);
+    void showStatus(const QString& message);
 
     WindowOptions options_;
     Settings settings_;

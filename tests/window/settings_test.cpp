@@ -23,6 +23,7 @@ class SettingsTest : public QObject {
     void startUpFailures_data();
     void startUpFailures();
     void startUpShowsFolderAndPrograms();
+    void shippedSample();
 };
 
 void SettingsTest::fields_data() {
@@ -126,6 +127,14 @@ void SettingsTest::startUpShowsFolderAndPrograms() {
         QCOMPARE(entry->isEnabled(), n <= 2);
     }
     QCOMPARE(window->settings().strProgram[1], std::string("sh -c x"));
+}
+
+void SettingsTest::shippedSample() {
+    // run.sh starts the window in samples/ with its z5.ini.
+    InFolder in(Z5_SAMPLES_DIR);
+    const Settings s = readSettings("z5.ini");
+    QCOMPARE(s.strStart, std::string("."));
+    QVERIFY(!s.strPName[0].empty() && !s.strProgram[0].empty());
 }
 
 QTEST_MAIN(SettingsTest)
