@@ -11,14 +11,14 @@ namespace z5 {
 
 class frmAbout : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit frmAbout(QWidget* parent = nullptr);
 
     // Centres the window on its screen and shows it, raised.
     void Form_Load();
     void cmdOK_Click();
 
-  private:
+private:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;

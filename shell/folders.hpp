@@ -14,7 +14,7 @@ namespace z5 {
 
 class FolderList : public QTreeView {
     Q_OBJECT
-  public:
+public:
     explicit FolderList(QWidget* parent = nullptr);
 
     // The current folder in Qt's form ("/" separators, no trailing one
@@ -27,7 +27,7 @@ class FolderList : public QTreeView {
   signals:
     void pathChanged(const QString& path);
 
-  private:
+private:
     void takeCurrent(const QModelIndex& index);
     // Opens the tree down to the current folder and scrolls it into view.
     void reveal();
@@ -39,7 +39,7 @@ class FolderList : public QTreeView {
 
 class DriveList : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit DriveList(QWidget* parent = nullptr);
 
     // The roots offered; by default the mounted volumes, listed again each
@@ -57,7 +57,7 @@ class DriveList : public QComboBox {
   signals:
     void driveChosen(const QString& root);
 
-  private:
+private:
     void fill(const QStringList& roots);
 
     bool fixed_ = false;

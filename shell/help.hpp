@@ -15,7 +15,7 @@ QString helpText();
 
 class frmHelp : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit frmHelp(QWidget* parent = nullptr);
 };
 

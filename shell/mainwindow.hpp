@@ -34,7 +34,7 @@ inline constexpr const char* kWindowTitle = "Z5 Def Tool";
 
 class frmZ5Def : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     explicit frmZ5Def(WindowOptions options = {}, QWidget* parent = nullptr);
     ~frmZ5Def() override;
 
@@ -61,7 +61,7 @@ class frmZ5Def : public QMainWindow {
     // Runs one converter of the command table through this window's Host.
     void runConverter(const CommandEntry& command);
 
-  private:
+private:
     void buildMenus();
     void startProgram(const QString& commandLine);
     void showError(const QString& text, bool critical);

@@ -9,7 +9,7 @@
 namespace z5 {
 
 class ProgramStarter {
-  public:
+public:
     virtual ~ProgramStarter() = default;
     // Starts `commandLine` in `folder`. Returns the empty text when the
     // program started, else the system's reason.
@@ -19,7 +19,7 @@ class ProgramStarter {
 // Starts detached processes; a command line is split into program and
 // arguments the way a shell splits it (blanks separate, double quotes group).
 class SystemStarter : public ProgramStarter {
-  public:
+public:
     QString start(const QString& commandLine, const QString& folder) override;
 };
 

@@ -23,7 +23,7 @@ namespace z5 {
 QStringList qtNameFilters(std::string_view filter);
 
 class QtHost : public Host {
-  public:
+public:
     QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
@@ -37,7 +37,7 @@ class QtHost : public Host {
     void setBusy(bool busy) override;
     void messageBox(const std::string& text, const std::string& title) override;
 
-  private:
+private:
     std::optional<std::string> choose(std::string_view filter);
 
     QWidget& window_;

@@ -23,7 +23,7 @@ struct Settings {
 // cannot be read, "input past end of file" for a short file, "path not
 // found" for a start folder that is not a folder.
 class SettingsError : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

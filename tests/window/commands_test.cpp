@@ -55,7 +55,7 @@ std::vector<std::string> filesIn(const fs::path& folder) {
 
 class CommandsTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void init();
     void cleanup();
     void converterEndToEnd_data();
@@ -65,7 +65,7 @@ class CommandsTest : public QObject {
     void nameFilters();
     void saveChoiceAndCaption();
 
-  private:
+private:
     std::unique_ptr<TempFolder> dir_;
     fs::path work_;
     std::unique_ptr<frmZ5Def> window_;

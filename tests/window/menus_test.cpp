@@ -115,7 +115,7 @@ const std::string kIni = iniText(".", {"\"ed one\",&Editor", "view,&Viewer"});
 
 class MenusTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void menuTree_data();
     void menuTree();
     void everyConverterHasItsEntry();

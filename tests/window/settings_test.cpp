@@ -16,7 +16,7 @@ using namespace z5::test;
 
 class SettingsTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void fields_data();
     void fields();
     void programsAndStartFolder();

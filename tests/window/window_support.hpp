@@ -23,7 +23,7 @@ namespace z5::test {
 // longer than the time limit is closed too, so a test cannot hang.
 template <class T>
 class ModalAnswer {
-  public:
+public:
     explicit ModalAnswer(std::function<void(T*)> answer, int times = 1, int limitMs = 10000)
         : answer_(std::move(answer)), times_(times), limitMs_(limitMs) {
         timer_.setInterval(5);
@@ -33,7 +33,7 @@ class ModalAnswer {
     int answered() const { return answered_; }
     int extra() const { return extra_; }
 
-  private:
+private:
     void poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal != seen_) {
@@ -67,18 +67,18 @@ class ModalAnswer {
 
 // Makes `folder` the current directory for its lifetime.
 class InFolder {
-  public:
+public:
     explicit InFolder(const QString& folder);
     ~InFolder();
 
-  private:
+private:
     QString before_;
 };
 
 // Records the program starts the window asks for; the command line
 // `failing` fails with `reason`.
 class RecordingStarter : public ProgramStarter {
-  public:
+public:
     struct Start {
         QString commandLine;
         QString folder;
@@ -90,7 +90,7 @@ class RecordingStarter : public ProgramStarter {
         return commandLine == failing_ ? reason_ : QString();
     }
 
-  private:
+private:
     std::vector<Start>& starts_;
     QString failing_;
     QString reason_;
