@@ -211,13 +211,28 @@ void CommandsTest::saveChoiceAndCaption() {
     host.setCaption("Z5 DEF TOOL /x/odd[*].trk");
     QCOMPARE(window_->windowHandle()->title(), QString("Z5 DEF TOOL /x/odd[*].trk"));
 
-    // The pointer is restored however often busy was asked for.
+    // Messages other than "DONE" (the 3do decompiler's stages) show the same way.
+    QList<Box> boxes;
+    auto stage = recordBoxes(boxes);
+    host.messageBox("Error reading PRIM", "3do");
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].text, QString("Error reading PRIM"));
+    QCOMPARE(boxes[0].title, QString("3do"));
+    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+
+    // The pointer is restored however often busy was asked for, and when a
+    // host goes while busy.
     host.setBusy(true);
     host.setBusy(true);
     host.setBusy(false);
     QVERIFY(!QApplication::overrideCursor());
-    host.setBusy(true);
-}  // the host restores the pointer when it goes
+    {
+        QtHost other(*window_, dialog, [] { return QString(); });
+        other.setBusy(true);
+        QVERIFY(QApplication::overrideCursor());
+    }
+    QVERIFY(!QApplication::overrideCursor());
+}
 
 QTEST_MAIN(CommandsTest)
 #include "commands_test.moc"

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -121,6 +122,7 @@ private slots:
     void everyConverterHasItsEntry();
     void programShortcuts();
     void programThatCannotStart();
+    void entriesWithoutCommand();
     void commandShell();
     void systemStarter();
     void aboutIsOneWindow();
@@ -187,6 +189,26 @@ void MenusTest::programShortcuts() {
     QCOMPARE(starts[0].commandLine, QString("ed one"));
     QCOMPARE(QDir::toNativeSeparators(starts[0].folder), window->workingFolder());
     QCOMPARE(starts[1].commandLine, QString("view"));
+}
+
+void MenusTest::entriesWithoutCommand() {
+    // LP's Decompile and Compile are enabled and do nothing.
+    TempFolder dir;
+    auto window = loadWindow(dir.str(), kIni);
+    std::vector<RecordingStarter::Start> starts;
+    window->setStarter(std::make_unique<RecordingStarter>(starts));
+    ModalAnswer<QDialog> anyDialog([](QDialog* d) { d->reject(); });
+    for (const char* name : {"mnuLpDecompile", "mnuLpCompile"}) {
+        auto* entry = window->findChild<QAction*>(name);
+        QVERIFY(entry->isEnabled());
+        entry->trigger();
+    }
+    QTest::qWait(50);
+    QCOMPARE(anyDialog.answered(), 0);
+    QVERIFY(starts.empty());
+    QCOMPARE(window->windowTitle(), QString("Z5 Def Tool"));
+    QVERIFY(window->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(window->findChildren<QDialog*>().size(), 1);  // only the shared file dialog
 }
 
 void MenusTest::programThatCannotStart() {
