@@ -24,6 +24,11 @@
 namespace z5 {
 namespace {
 
+constexpr void (frmZ5Def::*kProgramHandlers[])() = {
+    &frmZ5Def::mnuProgram1_Click, &frmZ5Def::mnuProgram2_Click, &frmZ5Def::mnuProgram3_Click,
+    &frmZ5Def::mnuProgram4_Click, &frmZ5Def::mnuProgram5_Click, &frmZ5Def::mnuProgram6_Click};
+
+
 QString text(std::string_view s) {
     return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
 }
@@ -132,8 +137,7 @@ void frmZ5Def::buildMenus() {
                 break;
             case MenuRole::Program:
                 action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_F1 + e.program - 1)));
-                connect(action, &QAction::triggered, this,
-                        [this, n = e.program] { mnuProgram_Click(n); });
+                connect(action, &QAction::triggered, this, kProgramHandlers[e.program - 1]);
                 break;
             case MenuRole::Shell:
                 if (e.name == "mnuDos")

@@ -51,7 +51,14 @@ public:
     void setStarter(std::unique_ptr<ProgramStarter> starter);
 
     void mnuDos_Click();
+    // Program entries 1 .. 6 (and Ctrl+F1 .. Ctrl+F6) start their command lines.
     void mnuProgram_Click(int intProgram);
+    void mnuProgram1_Click() { mnuProgram_Click(1); }
+    void mnuProgram2_Click() { mnuProgram_Click(2); }
+    void mnuProgram3_Click() { mnuProgram_Click(3); }
+    void mnuProgram4_Click() { mnuProgram_Click(4); }
+    void mnuProgram5_Click() { mnuProgram_Click(5); }
+    void mnuProgram6_Click() { mnuProgram_Click(6); }
     void mnuAbout_Click();
     void mnuExit_Click();
     void DrvList1_Change(const QString& root);
