@@ -23,6 +23,15 @@ step() {  # step FOLDER ARGS...: run one command, report its status
 step raw dump "$samples/mixed.bin"
 step raw textdoc "$samples/mixed.bin"
 
+# Cameras, camera scripts and a car setup: decompile, then compile the text
+# back (the setup compiles to sample.stg in its own output folder).
+step cam cam decompile "$samples/sample.cam"
+step cam cam compile
+step scr scr decompile "$samples/sample.scr"
+step scr scr compile
+step stg stg decompile "$samples/sample.stg"
+step stg stg compile
+
 echo
 echo "Written into $out:"
 (cd "$out" && find . -type f | sort | while read -r f; do
