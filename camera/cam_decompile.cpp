@@ -16,8 +16,7 @@ void writePosition(TextWriter& def, int number, std::span<const std::int32_t> va
     def.line("Camera Position: " + std::to_string(number));
     def.line("====================");
     def.line("");
-    for (std::size_t i = 0; i < values.size(); ++i)
-        def.line(valueLine(valueLabel(i + 1, kCamLabelWidth), values[i]));
+    writeValueLines(def, values, kCamLabelWidth);
     def.line("");
     def.line("");
 }
@@ -54,8 +53,7 @@ Outcome mnuCamDecompile_Click(Host& host) {
         def.line("Section 2 Camera Position");
         def.line("=========================");
         def.line(valueLine("Number:  ", sectionTwo[0]));
-        for (std::size_t i = 1; i < sectionTwo.size(); ++i)
-            def.line(valueLine(valueLabel(i, kCamLabelWidth), sectionTwo[i]));
+        writeValueLines(def, sectionTwo.subspan(1), kCamLabelWidth);
         def.line("");
         def.line("");
 

@@ -29,13 +29,14 @@ inline constexpr std::size_t kScrCameraValues = 4;         // ScrCamera, 16 byte
 int blocksOf(const BinaryReader& in, std::int32_t count, std::string_view what);
 std::int32_t readCountLine(TextReader& def, int& blocks);
 
-// "Value 3: " (cam.def, width 9) or "Value 3:  " (scr.def, width 10):
-// "Value", the number and a colon, filled with blanks to the width.
-std::string valueLabel(std::size_t number, std::size_t width);
-
 // The label followed by the value's decimal text right-justified in 13
 // characters.
 std::string valueLine(std::string_view label, std::int32_t value);
+
+// One value line per value, labelled from "Value 1:" on and filled with
+// blanks to the label width: "Value 3: " in cam.def (width 9, so "Value 10:"
+// has none), "Value 3:  " in scr.def (width 10).
+void writeValueLines(TextWriter& def, std::span<const std::int32_t> values, std::size_t labelWidth);
 
 // Reads the next line as a value: its last 12 characters (the whole line
 // when shorter) read as a number and rounded to a 32-bit integer, halves to

@@ -19,8 +19,7 @@ void writeFeed(BinaryReader& scr, TextWriter& def, std::int32_t count, std::stri
         readValues(scr, values);
         def.line(heading);
         def.line("============");
-        for (std::size_t v = 0; v < values.size(); ++v)
-            def.line(valueLine(valueLabel(v + 1, kScrLabelWidth), values[v]));
+        writeValueLines(def, values, kScrLabelWidth);
         def.line("");
     }
 }

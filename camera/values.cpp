@@ -8,13 +8,18 @@
 #include "textfmt/printform.hpp"
 
 namespace z5::camera {
-
 namespace {
 
 std::optional<int> blockCount(std::int32_t count) {
     if (count <= 0) return 0;
     if (!narrowTo<std::int16_t>(count)) return std::nullopt;
     return count;
+}
+
+std::string valueLabel(std::size_t number, std::size_t width) {
+    std::string label = "Value " + std::to_string(number) + ":";
+    if (label.size() < width) label.append(width - label.size(), ' ');
+    return label;
 }
 
 }  // namespace
@@ -35,18 +40,18 @@ std::int32_t readCountLine(TextReader& def, int& blocks) {
     return count;
 }
 
-std::string valueLabel(std::size_t number, std::size_t width) {
-    std::string label = "Value " + std::to_string(number) + ":";
-    if (label.size() < width) label.append(width - label.size(), ' ');
-    return label;
-}
-
 std::string valueLine(std::string_view label, std::int32_t value) {
     std::string text = numberText(value);
     PadTo13(text);
     std::string line(label);
     line += text;
     return line;
+}
+
+void writeValueLines(TextWriter& def, std::span<const std::int32_t> values,
+                     std::size_t labelWidth) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+        def.line(valueLine(valueLabel(i + 1, labelWidth), values[i]));
 }
 
 std::int32_t readValue(TextReader& def) {

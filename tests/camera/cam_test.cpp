@@ -7,7 +7,7 @@
 
 #include "camera/camera.hpp"
 #include "cli/cli_host.hpp"
-#include "tests/support/support.hpp"
+#include "tests/camera/fixture.hpp"
 
 namespace z5 {
 namespace {
@@ -39,24 +39,10 @@ std::string camFile(const std::vector<Position>& cameras, const SectionTwo& two,
     return b.str();
 }
 
-struct CamFixture : ::testing::Test {
-    TempFolder dir;
-    FakeHost host{dir.str()};
-
-    // Decompiles `bytes` as x.cam; returns cam.def.
-    std::string decompile(std::string_view bytes) {
-        writeFile(dir.file("x.cam"), bytes);
-        host.answer = dir.file("x.cam");
-        const Outcome o = mnuCamDecompile_Click(host);
-        EXPECT_EQ(o.status, Status::Done) << o.reason;
-        return readFile(dir.file("cam.def"));
+struct CamFixture : test::PairFixture {
+    CamFixture()
+        : PairFixture({"x.cam", "cam.def", "New.cam", mnuCamDecompile_Click, mnuCamCompile_Click}) {
     }
-    // Compiles `text` (written as cam.def, as the decompiler names it).
-    Outcome compile(std::string_view text) {
-        writeFile(dir.file("cam.def"), text);
-        return mnuCamCompile_Click(host);
-    }
-    std::string compiled() { return readFile(dir.file("New.cam")); }
 };
 
 const SectionTwo kTwo = {INT_MIN, 1, -2, 3, -4, 5, -6, 7, -8, INT_MAX};
@@ -97,7 +83,7 @@ TEST_F(CamFixture, EmptyFileHasOnlyTheSectionTwoRecord) {
     EXPECT_EQ(host.filters, std::vector<std::string>{"Cam Files(*.cam)|*.cam"});
     EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("x.cam")});
 
-    const Outcome o = mnuCamCompile_Click(host);
+    const Outcome o = compile();
     ASSERT_EQ(o.status, Status::Done) << o.reason;
     EXPECT_EQ(compiled(), bytes);
     EXPECT_EQ(host.captions.size(), 1u);  // compiling leaves the caption alone
@@ -130,7 +116,7 @@ TEST_F(CamFixture, BlocksOfBothSectionsRoundTrip) {
                   "Value 8:             0", "Value 9:             0", "Value 10:          -10",
                   "Value 11:          -11", "Value 12:          -12", "", ""}));
 
-    ASSERT_EQ(mnuCamCompile_Click(host).status, Status::Done);
+    ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), bytes);  // trailing bytes are not part of the file's records
 }
 
@@ -169,7 +155,7 @@ TEST_F(CamFixture, CountsAtTheLimitsOfTheBlockCounter) {
     const std::string negative =
         Bytes().i32(-3).str() + std::string(40, '\0') + Bytes().i32(INT_MIN).str();
     decompile(negative);
-    ASSERT_EQ(mnuCamCompile_Click(host).status, Status::Done);
+    ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), negative);
 
     // The largest count: a short file reads as zeros past its end, and the
@@ -216,7 +202,7 @@ TEST_F(CamFixture, CompileFailuresNameTheLine) {
 
     std::filesystem::remove(dir.file("cam.def"));
     std::filesystem::remove(dir.file("New.cam"));
-    const Outcome missing = mnuCamCompile_Click(host);
+    const Outcome missing = compile();
     EXPECT_EQ(missing.status, Status::Failed);
     EXPECT_NE(missing.reason.find("Cam.def"), std::string::npos) << missing.reason;
     EXPECT_FALSE(test::fileExists(dir.file("New.cam")));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "camera/camera.hpp"
-#include "tests/support/support.hpp"
+#include "tests/camera/fixture.hpp"
 
 namespace z5 {
 namespace {
@@ -33,20 +33,9 @@ std::string scrFile(std::int32_t types, const std::vector<ScrCamera>& tv1,
     return b.str();
 }
 
-struct ScrFixture : ::testing::Test {
-    TempFolder dir;
-    FakeHost host{dir.str()};
-
-    std::string decompile(std::string_view bytes) {
-        writeFile(dir.file("x.scr"), bytes);
-        host.answer = dir.file("x.scr");
-        const Outcome o = mnuScrDecompile_Click(host);
-        EXPECT_EQ(o.status, Status::Done) << o.reason;
-        return readFile(dir.file("scr.def"));
-    }
-    Outcome compile(std::string_view text) {
-        writeFile(dir.file("scr.def"), text);
-        return mnuScrCompile_Click(host);
+struct ScrFixture : test::PairFixture {
+    ScrFixture()
+        : PairFixture({"x.scr", "scr.def", "New.scr", mnuScrDecompile_Click, mnuScrCompile_Click}) {
     }
 };
 
@@ -58,8 +47,8 @@ TEST_F(ScrFixture, HeaderOnlyFile) {
                     "Camera Types:             -5", "TV 1 Cameras:              0",
                     "TV 2 Cameras:              0", "", ""}));
     EXPECT_EQ(host.filters, std::vector<std::string>{"SCR Files(*.scr)|*.scr"});
-    ASSERT_EQ(mnuScrCompile_Click(host).status, Status::Done);
-    EXPECT_EQ(readFile(dir.file("New.scr")), bytes);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), bytes);
 }
 
 TEST_F(ScrFixture, TwoFeedsRoundTrip) {
@@ -75,8 +64,8 @@ TEST_F(ScrFixture, TwoFeedsRoundTrip) {
             "Value 3:             -1", "Value 4:     2147483647", "",
             "TV 2 Camera:", "============", "Value 1:            -40", "Value 2:             30",
             "Value 3:            -20", "Value 4:             10", ""}));
-    ASSERT_EQ(mnuScrCompile_Click(host).status, Status::Done);
-    EXPECT_EQ(readFile(dir.file("New.scr")), bytes);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), bytes);
     EXPECT_EQ(bytes.size(), 60u);
 }
 
@@ -91,7 +80,7 @@ TEST_F(ScrFixture, CountRaisedWithoutABlockRunsOutOfLines) {
     Bytes expected;
     expected.i32(3).i32(3).i32(1);
     for (std::int32_t v = 1; v <= 12; ++v) expected.i32(v);
-    EXPECT_EQ(readFile(dir.file("New.scr")), expected.str());
+    EXPECT_EQ(compiled(), expected.str());
 }
 
 TEST_F(ScrFixture, CountsAboveTheBlockCounterFail) {
