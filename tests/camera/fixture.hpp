@@ -1,11 +1,7 @@
-// A scratch working folder in which one decompiler/compiler pair runs:
-// bytes in as the chosen file, text out, text in, bytes out.
+// One decompiler/compiler pair run in a scratch working folder.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <string_view>
 
 #include "tests/support/support.hpp"
 #include "textfmt/command.hpp"
@@ -13,9 +9,7 @@
 namespace z5::test {
 
 struct ConverterPair {
-    std::string input;   // the chosen binary file
-    std::string def;     // the definition file as the decompiler names it
-    std::string output;  // the compiler's output
+    std::string input, def, output;  // chosen file, definition file, compiler output
     Outcome (*decompile)(Host&);
     Outcome (*compile)(Host&);
 };
@@ -32,12 +26,11 @@ class PairFixture : public ::testing::Test {
         EXPECT_EQ(o.status, Status::Done) << o.reason;
         return readFile(dir.file(pair_.def));
     }
-    // Compiles `text`, written under the decompiler's name of the file.
-    Outcome compile(std::string_view text) {
-        writeFile(dir.file(pair_.def), text);
-        return pair_.compile(host);
+    // Compiles `lines` (the definition file as it stands when not given).
+    Outcome compile(const std::vector<std::string>& lines) {
+        writeFile(dir.file(pair_.def), joinCrlf(lines));
+        return compile();
     }
-    // Compiles the definition file as it stands.
     Outcome compile() { return pair_.compile(host); }
     std::string compiled() const { return readFile(dir.file(pair_.output)); }
 
