@@ -221,7 +221,9 @@ TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
               "Stg.def:36: line of 32768 characters is longer than 32767");
     failsWith(1, "x my setup",
               "Stg.def:2: setup name \"my setup\" has a blank among its first 8 characters");
-    for (const char* line2 : {"f ../evil", "f a/b", "f c:evil", "f ..", "   "}) {
+    using namespace std::string_literals;
+    for (const std::string& line2 :
+         {"f ../evil"s, "f a/b"s, "f c:evil"s, "f .."s, "   "s, "f Stg.def\0"s}) {
         EXPECT_EQ(compile({lines[0], line2}).reason.rfind("Stg.def:2: setup name \"", 0), 0u)
             << line2;
         EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
