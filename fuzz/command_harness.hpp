@@ -26,6 +26,10 @@ class Harness : public Host {
         : root_(fs::temp_directory_path() / ("z5fuzz-" + name + "-" + std::to_string(getpid()))) {
         fs::create_directories(root_ / "work");
     }
+    ~Harness() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
 
     // Empties the working folder and writes `bytes` into it as the chosen file.
     void start(const std::string& name, std::string_view bytes) {
