@@ -3,8 +3,10 @@
 #include <array>
 
 #include "archive/archive.hpp"
+#include "camera/camera.hpp"
 #include "object3d/object3d.hpp"
 #include "rawdump/rawdump.hpp"
+#include "setup/setup.hpp"
 #include "track/track.hpp"
 
 namespace z5 {
@@ -43,6 +45,22 @@ constexpr std::array kCommands = {
                  "compile vertex.def and flavor.def of the working folder into OUT.3do (offset.def "
                  "shows how vertices, normals and flavors were renumbered)",
                  mnu3doCompile_Click},
+    CommandEntry{"mnuCamDecompile", "mnuCamDecompile_Click", "cam", "decompile",
+                 CliArgument::InputFile, "FILE.cam", "decompile a camera file into cam.def",
+                 mnuCamDecompile_Click},
+    CommandEntry{"mnuCamCompile", "mnuCamCompile_Click", "cam", "compile", CliArgument::None, "",
+                 "compile Cam.def into New.cam", mnuCamCompile_Click},
+    CommandEntry{"mnuScrDecompile", "mnuScrDecompile_Click", "scr", "decompile",
+                 CliArgument::InputFile, "FILE.scr", "decompile a camera script into scr.def",
+                 mnuScrDecompile_Click},
+    CommandEntry{"mnuScrCompile", "mnuScrCompile_Click", "scr", "compile", CliArgument::None, "",
+                 "compile Scr.def into New.scr", mnuScrCompile_Click},
+    CommandEntry{"mnuSetupDecompile", "mnuSetupDecompile_Click", "stg", "decompile",
+                 CliArgument::InputFile, "FILE.stg", "decompile a car setup into stg.def",
+                 mnuSetupDecompile_Click},
+    CommandEntry{"mnuSetupCompile", "mnuSetupCompile_Click", "stg", "compile", CliArgument::None,
+                 "", "compile Stg.def into the setup named on its line 2 (NAME.stg)",
+                 mnuSetupCompile_Click},
 };
 
 }  // namespace

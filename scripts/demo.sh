@@ -51,6 +51,14 @@ if cmp -s "$samples/box.3do" "$out/3do/box-new.3do"; then
 else
     echo "FAILED  3do: box-new.3do differs from box.3do"
 fi
+# Cameras, camera scripts and a car setup: decompile, then compile the text
+# back (the setup compiles to sample.stg in its own output folder).
+step cam cam decompile "$samples/sample.cam"
+step cam cam compile
+step scr scr decompile "$samples/sample.scr"
+step scr scr compile
+step stg stg decompile "$samples/sample.stg"
+step stg stg compile
 
 echo
 echo "Written into $out:"

@@ -60,6 +60,8 @@ void requirePlainName(std::string_view name, std::string_view what) {
     if (name == "." || name == "..") refuse("is not a file name");
     if (name.find_first_of("/\\") != std::string_view::npos) refuse("holds a path separator");
     if (name.find(':') != std::string_view::npos) refuse("holds a drive colon");
+    // The system cuts a path at a zero byte, which would name another file.
+    if (name.find('\0') != std::string_view::npos) refuse("holds a zero byte");
 }
 
 }  // namespace z5

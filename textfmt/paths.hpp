@@ -28,8 +28,8 @@ std::string joinPath(std::string_view folder, std::string_view name);
 std::string findInFolder(std::string_view folder, std::string_view name);
 
 // Checks that a name taken from inside a file (an archive member, a list
-// line, a setup name) is a plain file name: not empty, no '/', '\\' or ':',
-// and not "." or "..". Throws CommandFailure with `what` and the name
+// line, a setup name) is a plain file name: not empty, no '/', '\\', ':'
+// or zero byte, and not "." or "..". Throws CommandFailure with `what` and the name
 // otherwise, before anything could touch a file outside the working folder.
 void requirePlainName(std::string_view name, std::string_view what);
 

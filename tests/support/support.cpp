@@ -55,6 +55,22 @@ std::string crlf(std::initializer_list<std::string_view> lines) {
     return out;
 }
 
+std::vector<std::string> splitCrlf(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find("\r\n");
+        lines.emplace_back(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+    }
+    return lines;
+}
+
+std::string joinCrlf(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& line : lines) out.append(line).append("\r\n");
+    return out;
+}
+
 Bytes& Bytes::u8(std::uint8_t v) {
     data_.push_back(static_cast<char>(v));
     return *this;

@@ -71,6 +71,11 @@ bool fileExists(const std::string& path);
 // Lines joined with CR LF, each line ended.
 std::string crlf(std::initializer_list<std::string_view> lines);
 
+// A CR LF text cut into its lines and joined again (each line ended), for
+// tests that edit a written definition file line by line.
+std::vector<std::string> splitCrlf(std::string_view text);
+std::string joinCrlf(const std::vector<std::string>& lines);
+
 // Little-endian byte builder for test inputs.
 class Bytes {
   public:

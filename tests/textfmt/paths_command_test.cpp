@@ -39,6 +39,7 @@ TEST(Paths, NamesFromInsideFilesMustBePlain) {
     EXPECT_NO_THROW(requirePlainName("..a", "member"));
     for (const char* bad : {"", ".", "..", "..\\x", "../x", "/tmp/x", "c:x", "a\\b"})
         EXPECT_THROW(requirePlainName(bad, "member"), CommandFailure) << bad;
+    EXPECT_THROW(requirePlainName(std::string_view("a.stg\0x", 7), "member"), CommandFailure);
     try {
         requirePlainName("../x", "member name");
     } catch (const CommandFailure& e) {

@@ -1,0 +1,10 @@
+// The camera script compiler on arbitrary text.
+#include "camera/camera.hpp"
+#include "fuzz/command_harness.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static z5::fuzz::Harness harness("scr-compile");
+    harness.start("Scr.def", {reinterpret_cast<const char*>(data), size});
+    harness.run(z5::mnuScrCompile_Click);
+    return 0;
+}

@@ -1,0 +1,119 @@
+#include <climits>
+
+#include "camera/camera.hpp"
+#include "tests/camera/fixture.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace test;
+
+// A .cam file: camera count and 9 values each, the 10-value section 2
+// record, position count and 12 values each.
+std::string camFile(const std::vector<std::vector<std::int32_t>>& cameras,
+                    const std::vector<std::vector<std::int32_t>>& positions = {}) {
+    Bytes b;
+    b.i32(static_cast<std::int32_t>(cameras.size()));
+    for (const auto& c : cameras)
+        for (auto v : c) b.i32(v);
+    for (std::int32_t v : {INT_MIN, 1, -2, 3, -4, 5, -6, 7, -8, INT_MAX}) b.i32(v);
+    b.i32(static_cast<std::int32_t>(positions.size()));
+    for (const auto& p : positions)
+        for (auto v : p) b.i32(v);
+    return b.str();
+}
+
+struct CamFixture : PairFixture {
+    CamFixture()
+        : PairFixture({"x.cam", "cam.def", "New.cam", mnuCamDecompile_Click, mnuCamCompile_Click}) {
+    }
+};
+
+TEST_F(CamFixture, FileWithoutPositionsTextAndRoundTrip) {
+    const std::string bytes = camFile({});
+    ASSERT_EQ(bytes.size(), 48u);
+    // clang-format off
+    EXPECT_EQ(decompile(bytes), crlf({
+        "Camera File", "Allows you to alter, add and delete positions",
+        "When adding or deleting, be sure to increase the TV1 or TV2 positions",
+        "Be certain SCR file matches Cam file", "", "", "Number of Cameras:              0", "", "",
+        "Section 2 Camera Position", "=========================", "Number:    -2147483648",
+        "Value 1:             1", "Value 2:            -2", "Value 3:             3",
+        "Value 4:            -4", "Value 5:             5", "Value 6:            -6",
+        "Value 7:             7", "Value 8:            -8", "Value 9:    2147483647", "", "",
+        "Section 3 Camera Positions", "==========================", "", "",
+        "Number of Camera Positions:            0", ""}));
+    // clang-format on
+    EXPECT_EQ(host.filters, std::vector<std::string>{"Cam Files(*.cam)|*.cam"});
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("x.cam")});
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), bytes);
+    EXPECT_EQ(host.captions.size(), 1u);  // compiling leaves the caption alone
+    EXPECT_EQ(host.messages.size(), 2u);
+}
+
+TEST_F(CamFixture, BlocksOfBothSectionsRoundTrip) {
+    const std::string bytes =
+        camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, INT_MIN}},
+                {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
+                 {INT_MAX, 0, 0, 0, 0, 0, 0, 0, 0, -10, -11, -12}});
+    const std::vector<std::string> lines = splitCrlf(decompile(bytes + "trailing"));
+    ASSERT_EQ(lines.size(), 9u + 2 * 14 + 14 + 4 + 2 + 2 * 17);
+    EXPECT_EQ(lines[23], "Camera Position: 2");
+    EXPECT_EQ(lines[34], "Value 9:   -2147483648");
+    EXPECT_EQ(lines[lines.size() - 5], "Value 10:          -10");
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), bytes);  // trailing bytes belong to no record
+}
+
+TEST_F(CamFixture, CompilerReadsTheLastTwelveCharacters) {
+    std::vector<std::string> lines = splitCrlf(decompile(camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}})));
+    lines[9] = "labels are not read";
+    lines[12] = "Value 1:           2.5";
+    lines[13] = "Value 2:           3.5";
+    lines[14] = "Value 3: 42";  // shorter than 12: the label is read too
+    lines[15] = "Value 4:" + std::string(30, ' ') + "42";
+    lines[16] = "Value 5: -7000000000042";  // only the part inside the last 12
+    lines[17] = "Value 6:         -2.5";
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    EXPECT_EQ(compiled(), camFile({{2, 4, 0, 42, 42, -2, 7, 8, 9}}));
+}
+
+TEST_F(CamFixture, BlockCounterLimits) {
+    // The largest count; the file is short and reads as zeros past its end.
+    const std::vector<std::string> lines = splitCrlf(decompile(Bytes().i32(32767).str()));
+    ASSERT_EQ(lines.size(), 9u + 32767u * 14 + 14 + 4 + 2);
+    EXPECT_EQ(lines[9 + 32766 * 14], "Camera Position: 32767");
+
+    writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
+    const Outcome o = mnuCamDecompile_Click(host);
+    EXPECT_EQ(o.reason, dir.file("x.cam") + ": camera position count 32768 is above 32767");
+    std::vector<std::string> edited = splitCrlf(decompile(camFile({})));
+    edited[6].replace(edited[6].size() - 5, 5, "32768");
+    EXPECT_EQ(compile(edited).reason, "Cam.def:7: count 32768 is above 32767");
+}
+
+TEST_F(CamFixture, CompileFailuresNameTheLine) {
+    const std::vector<std::string> lines =
+        splitCrlf(decompile(camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}})));
+    std::vector<std::string> edited = lines;
+    edited[14] = "Value 3:    2147483648";
+    EXPECT_EQ(compile(edited).reason,
+              "Cam.def:15: value \"  2147483648\" is outside the 32-bit range");
+
+    // A count above the blocks present: the section 2 values are read as the
+    // second camera, then the file ends; the older, longer output was emptied.
+    writeFile(dir.file("New.cam"), std::string(1000, 'x'));
+    edited = lines;
+    edited[6].back() = '2';
+    const Outcome o = compile(edited);
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_EQ(o.reason, "Cam.def:" + std::to_string(lines.size() + 1) + ": unexpected end of file");
+    EXPECT_EQ(compiled(), Bytes().i32(2).str() +
+                              camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}}).substr(4, 36) +
+                              camFile({}).substr(8, 36));
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace z5

@@ -1,0 +1,280 @@
+#include "setup/setup.hpp"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+
+#include "cli/cli_host.hpp"
+#include "setup/format.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace setup::field;
+using namespace test;
+
+struct SetupFile {
+    setup::SetupRecord record = setup::kFixedRecord;
+    std::string baseName = "mysetup";
+    std::int32_t marker = setup::kCommentMarker;
+    std::optional<std::int32_t> commentLength;  // the comment's size unless given
+    std::string comment = std::string("tenletters\0", 11);
+
+    std::string bytes() const {
+        Bytes b;
+        for (auto v : record) b.i32(v);
+        b.fixed(baseName, 8).i32(marker);
+        b.i32(commentLength.value_or(static_cast<std::int32_t>(comment.size())));
+        return b.text(comment).str();
+    }
+};
+
+// A distinct value in every shown field; tyre rows are stored RF to LF.
+SetupFile sample() {
+    SetupFile s;
+    const std::pair<std::size_t, std::int32_t> fields[] = {{Gears1st, 250},
+                                                           {Gears1st + 1, 50},
+                                                           {Gears1st + 2, -125},
+                                                           {Gears1st + 3, 0},
+                                                           {TirePressureRF, 31},
+                                                           {TirePressureRF + 1, 32},
+                                                           {TirePressureRF + 2, 33},
+                                                           {TirePressureRF + 3, 34},
+                                                           {CamberRF, 150},
+                                                           {CamberLF, -75},
+                                                           {ShocksRF, 1},
+                                                           {ShocksRF + 1, 2},
+                                                           {ShocksRF + 2, 3},
+                                                           {ShocksRF + 3, 4},
+                                                           {SwayBarsFront, 50},
+                                                           {SwayBarsRear, 16},
+                                                           {RearSpoiler, 1250},
+                                                           {GrilleTape, 3},
+                                                           {SteeringLock, 22},
+                                                           {Fuel, 7},
+                                                           {WeightJackLeft, -10},
+                                                           {WeightJackRear, 20},
+                                                           {WeightJackWedge, 5}};
+    for (auto [field, value] : fields) s.record[field] = value;
+    return s;
+}
+
+struct SetupFixture : ::testing::Test {
+    TempFolder dir;
+    FakeHost host{dir.str()};
+    const std::string folderName = dir.path().filename().string();
+
+    // Decompiles `bytes` saved as `name`; returns the lines of stg.def.
+    std::vector<std::string> decompile(std::string_view bytes,
+                                       const std::string& name = "mysetup.stg") {
+        writeFile(dir.file(name), bytes);
+        host.answer = dir.file(name);
+        const Outcome o = mnuSetupDecompile_Click(host);
+        EXPECT_EQ(o.status, Status::Done) << o.reason;
+        return splitCrlf(readFile(dir.file("stg.def")));
+    }
+    Outcome compile(const std::vector<std::string>& lines) {
+        writeFile((std::filesystem::path(host.folder) / "stg.def").string(), joinCrlf(lines));
+        return mnuSetupCompile_Click(host);
+    }
+    std::string setupFile() const { return readFile(dir.file("mysetup.stg")); }
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(SetupFixture, DecompiledLayoutAndRoundTrip) {
+    const std::string bytes = sample().bytes();
+    // clang-format off
+    EXPECT_EQ(decompile(bytes), (std::vector<std::string>{
+        "Torvex 3 Setup File", folderName + "     mysetup", "", "",
+        "                   LF    LR    RR    RF",
+        "Tire Pressure      34    33    32    31",
+        "Shocks              4     3     2     1",
+        "Camber           -.75              1.50", "",
+        "                  1st   2nd   3rd   4th",
+        "Gears            2.50   .50 -1.25   .00", "",
+        "Weight Jack", "  Rear             20", "  Left            -10", "  Wedge             5", "",
+        "Sway Bars", "  Front            50", "  Rear             16", "Sway Bar Key:",
+        "       0 = 7/8", "      16 = 15/16", "      33 = 1", "      50 = 1 1/16",
+        "      66 = 1 1/8", "      83 = 1 3/16", "     100 = 1 1/4", "",
+        "Steering Lock      22", "Rear Spoiler     12.5", "Grille Tape         3", "",
+        "Fuel             0.07", "", "Comments:      ", "tenletters."}));
+    // clang-format on
+    EXPECT_EQ(host.filters, std::vector<std::string>{"Stg Files(*.stg)|*.stg"});
+    EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("mysetup.stg")});
+
+    writeFile(dir.file("mysetup.stg"), "an older setup");
+    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    EXPECT_EQ(setupFile(), bytes);
+    EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
+}
+
+TEST_F(SetupFixture, TypedValuesAreConverted) {
+    std::vector<std::string> lines = decompile(sample().bytes());
+    lines[5] = "Tire Pressure   2.5  3.5   -2.5  1e3";
+    lines[7] = "Camber          1.255     1.245";  // single precision: 125.5 and 124.5
+    lines[10] = "Gears  3,45 &H10   .015     -.005";
+    lines[13] = "  Rear";  // no value: the label word is read
+    lines[21] = "key lines and labels are not read";
+    lines[30] = "Rear Spoiler  12.345";
+    lines[33] = "Fuel   0.125";  // 12.5 in double precision
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    SetupFile expected = sample();
+    const std::pair<std::size_t, std::int32_t> fields[] = {{TirePressureRF + 3, 2},
+                                                           {TirePressureRF + 2, 4},
+                                                           {TirePressureRF + 1, -2},
+                                                           {TirePressureRF, 1000},
+                                                           {CamberLF, 126},
+                                                           {CamberRF, 124},
+                                                           {Gears1st, 300},
+                                                           {Gears1st + 1, 1600},
+                                                           {Gears1st + 2, 2},
+                                                           {Gears1st + 3, 0},
+                                                           {WeightJackRear, 0},
+                                                           {RearSpoiler, 1234},
+                                                           {Fuel, 12}};
+    for (auto [field, value] : fields) expected.record[field] = value;
+    EXPECT_EQ(setupFile(), expected.bytes());
+}
+
+TEST_F(SetupFixture, NumberFormsAndAGearOfSixCharacters) {
+    SetupFile s = sample();
+    const std::pair<std::size_t, std::int32_t> fields[] = {
+        {Gears1st, 100}, {Gears1st + 1, 12345}, {Gears1st + 2, 200}, {Gears1st + 3, 300},
+        {CamberLF, -5},  {CamberRF, INT_MIN},   {RearSpoiler, -7},   {Fuel, 100}};
+    for (auto [field, value] : fields) s.record[field] = value;
+    const std::vector<std::string> lines = decompile(s.bytes());
+    EXPECT_EQ(lines[7], "Camber           -.05            -21474836.48");
+    EXPECT_EQ(lines[10], "Gears            1.00123.45  2.00  3.00");
+    EXPECT_EQ(lines[30], "Rear Spoiler    -0.07");
+    EXPECT_EQ(lines[33], "Fuel                1");
+    // "1.00123.45" is one token, and no blank is left after "3.00".
+    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    s.record[Gears1st + 1] = 200;
+    s.record[Gears1st + 2] = 0;
+    EXPECT_EQ(setupFile(), s.bytes());
+}
+
+TEST_F(SetupFixture, CommentBytes) {
+    SetupFile s = sample();
+    s.comment = std::string("ab\0c\r\nd\0", 8);
+    std::vector<std::string> lines = decompile(s.bytes());
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 36, lines.end()),
+              (std::vector<std::string>{"ab.c", "d."}));
+
+    // Zero or a negative length is an empty comment line, which compiles to
+    // a length of 0 and no comment bytes.
+    s.comment.clear();
+    for (std::int32_t length : {0, -5}) {
+        s.commentLength = length;
+        EXPECT_EQ(decompile(s.bytes()).back(), "") << length;
+    }
+    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    s.commentLength.reset();
+    EXPECT_EQ(setupFile(), s.bytes());
+
+    lines = decompile(s.bytes());
+    lines[36] = "x";  // one character: one terminating byte
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    s.comment = std::string(1, '\0');
+    EXPECT_EQ(setupFile(), s.bytes());
+}
+
+TEST_F(SetupFixture, HiddenFieldsAreNotShownAndWrittenFixed) {
+    SetupFile odd = sample();
+    odd.record[0] = 1;
+    odd.record[14] = 77;
+    odd.baseName = "whatever";
+    odd.marker = 0;
+    host.folder += "/";  // a root keeps its separator: no folder name
+    const std::vector<std::string> lines = decompile(odd.bytes());
+    EXPECT_EQ(lines[1], "     mysetup");
+    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    EXPECT_EQ(setupFile(), sample().bytes());
+}
+
+TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
+    const std::string bytes = sample().bytes();
+    const std::vector<std::string> lines = decompile(bytes);
+    auto failsWith = [&](std::size_t index, std::string line, const std::string& reason) {
+        std::vector<std::string> edited = lines;
+        edited[index] = std::move(line);
+        if (index == 36) edited.pop_back();
+        EXPECT_EQ(compile(edited).reason, reason);
+        EXPECT_EQ(setupFile(), bytes);
+        EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
+    };
+    failsWith(33, "Fuel  1e300", "Stg.def:34: value \"1e300\" is outside the 32-bit range");
+    failsWith(10, "Gears 1 2 3 21474837",
+              "Stg.def:11: value \"21474837\" is outside the 32-bit range");
+    failsWith(36, "", "Stg.def:37: unexpected end of file");
+    failsWith(35, std::string(32768, '='),
+              "Stg.def:36: line of 32768 characters is longer than 32767");
+    failsWith(1, "x my setup",
+              "Stg.def:2: setup name \"my setup\" has a blank among its first 8 characters");
+    using namespace std::string_literals;
+    for (const std::string& line2 :
+         {"f ../evil"s, "f a/b"s, "f c:evil"s, "f .."s, "   "s, "f Stg.def\0"s}) {
+        EXPECT_EQ(compile({lines[0], line2}).reason.rfind("Stg.def:2: setup name \"", 0), 0u)
+            << line2;
+        EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
+    }
+}
+
+TEST_F(SetupFixture, SetupIsReplacedInWhateverCaseItHas) {
+    std::vector<std::string> lines = decompile(sample().bytes(), "MYSETUP.STG");
+    EXPECT_EQ(lines[1], folderName + "     MYSETUP");
+    lines[1] = "x mysetup";
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    EXPECT_EQ(files(), (std::vector<std::string>{"MYSETUP.STG", "stg.def"}));
+    EXPECT_EQ(readFile(dir.file("MYSETUP.STG")), sample().bytes());
+}
+
+TEST_F(SetupFixture, RefusedInputLeavesTheOlderText) {
+    writeFile(dir.file("stg.def"), "older text");
+    SetupFile s = sample();
+    s.commentLength = 32769;
+    writeFile(dir.file("big.stg"), s.bytes());
+    host.answer = dir.file("big.stg");
+    EXPECT_EQ(mnuSetupDecompile_Click(host).reason,
+              dir.file("big.stg") + ": comment length 32769 is above 32768");
+    EXPECT_EQ(readFile(dir.file("stg.def")), "older text");
+}
+
+// The command line reaches the six commands of the three families.
+TEST(CameraAndSetupCli, DecompileAndCompileByWord) {
+    TempFolder dir;
+    const std::string cam = Bytes().i32(0).fill(40, 7).i32(0).str();
+    const std::string scr = Bytes().i32(1).i32(0).i32(1).i32(5).i32(6).i32(7).i32(8).str();
+    writeFile(dir.file("a.cam"), cam);
+    writeFile(dir.file("a.scr"), scr);
+    writeFile(dir.file("car.stg"), sample().bytes());
+    for (std::string group : {"cam", "scr", "stg"}) {
+        const std::string input = group == "stg" ? "car.stg" : "a." + group;
+        for (std::vector<std::string> args :
+             {std::vector<std::string>{"decompile", input}, {"compile"}}) {
+            args.insert(args.begin(), {"z5def", "-q", "-C", dir.str(), group});
+            std::vector<const char*> argv;
+            for (auto& a : args) argv.push_back(a.c_str());
+            std::ostringstream out, err;
+            EXPECT_EQ(runCli(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
+        }
+    }
+    EXPECT_EQ(readFile(dir.file("New.cam")), cam);
+    EXPECT_EQ(readFile(dir.file("New.scr")), scr);
+    SetupFile expected = sample();
+    expected.baseName = "car";  // the name now comes from the file's own name
+    EXPECT_EQ(readFile(dir.file("car.stg")), expected.bytes());
+}
+
+}  // namespace
+}  // namespace z5
