@@ -19,14 +19,18 @@ step() {  # step FOLDER ARGS...: run one command, report its status
     fi
 }
 
+same() {  # same ORIGINAL COMPILED: report whether a round trip gave the same bytes
+    if cmp -s "$1" "$2"; then
+        echo "ok      ${2#"$out"/}: byte-identical to $(basename "$1")"
+    else
+        echo "FAILED  ${2#"$out"/}: differs from $(basename "$1")"
+    fi
+}
+
 # Archive: unpack, pack the list again (the same bytes come back), clean up.
 step archive unpack "$samples/sample.dat"
 step archive pack dattext.pck
-if cmp -s "$samples/sample.dat" "$out/archive/sample.dat"; then
-    echo "ok      archive: repacked sample.dat is byte-identical"
-else
-    echo "FAILED  archive: repacked sample.dat differs"
-fi
+same "$samples/sample.dat" "$out/archive/sample.dat"
 step archive cleanup
 
 # Raw dumps of a sample file.
@@ -36,29 +40,24 @@ step raw textdoc "$samples/mixed.bin"
 # A track decompiled and compiled back gives the same bytes.
 step trk trk decompile "$samples/oval.trk"
 step trk trk compile
-if cmp -s "$samples/oval.trk" "$out/trk/New.trk"; then
-    echo "ok      trk: New.trk equals oval.trk"
-else
-    echo "FAILED  trk: New.trk differs from oval.trk"
-fi
+same "$samples/oval.trk" "$out/trk/New.trk"
 
 # A 3D object to its definition files ...
 step 3do 3do decompile "$samples/box.3do"
 # ... and back: the same bytes, and offset.def with the renumbering.
 step 3do 3do compile box-new.3do
-if cmp -s "$samples/box.3do" "$out/3do/box-new.3do"; then
-    echo "ok      3do: box-new.3do is byte-identical to box.3do"
-else
-    echo "FAILED  3do: box-new.3do differs from box.3do"
-fi
+same "$samples/box.3do" "$out/3do/box-new.3do"
 # Cameras, camera scripts and a car setup: decompile, then compile the text
 # back (the setup compiles to sample.stg in its own output folder).
 step cam cam decompile "$samples/sample.cam"
 step cam cam compile
+same "$samples/sample.cam" "$out/cam/New.cam"
 step scr scr decompile "$samples/sample.scr"
 step scr scr compile
+same "$samples/sample.scr" "$out/scr/New.scr"
 step stg stg decompile "$samples/sample.stg"
 step stg stg compile
+same "$samples/sample.stg" "$out/stg/sample.stg"
 
 echo
 echo "Written into $out:"
