@@ -15,7 +15,7 @@ namespace z5 {
 // byt1 is 0 to 3. For a negative count lng2048 is the quotient truncated
 // toward zero and every other output is 0.
 class FileSize {
-  public:
+public:
     void CheckDatFileSize(std::int32_t lngFileLen, std::int32_t& lng2048, std::int32_t& lng1024,
                           std::int32_t& lng512, std::int32_t& lng256, std::int32_t& lng128,
                           std::int32_t& lng64, std::int32_t& lng32, std::int32_t& lng16,
@@ -26,7 +26,7 @@ class FileSize {
 // (2.9 -> 2, -2.9 -> -2). A value outside the 32-bit range, or NaN, is a
 // CommandFailure.
 class Round {
-  public:
+public:
     void RoundValue(float sngTest, std::int32_t& lngTest) const;
 };
 

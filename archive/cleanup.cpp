@@ -8,9 +8,9 @@
 namespace z5 {
 
 Outcome mnuCleanUp_Click(Host& host) {
-    CommandSpec spec;
-    spec.showsBusy = false;  // no dialog, and the pointer is left alone
-    return runCommand(host, spec, [](Command& cmd) {
+    CommandOptions options;
+    options.showsBusy = false;  // no dialog, and the pointer is left alone
+    return runCommand(host, options, [](Command& cmd) {
         const std::string listPath = cmd.inputPath(kListName);
         TextReader list(listPath, std::string(kListName));
         list.readLine();  // archive name

@@ -7,7 +7,7 @@ namespace z5 {
 using namespace camera;
 
 Outcome mnuCamCompile_Click(Host& host) {
-    return runCommand(host, CommandSpec{}, [](Command& cmd) {
+    return runCommand(host, CommandOptions{}, [](Command& cmd) {
         TextReader def = cmd.openText("Cam.def");
         BinaryWriter& cam = cmd.createBinary("New.cam");
         std::array<std::int32_t, kCamSectionThreeValues> values{};

@@ -24,8 +24,8 @@ void writePosition(TextWriter& def, int number, std::span<const std::int32_t> va
 }  // namespace
 
 Outcome mnuCamDecompile_Click(Host& host) {
-    const CommandSpec spec{.dialog = Dialog::Open, .filter = "Cam Files(*.cam)|*.cam"};
-    return runCommand(host, spec, [](Command& cmd) {
+    const CommandOptions options{.dialog = Dialog::Open, .filter = "Cam Files(*.cam)|*.cam"};
+    return runCommand(host, options, [](Command& cmd) {
         BinaryReader cam = cmd.openInput();
         TextWriter& def = cmd.createText("cam.def");
         std::array<std::int32_t, kCamSectionThreeValues> values{};

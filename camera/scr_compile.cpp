@@ -23,7 +23,7 @@ void readFeed(TextReader& def, BinaryWriter& scr, int blocks) {
 }  // namespace
 
 Outcome mnuScrCompile_Click(Host& host) {
-    return runCommand(host, CommandSpec{}, [](Command& cmd) {
+    return runCommand(host, CommandOptions{}, [](Command& cmd) {
         TextReader def = cmd.openText("Scr.def");
         BinaryWriter& scr = cmd.createBinary("New.scr");
 

@@ -27,8 +27,8 @@ void writeFeed(BinaryReader& scr, TextWriter& def, std::int32_t count, std::stri
 }  // namespace
 
 Outcome mnuScrDecompile_Click(Host& host) {
-    const CommandSpec spec{.dialog = Dialog::Open, .filter = "SCR Files(*.scr)|*.scr"};
-    return runCommand(host, spec, [](Command& cmd) {
+    const CommandOptions options{.dialog = Dialog::Open, .filter = "SCR Files(*.scr)|*.scr"};
+    return runCommand(host, options, [](Command& cmd) {
         BinaryReader scr = cmd.openInput();
         TextWriter& def = cmd.createText("scr.def");
 

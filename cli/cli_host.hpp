@@ -10,7 +10,7 @@
 namespace z5 {
 
 class CliHost : public Host {
-  public:
+public:
     CliHost(std::string workingFolder, std::string fileArgument, bool quiet, std::ostream& out,
             std::ostream& err)
         : folder_(std::move(workingFolder)),
@@ -28,7 +28,7 @@ class CliHost : public Host {
     void setBusy(bool) override {}
     void messageBox(const std::string& text, const std::string& title) override;
 
-  private:
+private:
     std::string folder_;
     std::string file_;
     bool quiet_;

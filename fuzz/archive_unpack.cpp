@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class QuietHost : public z5::Host {
-  public:
+public:
     std::string answer, folder;
     std::optional<std::string> openFileName(std::string_view) override { return answer; }
     std::optional<std::string> saveFileName(std::string_view, const std::string&) override {

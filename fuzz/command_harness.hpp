@@ -21,7 +21,7 @@ namespace z5::fuzz {
 namespace fs = std::filesystem;
 
 class Harness : public Host {
-  public:
+public:
     explicit Harness(const std::string& name)
         : root_(fs::temp_directory_path() / ("z5fuzz-" + name + "-" + std::to_string(getpid()))) {
         fs::create_directories(root_ / "work");
@@ -72,7 +72,7 @@ class Harness : public Host {
     void setBusy(bool) override {}
     void messageBox(const std::string&, const std::string&) override {}
 
-  private:
+private:
     fs::path root_;
     std::string chosen_;
 };

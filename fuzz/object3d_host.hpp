@@ -10,7 +10,7 @@
 #include "textfmt/host.hpp"
 
 class FuzzHost : public z5::Host {
-  public:
+public:
     explicit FuzzHost(const char* prefix)
         : folder_("/tmp/" + std::string(prefix) + std::to_string(getpid())) {
         std::filesystem::create_directories(folder_);
@@ -29,6 +29,6 @@ class FuzzHost : public z5::Host {
     std::string saveName = "out.3do";
     int messages = 0;
 
-  private:
+private:
     std::string folder_;
 };

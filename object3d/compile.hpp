@@ -35,7 +35,7 @@ struct CompileState {
 // carries stays as it is. Looked up through an open-addressing hash index,
 // so a lookup costs the same whatever the table's size.
 class RenumberTable {
-  public:
+public:
     // Makes the table anew with `entries` entries, all (0, 0).
     void reset(std::size_t entries);
     void set(std::size_t i, std::int32_t oldNumber, std::int32_t newNumber);
@@ -44,7 +44,7 @@ class RenumberTable {
     std::int32_t renumber(std::int32_t value) const;
     std::span<const std::pair<std::int32_t, std::int32_t>> entries() const { return entries_; }
 
-  private:
+private:
     struct Slot {
         std::int32_t oldNumber = 0;
         std::int32_t newNumber = 0;
@@ -79,7 +79,7 @@ void WriteFile(TextReader& vertexDef, TextReader& flavorDef, BinaryWriter& out, 
 // layout: GetFlavor takes the flavor's size from it and WriteFile its fields,
 // so both passes read every line the same way.
 class FlavorBody {
-  public:
+public:
     static constexpr CountUse countUse = CountUse::Compiled;
 
     struct Value {
@@ -107,7 +107,7 @@ class FlavorBody {
     void pairs(Field first, Field second, std::int32_t n);
     [[noreturn]] void fail(std::string_view what) const { def_.fail(what); }
 
-  private:
+private:
     std::string_view take();
 
     const TextReader& def_;

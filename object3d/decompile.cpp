@@ -52,7 +52,7 @@ std::string unsupportedTypeMessage(int type) {
 }
 
 class Decompiler {
-  public:
+public:
     static constexpr CountUse countUse = CountUse::Stored;
 
     Decompiler(Command& cmd, int& stage)
@@ -128,7 +128,7 @@ class Decompiler {
                              " at byte " + numberText(in_.position()) + ": " + std::string(what));
     }
 
-  private:
+private:
     std::int16_t int16(std::int32_t value) const {
         const auto v = narrowTo<std::int16_t>(value);
         if (!v) fail("length " + numberText(value) + " out of the 16-bit range");

@@ -17,7 +17,7 @@ std::string_view trimBlanks(std::string_view text);
 // Cuts the values of a definition line from its front. Values are separated
 // by blanks only.
 class Tokens {
-  public:
+public:
     explicit Tokens(std::string_view line) : rest_(trimBlanks(line)) {}
 
     // The next value: up to the first blank, or the whole rest when no blank
@@ -26,7 +26,7 @@ class Tokens {
     // Everything not yet taken, trimmed.
     std::string_view rest() const { return rest_; }
 
-  private:
+private:
     std::string_view rest_;
 };
 

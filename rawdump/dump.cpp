@@ -34,9 +34,9 @@ void dumpPass(Command& cmd, std::string_view outputName, View view) {
 }  // namespace
 
 Outcome mnuDecompile_Click(Host& host) {
-    const CommandSpec spec{
+    const CommandOptions options{
         .dialog = Dialog::Open, .filter = "Files(*.*)|*.*", .busyUntilMessageClosed = true};
-    return runCommand(host, spec, [](Command& cmd) {
+    return runCommand(host, options, [](Command& cmd) {
         dumpPass(cmd, "outputlong.def", View::Long);
         dumpPass(cmd, "outputfloat.def", View::Float);
         dumpPass(cmd, "outputbyt.def", View::Byte);

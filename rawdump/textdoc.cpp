@@ -7,9 +7,9 @@
 namespace z5 {
 
 Outcome mnuTxtDoc_Click(Host& host) {
-    const CommandSpec spec{
+    const CommandOptions options{
         .dialog = Dialog::Open, .filter = "Files(*.*)|*.*", .busyUntilMessageClosed = true};
-    return runCommand(host, spec, [](Command& cmd) {
+    return runCommand(host, options, [](Command& cmd) {
         BinaryReader in = cmd.openInput();
         TextWriter& out = cmd.createText("outputdoc.def");
         out.line(" Byte  Value");

@@ -23,7 +23,7 @@ std::string_view trimBlanks(std::string_view text) {
 // Reads the definition file by line number: values stand on fixed lines,
 // and the lines between them are skipped unread.
 class DefLines {
-  public:
+public:
     explicit DefLines(TextReader& def) : def_(def) {}
 
     // Line `number`, counted from 1, after every line before it.
@@ -38,7 +38,7 @@ class DefLines {
         return line;
     }
 
-  private:
+private:
     TextReader& def_;
 };
 
@@ -47,7 +47,7 @@ class DefLines {
 // rest of the line. Only blanks separate; a value too long for its column
 // runs into its neighbour and the two are read as one token.
 class ValueLine {
-  public:
+public:
     ValueLine(std::string line, int labelWords) : rest_(std::move(line)) {
         for (int i = 0; i < labelWords; ++i) {
             rest_ = trimBlanks(rest_);
@@ -69,14 +69,14 @@ class ValueLine {
 
     const std::string& rest() const { return rest_; }
 
-  private:
+private:
     std::string rest_;
 };
 
 // Conversions into a field. Each runs right after its line was read, so a
 // failure names that line.
 class Fields {
-  public:
+public:
     explicit Fields(TextReader& def) : def_(def) {}
 
     std::int32_t whole(std::string_view text) { return field(LeadingNumber(text), text); }
@@ -97,7 +97,7 @@ class Fields {
         return field(LeadingNumber(text) * 100.0, text);
     }
 
-  private:
+private:
     // Far beyond what a 32-bit field holds in hundredths, and well inside
     // the range of a float.
     static constexpr double kBeyondAnyField = 1e12;
@@ -125,7 +125,7 @@ std::string setupName(std::string_view line) {
 }  // namespace
 
 Outcome mnuSetupCompile_Click(Host& host) {
-    return runCommand(host, CommandSpec{}, [](Command& cmd) {
+    return runCommand(host, CommandOptions{}, [](Command& cmd) {
         TextReader def = cmd.openText("Stg.def");
         DefLines lines(def);
         Fields fields(def);

@@ -73,8 +73,8 @@ std::string wheelRow(std::string_view label, const SetupRecord& record, std::siz
 }  // namespace
 
 Outcome mnuSetupDecompile_Click(Host& host) {
-    const CommandSpec spec{.dialog = Dialog::Open, .filter = "Stg Files(*.stg)|*.stg"};
-    return runCommand(host, spec, [](Command& cmd) {
+    const CommandOptions options{.dialog = Dialog::Open, .filter = "Stg Files(*.stg)|*.stg"};
+    return runCommand(host, options, [](Command& cmd) {
         // Names and input come first, so that a file that cannot be shown
         // leaves an existing stg.def as it was.
         std::string folderName = cmd.workingFolder();

@@ -24,7 +24,7 @@ public:
     // nothing changed, when `folder` is not a folder.
     bool setPath(const QString& folder);
 
-  signals:
+signals:
     void pathChanged(const QString& path);
 
 private:
@@ -54,7 +54,7 @@ public:
 
     void showPopup() override;
 
-  signals:
+signals:
     void driveChosen(const QString& root);
 
 private:

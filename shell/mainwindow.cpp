@@ -28,7 +28,6 @@ constexpr void (frmZ5Def::*kProgramHandlers[])() = {
     &frmZ5Def::mnuProgram1_Click, &frmZ5Def::mnuProgram2_Click, &frmZ5Def::mnuProgram3_Click,
     &frmZ5Def::mnuProgram4_Click, &frmZ5Def::mnuProgram5_Click, &frmZ5Def::mnuProgram6_Click};
 
-
 QString text(std::string_view s) {
     return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
 }

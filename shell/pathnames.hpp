@@ -10,14 +10,14 @@ namespace z5 {
 // name without a three-letter extension). A last part shorter than four
 // characters is a CommandFailure.
 class GetTrackName {
-  public:
+public:
     void GetName(std::string& StrLine) const;
 };
 
 // Keeps the last part of a path as it is (a folder path gives the name of
 // its last folder; a path ending in a separator gives the empty text).
 class GetTrackName2 {
-  public:
+public:
     void GetName(std::string& StrLine) const;
 };
 

@@ -14,7 +14,7 @@ namespace z5 {
 // as zero, so a short file never stops a record read half-way; `atEnd` and
 // `position` tell the caller where it stands.
 class BinaryReader {
-  public:
+public:
     BinaryReader(const std::string& path, std::string name);
 
     bool atEnd();
@@ -32,7 +32,7 @@ class BinaryReader {
     // bytes really came from the file.
     std::size_t read(std::span<std::uint8_t> out);
 
-  private:
+private:
     bool fill();
     FileHandle file_;
     std::string name_;
@@ -48,7 +48,7 @@ class BinaryReader {
 // the target only by a successful close(): a failed or abandoned write leaves
 // the target as it was.
 class BinaryWriter {
-  public:
+public:
     enum class Mode { Truncate, Replace };
     BinaryWriter(const std::string& path, std::string name, Mode mode = Mode::Truncate);
     BinaryWriter(BinaryWriter&&) noexcept = default;
@@ -72,7 +72,7 @@ class BinaryWriter {
     bool isOpen() const { return file_ != nullptr; }
     const std::string& name() const { return name_; }
 
-  private:
+private:
     void flush();
     FileHandle file_;
     std::string path_;

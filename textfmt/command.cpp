@@ -44,18 +44,19 @@ void Command::closeOutputs() {
     for (auto& b : binaries_) b.close();
 }
 
-Outcome runCommand(Host& host, const CommandSpec& spec, const std::function<void(Command&)>& body) {
+Outcome runCommand(Host& host, const CommandOptions& options,
+                   const std::function<void(Command&)>& body) {
     std::string chosen;
-    if (spec.dialog != Dialog::None) {
-        auto choice = spec.dialog == Dialog::Open
-                          ? host.openFileName(spec.filter)
-                          : host.saveFileName(spec.filter, host.workingFolder());
+    if (options.dialog != Dialog::None) {
+        auto choice = options.dialog == Dialog::Open
+                          ? host.openFileName(options.filter)
+                          : host.saveFileName(options.filter, host.workingFolder());
         if (!choice) return {Status::Cancelled, {}};
         chosen = std::move(*choice);
         host.setCaption(std::string(kCaptionPrefix) + chosen);
     }
 
-    if (spec.showsBusy) host.setBusy(true);
+    if (options.showsBusy) host.setBusy(true);
     std::optional<std::string> failure;
     try {
         Command command(host, chosen);
@@ -70,12 +71,12 @@ Outcome runCommand(Host& host, const CommandSpec& spec, const std::function<void
     }
     // The command object is gone here: every file it opened is closed.
     if (failure) {
-        if (spec.showsBusy) host.setBusy(false);
+        if (options.showsBusy) host.setBusy(false);
         return {Status::Failed, std::move(*failure)};
     }
-    if (spec.showsBusy && !spec.busyUntilMessageClosed) host.setBusy(false);
+    if (options.showsBusy && !options.busyUntilMessageClosed) host.setBusy(false);
     host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
-    if (spec.showsBusy && spec.busyUntilMessageClosed) host.setBusy(false);
+    if (options.showsBusy && options.busyUntilMessageClosed) host.setBusy(false);
     return {Status::Done, {}};
 }
 

@@ -25,7 +25,7 @@ struct Outcome {
 
 enum class Dialog { None, Open, Save };
 
-struct CommandSpec {
+struct CommandOptions {
     Dialog dialog = Dialog::None;
     std::string_view filter;  // for Open and Save
     // The raw dumps put the pointer back only after "DONE" was closed.
@@ -39,7 +39,7 @@ inline constexpr std::string_view kDoneText = "DONE";
 inline constexpr std::string_view kDoneTitle = "Bank App";
 
 class Command {
-  public:
+public:
     Command(Host& host, std::string chosenPath);
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -70,7 +70,7 @@ class Command {
     // Closes every output, reporting the first write error.
     void closeOutputs();
 
-  private:
+private:
     Host& host_;
     std::string chosenPath_;
     std::string folder_;
@@ -80,6 +80,7 @@ class Command {
 
 // Runs one command through the skeleton. The body throws CommandFailure (or
 // any std::exception) to fail; its outputs are closed either way.
-Outcome runCommand(Host& host, const CommandSpec& spec, const std::function<void(Command&)>& body);
+Outcome runCommand(Host& host, const CommandOptions& options,
+                   const std::function<void(Command&)>& body);
 
 }  // namespace z5

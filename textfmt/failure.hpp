@@ -10,7 +10,7 @@ namespace z5 {
 // one-line reason naming the file and, for text input, the line number
 // ("Trk.def:12: expected 13 fields").
 class CommandFailure : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 

@@ -9,7 +9,7 @@
 namespace z5 {
 
 class Host {
-  public:
+public:
     virtual ~Host() = default;
 
     // Open-file choice. `filter` is "Shown text|pattern", for example

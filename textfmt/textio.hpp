@@ -15,7 +15,7 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 class TextWriter {
-  public:
+public:
     // Creates the file, or empties it if it exists. `name` is how failure
     // reasons refer to it (usually the bare file name).
     TextWriter(const std::string& path, std::string name);
@@ -32,7 +32,7 @@ class TextWriter {
     const std::string& name() const { return name_; }
     const std::string& path() const { return path_; }
 
-  private:
+private:
     void flush();
     FileHandle file_;
     std::string path_;
@@ -41,7 +41,7 @@ class TextWriter {
 };
 
 class TextReader {
-  public:
+public:
     TextReader(const std::string& path, std::string name);
 
     // True when no bytes are left to read.
@@ -56,7 +56,7 @@ class TextReader {
     // Leaves the command with "name:line: what", the line being the one last read.
     [[noreturn]] void fail(std::string_view what) const;
 
-  private:
+private:
     bool fill();
     FileHandle file_;
     std::string name_;

@@ -29,7 +29,7 @@ std::string_view trimBlanks(std::string_view text) {
 // Trk.def read line by line; every failure names the line and what was
 // expected there.
 class DefInput {
-  public:
+public:
     explicit DefInput(TextReader& in) : in_(in) {}
 
     [[noreturn]] void fail(std::string_view what) const { in_.fail(what); }
@@ -116,7 +116,7 @@ class DefInput {
         return value;
     }
 
-  private:
+private:
     TextReader& in_;
 };
 
@@ -265,7 +265,7 @@ void compileTrack(TextReader& def, BinaryWriter& trk) {
 }
 
 Outcome mnuTrkCompile_Click(Host& host) {
-    return runCommand(host, CommandSpec{}, [](Command& cmd) {
+    return runCommand(host, CommandOptions{}, [](Command& cmd) {
         TextReader def = cmd.openText("Trk.def");
         compileTrack(def, cmd.createBinary("New.trk"));
     });

@@ -42,7 +42,7 @@ std::string rule(std::string_view header) {
 // record it announces fails, naming the block: zeros made up for missing
 // bytes would come back as a different track.
 class TrackInput {
-  public:
+public:
     explicit TrackInput(BinaryReader& in) : in_(in) {}
 
     [[noreturn]] void fail(std::string_view block, std::string_view what) const {
@@ -66,7 +66,7 @@ class TrackInput {
 
     BinaryReader& reader() { return in_; }
 
-  private:
+private:
     BinaryReader& in_;
 };
 
@@ -296,8 +296,8 @@ void decompileTrack(BinaryReader& in, TextWriter& def) {
 }
 
 Outcome mnuTrkDecompile_Click(Host& host) {
-    const CommandSpec spec{.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"};
-    return runCommand(host, spec, [](Command& cmd) {
+    const CommandOptions options{.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"};
+    return runCommand(host, options, [](Command& cmd) {
         BinaryReader trk = cmd.openInput();
         decompileTrack(trk, cmd.createText("Trk.def"));
     });

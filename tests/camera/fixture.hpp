@@ -15,7 +15,7 @@ struct ConverterPair {
 };
 
 class PairFixture : public ::testing::Test {
-  protected:
+protected:
     explicit PairFixture(ConverterPair pair) : pair_(std::move(pair)) {}
 
     // Decompiles `bytes`; returns the definition file.
@@ -37,7 +37,7 @@ class PairFixture : public ::testing::Test {
     TempFolder dir;
     FakeHost host{dir.str()};
 
-  private:
+private:
     ConverterPair pair_;
 };
 

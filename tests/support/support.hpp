@@ -17,7 +17,7 @@ namespace z5::test {
 // A Host whose dialogs answer with preset names and which records what the
 // command showed.
 class FakeHost : public Host {
-  public:
+public:
     explicit FakeHost(std::string folder) : folder(std::move(folder)) {}
 
     std::optional<std::string> openFileName(std::string_view filter) override {
@@ -50,7 +50,7 @@ class FakeHost : public Host {
 
 // A fresh folder under the system's temporary folder, removed afterwards.
 class TempFolder {
-  public:
+public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -60,7 +60,7 @@ class TempFolder {
     std::string str() const { return path_.string(); }
     std::string file(std::string_view name) const { return (path_ / name).string(); }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 
@@ -78,7 +78,7 @@ std::string joinCrlf(const std::vector<std::string>& lines);
 
 // Little-endian byte builder for test inputs.
 class Bytes {
-  public:
+public:
     Bytes& u8(std::uint8_t v);
     Bytes& i16(std::int16_t v);
     Bytes& i32(std::int32_t v);
@@ -89,7 +89,7 @@ class Bytes {
     const std::string& str() const { return data_; }
     std::size_t size() const { return data_.size(); }
 
-  private:
+private:
     std::string data_;
 };
 
