@@ -1,6 +1,6 @@
 // The camera compiler on arbitrary text.
 #include "camera/camera.hpp"
-#include "fuzz/command_harness.hpp"
+#include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static z5::fuzz::Harness harness("cam-compile");

@@ -2,7 +2,7 @@
 // 16-bit block counter is refused, and what it shows compiles back to the
 // bytes it read (zeros past the end of a short file).
 #include "camera/camera.hpp"
-#include "fuzz/command_harness.hpp"
+#include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace z5::fuzz;

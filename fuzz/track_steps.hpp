@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/harness.hpp"
 #include "textfmt/failure.hpp"
 #include "track/track.hpp"
 
@@ -20,21 +21,9 @@ inline std::string scratch(std::string_view name) {
     return "/tmp/z5fuzz-" + std::to_string(getpid()) + "-" + std::string(name);
 }
 
-inline void put(const std::string& path, std::string_view bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) std::abort();
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-inline std::string get(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
 inline std::optional<std::string> decompiled(std::string_view trk) {
     const std::string in = scratch("in.trk"), out = scratch("Trk.def");
-    put(in, trk);
+    writeBytes(in, trk);
     try {
         BinaryReader reader(in, "in.trk");
         TextWriter writer(out, "Trk.def");
@@ -43,12 +32,12 @@ inline std::optional<std::string> decompiled(std::string_view trk) {
     } catch (const CommandFailure&) {
         return std::nullopt;
     }
-    return get(out);
+    return readBytes(out);
 }
 
 inline std::optional<std::string> compiled(std::string_view def) {
     const std::string in = scratch("in.def"), out = scratch("New.trk");
-    put(in, def);
+    writeBytes(in, def);
     try {
         TextReader reader(in, "Trk.def");
         BinaryWriter writer(out, "New.trk");
@@ -57,7 +46,7 @@ inline std::optional<std::string> compiled(std::string_view def) {
     } catch (const CommandFailure&) {
         return std::nullopt;
     }
-    return get(out);
+    return readBytes(out);
 }
 
 }  // namespace z5::fuzz

@@ -20,6 +20,15 @@ namespace z5::fuzz {
 
 namespace fs = std::filesystem;
 
+inline void writeBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::ssize(bytes));
+}
+
+inline std::string readBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 class Harness : public Host {
 public:
     explicit Harness(const std::string& name)
@@ -35,16 +44,15 @@ public:
     void start(const std::string& name, std::string_view bytes) {
         for (const auto& entry : fs::directory_iterator(root_ / "work")) fs::remove_all(entry);
         write(name, bytes);
-        chosen_ = (root_ / "work" / name).string();
+        answer(name);
     }
     void write(const std::string& name, std::string_view bytes) const {
-        std::ofstream(root_ / "work" / name, std::ios::binary)
-            .write(bytes.data(), std::ssize(bytes));
+        writeBytes(path(name), bytes);
     }
-    std::string read(const std::string& name) const {
-        std::ifstream in(root_ / "work" / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string read(const std::string& name) const { return readBytes(path(name)); }
+    std::string path(const std::string& name) const { return (root_ / "work" / name).string(); }
+    // The file the open and save dialogs answer with from now on.
+    void answer(const std::string& name) { chosen_ = path(name); }
     std::set<std::string> files() const {
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(root_ / "work"))
@@ -70,7 +78,9 @@ public:
     std::string workingFolder() override { return (root_ / "work").string(); }
     void setCaption(const std::string&) override {}
     void setBusy(bool) override {}
-    void messageBox(const std::string&, const std::string&) override {}
+    void messageBox(const std::string&, const std::string&) override { ++messages; }
+
+    int messages = 0;  // boxes shown: "DONE" or a stage message
 
 private:
     fs::path root_;
