@@ -4,14 +4,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QStatusBar>
 #include <QWindow>
-#include <QtTest>
+#include <map>
 
 #include "commands/table.hpp"
 #include "shell/qthost.hpp"
-#include "tests/support/support.hpp"
 #include "tests/window/window_support.hpp"
 
 using namespace z5;
@@ -20,35 +18,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Box {
-    QString text, title;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    bool busy;
-};
-
-// Answers the DONE box, noting what it showed and whether the pointer was
-// still the hourglass.
-ModalAnswer<QMessageBox> recordBoxes(QList<Box>& boxes) {
-    return ModalAnswer<QMessageBox>([&boxes](QMessageBox* box) {
-        const QCursor* cursor = QApplication::overrideCursor();
-        boxes.append({box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                      cursor && cursor->shape() == Qt::WaitCursor});
-        box->accept();
-    });
-}
-
-// Picks `path` in the file dialog as a user would: the name, then OK.
+// Picks `path` in the file dialog as a user would (the name, then OK); an
+// empty path cancels it.
 void pick(QFileDialog* dialog, const std::string& path) {
+    if (path.empty()) return dialog->reject();
     dialog->selectFile(qs(path));
     static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
 }
 
-std::vector<std::string> filesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
+std::map<std::string, std::string> filesIn(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files[e.path().filename()] = readFile(e.path().string());
+    return files;
+}
+
+// Runs the command of menu entry `menu` on `input` for a scripted host
+// writing into `folder`.
+Outcome runScripted(const char* menu, const std::string& input, const std::string& folder) {
+    FakeHost host(folder);
+    host.answer = input;
+    return findCommandByMenu(menu)->run(host);
 }
 
 }  // namespace
@@ -56,178 +46,90 @@ std::vector<std::string> filesIn(const fs::path& folder) {
 class CommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
-    void converterEndToEnd_data();
-    void converterEndToEnd();
-    void cancelledDialog();
-    void failureInStatusBar();
-    void nameFilters();
-    void saveChoiceAndCaption();
-
-private:
-    std::unique_ptr<TempFolder> dir_;
-    fs::path work_;
-    std::unique_ptr<frmZ5Def> window_;
+    void doneFailedCancelled();
+    void hostDialogsCaptionAndPointer();
 };
 
-void CommandsTest::init() {
-    dir_ = std::make_unique<TempFolder>();
-    work_ = dir_->path() / "work";
-    fs::create_directory(work_);
-    window_ = loadWindow(dir_->str(), iniText(work_.string(), {}));
-    window_->show();
-}
-
-void CommandsTest::cleanup() {
-    window_.reset();
-    dir_.reset();
-}
-
-void CommandsTest::converterEndToEnd_data() {
-    QTest::addColumn<QString>("menu");
-    QTest::newRow("raw dumps") << "mnuDecompile";
-    QTest::newRow("byte table") << "mnuTxtDoc";
-}
-
-void CommandsTest::converterEndToEnd() {
-    QFETCH(QString, menu);
-    const std::string input = dir_->file("Input File.bin");
+void CommandsTest::doneFailedCancelled() {
+    TempFolder dir;
+    const fs::path work = dir.path() / "work";
+    fs::create_directory(work);
+    auto window = loadWindow(dir.str(), iniText(work.string(), {}));
+    window->show();
+    const std::string input = dir.file("Input File.bin"), longInput = dir.file("long.bin");
     writeFile(input, Bytes().i32(-2).f32(0.5f).u8(7).str());
-
-    QStringList shownFilters;
-    QString helpFile;
+    // The byte table counts offsets in 16 bits: a longer file fails.
+    writeFile(longInput, std::string(40000, 'x'));
+    std::string answer = input;
     ModalAnswer<QFileDialog> dialog([&](QFileDialog* d) {
-        shownFilters = d->nameFilters();
-        helpFile = d->property("helpFile").toString();
-        QVERIFY(d->selectedFiles().value(0).isEmpty() || QFileInfo(d->selectedFiles()[0]).isDir());
+        pick(d, answer);
+        // The filter's text before "|" is shown; "*.*" matches every name.
+        QCOMPARE(d->nameFilters(), QStringList{"Files(*.*) (*)"});
+        QCOMPARE(d->findChild<QComboBox*>("fileTypeCombo")->currentText(), QString("Files(*.*)"));
         QVERIFY(!QApplication::overrideCursor());
-        pick(d, input);
     });
-    QList<Box> boxes;
+    QStringList boxes;
     auto done = recordBoxes(boxes);
-    window_->findChild<QAction*>(menu)->trigger();
-
-    QCOMPARE(dialog.answered(), 1);
-    QCOMPARE(shownFilters, qtNameFilters("Files(*.*)|*.*"));
-    QCOMPARE(helpFile, QString("help.hlp"));
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].text, QString("DONE"));
-    QCOMPARE(boxes[0].title, QString("Bank App"));
-    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
-    QCOMPARE(boxes[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(boxes[0].busy);  // the dumps keep the hourglass until the box is closed
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(window_->windowTitle(), "Z5 DEF TOOL " + qs(input));
-    QVERIFY(window_->statusBar()->currentMessage().isEmpty());
-
+    window->findChild<QAction*>("mnuDecompile")->trigger();
+    // The dumps keep the hourglass until the box is closed.
+    QCOMPARE(boxes, QStringList{"Warning Bank App: DONE (busy)"});
+    QVERIFY(!QApplication::overrideCursor() && window->statusBar()->currentMessage().isEmpty());
+    QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(input));
     // The window wrote exactly what the same command writes for any host.
     TempFolder reference;
-    FakeHost host(reference.str());
-    host.answer = input;
-    QCOMPARE(findCommandByMenu(menu.toStdString())->run(host).status, Status::Done);
-    QVERIFY(!filesIn(reference.path()).empty());
-    QCOMPARE(filesIn(work_), filesIn(reference.path()));
-    for (const std::string& name : filesIn(work_))
-        QCOMPARE(readFile((work_ / name).string()), readFile(reference.file(name)));
+    QCOMPARE(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
+    QVERIFY(!filesIn(work).empty() && filesIn(work) == filesIn(reference.path()));
+
+    // A failure shows its reason in the status bar, and no box.
+    const Outcome failed = runScripted("mnuTxtDoc", longInput, reference.str());
+    QCOMPARE(failed.status, Status::Failed);
+    answer = longInput;
+    auto* entry = window->findChild<QAction*>("mnuTxtDoc");
+    entry->trigger();
+    QCOMPARE(window->statusBar()->currentMessage(), "File > Text Doc: " + qs(failed.reason));
+    QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(longInput));
+    QVERIFY(boxes.size() == 1 && !QApplication::overrideCursor());
+
+    // Cancelled: nothing written, no box, the caption stays, and the status
+    // bar is cleared as every command starts.
+    const auto written = filesIn(work);
+    answer.clear();
+    entry->trigger();
+    QCOMPARE(dialog.answered, 3);
+    QVERIFY(window->statusBar()->currentMessage().isEmpty() && boxes.size() == 1 &&
+            !QApplication::overrideCursor() && filesIn(work) == written);
+    QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(longInput));
 }
 
-void CommandsTest::cancelledDialog() {
-    ModalAnswer<QFileDialog> dialog([](QFileDialog* d) { d->reject(); });
-    QList<Box> boxes;
-    auto done = recordBoxes(boxes);
-    for (const char* menu : {"mnuDecompile", "mnuTxtDoc"})
-        window_->findChild<QAction*>(menu)->trigger();
-    QCOMPARE(dialog.answered(), 1);
-    QCOMPARE(dialog.extra(), 1);  // the second dialog was closed without a choice too
-    QVERIFY(boxes.isEmpty());
-    QVERIFY(filesIn(work_).empty());
-    QCOMPARE(window_->windowTitle(), QString("Z5 Def Tool"));
-    QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(window_->statusBar()->currentMessage().isEmpty());
-}
-
-void CommandsTest::failureInStatusBar() {
-    // The byte table counts offsets in 16 bits: a longer file fails.
-    const std::string input = dir_->file("long.bin");
-    writeFile(input, std::string(40000, 'x'));
-    ModalAnswer<QFileDialog> dialog([&](QFileDialog* d) { pick(d, input); });
-    QList<Box> boxes;
-    auto done = recordBoxes(boxes);
-    window_->findChild<QAction*>("mnuTxtDoc")->trigger();
-
-    TempFolder reference;
-    FakeHost host(reference.str());
-    host.answer = input;
-    const Outcome expected = findCommandByMenu("mnuTxtDoc")->run(host);
-    QCOMPARE(expected.status, Status::Failed);
-
-    QVERIFY(boxes.isEmpty());
-    QCOMPARE(window_->statusBar()->currentMessage(),
-             "File > Text Doc: " + QString::fromStdString(expected.reason));
-    QVERIFY(!QApplication::overrideCursor());
-    QCOMPARE(window_->windowTitle(), "Z5 DEF TOOL " + qs(input));
-
-    // The next command starts with a clear status bar.
-    ModalAnswer<QFileDialog> cancel([](QFileDialog* d) { d->reject(); });
-    window_->findChild<QAction*>("mnuTxtDoc")->trigger();
-    QVERIFY(window_->statusBar()->currentMessage().isEmpty());
-}
-
-void CommandsTest::nameFilters() {
-    QCOMPARE(qtNameFilters("Trk Files(*.trk)|*.trk"),
-             QStringList{"Trk Files(*.trk) (*.[tT][rR][kK])"});
-    QCOMPARE(qtNameFilters("Files(*.*)|*.*"), QStringList{"Files(*.*) (*)"});
+void CommandsTest::hostDialogsCaptionAndPointer() {
+    // Each pattern is matched without regard to case.
     QCOMPARE(qtNameFilters("Both|*.a;*.b|3do Files(*.3do)|*.3do"),
              (QStringList{"Both (*.[aA] *.[bB])", "3do Files(*.3do) (*.3[dD][oO])"}));
 
-    // The dialog shows the text before "|" and nothing else.
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::HideNameFilterDetails);
-    dialog.setNameFilters(qtNameFilters("Trk Files(*.trk)|*.trk"));
-    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
-    QVERIFY(types);
-    QCOMPARE(types->itemText(0), QString("Trk Files(*.trk)"));
-}
-
-void CommandsTest::saveChoiceAndCaption() {
-    QFileDialog dialog(window_.get());
-    QtHost host(*window_, dialog, [this] { return qs(work_.string()); });
-    QCOMPARE(host.workingFolder(), work_.string());
-
-    QString directory;
+    TempFolder work;
+    QWidget window;
+    window.show();
+    QFileDialog dialog(&window);
+    QtHost host(window, dialog, [] { return QString(); });
+    QString shown;  // the save dialog starts in the folder asked for
     ModalAnswer<QFileDialog> answer([&](QFileDialog* d) {
+        shown = d->directory().absolutePath();
+        pick(d, work.file("new.3do"));
         QCOMPARE(d->acceptMode(), QFileDialog::AcceptSave);
-        directory = d->directory().absolutePath();
-        pick(d, (work_ / "new.3do").string());
     });
-    const auto chosen = host.saveFileName("3do Files(*.3do)|*.3do", work_.string());
-    QCOMPARE(directory, qs(work_.string()));
-    QVERIFY(chosen);
-    QCOMPARE(*chosen, (work_ / "new.3do").string());
+    const auto chosen = host.saveFileName("3do Files(*.3do)|*.3do", work.str());
+    QVERIFY(chosen && *chosen == work.file("new.3do") && shown == qs(work.str()));
 
     // A path holding Qt's title placeholder is shown as written.
     host.setCaption("Z5 DEF TOOL /x/odd[*].trk");
-    QCOMPARE(window_->windowHandle()->title(), QString("Z5 DEF TOOL /x/odd[*].trk"));
-
-    // Messages other than "DONE" (the 3do decompiler's stages) show the same way.
-    QList<Box> boxes;
-    auto stage = recordBoxes(boxes);
-    host.messageBox("Error reading PRIM", "3do");
-    QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].text, QString("Error reading PRIM"));
-    QCOMPARE(boxes[0].title, QString("3do"));
-    QCOMPARE(boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(window.windowHandle()->title(), QString("Z5 DEF TOOL /x/odd[*].trk"));
 
     // The pointer is restored however often busy was asked for, and when a
     // host goes while busy.
-    host.setBusy(true);
-    host.setBusy(true);
-    host.setBusy(false);
+    for (bool busy : {true, true, false}) host.setBusy(busy);
     QVERIFY(!QApplication::overrideCursor());
     {
-        QtHost other(*window_, dialog, [] { return QString(); });
+        QtHost other(window, dialog, [] { return QString(); });
         other.setBusy(true);
         QVERIFY(QApplication::overrideCursor());
     }

@@ -1,0 +1,353 @@
+// The main window: z5.ini and how start-up ends when it cannot, the menu
+// tree, program entries and shortcuts, the command shell, About, help and the
+// drive list.
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <cerrno>
+#include <cstring>
+
+#include "commands/table.hpp"
+#include "shell/about.hpp"
+#include "shell/folders.hpp"
+#include "shell/help.hpp"
+#include "shell/menutree.hpp"
+#include "shell/settings.hpp"
+#include "tests/window/window_support.hpp"
+
+using namespace z5;
+using namespace z5::test;
+
+namespace {
+
+// One row per entry: name, caption, parent, shortcut, enabled at start,
+// enabled with --all-commands ("-" captions are separators).
+struct Row {
+    QString name, caption, parent, shortcut;
+    bool enabled, enabledAll;
+};
+
+const QList<Row> kExpected = {
+    {"mnuFile", "&File", "", "", true, true},
+    {"mnuDos", "&Dos Window", "mnuFile", "", true, true},
+    {"mnuFileBlank1", "-", "mnuFile", "", true, true},
+    {"mnuUnpack", "&Unpack", "mnuFile", "", true, true},
+    {"mnuPack", "&Pack", "mnuFile", "", true, true},
+    {"mnuCleanUp", "&Clean  Up", "mnuFile", "", true, true},
+    {"mnuFileBlank3", "-", "mnuFile", "", true, true},
+    {"mnuDecompile", "&Decompile", "mnuFile", "", true, true},
+    {"mnuTxtDoc", "&Text Doc", "mnuFile", "", true, true},
+    {"mnuValueSearch", "&Value Search", "mnuFile", "", false, false},
+    {"mnuFileBlank2", "-", "mnuFile", "", true, true},
+    {"mnuExit", "E&xit", "mnuFile", "", true, true},
+    {"mnu3do", "&3do", "", "", true, true},
+    {"mnu3doDef", "&Def Tools", "mnu3do", "", true, true},
+    {"mnu3doDecompile", "&Decompile", "mnu3doDef", "", true, true},
+    {"mnu3doBlank1", "-", "mnu3doDef", "", true, true},
+    {"mnu3doCompile", "&Compile", "mnu3doDef", "", false, true},
+    {"mnu3doBlank2", "-", "mnu3do", "", true, true},
+    {"mnu3doTools", "&Editing Tools", "mnu3do", "", false, false},
+    {"mnuTrk", "&Trk", "", "", true, true},
+    {"mnuTrkDef", "&Def Tools", "mnuTrk", "", true, true},
+    {"mnuTrkDecompile", "&Decompile", "mnuTrkDef", "", true, true},
+    {"mnuTrkBlank1", "-", "mnuTrkDef", "", true, true},
+    {"mnuTrkCompile", "&Compile", "mnuTrkDef", "", true, true},
+    {"mnuTrkBlank2", "-", "mnuTrk", "", true, true},
+    {"mnuTrkTools", "&Tools", "mnuTrk", "", false, false},
+    {"mnuLp", "&LP", "", "", true, true},
+    {"mnuLPDef", "&Def Tools", "mnuLp", "", true, true},
+    {"mnuLpDecompile", "&Decompile", "mnuLPDef", "", true, true},
+    {"mnuLpFileBlank1", "-", "mnuLPDef", "", true, true},
+    {"mnuLpCompile", "&Compile", "mnuLPDef", "", true, true},
+    {"mnuLpFileBlank2", "-", "mnuLp", "", true, true},
+    {"mnuLpTools", "&Tools", "mnuLp", "", false, false},
+    {"mnuOther", "&Other", "", "", false, true},
+    {"mnuCamera", "&Camera", "mnuOther", "", true, true},
+    {"mnuCamDecompile", "&Decompile", "mnuCamera", "", true, true},
+    {"mnuOtherBlank1", "-", "mnuCamera", "", true, true},
+    {"mnuCamCompile", "&Compile", "mnuCamera", "", true, true},
+    {"mnuScr", "&Scr Files", "mnuOther", "", true, true},
+    {"mnuScrDecompile", "&Decompile", "mnuScr", "", true, true},
+    {"mnuOtherBlank2", "-", "mnuScr", "", true, true},
+    {"mnuScrCompile", "&Compile", "mnuScr", "", true, true},
+    {"mnuOtherBlank3", "-", "mnuOther", "", true, true},
+    {"mnuSetupFiles", "Se&tup Files", "mnuOther", "", true, true},
+    {"mnuSetupDecompile", "&Decompile", "mnuSetupFiles", "", true, true},
+    {"mnuOtherBlank5", "-", "mnuSetupFiles", "", true, true},
+    {"mnuSetupCompile", "&Compile", "mnuSetupFiles", "", true, true},
+    {"mnuBinFiles", "&Bin Files", "mnuOther", "", false, false},
+    {"mnuPrograms", "&Programs", "", "", true, true},
+    {"mnuProgram1", "&Editor", "mnuPrograms", "Ctrl+F1", true, true},
+    {"mnuProgramBlank1", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram2", "&Viewer", "mnuPrograms", "Ctrl+F2", true, true},
+    {"mnuProgramBlank2", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram3", "", "mnuPrograms", "Ctrl+F3", false, false},
+    {"mnuProgramBlank3", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram4", "", "mnuPrograms", "Ctrl+F4", false, false},
+    {"mnuProgramBlank4", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram5", "&Five", "mnuPrograms", "Ctrl+F5", true, true},
+    {"mnuProgramBlank5", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram6", "", "mnuPrograms", "Ctrl+F6", false, false},
+    {"mnuAbout", "&About", "", "", true, true},
+};
+
+// An entry as "<name> "<caption>" under <parent> [<shortcut>] on|off|hidden".
+QString describe(const QString& name, const QString& caption, const QString& parent,
+                 const QString& shortcut, const char* state) {
+    return QString("%1 \"%2\" under %3 [%4] %5").arg(name, caption, parent, shortcut, state);
+}
+
+void collect(const QList<QAction*>& actions, const QString& parent, QStringList& rows) {
+    for (QAction* a : actions) {
+        const QString name = a->menu() ? a->menu()->objectName() : a->objectName();
+        const char* state = !a->isVisible() ? "hidden" : a->isEnabled() ? "on" : "off";
+        rows << describe(name, a->isSeparator() ? "-" : a->text(), parent,
+                         a->shortcut().toString(QKeySequence::PortableText), state);
+        if (a->menu()) collect(a->menu()->actions(), name, rows);
+    }
+}
+
+// Program 3 has a command line but no caption: unused. Program 5 has a
+// caption but no command line: shown.
+const std::string kIni =
+    iniText(".", {"\"ed one\",&Editor", "view,&Viewer", "ed3,", ",", ",&Five"});
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void settingsFields();
+    void startUp();
+    void menuTree_data();
+    void menuTree();
+    void programsAndShell();
+    void starters();
+    void helpAndAboutShowOnce();
+    void driveListSwitchesFolders();
+    void switchInHelp();
+};
+
+void WindowTest::settingsFields() {
+    const struct {
+        const char* text;
+        QStringList expected;
+    } cases[] = {
+        // A quoted field keeps its commas; blanks before a field are skipped,
+        // those after it kept; text after a closing quote is dropped.
+        {"\"C:\\a,b\",  ed.exe  ,   \"&Ed\" junk\r\n", {"C:\\a,b", "ed.exe  ", "&Ed"}},
+        // CR, LF and CR LF each end a line; an empty line is an empty field, a
+        // line holding only a comma two; a final line end promises none.
+        {"a\rb\nc\r\n\r\n,\r\nd\r\n", {"a", "b", "c", "", "", "", "d"}},
+        // An unclosed quote runs to the end.
+        {"a,\"b,c\r\nd", {"a", "b,c\r\nd"}},
+        // A final comma promises one more empty field; final blanks are none.
+        {"a,", {"a", ""}},
+        {"a\r\n   ", {"a"}},
+    };
+    for (const auto& c : cases) {
+        QStringList got;
+        for (const std::string& field : readFields(c.text, 13)) got << qs(field);
+        QCOMPARE(got, c.expected);
+    }
+    QVERIFY(readFields("1,2,3", 2) == std::vector<std::string>({"1", "2"}));  // only those asked
+}
+
+void WindowTest::startUp() {
+    TempFolder dir;
+    InFolder in(qs(dir.str()));
+    const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
+    const std::string cases[][2] = {
+        // No z5.ini at all (an empty text writes none).
+        {"", "z5.ini: " + std::string(std::strerror(ENOENT))},
+        {iniText(dir.str(), {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
+         "z5.ini: input past end of file (12 of 13 fields)"},
+        {iniText(gone, {}),
+         "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
+        {iniText(file, {}), "z5.ini: start folder \"" + file + "\": path not found (not a folder)"},
+    };
+    QStringList boxes, expected;
+    auto answer = recordBoxes(boxes);
+    for (const auto& [ini, reason] : cases) {
+        if (!ini.empty()) writeFile(file, ini);
+        frmZ5Def window;
+        QVERIFY(!window.Form_Load());
+        expected << "Critical Z5 Def Tool: " + qs(reason);
+    }
+
+    // A relative start folder is taken from the current directory.
+    std::filesystem::create_directory(dir.path() / "data");
+    writeFile(file, iniText("data", {"ed,&Edit", "\"sh -c x\",\"Sh, &Run\"",
+                                     "\"ed3 -a, -b\",Th&ree", "ed4,", ",Five", "last,Six"}));
+    frmZ5Def window;
+    QVERIFY(window.Form_Load());
+    QCOMPARE(window.workingFolder(), QDir::toNativeSeparators(qs(dir.str()) + "/data"));
+    QStringList programs;
+    for (int n = 0; n < 6; ++n)
+        programs << qs(window.settings().strProgram[n] + " | " + window.settings().strPName[n]);
+    QCOMPARE(programs, QStringList({"ed | &Edit", "sh -c x | Sh, &Run", "ed3 -a, -b | Th&ree",
+                                    "ed4 | ", " | Five", "last | Six"}));
+
+    // run.sh starts the window in samples/ with its z5.ini.
+    InFolder samples(Z5_SAMPLES_DIR);
+    frmZ5Def sample;
+    QVERIFY(sample.Form_Load() && !sample.settings().strProgram[0].empty() &&
+            !sample.settings().strPName[0].empty());
+    QCOMPARE(boxes, expected);
+}
+
+void WindowTest::menuTree_data() {
+    QTest::addColumn<bool>("allCommands");
+    QTest::newRow("as the window starts") << false;
+    QTest::newRow("with --all-commands") << true;
+}
+
+void WindowTest::menuTree() {
+    QFETCH(bool, allCommands);
+    TempFolder dir;
+    auto window = loadWindow(dir.str(), kIni, {.allCommands = allCommands});
+    QStringList rows, expected;
+    collect(window->menuBar()->actions(), "", rows);
+    for (const Row& r : kExpected)
+        expected << describe(r.name, r.caption, r.parent, r.shortcut,
+                             (allCommands ? r.enabledAll : r.enabled) ? "on" : "off");
+    QCOMPARE(rows, expected);
+    // The command table grows with each converter family: each of its
+    // entries must name an entry of the menu, so the window reaches it.
+    for (const CommandEntry& command : commandTable()) {
+        auto* entry = window->findChild<QAction*>(command.menu.data());
+        QVERIFY2(entry && (entry->isEnabled() || !allCommands), command.menu.data());
+    }
+}
+
+void WindowTest::programsAndShell() {
+    TempFolder dir;
+    auto window = loadWindow(dir.str(), kIni);
+    QStringList starts, boxes;
+    window->setStarter(std::make_unique<RecordingStarter>(starts, "view"));
+    auto answer = recordBoxes(boxes);
+    ModalAnswer<QFileDialog> noDialog([](QFileDialog* d) { d->reject(); });
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F1, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);  // unused: nothing
+    window->findChild<QAction*>("mnuProgram2")->trigger();  // fails: the reason, the window goes on
+    window->findChild<QAction*>("mnuDos")->trigger();
+    // LP's Decompile and Compile are enabled and do nothing.
+    for (const char* name : {"mnuLpDecompile", "mnuLpCompile"})
+        window->findChild<QAction*>(name)->trigger();
+    const QString in = " in " + window->workingFolder();
+    QCOMPARE(starts, QStringList({"ed one" + in, "view" + in, shellCommandLine() + in}));
+    QCOMPARE(boxes, QStringList{"Warning Z5 Def Tool: Cannot start \"view\": no such program"});
+    QVERIFY(window->statusBar()->currentMessage().isEmpty() && noDialog.answered == 0);
+}
+
+void WindowTest::starters() {
+#ifdef _WIN32
+    QSKIP("these checks start POSIX programs");
+#else
+    // The shell is $TERMINAL, else x-terminal-emulator where it is found, else xterm.
+    auto shell = [](QString terminal, bool found) {
+        return shellCommandLine(
+            [=](const char* name) { return QString(name) == "TERMINAL" ? terminal : QString(); },
+            [=](const QString&) { return found; });
+    };
+    QCOMPARE(shell("foot -e bash", false), QString("foot -e bash"));
+    QCOMPARE(shell("", true), QString("x-terminal-emulator"));
+    QCOMPARE(shell("  ", false), QString("xterm"));
+
+    TempFolder dir;
+    SystemStarter starter;
+    QCOMPARE(starter.start("sh -c \"pwd > started.txt\"", qs(dir.str())), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(fileExists(dir.file("started.txt")) &&
+                                 readFile(dir.file("started.txt")) == dir.str() + "\n",
+                             10000);
+    QVERIFY(starter.start("/no/such/program", qs(dir.str())).contains(std::strerror(ENOENT)));
+    QCOMPARE(starter.start("   ", qs(dir.str())), QString("the command line is empty"));
+#endif
+}
+
+void WindowTest::helpAndAboutShowOnce() {
+    TempFolder dir;
+    auto window = loadWindow(dir.str(), kIni);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    auto* help = window->findChild<frmHelp*>();
+    QVERIFY(help && help->isVisible());
+    // Every converter in the table is described under its menu path.
+    const QString text = help->findChild<QTextBrowser*>()->toPlainText();
+    for (const CommandEntry& command : commandTable()) {
+        QVERIFY2(text.contains(QString::fromStdString(menuPath(command.menu))) &&
+                     text.contains(QString::fromUtf8(command.summary)),
+                 command.menu.data());
+    }
+    help->close();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QTest::keyClick(window.get(), Qt::Key_F1);
+    QVERIFY(help->isVisible());
+
+    // About is not modal, is centred on the screen and closes with its OK button.
+    auto* entry = window->findChild<QAction*>("mnuAbout");
+    entry->trigger();
+    entry->trigger();
+    auto* about = window->findChild<frmAbout*>();
+    QVERIFY(about->isVisible() && !about->isModal() && !QApplication::activeModalWidget());
+    const QPoint offCentre = about->frameGeometry().center() - about->screen()->geometry().center();
+    QVERIFY(offCentre.manhattanLength() <= 2);
+    QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    entry->trigger();
+    QVERIFY(about->isVisible());
+    QCOMPARE(window->findChildren<frmHelp*>().size(), 1);
+    QCOMPARE(window->findChildren<frmAbout*>().size(), 1);
+}
+
+void WindowTest::driveListSwitchesFolders() {
+    TempFolder dir;
+    namespace fs = std::filesystem;
+    for (const char* sub : {"a/deep", "b/x"}) fs::create_directories(dir.path() / sub);
+    const QString a = qs(dir.str()) + "/a", b = qs(dir.str()) + "/b", gone = qs(dir.str()) + "/c";
+    auto window = loadWindow(dir.str(), iniText((dir.path() / "a/deep").string(), {}));
+    auto* drives = window->findChild<DriveList*>("DrvList1");
+    auto* folders = window->findChild<FolderList*>("DirList1");
+    drives->setVolumes({a, b, gone});
+    drives->showDriveOf(folders->path());
+    auto choose = [&](const QString& root) {  // picks a drive; the working folder it shows
+        const int index = drives->findData(root);
+        drives->setCurrentIndex(index);
+        emit drives->activated(index);
+        return QDir::fromNativeSeparators(window->workingFolder());
+    };
+    QStringList boxes;
+    auto answer = recordBoxes(boxes);
+    QCOMPARE(choose(b), b);  // never visited: its root
+    QVERIFY(folders->setPath(b + "/x"));
+    QCOMPARE(drives->drive(), b);  // the drive list follows the folder list
+    QVERIFY(folders->setPath(a + "/deep"));
+    QCOMPARE(drives->drive(), a);
+    QCOMPARE(choose(b), b + "/x");  // back to the folder last used there
+    QCOMPARE(choose(a), a + "/deep");
+    fs::remove(dir.path() / "b/x");
+    QCOMPARE(choose(b), b);     // its last folder is gone: the root
+    QCOMPARE(choose(gone), b);  // not there: the reason, and the lists stay as they were
+    QCOMPARE(drives->drive(), b);
+    QCOMPARE(boxes, QStringList{"Warning Z5 Def Tool: " + QDir::toNativeSeparators(gone) + ": " +
+                                std::strerror(ENOENT)});
+}
+
+void WindowTest::switchInHelp() {
+    QProcess tool;
+    tool.start(Z5DEFTOOL_PATH, {"--help"});
+    QVERIFY(tool.waitForFinished(30000) && tool.exitCode() == 0);
+    QVERIFY(tool.readAllStandardOutput().contains("--all-commands"));
+}
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"
