@@ -12,15 +12,22 @@
 
 namespace z5::test {
 
+// Section tags, as the test spells them independently of the code.
+inline constexpr std::int32_t kPerp = 0x50524550, kMron = 0x4E4F524D, kNrts = 0x5354524E,
+                              kPrim = 0x5052494D;
+
 // One flavor record: its type and its body fields in storage order.
 struct Flavor {
     int type;
     std::vector<std::pair<int, std::int32_t>> fields;  // width in bytes, value
 
+    explicit Flavor(int type, std::initializer_list<std::int32_t> i32s = {}) : type(type) {
+        l(i32s);
+    }
     Flavor& l(std::initializer_list<std::int32_t> values);  // i32 fields
     Flavor& i(std::initializer_list<std::int32_t> values);  // i16 fields
     std::string bytes() const;                              // header and body
-    std::int32_t size() const;
+    std::int32_t size() const { return static_cast<std::int32_t>(bytes().size()); }
     // The flavor.def line for this flavor at `offset`.
     std::string line(std::int32_t offset) const;
 };
@@ -30,28 +37,22 @@ using Point = std::array<std::int32_t, 4>;  // key, x, y, z
 // A whole object laid out as the compiler writes it: header, PERP, MRON,
 // NRTS, PRIM, each only when it has records, lengths and total worked out,
 // the last flavor as root, reserved fields zero, blank padding.
+// Every part defaults to empty, so a test names only the parts it needs.
 struct Object {
-    std::vector<Point> vertices;
-    std::vector<Point> normals;
-    std::vector<std::string> names;
-    std::vector<Flavor> flavors;
+    std::vector<Point> vertices = {};
+    std::vector<Point> normals = {};
+    std::vector<std::string> names = {};
+    std::vector<Flavor> flavors = {};
 
     std::string bytes() const;
     // Offsets of the flavors in the flavor data, counted from the root field.
     std::vector<std::int32_t> offsets() const;
-    // vertex.def and flavor.def as the decompiler writes them.
-    std::string vertexDef() const;
+    // flavor.def as the decompiler writes it.
     std::string flavorDef() const;
 };
 
 // One flavor of every type and of every FL02 and FL05 kind with a layout.
 std::vector<Flavor> everyFlavor();
-
-// Right-justifies the decimal text of `value` in `width` columns (longer
-// texts are kept whole).
-std::string column(std::int64_t value, std::size_t width);
-// Key in 6 columns, X, Y, Z in 13 columns.
-std::string pointLine(const Point& p);
 
 // The five head lines of both definition files (the third line differs).
 std::string vertexHead();
