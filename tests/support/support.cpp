@@ -1,5 +1,6 @@
 #include "tests/support/support.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <fstream>
@@ -40,6 +41,14 @@ std::string readFile(const std::string& path) {
     std::ostringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> folderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool fileExists(const std::string& path) {

@@ -67,6 +67,8 @@ private:
 void writeFile(const std::string& path, std::string_view bytes);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> folderNames(const std::string& folder);
 
 // Lines joined with CR LF, each line ended.
 std::string crlf(std::initializer_list<std::string_view> lines);

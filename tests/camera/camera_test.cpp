@@ -1,12 +1,49 @@
+#include "camera/camera.hpp"
+
+#include <gtest/gtest.h>
+
 #include <climits>
 
-#include "camera/camera.hpp"
-#include "tests/camera/fixture.hpp"
+#include "tests/support/support.hpp"
 
 namespace z5 {
 namespace {
 
 using namespace test;
+
+// One decompiler/compiler pair run in a scratch working folder.
+struct ConverterPair {
+    std::string input, def, output;  // chosen file, definition file, compiler output
+    Outcome (*decompile)(Host&);
+    Outcome (*compile)(Host&);
+};
+
+class PairFixture : public ::testing::Test {
+protected:
+    explicit PairFixture(ConverterPair pair) : pair_(std::move(pair)) {}
+
+    // Decompiles `bytes`; returns the definition file.
+    std::string decompile(std::string_view bytes) {
+        writeFile(dir.file(pair_.input), bytes);
+        host.answer = dir.file(pair_.input);
+        const Outcome o = pair_.decompile(host);
+        EXPECT_EQ(o.status, Status::Done) << o.reason;
+        return readFile(dir.file(pair_.def));
+    }
+    // Compiles `lines` (the definition file as it stands when not given).
+    Outcome compile(const std::vector<std::string>& lines) {
+        writeFile(dir.file(pair_.def), joinCrlf(lines));
+        return compile();
+    }
+    Outcome compile() { return pair_.compile(host); }
+    std::string compiled() const { return readFile(dir.file(pair_.output)); }
+
+    TempFolder dir;
+    FakeHost host{dir.str()};
+
+private:
+    ConverterPair pair_;
+};
 
 // A .cam file: camera count and 9 values each, the 10-value section 2
 // record, position count and 12 values each.
@@ -45,11 +82,8 @@ TEST_F(CamFixture, FileWithoutPositionsTextAndRoundTrip) {
         "Number of Camera Positions:            0", ""}));
     // clang-format on
     EXPECT_EQ(host.filters, std::vector<std::string>{"Cam Files(*.cam)|*.cam"});
-    EXPECT_EQ(host.captions, std::vector<std::string>{"Z5 DEF TOOL " + dir.file("x.cam")});
     ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), bytes);
-    EXPECT_EQ(host.captions.size(), 1u);  // compiling leaves the caption alone
-    EXPECT_EQ(host.messages.size(), 2u);
 }
 
 TEST_F(CamFixture, BlocksOfBothSectionsRoundTrip) {
@@ -79,24 +113,23 @@ TEST_F(CamFixture, CompilerReadsTheLastTwelveCharacters) {
     EXPECT_EQ(compiled(), camFile({{2, 4, 0, 42, 42, -2, 7, 8, 9}}));
 }
 
-TEST_F(CamFixture, BlockCounterLimits) {
+TEST_F(CamFixture, CountLimitsAndCompileFailures) {
     // The largest count; the file is short and reads as zeros past its end.
-    const std::vector<std::string> lines = splitCrlf(decompile(Bytes().i32(32767).str()));
-    ASSERT_EQ(lines.size(), 9u + 32767u * 14 + 14 + 4 + 2);
-    EXPECT_EQ(lines[9 + 32766 * 14], "Camera Position: 32767");
+    const std::vector<std::string> most = splitCrlf(decompile(Bytes().i32(32767).str()));
+    ASSERT_EQ(most.size(), 9u + 32767u * 14 + 14 + 4 + 2);
+    EXPECT_EQ(most[9 + 32766 * 14], "Camera Position: 32767");
 
     writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
-    const Outcome o = mnuCamDecompile_Click(host);
-    EXPECT_EQ(o.reason, dir.file("x.cam") + ": camera position count 32768 is above 32767");
-    std::vector<std::string> edited = splitCrlf(decompile(camFile({})));
-    edited[6].replace(edited[6].size() - 5, 5, "32768");
-    EXPECT_EQ(compile(edited).reason, "Cam.def:7: count 32768 is above 32767");
-}
+    EXPECT_EQ(mnuCamDecompile_Click(host).reason,
+              dir.file("x.cam") + ": camera position count 32768 is above 32767");
 
-TEST_F(CamFixture, CompileFailuresNameTheLine) {
+    // Compile failures name the line.
     const std::vector<std::string> lines =
         splitCrlf(decompile(camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}})));
     std::vector<std::string> edited = lines;
+    edited[6].replace(edited[6].size() - 5, 5, "32768");
+    EXPECT_EQ(compile(edited).reason, "Cam.def:7: count 32768 is above 32767");
+    edited = lines;
     edited[14] = "Value 3:    2147483648";
     EXPECT_EQ(compile(edited).reason,
               "Cam.def:15: value \"  2147483648\" is outside the 32-bit range");
@@ -106,13 +139,62 @@ TEST_F(CamFixture, CompileFailuresNameTheLine) {
     writeFile(dir.file("New.cam"), std::string(1000, 'x'));
     edited = lines;
     edited[6].back() = '2';
-    const Outcome o = compile(edited);
-    EXPECT_EQ(o.status, Status::Failed);
-    EXPECT_EQ(o.reason, "Cam.def:" + std::to_string(lines.size() + 1) + ": unexpected end of file");
+    EXPECT_EQ(compile(edited).reason,
+              "Cam.def:" + std::to_string(lines.size() + 1) + ": unexpected end of file");
     EXPECT_EQ(compiled(), Bytes().i32(2).str() +
                               camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}}).substr(4, 36) +
                               camFile({}).substr(8, 36));
-    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+// A .scr file: camera types, the two counts, then four values per camera.
+std::string scrFile(std::int32_t types, std::int32_t tv1, std::int32_t tv2, int cameras) {
+    Bytes b;
+    b.i32(types).i32(tv1).i32(tv2);
+    for (std::int32_t v = 1; v <= 4 * cameras; ++v) b.i32(v % 2 ? v : -v);
+    return b.str();
+}
+
+struct ScrFixture : PairFixture {
+    ScrFixture()
+        : PairFixture({"x.scr", "scr.def", "New.scr", mnuScrDecompile_Click, mnuScrCompile_Click}) {
+    }
+};
+
+TEST_F(ScrFixture, HeaderOnlyTextAndTwoFeedsRoundTrip) {
+    const std::string bytes = scrFile(-5, 0, 0, 0);
+    EXPECT_EQ(decompile(bytes),
+              crlf({"SCR File", "Allows you to alter, add and delete positions",
+                    "When adding or deleting, be sure to increase the TV1 or TV2 positions", "", "",
+                    "Camera Types:             -5", "TV 1 Cameras:              0",
+                    "TV 2 Cameras:              0", "", ""}));
+    EXPECT_EQ(host.filters, std::vector<std::string>{"SCR Files(*.scr)|*.scr"});
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), bytes);
+
+    // Both feeds: trailing bytes belong to no record.
+    const std::string two = scrFile(3, 2, 1, 3);
+    ASSERT_EQ(two.size(), 60u);
+    const std::vector<std::string> lines = splitCrlf(decompile(two + "more"));
+    ASSERT_EQ(lines.size(), 31u);
+    const std::vector<std::string> tv2(lines.begin() + 24, lines.end());
+    EXPECT_EQ(tv2,
+              (std::vector<std::string>{"TV 2 Camera:", "============", "Value 1:              9",
+                                        "Value 2:            -10", "Value 3:             11",
+                                        "Value 4:            -12", ""}));
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), two);
+}
+
+TEST_F(ScrFixture, CountRaisedWithoutABlockRunsOutOfLines) {
+    std::vector<std::string> lines = splitCrlf(decompile(scrFile(3, 2, 1, 3)));
+    lines[6].back() = '3';
+    const Outcome o = compile(lines);
+    EXPECT_EQ(o.reason, "Scr.def:32: unexpected end of file");
+    // The TV 2 block was read as the third TV 1 camera.
+    EXPECT_EQ(compiled(), scrFile(3, 3, 1, 3));
+
+    lines[7].replace(lines[7].size() - 5, 5, "32768");
+    EXPECT_EQ(compile(lines).reason, "Scr.def:8: count 32768 is above 32767");
 }
 
 }  // namespace
