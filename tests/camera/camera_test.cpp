@@ -18,8 +18,7 @@ struct ConverterPair {
     Outcome (*compile)(Host&);
 };
 
-class PairFixture : public ::testing::Test {
-protected:
+struct PairFixture : ::testing::Test {
     explicit PairFixture(ConverterPair pair) : pair_(std::move(pair)) {}
 
     // Decompiles `bytes`; returns the definition file.
@@ -40,8 +39,6 @@ protected:
 
     TempFolder dir;
     FakeHost host{dir.str()};
-
-private:
     ConverterPair pair_;
 };
 
@@ -66,7 +63,7 @@ struct CamFixture : PairFixture {
     }
 };
 
-TEST_F(CamFixture, FileWithoutPositionsTextAndRoundTrip) {
+TEST_F(CamFixture, TextOfAFileWithoutBlocksAndRoundTrips) {
     const std::string bytes = camFile({});
     ASSERT_EQ(bytes.size(), 48u);
     // clang-format off
@@ -84,20 +81,19 @@ TEST_F(CamFixture, FileWithoutPositionsTextAndRoundTrip) {
     EXPECT_EQ(host.filters, std::vector<std::string>{"Cam Files(*.cam)|*.cam"});
     ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), bytes);
-}
 
-TEST_F(CamFixture, BlocksOfBothSectionsRoundTrip) {
-    const std::string bytes =
+    // Blocks of both sections.
+    const std::string both =
         camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, INT_MIN}},
                 {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
                  {INT_MAX, 0, 0, 0, 0, 0, 0, 0, 0, -10, -11, -12}});
-    const std::vector<std::string> lines = splitCrlf(decompile(bytes + "trailing"));
+    const std::vector<std::string> lines = splitCrlf(decompile(both + "trailing"));
     ASSERT_EQ(lines.size(), 9u + 2 * 14 + 14 + 4 + 2 + 2 * 17);
     EXPECT_EQ(lines[23], "Camera Position: 2");
     EXPECT_EQ(lines[34], "Value 9:   -2147483648");
     EXPECT_EQ(lines[lines.size() - 5], "Value 10:          -10");
     ASSERT_EQ(compile().status, Status::Done);
-    EXPECT_EQ(compiled(), bytes);  // trailing bytes belong to no record
+    EXPECT_EQ(compiled(), both);  // trailing bytes belong to no record
 }
 
 TEST_F(CamFixture, CompilerReadsTheLastTwelveCharacters) {

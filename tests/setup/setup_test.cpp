@@ -160,6 +160,14 @@ TEST_F(SetupFixture, CommentBytes) {
     ASSERT_EQ(compile(lines).status, Status::Done);
     s.comment = std::string(1, '\0');
     EXPECT_EQ(setupFile(), s.bytes());
+
+    // A longer comment is refused and the older text stays.
+    s.commentLength = 32769;
+    writeFile(dir.file("big.stg"), s.bytes());
+    host.answer = dir.file("big.stg");
+    EXPECT_EQ(mnuSetupDecompile_Click(host).reason,
+              dir.file("big.stg") + ": comment length 32769 is above 32768");
+    EXPECT_EQ(readFile(dir.file("stg.def")), joinCrlf(lines));
 }
 
 TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
@@ -205,17 +213,6 @@ TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
     ASSERT_EQ(compile(lines).status, Status::Done);
     EXPECT_EQ(files(), (std::vector<std::string>{"MYSETUP.STG", "stg.def"}));
     EXPECT_EQ(readFile(dir.file("MYSETUP.STG")), sample().bytes());
-}
-
-TEST_F(SetupFixture, RefusedInputLeavesTheOlderText) {
-    writeFile(dir.file("stg.def"), "older text");
-    SetupFile s = sample();
-    s.commentLength = 32769;
-    writeFile(dir.file("big.stg"), s.bytes());
-    host.answer = dir.file("big.stg");
-    EXPECT_EQ(mnuSetupDecompile_Click(host).reason,
-              dir.file("big.stg") + ": comment length 32769 is above 32768");
-    EXPECT_EQ(readFile(dir.file("stg.def")), "older text");
 }
 
 // The command line reaches the six commands of the three families.
