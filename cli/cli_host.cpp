@@ -21,6 +21,10 @@ void CliHost::messageBox(const std::string& text, const std::string& title) {
     }
 }
 
+void CliHost::notice(const std::string& line) {
+    err_ << line << '\n';
+}
+
 namespace {
 
 // The working folder as an absolute path without a trailing separator

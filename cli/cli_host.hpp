@@ -27,6 +27,7 @@ public:
     void setCaption(const std::string&) override {}
     void setBusy(bool) override {}
     void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& line) override;
 
 private:
     std::string folder_;

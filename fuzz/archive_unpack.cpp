@@ -28,6 +28,7 @@ public:
     void setCaption(const std::string&) override {}
     void setBusy(bool) override {}
     void messageBox(const std::string&, const std::string&) override {}
+    void notice(const std::string&) override {}
 };
 
 // Every file of a folder with its bytes.

@@ -79,6 +79,9 @@ public:
     void setCaption(const std::string&) override {}
     void setBusy(bool) override {}
     void messageBox(const std::string&, const std::string&) override { ++messages; }
+    void notice(const std::string& line) override {
+        if (line.empty() || line.find('\n') != std::string::npos) std::abort();
+    }
 
     int messages = 0;  // boxes shown: "DONE" or a stage message
 

@@ -246,7 +246,10 @@ void frmZ5Def::runConverter(const CommandEntry& command) {
     showStatus(QString());
     QString failure;
     try {
-        QtHost host(*this, *dlgCommon, [this] { return workingFolder(); });
+        // Remarks show in the status bar while the command runs; a failure
+        // reason replaces them.
+        QtHost host(*this, *dlgCommon, [this] { return workingFolder(); },
+                    [this](const QString& line) { showStatus(line); });
         const Outcome outcome = command.run(host);
         if (outcome.status == Status::Failed) failure = text(outcome.reason);
     } catch (const std::exception& e) {

@@ -45,8 +45,9 @@ QStringList qtNameFilters(std::string_view filter) {
     return filters;
 }
 
-QtHost::QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder)
-    : window_(window), dialog_(dialog), folder_(std::move(folder)) {}
+QtHost::QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder,
+               std::function<void(const QString&)> notice)
+    : window_(window), dialog_(dialog), folder_(std::move(folder)), notice_(std::move(notice)) {}
 
 QtHost::~QtHost() {
     setBusy(false);
@@ -101,6 +102,10 @@ void QtHost::messageBox(const std::string& text, const std::string& title) {
     QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(title),
                     QString::fromLocal8Bit(text), QMessageBox::Ok, &window_);
     box.exec();
+}
+
+void QtHost::notice(const std::string& line) {
+    notice_(QString::fromLocal8Bit(line));
 }
 
 }  // namespace z5

@@ -24,7 +24,8 @@ QStringList qtNameFilters(std::string_view filter);
 
 class QtHost : public Host {
 public:
-    QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder);
+    QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder,
+           std::function<void(const QString&)> notice);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
     QtHost& operator=(const QtHost&) = delete;
@@ -36,6 +37,7 @@ public:
     void setCaption(const std::string& caption) override;
     void setBusy(bool busy) override;
     void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& line) override;
 
 private:
     std::optional<std::string> choose(std::string_view filter);
@@ -43,6 +45,7 @@ private:
     QWidget& window_;
     QFileDialog& dialog_;
     std::function<QString()> folder_;
+    std::function<void(const QString&)> notice_;
     bool busy_ = false;
 };
 

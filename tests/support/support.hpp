@@ -38,7 +38,10 @@ public:
         busyAtMessage.push_back(!busyChanges.empty() && busyChanges.back());
     }
 
+    void notice(const std::string& line) override { notices.push_back(line); }
+
     std::string folder;
+    std::vector<std::string> notices;
     std::optional<std::string> answer;
     std::vector<std::string> filters;
     std::vector<std::string> saveFolders;

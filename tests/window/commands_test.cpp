@@ -110,7 +110,7 @@ void CommandsTest::hostDialogsCaptionAndPointer() {
     QWidget window;
     window.show();
     QFileDialog dialog(&window);
-    QtHost host(window, dialog, [] { return QString(); });
+    QtHost host(window, dialog, [] { return QString(); }, [](const QString&) {});
     QString shown;  // the save dialog starts in the folder asked for
     ModalAnswer<QFileDialog> answer([&](QFileDialog* d) {
         shown = d->directory().absolutePath();
@@ -129,7 +129,7 @@ void CommandsTest::hostDialogsCaptionAndPointer() {
     for (bool busy : {true, true, false}) host.setBusy(busy);
     QVERIFY(!QApplication::overrideCursor());
     {
-        QtHost other(window, dialog, [] { return QString(); });
+        QtHost other(window, dialog, [] { return QString(); }, [](const QString&) {});
         other.setBusy(true);
         QVERIFY(QApplication::overrideCursor());
     }
