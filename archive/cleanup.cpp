@@ -1,9 +1,9 @@
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "archive/archive.hpp"
 #include "archive/format.hpp"
+#include "textfmt/files.hpp"
 
 namespace z5 {
 
@@ -11,23 +11,28 @@ Outcome mnuCleanUp_Click(Host& host) {
     CommandOptions options;
     options.showsBusy = false;  // no dialog, and the pointer is left alone
     return runCommand(host, options, [](Command& cmd) {
-        const std::string listPath = cmd.inputPath(kListName);
-        TextReader list(listPath, std::string(kListName));
-        list.readLine();  // archive name
+        TextReader list = cmd.openText(kListName);
+        const std::string archive = std::string(trimBlanks(list.readLine())) + ".dat";
         list.readLine();  // count: every following line is used, however many there are
+        // Every line is checked before the first file goes: a list that
+        // names the archive or itself deletes nothing.
+        std::vector<std::pair<std::string, long>> names;  // and their line numbers
         while (!list.atEnd()) {
-            const std::string name = readListName(list, "member name");
-            // Only the file of exactly this name goes: no wildcard expansion,
-            // no folders, never the list itself.
-            const std::string path = cmd.outputPath(name);
-            std::error_code ec;
-            const auto status = std::filesystem::symlink_status(path, ec);
-            if (!std::filesystem::exists(status))
-                list.fail("cannot delete " + name + ": no such file");
-            if (std::filesystem::is_directory(status)) list.fail(name + " is a folder, not a file");
-            if (sameFile(path, listPath)) list.fail("the list names itself; it is kept");
-            if (!std::filesystem::remove(path, ec))
-                list.fail("cannot delete " + name + ": " + ec.message());
+            std::string name = readListName(list, "member name");
+            if (equalsIgnoringCase(name, archive))
+                list.fail(name + " is the archive of this list; nothing was deleted");
+            if (equalsIgnoringCase(name, kListName))
+                list.fail("the list names itself; nothing was deleted");
+            names.emplace_back(std::move(name), list.lineNumber());
+        }
+        // Only the file of exactly each name goes: no wildcard expansion, no
+        // folders. A file already gone stops the command there.
+        for (const auto& [name, line] : names) {
+            try {
+                removeFile(cmd.outputPath(name), name);
+            } catch (const CommandFailure& e) {
+                throw CommandFailure(list.name() + ":" + std::to_string(line) + ": " + e.what());
+            }
         }
     });
 }

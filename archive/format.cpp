@@ -76,9 +76,4 @@ std::string readListName(TextReader& list, std::string_view what) {
     return name;
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return std::filesystem::equivalent(a, b, ec) && !ec;
-}
-
 }  // namespace z5

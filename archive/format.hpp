@@ -56,8 +56,4 @@ std::string_view trimBlanks(std::string_view text);
 // the line.
 std::string readListName(TextReader& list, std::string_view what);
 
-// True when both paths exist and name the same file (another spelling, a
-// case-insensitive file system, a link).
-bool sameFile(const std::string& a, const std::string& b);
-
 }  // namespace z5

@@ -47,13 +47,11 @@ Outcome mnuPack_Click(Host& host) {
         std::vector<Member> members;
         BinaryWriter* dat = nullptr;
         {
-            TextReader list(cmd.chosenPath(), cmd.chosenPath());
+            TextReader list = cmd.openTextAt(cmd.chosenPath(), cmd.chosenPath());
             const std::string strArchive = readListName(list, "archive name") + ".dat";
-            // Written beside the target and renamed over it only when the
-            // whole archive is complete, so a failed pack leaves any older
-            // archive, which may also be one of the members, untouched.
-            dat = &cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive,
-                                      BinaryWriter::Mode::Replace);
+            // It replaces an older archive only when complete; it may not be
+            // one of the members (claimed as inputs below).
+            dat = &cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive);
 
             const std::int16_t intCount = readCount(list);
             std::int32_t lngHigh = 0;
@@ -69,6 +67,11 @@ Outcome mnuPack_Click(Host& host) {
                 if (m.name.size() > kDatNameBytes)
                     list.fail("member name \"" + m.name + "\" is longer than 13 characters");
                 m.path = cmd.outputPath(m.name);
+                try {
+                    cmd.claimInput(m.path, m.name);
+                } catch (const CommandFailure& e) {
+                    list.fail(e.what());
+                }
                 std::error_code ec;
                 const std::uintmax_t length = std::filesystem::file_size(m.path, ec);
                 if (ec) list.fail("member " + m.name + ": " + ec.message());

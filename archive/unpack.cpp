@@ -7,6 +7,7 @@
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
 #include "shell/pathnames.hpp"
+#include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"
 #include "textfmt/paths.hpp"
 #include "textfmt/printform.hpp"
@@ -28,11 +29,12 @@ std::int16_t readCount(BinaryReader& dat) {
 }
 
 // An entry must name a plain file in the working folder that the list file
-// can hold and that pack and clean up will read back unchanged, must not
-// overwrite the archive or the list, and its size must be one the block
-// loops can copy.
-void checkEntry(const Command& cmd, const std::string& name, std::int32_t size,
-                const std::string& listPath) {
+// can hold and that pack and clean up will read back unchanged; it must not
+// be the archive, the list or another member in any letter case (claimed as
+// an output, which refuses that), nor the archive that packing the list
+// would write over it; and its size must be one the block loops can copy.
+void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
+                std::string_view archive) {
     requirePlainName(name, "member name");
     auto refuse = [&](std::string_view why) {
         throw CommandFailure("member name \"" + name + "\" " + std::string(why));
@@ -41,24 +43,22 @@ void checkEntry(const Command& cmd, const std::string& name, std::int32_t size,
         refuse("holds a line break, which the list file cannot keep");
     if (trimBlanks(name).size() != name.size())
         refuse("begins or ends with a blank, which pack and clean up would drop");
-    const std::string path = cmd.outputPath(name);
-    if (sameFile(path, cmd.chosenPath())) refuse("would overwrite the archive being unpacked");
-    if (sameFile(path, listPath)) refuse("would overwrite the list file");
+    if (equalsIgnoringCase(name, archive))
+        refuse("is the archive that packing the list writes; pack would overwrite it");
     checkMemberSize(size, name);
+    cmd.claimOutput(cmd.outputPath(name), name);
 }
 
 }  // namespace
 
 Outcome mnuUnpack_Click(Host& host) {
     return runCommand(host, {.dialog = Dialog::Open, .filter = kUnpackFilter}, [](Command& cmd) {
-        const std::string listPath = cmd.outputPath(kListName);
-        if (sameFile(cmd.chosenPath(), listPath))
-            throw CommandFailure(cmd.chosenPath() + " is the list file it would write");
         BinaryReader dat = cmd.openInput();
         TextWriter& list = cmd.createText(kListName);
 
         std::string strArchive = cmd.chosenPath();
         GetTrackName().GetName(strArchive);
+        const std::string archiveName = strArchive + ".dat";
         list.line(strArchive);
         const std::int16_t intCount = readCount(dat);
         list.line(printNumber(intCount));
@@ -77,7 +77,7 @@ Outcome mnuUnpack_Click(Host& host) {
             const DatEntry entry = decodeDatEntry(raw);
             const std::string name = entryName(entry);
             try {
-                checkEntry(cmd, name, entry.Size, listPath);
+                checkEntry(cmd, name, entry.Size, archiveName);
             } catch (const CommandFailure& e) {
                 throw CommandFailure(where + e.what());
             }
@@ -87,21 +87,19 @@ Outcome mnuUnpack_Click(Host& host) {
         list.close();
 
         // The members, named as the list file gives them back, each read from
-        // where the one before it ended.
-        TextReader names(listPath, std::string(kListName));
+        // where the one before it ended. Each member is complete, and in
+        // place, before the next one begins.
+        TextReader names(list.path(), std::string(kListName));
         names.readLine();
         names.readLine();
         for (const std::int32_t size : lngSizes) {
             const std::string name = names.readLine();
             BinaryWriter member(cmd.outputPath(name), name);
-            if (!copyBlocks(dat, member, size, name)) {
-                const std::int64_t missing = size - member.position();
-                member.discard();
+            if (!copyBlocks(dat, member, size, name))
                 throw CommandFailure(dat.name() + ": the archive ends inside member " + name +
-                                     ", " + std::to_string(missing) + " of its " +
+                                     ", " + std::to_string(size - member.position()) + " of its " +
                                      std::to_string(size) +
-                                     " bytes are missing; its incomplete file was removed");
-            }
+                                     " bytes are missing; no file was written for it");
             member.close();
         }
     });

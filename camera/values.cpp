@@ -58,7 +58,7 @@ std::int32_t readValue(TextReader& def) {
     const std::string line = def.readLine();
     std::string_view tail(line);
     if (tail.size() > 12) tail.remove_prefix(tail.size() - 12);
-    const auto value = roundTo<std::int32_t>(LeadingNumber(tail));
+    const auto value = roundTo<std::int32_t>(def.number(tail));
     if (!value) def.fail("value \"" + std::string(tail) + "\" is outside the 32-bit range");
     return *value;
 }

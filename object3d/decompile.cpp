@@ -227,8 +227,12 @@ private:
 
 Outcome mnu3doDecompile_Click(Host& host) {
     int stage = 0;
-    const Outcome outcome = runCommand(host, {.dialog = Dialog::Open, .filter = kFilter},
-                                       [&stage](Command& cmd) { Decompiler(cmd, stage).run(); });
+    // A damaged object keeps the lines read before the damage: they show
+    // where it lies.
+    const CommandOptions options{
+        .dialog = Dialog::Open, .filter = kFilter, .keepsPartialOutput = true};
+    const Outcome outcome =
+        runCommand(host, options, [&stage](Command& cmd) { Decompiler(cmd, stage).run(); });
     // Files are closed and the pointer is back when the stage message shows.
     if (outcome.status == Status::Failed && stage > 0)
         host.messageBox(std::string(kStages[stage].crash), std::string(kStages[stage].title));

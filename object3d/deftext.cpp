@@ -85,20 +85,23 @@ std::optional<std::string_view> Tokens::next() {
 }
 
 template <class T>
-std::optional<T> leadingInteger(std::string_view text) {
+std::optional<T> leadingInteger(const TextReader& def, std::string_view text) {
     if (const auto plain = plainInteger<T>(text)) return *plain;
-    return roundTo<T>(LeadingNumber(text));
+    return roundTo<T>(def.number(text));
 }
 
 template <class T>
 std::optional<T> wholeInteger(std::string_view text) {
     text = trimBlanks(text);
     if (!isWholeNumber(text)) return std::nullopt;
-    return leadingInteger<T>(text);
+    if (const auto plain = plainInteger<T>(text)) return *plain;
+    return roundTo<T>(LeadingNumber(text));
 }
 
-template std::optional<std::int16_t> leadingInteger<std::int16_t>(std::string_view);
-template std::optional<std::int32_t> leadingInteger<std::int32_t>(std::string_view);
+template std::optional<std::int16_t> leadingInteger<std::int16_t>(const TextReader&,
+                                                                  std::string_view);
+template std::optional<std::int32_t> leadingInteger<std::int32_t>(const TextReader&,
+                                                                  std::string_view);
 template std::optional<std::int16_t> wholeInteger<std::int16_t>(std::string_view);
 template std::optional<std::int32_t> wholeInteger<std::int32_t>(std::string_view);
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "textfmt/numbers.hpp"
+#include "textfmt/textio.hpp"
 
 namespace z5::object3d {
 
@@ -34,9 +35,10 @@ private:
 std::string quoted(std::string_view text);
 
 // The number at the front of `text` (LeadingNumber) rounded half to even
-// into T; nullopt when it does not fit.
+// into T; nullopt when it does not fit. `def` is the file the text comes
+// from, which remarks on a value without a number.
 template <class T>
-std::optional<T> leadingInteger(std::string_view text);
+std::optional<T> leadingInteger(const TextReader& def, std::string_view text);
 
 // `text` as one number, blanks around it allowed (digits with an optional
 // sign, point and exponent, or &H/&O digits); nullopt when it is no number or

@@ -101,9 +101,9 @@ std::int32_t FlavorBody::number(const Value& value) const {
     if (value.converted) return value.number;
     const std::optional<std::int32_t> n =
         value.field.width == 2
-            ? std::optional<std::int32_t>(leadingInteger<std::int16_t>(value.text))
+            ? std::optional<std::int32_t>(leadingInteger<std::int16_t>(def_, value.text))
         : value.field.wholeText ? wholeInteger<std::int32_t>(value.text)
-                                : leadingInteger<std::int32_t>(value.text);
+                                : leadingInteger<std::int32_t>(def_, value.text);
     if (!n)
         fail(std::string(flavorTag(type_)) + " value " + quoted(value.text) +
              (value.field.wholeText    ? " is not a number that fits 32 bits"
@@ -240,7 +240,7 @@ void GetFlavor(TextReader& flavorDef, TextWriter& offsetDef, CompileState& state
                 Tokens tokens(l.rest);
                 const auto offset = tokens.next();
                 if (!offset) flavorDef.fail("flavor line without its offset");
-                if (!leadingInteger<std::int32_t>(*offset))
+                if (!leadingInteger<std::int32_t>(flavorDef, *offset))
                     flavorDef.fail("offset " + quoted(*offset) + " out of the 32-bit range");
                 const std::string_view afterOffset = tokens.rest();
                 body.parse(l.type, tokens);
@@ -259,12 +259,11 @@ void GetFlavor(TextReader& flavorDef, TextWriter& offsetDef, CompileState& state
     state.lngPrimCount = static_cast<std::int32_t>(primCount);
     state.lngNrtsCount = static_cast<std::int32_t>(nrtsCount);
     state.lngOffsetCount = flavors - 1;
-    offsetDef.close();
 }
 
 void MakeArray(TextReader& offsetDef, const CompileState& state, RenumberTables& tables) {
     auto number = [&offsetDef](std::string_view text) {
-        const auto n = leadingInteger<std::int32_t>(text);
+        const auto n = leadingInteger<std::int32_t>(offsetDef, text);
         if (!n) offsetDef.fail(quoted(text) + " out of the 32-bit range");
         return *n;
     };

@@ -32,7 +32,7 @@ void writePoints(TextReader& def, BinaryWriter& out, std::int32_t last) {
         const auto x = tokens.next(), y = tokens.next();
         if (!y || tokens.rest().empty()) def.fail("a line needs a number and x, y, z");
         const auto coordinate = [&def](std::string_view text) {
-            const auto n = leadingInteger<std::int32_t>(text);
+            const auto n = leadingInteger<std::int32_t>(def, text);
             if (!n) def.fail("coordinate " + quoted(text) + " out of the 32-bit range");
             return *n;
         };
@@ -140,7 +140,9 @@ void WriteFile(TextReader& vertexDef, TextReader& flavorDef, BinaryWriter& out, 
                 out.i32(n);
         }
     }
-    beginFlavors();
+    // Names are followed by flavors: a file without any flavor line could
+    // not be told apart from a damaged one.
+    if (!flavorsBegun) flavorDef.fail("the file ends without a flavor line (FL02 to FL21)");
     if (state.blnPrim && out.position() - flavorsStart != state.lngPrimCount)
         flavorDef.fail("flavor section size differs from the count of the first pass");
     pad(out, objectPad);
@@ -156,13 +158,13 @@ Outcome mnu3doCompile_Click(Host& host) {
     using namespace object3d;
     return runCommand(host, {.dialog = Dialog::Save, .filter = kFilter}, [](Command& cmd) {
         // The work files live in the working folder, found without regard to
-        // letter case. An existing object is replaced only by a complete one.
-        BinaryWriter& out =
-            cmd.createBinaryAt(cmd.chosenPath(), cmd.chosenPath(), BinaryWriter::Mode::Replace);
-        const std::string offsetPath = cmd.inputPath("offset.def");
+        // letter case. The object and offset.def replace older ones only
+        // when the whole compile succeeded; the object may be neither an
+        // input nor offset.def.
+        BinaryWriter& out = cmd.createBinaryAt(cmd.chosenPath(), cmd.chosenPath());
+        TextWriter& offsetDef = cmd.createText("offset.def");
         CompileState state;
         {
-            TextWriter offsetDef(offsetPath, "offset.def");
             TextReader vertexDef = cmd.openText("vertex.def");
             GetVertex(vertexDef, offsetDef, state);
             TextReader flavorDef = cmd.openText("flavor.def");
@@ -170,8 +172,10 @@ Outcome mnu3doCompile_Click(Host& host) {
         }
         RenumberTables tables;
         {
-            TextReader offsetDef(offsetPath, "offset.def");
-            MakeArray(offsetDef, state, tables);
+            // offset.def is read back from where it is being written.
+            offsetDef.flush();
+            TextReader offsets(offsetDef.temporaryPath(), "offset.def");
+            MakeArray(offsets, state, tables);
         }
         TextReader vertexDef = cmd.openText("vertex.def");
         TextReader flavorDef = cmd.openText("flavor.def");

@@ -7,8 +7,11 @@
 namespace z5 {
 
 Outcome mnuTxtDoc_Click(Host& host) {
-    const CommandOptions options{
-        .dialog = Dialog::Open, .filter = "Files(*.*)|*.*", .busyUntilMessageClosed = true};
+    const CommandOptions options{.dialog = Dialog::Open,
+                                 .filter = "Files(*.*)|*.*",
+                                 .busyUntilMessageClosed = true,
+                                 // Past the 16-bit offsets the table shows the first 32768 bytes.
+                                 .keepsPartialOutput = true};
     return runCommand(host, options, [](Command& cmd) {
         BinaryReader in = cmd.openInput();
         TextWriter& out = cmd.createText("outputdoc.def");

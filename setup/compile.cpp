@@ -79,13 +79,13 @@ class Fields {
 public:
     explicit Fields(TextReader& def) : def_(def) {}
 
-    std::int32_t whole(std::string_view text) { return field(LeadingNumber(text), text); }
+    std::int32_t whole(std::string_view text) { return field(def_.number(text), text); }
 
     // Camber and gears go through single precision twice: the number, then
     // the number times 100. The product of a float and 100 is exact in a
     // double, so one conversion rounds it as a single multiplication would.
     std::int32_t hundredthsSingle(std::string_view text) {
-        const double number = LeadingNumber(text);
+        const double number = def_.number(text);
         if (!(std::fabs(number) < kBeyondAnyField)) outOfRange(text);
         const float a = static_cast<float>(number);
         const float b = static_cast<float>(static_cast<double>(a) * 100.0);
@@ -94,7 +94,7 @@ public:
 
     // Rear spoiler and fuel in double precision.
     std::int32_t hundredthsDouble(std::string_view text) {
-        return field(LeadingNumber(text) * 100.0, text);
+        return field(def_.number(text) * 100.0, text);
     }
 
 private:
@@ -140,8 +140,8 @@ Outcome mnuSetupCompile_Click(Host& host) {
         // Usually the setup the text was decompiled from, found in any
         // letter case; replaced only once the new one is written whole.
         const std::string fileName = name + ".stg";
-        BinaryWriter& stg = cmd.createBinaryAt(findInFolder(cmd.workingFolder(), fileName),
-                                               fileName, BinaryWriter::Mode::Replace);
+        BinaryWriter& stg =
+            cmd.createBinaryAt(findInFolder(cmd.workingFolder(), fileName), fileName);
 
         using namespace setup::field;
         SetupRecord record = kFixedRecord;

@@ -2,12 +2,14 @@
 #include <QCommandLineParser>
 
 #include "shell/mainwindow.hpp"
+#include "textfmt/files.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
 #endif
 
 int main(int argc, char** argv) {
+    z5::removeTemporaryFilesOnSignals();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("z5deftool"));
     QApplication::setApplicationVersion(QStringLiteral(Z5_VERSION));

@@ -1,9 +1,9 @@
 #include "shell/settings.hpp"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
+
+#include "textfmt/failure.hpp"
+#include "textfmt/files.hpp"
 
 namespace z5 {
 namespace {
@@ -13,13 +13,22 @@ namespace {
 constexpr std::size_t kReadLimit = 1 << 20;
 
 std::string readHead(const std::string& path, std::string_view display) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw SettingsError(std::string(display) + ": " + std::strerror(errno));
-    std::string text(kReadLimit, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) throw SettingsError(std::string(display) + ": " + std::strerror(errno));
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    return text;
+    try {
+        InputFile in(path, std::string(display));
+        std::string text(kReadLimit, '\0');
+        std::size_t size = 0;
+        while (size < text.size()) {
+            const std::size_t n = in.read(text.data() + size, text.size() - size);
+            if (n == 0) break;
+            size += n;
+        }
+        text.resize(size);
+        // Windows editors begin a UTF-8 text with a byte order mark.
+        if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+        return text;
+    } catch (const CommandFailure& e) {
+        throw SettingsError(e.what());
+    }
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "textfmt/binio.hpp"
 
 #include <bit>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 
 #include "textfmt/failure.hpp"
 
@@ -13,19 +11,12 @@ constexpr std::size_t kBufferSize = 1 << 16;
 }
 
 BinaryReader::BinaryReader(const std::string& path, std::string name)
-    : file_(std::fopen(path.c_str(), "rb")), name_(std::move(name)), buffer_(kBufferSize) {
-    if (!file_) throw CommandFailure("cannot open " + path + ": " + systemReason());
-    std::error_code ec;
-    const auto n = std::filesystem::file_size(path, ec);
-    size_ = ec ? 0 : static_cast<std::int64_t>(n);
-}
+    : file_(path, std::move(name)), buffer_(kBufferSize) {}
 
 bool BinaryReader::fill() {
     if (pos_ < end_) return true;
-    end_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+    end_ = file_.read(buffer_.data(), buffer_.size());
     pos_ = 0;
-    if (end_ == 0 && std::ferror(file_.get()))
-        throw CommandFailure("cannot read " + name_ + ": " + systemReason());
     return end_ > 0;
 }
 
@@ -38,9 +29,7 @@ std::size_t BinaryReader::read(std::span<std::uint8_t> out) {
     while (done < out.size()) {
         if (pos_ == end_ && out.size() - done >= buffer_.size()) {
             // Large reads go straight into the caller's memory.
-            const std::size_t n = std::fread(out.data() + done, 1, out.size() - done, file_.get());
-            if (n == 0 && std::ferror(file_.get()))
-                throw CommandFailure("cannot read " + name_ + ": " + systemReason());
+            const std::size_t n = file_.read(out.data() + done, out.size() - done);
             done += n;
             if (n == 0) break;
             continue;
@@ -87,41 +76,23 @@ float BinaryReader::f32() {
     return std::bit_cast<float>(i32());
 }
 
-BinaryWriter::BinaryWriter(const std::string& path, std::string name, Mode mode)
-    : path_(path),
-      writePath_(mode == Mode::Replace ? path + ".z5tmp" : path),
-      name_(std::move(name)),
-      mode_(mode) {
-    file_.reset(std::fopen(writePath_.c_str(), "wb"));
-    if (!file_) throw CommandFailure("cannot create " + writePath_ + ": " + systemReason());
+BinaryWriter::BinaryWriter(const std::string& path, std::string name, bool fixedName)
+    : file_(path, std::move(name)), fixedName_(fixedName) {
     buffer_.reserve(kBufferSize);
 }
 
-BinaryWriter::~BinaryWriter() {
-    if (!file_) return;
-    if (mode_ == Mode::Replace) {
-        discard();
-    } else {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get());
-        file_.reset();
-    }
-}
-
 void BinaryWriter::flush() {
-    if (!buffer_.empty() &&
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size())
-        throw CommandFailure("cannot write " + name_ + ": " + systemReason());
+    if (!buffer_.empty()) file_.write(buffer_.data(), buffer_.size());
     buffer_.clear();
 }
 
 void BinaryWriter::bytes(std::span<const std::uint8_t> data) {
-    if (!file_) throw CommandFailure("cannot write " + name_ + ": file is closed");
+    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
     position_ += static_cast<std::int64_t>(data.size());
     if (buffer_.size() + data.size() > kBufferSize) {
         flush();
         if (data.size() >= kBufferSize) {
-            if (std::fwrite(data.data(), 1, data.size(), file_.get()) != data.size())
-                throw CommandFailure("cannot write " + name_ + ": " + systemReason());
+            file_.write(data.data(), data.size());
             return;
         }
     }
@@ -154,32 +125,15 @@ void BinaryWriter::f32(float v) {
 }
 
 void BinaryWriter::close() {
-    if (!file_) return;
-    try {
-        flush();
-    } catch (...) {
-        discard();
-        throw;
-    }
-    if (std::fclose(file_.release()) != 0) {
-        const std::string reason = systemReason();
-        if (mode_ == Mode::Replace) std::remove(writePath_.c_str());
-        throw CommandFailure("cannot write " + name_ + ": " + reason);
-    }
-    if (mode_ == Mode::Replace) {
-        // filesystem::rename replaces an existing target on every platform.
-        std::error_code ec;
-        std::filesystem::rename(writePath_, path_, ec);
-        if (ec) {
-            std::remove(writePath_.c_str());
-            throw CommandFailure("cannot replace " + path_ + ": " + ec.message());
-        }
-    }
+    if (!file_.isOpen()) return;
+    flush();
+    file_.commit(fixedName_);
+    std::vector<std::uint8_t>().swap(buffer_);
 }
 
 void BinaryWriter::discard() {
-    if (file_) file_.reset();
-    std::remove(writePath_.c_str());
+    file_.abandon();
+    std::vector<std::uint8_t>().swap(buffer_);
 }
 
 }  // namespace z5

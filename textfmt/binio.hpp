@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "textfmt/textio.hpp"
+#include "textfmt/files.hpp"
 
 namespace z5 {
 
@@ -20,8 +20,8 @@ public:
     bool atEnd();
     std::int64_t position() const { return position_; }
     // Length of the file in bytes, as it was when opened.
-    std::int64_t size() const { return size_; }
-    const std::string& name() const { return name_; }
+    std::int64_t size() const { return file_.size(); }
+    const std::string& name() const { return file_.name(); }
 
     std::uint8_t u8();
     std::int16_t i16();
@@ -34,28 +34,23 @@ public:
 
 private:
     bool fill();
-    FileHandle file_;
-    std::string name_;
+    InputFile file_;
     std::vector<std::uint8_t> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::int64_t position_ = 0;
-    std::int64_t size_ = 0;
 };
 
-// Writes a binary file. The file is emptied when opened. In replacing mode
-// the bytes go to a temporary file beside the target, which is renamed over
-// the target only by a successful close(): a failed or abandoned write leaves
-// the target as it was.
+// A binary output. Bytes go to a temporary file that replaces the target
+// only when close() completes it; a writer destroyed or discarded before that
+// leaves the target as it was.
 class BinaryWriter {
 public:
-    enum class Mode { Truncate, Replace };
-    BinaryWriter(const std::string& path, std::string name, Mode mode = Mode::Truncate);
+    // `name` names the file in failure reasons; a fixed output name
+    // (`fixedName`) replaces its letter-case variants when complete.
+    BinaryWriter(const std::string& path, std::string name, bool fixedName = false);
     BinaryWriter(BinaryWriter&&) noexcept = default;
     BinaryWriter& operator=(BinaryWriter&&) noexcept = default;
-    // Without close(): the buffered bytes are written (Truncate) or the
-    // temporary file is removed (Replace).
-    ~BinaryWriter();
 
     void u8(std::uint8_t v);
     void i16(std::int16_t v);
@@ -65,20 +60,17 @@ public:
     void bytes(std::span<const std::uint8_t> data);
     std::int64_t position() const { return position_; }
 
+    // Completes the file and puts it in place of the target.
     void close();
-    // Closes and deletes what was written (the target in Truncate mode, the
-    // temporary file in Replace mode).
+    // Leaves the target as it was and removes what was written.
     void discard();
-    bool isOpen() const { return file_ != nullptr; }
-    const std::string& name() const { return name_; }
+    bool isOpen() const { return file_.isOpen(); }
+    const std::string& name() const { return file_.name(); }
 
 private:
     void flush();
-    FileHandle file_;
-    std::string path_;
-    std::string writePath_;
-    std::string name_;
-    Mode mode_;
+    OutputFile file_;
+    bool fixedName_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t position_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "textfmt/command.hpp"
 
+#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -19,29 +20,106 @@ std::string Command::inputPath(std::string_view name) const {
 }
 
 TextWriter& Command::createText(std::string_view name) {
-    return texts_.emplace_back(outputPath(name), std::string(name));
+    const std::string path = outputPath(name);
+    claimOutput(path, name);
+    return texts_.emplace_back(path, std::string(name), true);
 }
 
 BinaryWriter& Command::createBinary(std::string_view name) {
-    return binaries_.emplace_back(outputPath(name), std::string(name));
+    const std::string path = outputPath(name);
+    claimOutput(path, name);
+    return binaries_.emplace_back(path, std::string(name), true);
 }
 
-BinaryWriter& Command::createBinaryAt(const std::string& path, std::string display,
-                                      BinaryWriter::Mode mode) {
-    return binaries_.emplace_back(path, std::move(display), mode);
+BinaryWriter& Command::createBinaryAt(const std::string& path, std::string display) {
+    claimOutput(path, display);
+    return binaries_.emplace_back(path, std::move(display));
 }
 
-BinaryReader Command::openInput() const {
-    return BinaryReader(chosenPath_, chosenPath_);
+void Command::watch(TextReader& reader) {
+    // The 3do compiler reads its inputs twice; each remark is made once.
+    reader.setNoticeHook([this](const std::string& line) {
+        if (notices_.insert(line).second) host_.notice(line);
+    });
 }
 
-TextReader Command::openText(std::string_view name) const {
-    return TextReader(inputPath(name), std::string(name));
+BinaryReader Command::openInput() {
+    return openBinaryAt(chosenPath_, chosenPath_);
+}
+
+TextReader Command::openText(std::string_view name) {
+    return openTextAt(inputPath(name), std::string(name));
+}
+
+TextReader Command::openTextAt(const std::string& path, std::string display) {
+    claimInput(path, display);
+    TextReader reader(path, std::move(display));
+    watch(reader);
+    return reader;
+}
+
+BinaryReader Command::openBinaryAt(const std::string& path, std::string display) {
+    claimInput(path, display);
+    return BinaryReader(path, std::move(display));
+}
+
+void Command::claimOutput(const std::string& path, std::string_view display) {
+    claim(path, display, true);
+}
+
+void Command::claimInput(const std::string& path, std::string_view display) {
+    claim(path, display, false);
+}
+
+std::string Command::folderKey(const std::string& folder) {
+    auto it = folderKeys_.find(folder);
+    if (it == folderKeys_.end()) {
+        std::error_code ec;
+        std::string key =
+            std::filesystem::weakly_canonical(folder.empty() ? "." : folder, ec).string();
+        if (ec) key = folder;
+        while (key.size() > 1 && key.back() == '/') key.pop_back();
+        it = folderKeys_.emplace(folder, std::move(key)).first;
+    }
+    return it->second;
+}
+
+void Command::claim(const std::string& path, std::string_view display, bool output) {
+    namespace fs = std::filesystem;
+    fs::path entry(path);
+    // An input reached through a link is the file the link names; an
+    // output replaces a link and never writes through it.
+    std::error_code ec;
+    if (!output && fs::is_symlink(fs::symlink_status(entry, ec))) {
+        const fs::path resolved = fs::weakly_canonical(entry, ec);
+        if (!ec) entry = resolved;
+    }
+    std::string key = folderKey(entry.parent_path().string()) + '/';
+    for (char c : entry.filename().string()) key += asciiLower(c);
+
+    const auto [it, added] = claimIndex_.try_emplace(key, claims_.size());
+    if (!added) {
+        const Claim& other = claims_[it->second];
+        if (other.output && output)
+            throw CommandFailure(std::string(display) + " and " + other.display +
+                                 " would be written as one file");
+        if (other.output || output) {
+            const std::string_view input = output ? std::string_view(other.display) : display;
+            throw CommandFailure(std::string(input) +
+                                 " is an input of this command; it is not written over");
+        }
+        return;
+    }
+    claims_.push_back({std::move(key), std::string(display), output});
 }
 
 void Command::closeOutputs() {
     for (auto& t : texts_) t.close();
     for (auto& b : binaries_) b.close();
+}
+
+void Command::keepPartialOutputs() {
+    for (auto& t : texts_) t.closePartial();
 }
 
 Outcome runCommand(Host& host, const CommandOptions& options,
@@ -58,10 +136,11 @@ Outcome runCommand(Host& host, const CommandOptions& options,
 
     if (options.showsBusy) host.setBusy(true);
     std::optional<std::string> failure;
+    std::optional<Command> command;
     try {
-        Command command(host, chosen);
-        body(command);
-        command.closeOutputs();
+        command.emplace(host, chosen);
+        body(*command);
+        command->closeOutputs();
     } catch (const std::bad_alloc&) {
         failure = "out of memory";
     } catch (const std::exception& e) {
@@ -69,7 +148,10 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     } catch (...) {
         failure = "unexpected failure";
     }
-    // The command object is gone here: every file it opened is closed.
+    if (failure && command && options.keepsPartialOutput) command->keepPartialOutputs();
+    // With the command object every file it opened is closed, and every
+    // output not completed is removed, its target left as it was.
+    command.reset();
     if (failure) {
         if (options.showsBusy) host.setBusy(false);
         return {Status::Failed, std::move(*failure)};

@@ -8,6 +8,9 @@
 #include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "textfmt/binio.hpp"
 #include "textfmt/failure.hpp"
@@ -32,6 +35,9 @@ struct CommandOptions {
     bool busyUntilMessageClosed = false;
     // Clean up runs without the busy pointer.
     bool showsBusy = true;
+    // On failure the text outputs keep what was written so far, because it
+    // shows where the input went wrong (the 3do decompiler, the byte table).
+    bool keepsPartialOutput = false;
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";
@@ -44,38 +50,63 @@ public:
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
 
-    Host& host() { return host_; }
     // The file chosen in the dialog (empty for commands without one).
     const std::string& chosenPath() const { return chosenPath_; }
     const std::string& workingFolder() const { return folder_; }
 
     // Working folder + fixed name.
     std::string outputPath(std::string_view name) const;
-    // Fixed input name in the working folder, found without regard to case.
+    // Fixed input name in the working folder, found without regard to case;
+    // two names that differ only in case are refused as ambiguous.
     std::string inputPath(std::string_view name) const;
 
-    // Output files live until the command ends; the skeleton closes them and
-    // reports write errors before "DONE". They may be closed earlier.
+    // Output files live until the command ends; the skeleton completes them
+    // (each then replaces its target) only when the whole command succeeded.
+    // One closed earlier is complete from then on. A fixed name is joined to
+    // the working folder and replaces its letter-case variants there.
     TextWriter& createText(std::string_view name);
     BinaryWriter& createBinary(std::string_view name);
     // A binary output at any path; `display` names it in failure reasons.
-    BinaryWriter& createBinaryAt(const std::string& path, std::string display,
-                                 BinaryWriter::Mode mode = BinaryWriter::Mode::Truncate);
+    BinaryWriter& createBinaryAt(const std::string& path, std::string display);
 
-    // The chosen file for binary reading.
-    BinaryReader openInput() const;
-    // A fixed-name text input in the working folder (case-insensitive).
-    TextReader openText(std::string_view name) const;
+    // Inputs: the chosen file, a fixed-name text in the working folder, or
+    // any file. Readers opened here remark on values without a number.
+    BinaryReader openInput();
+    TextReader openText(std::string_view name);
+    TextReader openTextAt(const std::string& path, std::string display);
+    BinaryReader openBinaryAt(const std::string& path, std::string display);
 
-    // Closes every output, reporting the first write error.
+    // Records that the command writes `path` or reads it. No command writes
+    // over one of its inputs, or writes one file twice: a path naming the
+    // same folder entry as another, in any letter case (one file on
+    // Windows), is refused before anything is written.
+    void claimOutput(const std::string& path, std::string_view display);
+    void claimInput(const std::string& path, std::string_view display);
+
+    // Completes every output, reporting the first write error.
     void closeOutputs();
+    // After a failure: keeps what the text outputs hold so far.
+    void keepPartialOutputs();
 
 private:
+    struct Claim {
+        std::string key;  // resolved folder + name in lower case
+        std::string display;
+        bool output;
+    };
+    void claim(const std::string& path, std::string_view display, bool output);
+    std::string folderKey(const std::string& folder);
+    void watch(TextReader& reader);
+
     Host& host_;
     std::string chosenPath_;
     std::string folder_;
     std::list<TextWriter> texts_;
     std::list<BinaryWriter> binaries_;
+    std::vector<Claim> claims_;
+    std::unordered_map<std::string, std::size_t> claimIndex_;
+    std::unordered_map<std::string, std::string> folderKeys_;
+    std::unordered_set<std::string> notices_;
 };
 
 // Runs one command through the skeleton. The body throws CommandFailure (or

@@ -17,12 +17,13 @@ int hexDigit(char c) {
     return -1;
 }
 
-double radixNumber(std::string_view digits, int radix) {
+double radixNumber(std::string_view digits, int radix, bool* found) {
     double value = 0;
     for (char c : digits) {
         const int d = hexDigit(c);
         if (d < 0 || d >= radix) break;
         value = value * radix + d;
+        if (found) *found = true;
     }
     return value;
 }
@@ -33,15 +34,17 @@ bool isDigit(char c) {
 
 }  // namespace
 
-double LeadingNumber(std::string_view text) {
+double LeadingNumber(std::string_view text, bool* found) {
+    if (found) *found = false;
     std::string s;
     s.reserve(text.size());
     for (char c : text)
         if (!ignoredInNumbers(c)) s.push_back(c);
 
     if (s.size() >= 2 && s[0] == '&') {
-        if (s[1] == 'H' || s[1] == 'h') return radixNumber(std::string_view(s).substr(2), 16);
-        if (s[1] == 'O' || s[1] == 'o') return radixNumber(std::string_view(s).substr(2), 8);
+        if (s[1] == 'H' || s[1] == 'h')
+            return radixNumber(std::string_view(s).substr(2), 16, found);
+        if (s[1] == 'O' || s[1] == 'o') return radixNumber(std::string_view(s).substr(2), 8, found);
         return 0;
     }
 
@@ -68,6 +71,7 @@ double LeadingNumber(std::string_view text) {
         }
     }
     if (!anyDigit) return 0;
+    if (found) *found = true;
 
     long long exponent = 0;
     if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {

@@ -17,8 +17,8 @@ namespace z5 {
 // (E or D, optional sign, digits) are read as far as they go. A text that
 // starts with "&H" or "&O" is a hexadecimal or octal integer. A text with no
 // number gives 0. Exponents too large for a double give an infinity, which no
-// integer field accepts.
-double LeadingNumber(std::string_view text);
+// integer field accepts. `found`, when given, tells whether any digit was read.
+double LeadingNumber(std::string_view text, bool* found = nullptr);
 
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4), and checks the result against the range of T. NaN, infinities

@@ -2,26 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <system_error>
+#include <vector>
 
 #include "textfmt/failure.hpp"
+#include "textfmt/files.hpp"
 
 namespace z5 {
-namespace {
-
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return asciiLower(x) == asciiLower(y);
-           });
-}
-
-}  // namespace
-
 bool isNativeSeparator(char c) {
 #ifdef _WIN32
     return c == '/' || c == '\\';
@@ -38,17 +25,22 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 }
 
 std::string findInFolder(std::string_view folder, std::string_view name) {
-    const std::string exact = joinPath(folder, name);
+    std::vector<std::string> matches;
     std::error_code ec;
-    if (std::filesystem::exists(exact, ec)) return exact;
-
-    std::optional<std::string> best;
     const std::filesystem::path dir(folder.empty() ? std::string(".") : std::string(folder));
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (equalsIgnoringCase(entry, name) && (!best || entry < *best)) best = std::move(entry);
+        if (equalsIgnoringCase(entry, name)) matches.push_back(std::move(entry));
     }
-    return best ? joinPath(folder, *best) : exact;
+    if (matches.size() > 1) {
+        // Two files that differ only in letter case: editing one while the
+        // other is read would silently lose the edits.
+        std::sort(matches.begin(), matches.end());
+        throw CommandFailure(std::string(name) + " is ambiguous: both " + matches[0] + " and " +
+                             matches[1] + " are in " + dir.string() +
+                             "; remove or rename one of them");
+    }
+    return joinPath(folder, matches.empty() ? name : std::string_view(matches.front()));
 }
 
 void requirePlainName(std::string_view name, std::string_view what) {

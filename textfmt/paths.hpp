@@ -22,9 +22,9 @@ bool isNativeSeparator(char c);
 std::string joinPath(std::string_view folder, std::string_view name);
 
 // The path of a fixed input name in a folder, found without regard to letter
-// case ("Cam.def" finds "cam.def"). An exact match wins; among several
-// case-insensitive matches the first in byte order is taken. With no match
-// the joined path is returned, so opening it reports the missing file.
+// case ("Cam.def" finds "cam.def"). Two names that differ only in case are
+// refused as ambiguous, naming both. With no match the joined path is
+// returned, so opening it reports the missing file.
 std::string findInFolder(std::string_view folder, std::string_view name);
 
 // Checks that a name taken from inside a file (an archive member, a list

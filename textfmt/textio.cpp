@@ -4,75 +4,74 @@
 #include <cstring>
 
 #include "textfmt/failure.hpp"
+#include "textfmt/numbers.hpp"
 
 namespace z5 {
 namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
 
 std::string systemReason() {
     return std::strerror(errno);
 }
 
-TextWriter::TextWriter(const std::string& path, std::string name)
-    : file_(std::fopen(path.c_str(), "wb")), path_(path), name_(std::move(name)) {
-    if (!file_) throw CommandFailure("cannot create " + path_ + ": " + systemReason());
+TextWriter::TextWriter(const std::string& path, std::string name, bool fixedName)
+    : file_(path, std::move(name)), fixedName_(fixedName) {
     buffer_.reserve(kBufferSize);
 }
 
-TextWriter::~TextWriter() {
-    if (file_) {
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get());
-        file_.reset();
-    }
-}
-
 void TextWriter::flush() {
-    if (!buffer_.empty() &&
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size())
-        throw CommandFailure("cannot write " + name_ + ": " + systemReason());
+    if (!buffer_.empty()) file_.write(buffer_.data(), buffer_.size());
     buffer_.clear();
 }
 
 void TextWriter::text(std::string_view text) {
-    if (!file_) throw CommandFailure("cannot write " + name_ + ": file is closed");
+    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
     buffer_.append(text);
     if (buffer_.size() >= kBufferSize) flush();
 }
 
 void TextWriter::line(std::string_view text) {
-    if (!file_) throw CommandFailure("cannot write " + name_ + ": file is closed");
+    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
     buffer_.append(text);
     buffer_.append("\r\n");
     if (buffer_.size() >= kBufferSize) flush();
 }
 
 void TextWriter::close() {
-    if (!file_) return;
-    try {
-        flush();
-    } catch (...) {
-        file_.reset();
-        throw;
-    }
-    if (std::fclose(file_.release()) != 0)
-        throw CommandFailure("cannot write " + name_ + ": " + systemReason());
+    if (!file_.isOpen()) return;
+    flush();
+    file_.commit(fixedName_);
+    std::string().swap(buffer_);
 }
 
-TextReader::TextReader(const std::string& path, std::string name)
-    : file_(std::fopen(path.c_str(), "rb")), name_(std::move(name)) {
-    if (!file_) throw CommandFailure("cannot open " + path + ": " + systemReason());
+void TextWriter::closePartial() {
+    if (!file_.isOpen()) return;
+    try {
+        if (!file_.broken()) close();
+    } catch (const CommandFailure&) {
+        // What could not be written is not shown; the target stays.
+    }
+    discard();
+}
+
+void TextWriter::discard() {
+    file_.abandon();
+    std::string().swap(buffer_);
+}
+
+TextReader::TextReader(const std::string& path, std::string name) : file_(path, std::move(name)) {
+    if (fill() && std::string_view(buffer_).starts_with(kByteOrderMark))
+        pos_ = kByteOrderMark.size();
 }
 
 bool TextReader::fill() {
     if (pos_ < buffer_.size()) return true;
     buffer_.resize(kBufferSize);
-    const std::size_t n = std::fread(buffer_.data(), 1, kBufferSize, file_.get());
-    if (n == 0 && std::ferror(file_.get()))
-        throw CommandFailure("cannot read " + name_ + ": " + systemReason());
-    buffer_.resize(n);
+    buffer_.resize(file_.read(buffer_.data(), kBufferSize));
     pos_ = 0;
-    return n > 0;
+    return !buffer_.empty();
 }
 
 bool TextReader::atEnd() {
@@ -88,22 +87,32 @@ std::string TextReader::readLine() {
     std::string out;
     while (fill()) {
         const char* begin = buffer_.data() + pos_;
-        const char* end = buffer_.data() + buffer_.size();
-        const char* stop = begin;
-        while (stop < end && *stop != '\r' && *stop != '\n') ++stop;
+        const std::size_t left = buffer_.size() - pos_;
+        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', left));
+        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', cr ? cr - begin : left));
+        const char* stop = lf ? lf : cr;
+        if (!stop) {  // the line goes on in the next block
+            out.append(begin, left);
+            pos_ = buffer_.size();
+            continue;
+        }
         out.append(begin, stop);
-        pos_ += static_cast<std::size_t>(stop - begin);
-        if (stop == end) continue;  // line goes on in the next block
-        const char ending = *stop;
-        ++pos_;
-        if (ending == '\r' && fill() && buffer_[pos_] == '\n') ++pos_;
+        pos_ += static_cast<std::size_t>(stop - begin) + 1;
+        if (*stop == '\r' && fill() && buffer_[pos_] == '\n') ++pos_;
         break;
     }
     return out;
 }
 
+double TextReader::number(std::string_view text) const {
+    bool found = false;
+    const double value = LeadingNumber(text, &found);
+    if (!found && notice_) notice_(name() + ":" + std::to_string(line_) + ": no number, read as 0");
+    return value;
+}
+
 void TextReader::fail(std::string_view what) const {
-    throw CommandFailure(name_ + ":" + std::to_string(line_) + ": " + std::string(what));
+    throw CommandFailure(name() + ":" + std::to_string(line_) + ": " + std::string(what));
 }
 
 }  // namespace z5

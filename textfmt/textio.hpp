@@ -2,41 +2,48 @@
 // CR LF, CR or LF. Bytes pass through unchanged (no locale, no code page).
 #pragma once
 
-#include <cstdio>
-#include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "textfmt/files.hpp"
+
 namespace z5 {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
+// A text output. Lines go to a temporary file that replaces the target only
+// when close() completes it; a writer destroyed or discarded before that
+// leaves the target as it was.
 class TextWriter {
 public:
-    // Creates the file, or empties it if it exists. `name` is how failure
-    // reasons refer to it (usually the bare file name).
-    TextWriter(const std::string& path, std::string name);
+    // `name` is how failure reasons refer to the file (usually the bare file
+    // name). A fixed output name (`fixedName`) replaces its letter-case
+    // variants in the folder when the file is complete.
+    TextWriter(const std::string& path, std::string name, bool fixedName = false);
     TextWriter(TextWriter&&) noexcept = default;
     TextWriter& operator=(TextWriter&&) noexcept = default;
-    ~TextWriter();
 
     void line(std::string_view text);  // text, then CR LF
     void text(std::string_view text);  // text only
-    // Flushes and closes; a write error becomes a CommandFailure. Closing a
-    // closed writer does nothing.
+    // Writes what is buffered to the temporary file, so it can be read back.
+    void flush();
+    // Completes the file: flushes it and puts it in place of the target; a
+    // write error becomes a CommandFailure and the target stays as it was.
+    // Closing a closed writer does nothing.
     void close();
-    bool isOpen() const { return file_ != nullptr; }
-    const std::string& name() const { return name_; }
-    const std::string& path() const { return path_; }
+    // Puts what was written so far in place of the target, for the outputs
+    // that show how far a failed command got. Unless a write failed: then
+    // the target stays as it was.
+    void closePartial();
+    // Leaves the target as it was and removes what was written.
+    void discard();
+    bool isOpen() const { return file_.isOpen(); }
+    const std::string& name() const { return file_.name(); }
+    const std::string& path() const { return file_.target(); }
+    const std::string& temporaryPath() const { return file_.temporaryPath(); }
 
 private:
-    void flush();
-    FileHandle file_;
-    std::string path_;
-    std::string name_;
+    OutputFile file_;
+    bool fixedName_;
     std::string buffer_;
 };
 
@@ -47,22 +54,29 @@ public:
     // True when no bytes are left to read.
     bool atEnd();
     // The next line without its line end. Reading past the end is a
-    // CommandFailure naming the file and the line that was expected.
+    // CommandFailure naming the file and the line that was expected. A UTF-8
+    // byte order mark at the start of the file is skipped.
     std::string readLine();
     // Number of the line last read, counted from 1 (0 before the first).
     long lineNumber() const { return line_; }
-    const std::string& name() const { return name_; }
+    const std::string& name() const { return file_.name(); }
+
+    // LeadingNumber of a value on the line last read. A value without any
+    // digit reads as 0 and is remarked on as "name:line: no number, read as
+    // 0" through the notice hook.
+    double number(std::string_view text) const;
+    void setNoticeHook(std::function<void(const std::string&)> hook) { notice_ = std::move(hook); }
 
     // Leaves the command with "name:line: what", the line being the one last read.
     [[noreturn]] void fail(std::string_view what) const;
 
 private:
     bool fill();
-    FileHandle file_;
-    std::string name_;
+    InputFile file_;
     std::string buffer_;
     std::size_t pos_ = 0;
     long line_ = 0;
+    std::function<void(const std::string&)> notice_;
 };
 
 }  // namespace z5

@@ -52,7 +52,7 @@ public:
     // `what` names the value and is only called on failure.
     template <class What>
     std::int32_t number(std::string_view token, What what) const {
-        const auto value = roundTo<std::int32_t>(LeadingNumber(token));
+        const auto value = roundTo<std::int32_t>(in_.number(token));
         if (!value)
             fail(std::string(what()) + ": \"" + std::string(token) +
                  "\" is outside the 32-bit range");
@@ -255,13 +255,7 @@ void compileTrack(TextReader& def, BinaryWriter& trk) {
     track.header.section2 = static_cast<std::int32_t>(kSurfaceBytes * track.surfaces.size());
     track.header.section3 = static_cast<std::int32_t>(kWallBytes * track.walls.size() +
                                                       kSectionBytes * track.sections.size());
-    try {
-        writeTrack(trk, track);
-    } catch (...) {
-        // A write that fails half-way must not leave a track that looks whole.
-        trk.discard();
-        throw;
-    }
+    writeTrack(trk, track);
 }
 
 Outcome mnuTrkCompile_Click(Host& host) {

@@ -139,15 +139,19 @@ TEST_F(Archive, UnpackThenPackGivesTheSameBytesAndEditsLandExactly) {
 }
 
 TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
-    // Cut inside the third member: the first two stay, the third is removed.
+    // Cut inside the third member: the list and the first two stay, an
+    // older C is kept as it was.
+    writeFile(in("C"), "older C");
     std::string bytes = archive({{"A", "aaaa"}, {"B", "bb"}, {"C", std::string(3000, 'c')}});
     EXPECT_TRUE(failed(unpack(bytes.substr(0, bytes.size() - 10)),
-                       "member C, 10 of its 3000 bytes are missing"));
-    EXPECT_EQ(files(), (std::vector<std::string>{"A", "B", "dattext.pck"}));
+                       "member C, 10 of its 3000 bytes are missing; no file was written for it"));
+    EXPECT_EQ(files(), (std::vector<std::string>{"A", "B", "C", "dattext.pck"}));
+    EXPECT_EQ(readFile(in("C")), "older C");
 
-    // A second count byte of 128 or more: the list holds only the archive name.
+    // A failure in the directory leaves the older list as it was.
+    const std::string list = readFile(in("dattext.pck"));
     EXPECT_TRUE(failed(unpack(std::string("\x00\x80", 2)), "entry count 32768 is more than 32767"));
-    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game"}));
+    EXPECT_EQ(readFile(in("dattext.pck")), list);
 
     // Names that leave the folder or cannot round trip: nothing is extracted anywhere.
     const std::string outside = "/tmp/z5esc" + std::to_string(::getpid() % 1000);
@@ -158,6 +162,15 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
                                                            ".", "", "a\r\nb", " lead", "trail "})
         cases.emplace_back(archive({{"OK.TXT", "fine"}, {bad, "evil"}}),
                            "entry 2 of 2: member name");
+    // Names that are one file on Windows, and the archive that packing the
+    // list would write over its member, are refused before any member.
+    cases.insert(cases.end(),
+                 {{archive({{"ok.txt", "1"}, {"OK.TXT", "2"}}),
+                   "entry 2 of 2: OK.TXT and ok.txt would be written as one file"},
+                  {archive({{"OK.TXT", "1"}, {"GAME.DAT", "2"}}),
+                   "member name \"GAME.DAT\" is the archive that packing the list writes"},
+                  {archive({{"OK.TXT", "1"}, {"DATTEXT.PCK", "2"}}),
+                   "DATTEXT.PCK and dattext.pck would be written as one file"}});
     cases.insert(
         cases.end(),
         {{"\x01", "ends inside its 2-byte entry count"},
@@ -167,9 +180,8 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
          {Bytes().i16(1).u8(5).u8(0).i32(-5).i32(0).fixed("NEG", 13).i32(0).str(), "negative"}});
     for (const auto& [input, reason] : cases) {
         EXPECT_TRUE((fresh(), failed(unpack(input), reason)));
-        EXPECT_EQ(files(), std::vector<std::string>{"dattext.pck"}) << reason;
+        EXPECT_EQ(files(), std::vector<std::string>{}) << reason;
     }
-    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 1 "}));
     EXPECT_FALSE(fileExists(outside));
     EXPECT_FALSE(fileExists(root.file("x")));
 
@@ -179,8 +191,21 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     host.answer = in("game.dat");
     EXPECT_EQ(mnuUnpack_Click(host).status, Status::Failed);
     EXPECT_EQ(readFile(in("game.dat")), self);
-    EXPECT_EQ(unpack(archive({{"dattext.pck", "x"}})).status, Status::Failed);
-    EXPECT_EQ(readFile(in("dattext.pck")), crlf({"game", " 1 "}));
+    EXPECT_TRUE(failed(unpack(archive({{"dattext.pck", "x"}})), "would be written as one file"));
+    EXPECT_FALSE(fileExists(in("dattext.pck")));
+
+    // A link at a member's name is replaced, never written through, even
+    // when the member is cut short.
+    fresh();
+    writeFile(root.file("outside.txt"), "keep");
+    fs::create_symlink("../outside.txt", in("victim"));
+    fs::create_symlink("../outside.txt", in("short"));
+    bytes = archive({{"victim", "new"}, {"short", "cut"}});
+    EXPECT_TRUE(failed(unpack(bytes.substr(0, bytes.size() - 1)), "member short"));
+    EXPECT_EQ(readFile(root.file("outside.txt")), "keep");
+    EXPECT_FALSE(fs::is_symlink(in("victim")));
+    EXPECT_EQ(readFile(in("victim")), "new");
+    EXPECT_TRUE(fs::is_symlink(in("short")));
 }
 
 TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {
@@ -228,9 +253,10 @@ TEST_F(Archive, PackFailuresKeepTheOldArchiveAndNameTheLine) {
     }
     EXPECT_EQ(readFile(root.file("x")), "outside");
 
-    // The old archive may itself be a member of the new one.
-    ASSERT_EQ(pack(crlf({"game", "2", "game.dat", "A"})).status, Status::Done);
-    EXPECT_EQ(readFile(in("game.dat")), archive({{"game.dat", "OLD"}, {"A", "a"}}));
+    // The archive may not be written over one of its members.
+    EXPECT_TRUE(failed(pack(crlf({"game", "2", "GAME.DAT", "A"})),
+                       "list.pck:3: GAME.DAT is an input of this command"));
+    EXPECT_EQ(readFile(in("game.dat")), "OLD");
 
     fs::resize_file(in("A"), 67108864);  // sparse: the size is refused before copying
     EXPECT_TRUE(failed(pack(crlf({"big", "1", "A"})), "member A is 67108864 bytes"));
@@ -254,12 +280,18 @@ TEST_F(Archive, CleanUpDeletesExactlyTheListedFiles) {
         {"a*", "cannot delete a*: no such file"},   {"?2", "cannot delete ?2: no such file"},
         {"../x", "holds a path separator"},         {"..\\x", "holds a path separator"},
         {root.file("x"), "holds a path separator"}, {"sub", "sub is a folder"},
-        {"dattext.pck", "the list names itself"},
     };
     for (const auto& [name, reason] : cases) {
         writeFile(in("dattext.pck"), crlf({"game", "1", name}));
         EXPECT_TRUE(failed(mnuCleanUp_Click(host), reason));
     }
+    // A list that names its archive or itself anywhere deletes nothing.
+    writeFile(in("game.dat"), "archive");
+    for (const char* self : {"Game.Dat", "DATTEXT.PCK"}) {
+        writeFile(in("dattext.pck"), crlf({"game", "2", "C", self}));
+        EXPECT_TRUE(failed(mnuCleanUp_Click(host), "nothing was deleted"));
+    }
+    fs::remove(in("game.dat"));
     EXPECT_EQ(files(), (std::vector<std::string>{"C", "a1", "a2", "dattext.pck", "keep", "sub"}));
     EXPECT_EQ(readFile(root.file("x")), "outside");
 }

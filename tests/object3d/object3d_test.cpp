@@ -93,7 +93,7 @@ TEST_F(Object3d, DecompileWholeObjectToTheByte) {
 
 TEST_F(Object3d, CompileSmallestObjectToTheByteWithWorkFilesOfAnyCase) {
     // The work files are found in the working folder whatever their case;
-    // an existing offset file is rewritten under its own name.
+    // offset.def replaces an older one of any case.
     writeFile(dir.file("VERTEX.DEF"),
               crlf({"VERTICES:", "     0            5            6            7"}));
     writeFile(dir.file("Flavor.Def"),
@@ -110,8 +110,8 @@ TEST_F(Object3d, CompileSmallestObjectToTheByteWithWorkFilesOfAnyCase) {
     EXPECT_EQ(host.filters.back(), "3do Files(*.3do)|*.3do");
     EXPECT_EQ(host.saveFolders.back(), dir.str());
     EXPECT_EQ(host.captions.back(), "Z5 DEF TOOL " + dir.file("new.3do"));
-    EXPECT_EQ(readFile(dir.file("Offset.DEF")), crlf({"VERT", " 0  0 ", "FL03 4", "4"}));
-    EXPECT_FALSE(fileExists(dir.file("offset.def")));
+    EXPECT_EQ(readFile(dir.file("offset.def")), crlf({"VERT", " 0  0 ", "FL03 4", "4"}));
+    EXPECT_FALSE(fileExists(dir.file("Offset.DEF")));
 }
 
 TEST_F(Object3d, DecompiledObjectsCompileBackToTheSameBytes) {
@@ -122,9 +122,6 @@ TEST_F(Object3d, DecompiledObjectsCompileBackToTheSameBytes) {
          .names = {"car.mip", "a", "wheel_l.pmp"},
          .flavors = everyFlavor()},
         {.flavors = {Flavor(4, {1, 17}), Flavor(3, {4, 5, 6})}},
-        {.normals = {{0, 7, 8, 9}}},
-        {},
-        {.names = {"abcd"}},  // 6 bytes and 2 of padding, then the end of the file
         // 8 and 5 bytes of names: no padding and three bytes of it before PRIM.
         {.names = {"abcd", "z"}, .flavors = {Flavor(14, {1, 2})}},
         {.names = {"a", "z"}, .flavors = {Flavor(14, {1, 2})}},
@@ -133,6 +130,17 @@ TEST_F(Object3d, DecompiledObjectsCompileBackToTheSameBytes) {
         expectDone(decompile(obj.bytes()));
         EXPECT_EQ(flavorDef(), obj.flavorDef());
         EXPECT_EQ(compiled(), obj.bytes());
+    }
+    // An object without flavors decompiles, but its flavor.def cannot be
+    // told from a damaged one: the compile refuses it and keeps the old object.
+    for (const Object& obj :
+         {Object{.normals = {{0, 7, 8, 9}}}, Object{}, Object{.names = {"abcd"}}}) {
+        expectDone(decompile(obj.bytes()));
+        EXPECT_EQ(flavorDef(), obj.flavorDef());
+        const std::string before = readFile(dir.file("new.3do"));
+        const Outcome o = compile();
+        EXPECT_NE(o.reason.find("the file ends without a flavor line"), std::string::npos);
+        EXPECT_EQ(readFile(dir.file("new.3do")), before);
     }
 }
 
@@ -352,10 +360,15 @@ TEST_F(Object3d, CompileReadsLinesAlikeInBothPasses) {
 TEST_F(Object3d, CompileWritesSectionsInTheirTextOrder) {
     // Normals before vertices: each section header goes right before its
     // records, so the file stays readable.
-    defs(crlf({"NORMALS:", "0 4 5 6", "", "VERTICES:", "0 1 2 3"}), "");
-    const std::string usual = Object{.vertices = {{0, 1, 2, 3}}, .normals = {{0, 4, 5, 6}}}.bytes();
+    defs(crlf({"NORMALS:", "0 4 5 6", "", "VERTICES:", "0 1 2 3"}), crlf({"FL14  4  1  2"}));
+    const std::string usual = Object{
+        .vertices = {{0, 1, 2, 3}},
+        .normals = {{0, 4, 5, 6}},
+        .flavors = {
+            Flavor(14, {1, 2})}}.bytes();
     // The same total; MRON and its record before PERP and its record.
-    EXPECT_EQ(compiled(), usual.substr(0, 12) + usual.substr(40, 28) + usual.substr(12, 28));
+    EXPECT_EQ(compiled(),
+              usual.substr(0, 12) + usual.substr(40, 28) + usual.substr(12, 28) + usual.substr(68));
 }
 
 TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {
@@ -431,7 +444,8 @@ TEST_F(Object3d, CompileWriterRefusesAFlavorOffTheFirstPassPlacement) {
     TextWriter offsets(dir.file("offset.def"), "offset.def");
     TextReader vertexDef = reader("vertex.def"), flavorDef = reader("flavor.def");
     GetVertex(vertexDef, offsets, state);
-    GetFlavor(flavorDef, offsets, state);  // closes offset.def
+    GetFlavor(flavorDef, offsets, state);
+    offsets.close();
     RenumberTables tables;
     TextReader offsetDef = reader("offset.def");
     MakeArray(offsetDef, state, tables);

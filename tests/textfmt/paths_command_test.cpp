@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/support/support.hpp"
 #include "textfmt/command.hpp"
 #include "textfmt/paths.hpp"
@@ -26,12 +28,19 @@ TEST(Paths, FixedInputNamesIgnoreLetterCase) {
     TempFolder dir;
     writeFile(dir.file("cam.def"), "x");
     EXPECT_EQ(findInFolder(dir.str(), "Cam.def"), dir.file("cam.def"));
-    writeFile(dir.file("Cam.def"), "y");
-    EXPECT_EQ(findInFolder(dir.str(), "Cam.def"), dir.file("Cam.def"));  // exact match wins
-    EXPECT_EQ(findInFolder(dir.str(), "CAM.DEF"), dir.file("Cam.def"));  // first in byte order
     EXPECT_EQ(findInFolder(dir.str(), "Scr.def"), dir.file("Scr.def"));  // missing: plain join
     EXPECT_EQ(findInFolder(dir.file("no-such-folder"), "a"),
               joinPath(dir.file("no-such-folder"), "a"));
+    // An older Cam.def beside the decompiler's cam.def: which one holds the
+    // edits cannot be known, so neither is read.
+    writeFile(dir.file("Cam.def"), "y");
+    try {
+        findInFolder(dir.str(), "CAM.DEF");
+        FAIL() << "two variants must be refused";
+    } catch (const CommandFailure& e) {
+        EXPECT_EQ(std::string(e.what()), "CAM.DEF is ambiguous: both Cam.def and cam.def are in " +
+                                             dir.str() + "; remove or rename one of them");
+    }
 }
 
 TEST(Paths, NamesFromInsideFilesMustBePlain) {
@@ -79,21 +88,60 @@ TEST(CommandSkeleton, CancelTouchesNothing) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST(CommandSkeleton, FailureKeepsOutputRestoresPointerAndShowsNothing) {
+// A failure leaves every output as it was, unless the command keeps what its
+// text outputs show so far; the pointer is restored and nothing is shown.
+TEST(CommandSkeleton, FailureKeepsOldOutputsRestoresPointerAndShowsNothing) {
+    for (const bool partial : {false, true}) {
+        TempFolder dir;
+        FakeHost host(dir.str());
+        writeFile(dir.file("out.def"), "old");
+        CommandOptions options;
+        options.keepsPartialOutput = partial;
+        const auto outcome = runCommand(host, options, [](Command& cmd) {
+            cmd.createText("out.def").line("written before");
+            cmd.createBinaryAt(cmd.outputPath("New.stg"), "New.stg").i32(5);
+            throw CommandFailure("Trk.def:3: value 1E+10 does not fit a 32-bit field");
+        });
+        EXPECT_EQ(outcome.status, Status::Failed);
+        EXPECT_EQ(outcome.reason, "Trk.def:3: value 1E+10 does not fit a 32-bit field");
+        EXPECT_EQ(host.busyChanges, (std::vector<bool>{true, false}));
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(readFile(dir.file("out.def")), partial ? "written before\r\n" : "old");
+        EXPECT_EQ(test::folderNames(dir.str()), std::vector<std::string>{"out.def"});
+    }
+}
+
+// No command writes over one of its inputs or writes one file twice, in any
+// letter case; both are refused before anything is written.
+TEST(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
     TempFolder dir;
     FakeHost host(dir.str());
-    const auto outcome = runCommand(host, {}, [](Command& cmd) {
-        cmd.createText("out.def").line("written before");
-        cmd.createBinaryAt(cmd.outputPath("New.stg"), "New.stg", BinaryWriter::Mode::Replace)
-            .i32(5);
-        throw CommandFailure("Trk.def:3: value 1E+10 does not fit a 32-bit field");
-    });
-    EXPECT_EQ(outcome.status, Status::Failed);
-    EXPECT_EQ(outcome.reason, "Trk.def:3: value 1E+10 does not fit a 32-bit field");
-    EXPECT_EQ(host.busyChanges, (std::vector<bool>{true, false}));
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(readFile(dir.file("out.def")), "written before\r\n");
-    EXPECT_FALSE(test::fileExists(dir.file("New.stg")));
+    writeFile(dir.file("Flavor.def"), "x");
+    const auto fails = [&](const std::function<void(Command&)>& body) {
+        const Outcome o = runCommand(host, {}, body);
+        return o.status == Status::Failed ? o.reason : std::string("done");
+    };
+    EXPECT_EQ(fails([](Command& cmd) {
+                  cmd.openText("flavor.def");
+                  cmd.createText("FLAVOR.DEF");
+              }),
+              "flavor.def is an input of this command; it is not written over");
+    EXPECT_EQ(fails([](Command& cmd) {
+                  cmd.createBinaryAt(cmd.outputPath("offset.DEF"), "offset.DEF");
+                  cmd.createText("offset.def");
+              }),
+              "offset.def and offset.DEF would be written as one file");
+    EXPECT_EQ(fails([&](Command& cmd) {
+                  cmd.createText("a.def");
+                  cmd.openTextAt(dir.str() + "/sub/../A.def", "A.def");
+              }),
+              "A.def is an input of this command; it is not written over");
+    EXPECT_EQ(readFile(dir.file("Flavor.def")), "x");
+    EXPECT_EQ(fails([](Command& cmd) {  // reading one input twice is fine
+                  cmd.openText("flavor.def");
+                  cmd.openText("flavor.def");
+              }),
+              "done");
 }
 
 TEST(CommandSkeleton, UnopenableInputAndOtherExceptionsBecomeReasons) {

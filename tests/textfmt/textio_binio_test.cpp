@@ -1,4 +1,12 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+#include <filesystem>
 
 #include "tests/support/support.hpp"
 #include "textfmt/binio.hpp"
@@ -9,6 +17,7 @@ namespace z5 {
 namespace {
 
 using test::Bytes;
+using test::folderNames;
 using test::readFile;
 using test::TempFolder;
 using test::writeFile;
@@ -27,16 +36,28 @@ TEST(TextWriter, EndsLinesWithCrLfAndPassesBytesThrough) {
     EXPECT_EQ(readFile(dir.file("a.def")), "abc\r\nx\xE9\r\n" + std::string(100000, 'z') + "\r\n");
 }
 
-TEST(TextWriter, EmptiesAnExistingFileAndKeepsLinesWrittenBeforeAFailure) {
+TEST(TextWriter, PartialOutputReplacesTheTargetOnlyWhenAsked) {
     TempFolder dir;
     writeFile(dir.file("a.def"), "old old old old");
-    {
-        TextWriter w(dir.file("a.def"), "a.def");
-        w.line("new");
-        // not closed: the failure path still leaves what was written
-    }
+    TextWriter w(dir.file("a.def"), "a.def");
+    w.line("new");
+    w.closePartial();
     EXPECT_EQ(readFile(dir.file("a.def")), "new\r\n");
     EXPECT_THROW(TextWriter(dir.file("missing/a.def"), "a.def"), CommandFailure);
+}
+
+TEST(TextReader, SkipsAByteOrderMarkAndRefusesWhatIsNoFile) {
+    TempFolder dir;
+    writeFile(dir.file("t"), "\xEF\xBB\xBFname\r\n\xEF\xBB\xBF");
+    TextReader r(dir.file("t"), "t");
+    EXPECT_EQ(r.readLine(), "name");
+    EXPECT_EQ(r.readLine(), "\xEF\xBB\xBF");  // only at the start of the file
+    EXPECT_THROW(TextReader(dir.str(), "folder"), CommandFailure);
+#ifndef _WIN32
+    EXPECT_THROW(BinaryReader("/dev/zero", "zero"), CommandFailure);
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_THROW(TextReader(dir.file("fifo"), "fifo"), CommandFailure);  // without waiting
+#endif
 }
 
 TEST(TextReader, LineEndsOfEverySystemReadAlike) {
@@ -128,32 +149,74 @@ TEST(BinaryWriter, WritesLittleEndianAndEmptiesOldFile) {
     EXPECT_EQ(readFile(dir.file("o")), Bytes().i32(-2).i16(258).u8(9).f32(1.0f).str());
 }
 
-TEST(BinaryWriter, ReplaceModeTouchesTheTargetOnlyOnSuccess) {
+// Every output goes to a temporary file that replaces the target only when
+// complete: abandoned, the target is as it was and nothing is left beside it.
+TEST(SafeOutput, ReplacesTheTargetOnlyWhenComplete) {
     TempFolder dir;
     writeFile(dir.file("car.stg"), "original");
     {
-        BinaryWriter w(dir.file("car.stg"), "car.stg", BinaryWriter::Mode::Replace);
+        BinaryWriter w(dir.file("car.stg"), "car.stg");
         w.i32(1);
-        // abandoned without close: as if the compile failed half-way
-    }
-    EXPECT_EQ(readFile(dir.file("car.stg")), "original");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }  // abandoned without close: as if the compile failed half-way
     {
-        BinaryWriter w(dir.file("car.stg"), "car.stg", BinaryWriter::Mode::Replace);
-        w.i32(1);
-        w.close();
+        TextWriter t(dir.file("new.def"), "new.def");
+        t.line("partial");
+        t.discard();
     }
+    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"car.stg"});
+    EXPECT_EQ(readFile(dir.file("car.stg")), "original");
+    BinaryWriter w(dir.file("car.stg"), "car.stg");
+    w.i32(1);
+    w.close();
     EXPECT_EQ(readFile(dir.file("car.stg")), Bytes().i32(1).str());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"car.stg"});
 }
 
-TEST(BinaryWriter, DiscardRemovesThePartialFile) {
+#ifndef _WIN32
+TEST(SafeOutput, ReplacesALinkInsteadOfWritingThroughIt) {
     TempFolder dir;
-    BinaryWriter w(dir.file("member"), "member");
-    w.u8(1);
-    w.discard();
-    EXPECT_FALSE(test::fileExists(dir.file("member")));
+    std::filesystem::create_directory(dir.path() / "work");
+    writeFile(dir.file("outside.txt"), "keep me");
+    std::filesystem::create_symlink("../outside.txt", dir.path() / "work" / "victim");
+    TextWriter t(dir.file("work/victim"), "victim");
+    t.line("new");
+    t.close();
+    EXPECT_EQ(readFile(dir.file("outside.txt")), "keep me");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.path() / "work" / "victim"));
+    EXPECT_EQ(readFile(dir.file("work/victim")), "new\r\n");
 }
+
+TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
+    TempFolder dir;
+    const mode_t old = ::umask(027);
+    writeFile(dir.file("Cam.def"), "older");
+    writeFile(dir.file("CAM.DEF"), "oldest");
+    TextWriter t(dir.file("cam.def"), "cam.def", true);
+    t.line("x");
+    t.close();
+    ::umask(old);
+    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"cam.def"});
+    EXPECT_EQ(std::filesystem::status(dir.file("cam.def")).permissions(),
+              std::filesystem::perms(0640));
+}
+
+// SIGTERM while an output is being written removes its temporary file.
+TEST(SafeOutput, SignalsLeaveNoTemporaryFile) {
+    TempFolder dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        removeTemporaryFilesOnSignals();
+        BinaryWriter w(dir.file("big.dat"), "big.dat");
+        w.bytes(std::vector<std::uint8_t>(1 << 20, 7));
+        std::raise(SIGTERM);
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_TRUE(folderNames(dir.str()).empty());
+}
+#endif
 
 }  // namespace
 }  // namespace z5

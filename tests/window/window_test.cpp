@@ -165,7 +165,7 @@ void WindowTest::startUp() {
     const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
     const std::string cases[][2] = {
         // No z5.ini at all (an empty text writes none).
-        {"", "z5.ini: " + std::string(std::strerror(ENOENT))},
+        {"", "cannot open z5.ini: " + std::string(std::strerror(ENOENT))},
         {iniText(dir.str(), {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
          "z5.ini: input past end of file (12 of 13 fields)"},
         {iniText(gone, {}),

@@ -1,0 +1,198 @@
+// What every command promises about the user's files, checked across the
+// command table on the sample files: a failure leaves outputs as they were,
+// links are replaced and never written through, inputs are never written
+// over, and inputs are read as the user meant them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "commands/table.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+const fs::path kSamples = Z5_SAMPLES_DIR;
+
+Outcome run(FakeHost& host, std::string_view menu) {
+    return findCommandByMenu(menu)->run(host);
+}
+
+std::map<std::string, std::string> contents(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files[e.path().filename().string()] =
+            fs::is_symlink(e.symlink_status()) ? "link" : readFile(e.path().string());
+    return files;
+}
+
+struct Converter {
+    const char* decompile;
+    const char* compile;
+    const char* sample;
+    const char* def;     // what the decompiler writes
+    const char* output;  // what the compiler writes
+};
+
+// Each pair round trips its sample; "new.3do" is the 3do compile's chosen name.
+const Converter kConverters[] = {
+    {"mnuTrkDecompile", "mnuTrkCompile", "oval.trk", "Trk.def", "New.trk"},
+    {"mnuCamDecompile", "mnuCamCompile", "sample.cam", "cam.def", "New.cam"},
+    {"mnuScrDecompile", "mnuScrCompile", "sample.scr", "scr.def", "New.scr"},
+    {"mnuSetupDecompile", "mnuSetupCompile", "sample.stg", "stg.def", "sample.stg"},
+    {"mnu3doDecompile", "mnu3doCompile", "box.3do", "flavor.def", "new.3do"},
+};
+
+struct Safety : ::testing::Test {
+    TempFolder root;
+    fs::path work = root.path() / "work";
+    FakeHost host{work.string()};
+    Safety() { fs::create_directory(work); }
+    std::string in(std::string_view name) const { return (work / name).string(); }
+
+    Outcome decompile(const Converter& c) {
+        host.answer = (kSamples / c.sample).string();
+        return run(host, c.decompile);
+    }
+    Outcome compile(const Converter& c) {
+        host.answer = in("new.3do");
+        return run(host, c.compile);
+    }
+};
+
+// A failed compile leaves the last good output byte for byte, or creates
+// none, and leaves no temporary file behind.
+TEST_F(Safety, FailedCompilesKeepTheLastGoodOutput) {
+    for (const Converter& c : kConverters) {
+        SCOPED_TRACE(c.compile);
+        ASSERT_EQ(decompile(c).status, Status::Done);
+        ASSERT_EQ(compile(c).status, Status::Done);
+        // Cut the definition short in the middle of its values.
+        std::string def = readFile(in(c.def));
+        writeFile(in(c.def), def.substr(0, def.size() / 2));
+        const auto before = contents(work);
+        EXPECT_EQ(compile(c).status, Status::Failed);
+        EXPECT_EQ(contents(work), before);
+        fs::remove(in(c.output));
+        EXPECT_EQ(compile(c).status, Status::Failed);
+        EXPECT_FALSE(fileExists(in(c.output)));
+        for (const auto& e : fs::directory_iterator(work)) fs::remove_all(e);
+    }
+}
+
+// A link at any output name is replaced by the new file; the file it
+// pointed to outside the working folder is never written.
+TEST_F(Safety, OutputsReplaceLinksInsteadOfWritingThroughThem) {
+    writeFile(root.file("outside.txt"), "keep");
+    const std::pair<const char*, std::vector<const char*>> commands[] = {
+        {"mnuDecompile", {"outputlong.def", "outputfloat.def", "outputbyt.def"}},
+        {"mnuTxtDoc", {"outputdoc.def"}},
+        {"mnuUnpack", {"dattext.pck", "README.TXT"}},
+        {"mnuTrkDecompile", {"Trk.def"}},
+        {"mnuTrkCompile", {"New.trk"}},
+        {"mnu3doDecompile", {"vertex.def", "flavor.def"}},
+        {"mnu3doCompile", {"offset.def", "new.3do"}},
+    };
+    const std::map<std::string_view, std::string> inputs = {
+        {"mnuDecompile", "mixed.bin"},  {"mnuTxtDoc", "mixed.bin"},
+        {"mnuUnpack", "sample.dat"},    {"mnuTrkDecompile", "oval.trk"},
+        {"mnu3doDecompile", "box.3do"},
+    };
+    for (const auto& [menu, outputs] : commands) {
+        SCOPED_TRACE(menu);
+        for (const char* name : outputs) fs::create_symlink("../outside.txt", in(name));
+        const auto it = inputs.find(menu);
+        host.answer = it != inputs.end() ? (kSamples / it->second).string() : in("new.3do");
+        ASSERT_EQ(run(host, menu).status, Status::Done);
+        for (const char* name : outputs) EXPECT_FALSE(fs::is_symlink(in(name))) << name;
+        EXPECT_EQ(readFile(root.file("outside.txt")), "keep");
+        // The compilers take the next step's inputs from this one's outputs.
+        if (std::string_view(menu) != "mnuTrkDecompile" &&
+            std::string_view(menu) != "mnu3doDecompile")
+            for (const char* name : outputs) fs::remove(in(name));
+    }
+}
+
+// The two commands whose partial output shows where the input went wrong
+// keep it; the others keep their old outputs.
+TEST_F(Safety, PartialOutputOnlyWhereItShowsTheFault) {
+    writeFile(in("big.bin"), std::string(40000, 'x'));
+    host.answer = in("big.bin");
+    EXPECT_EQ(run(host, "mnuTxtDoc").status, Status::Failed);
+    EXPECT_EQ(splitCrlf(readFile(in("outputdoc.def"))).size(), 1u + 32768u);
+    // A 3do whose normal section claims 40000 normals: the vertices read
+    // before the damage stay.
+    std::string box = readFile((kSamples / "box.3do").string());
+    const std::size_t normals = box.find("MRON");
+    ASSERT_NE(normals, std::string::npos);
+    box.replace(normals + 8, 4, Bytes().i32(16 * 40000).str());
+    writeFile(in("bad.3do"), box);
+    host.answer = in("bad.3do");
+    EXPECT_EQ(run(host, "mnu3doDecompile").status, Status::Failed);
+    EXPECT_NE(readFile(in("vertex.def")).find("VERTICES:"), std::string::npos);
+}
+
+// No command writes over one of its inputs, in any letter case.
+TEST_F(Safety, InputsAreNeverWrittenOver) {
+    host.answer = (kSamples / "box.3do").string();
+    ASSERT_EQ(run(host, "mnu3doDecompile").status, Status::Done);
+    const auto before = contents(work);
+    for (const char* out : {"flavor.def", "VERTEX.DEF", "Offset.Def"}) {
+        host.answer = in(out);
+        const Outcome o = run(host, "mnu3doCompile");
+        EXPECT_EQ(o.status, Status::Failed) << out;
+        EXPECT_NE(o.reason.find("written"), std::string::npos) << o.reason;
+    }
+    EXPECT_EQ(contents(work), before);
+    writeFile(in("OUTPUTLONG.DEF"), "input");
+    host.answer = in("OUTPUTLONG.DEF");
+    EXPECT_EQ(run(host, "mnuDecompile").status, Status::Failed);
+    EXPECT_EQ(readFile(in("OUTPUTLONG.DEF")), "input");
+}
+
+// Inputs as the user meant them: a byte order mark is skipped, two variants
+// of a fixed name are refused, devices and folders are no inputs, a value
+// without a number is remarked on.
+TEST_F(Safety, InputsAreReadAsMeant) {
+    host.answer = (kSamples / "oval.trk").string();
+    ASSERT_EQ(run(host, "mnuTrkDecompile").status, Status::Done);
+    std::vector<std::string> lines = splitCrlf(readFile(in("Trk.def")));
+    lines[0] = "\xEF\xBB\xBF" + lines[0];
+    lines[9] = lines[9].substr(0, lines[9].size() - 12) + "       blank";
+    writeFile(in("Trk.def"), joinCrlf(lines));
+    ASSERT_EQ(run(host, "mnuTrkCompile").status, Status::Done);
+    EXPECT_EQ(host.notices, std::vector<std::string>{"Trk.def:10: no number, read as 0"});
+
+    writeFile(in("TRK.DEF"), "older");
+    const Outcome o = run(host, "mnuTrkCompile");
+    EXPECT_EQ(o.reason, "Trk.def is ambiguous: both TRK.DEF and Trk.def are in " + work.string() +
+                            "; remove or rename one of them");
+
+    fs::create_directory(in("folder"));
+    ASSERT_EQ(::mkfifo(in("fifo").c_str(), 0600), 0);
+    for (const std::string& odd : {std::string("/dev/zero"), in("fifo"), in("folder")}) {
+        host.answer = odd;
+        EXPECT_EQ(run(host, "mnuDecompile").status, Status::Failed) << odd;
+        EXPECT_FALSE(fileExists(in("outputlong.def")));
+    }
+
+    // A flavor.def without any flavor line is no object: nothing is written.
+    writeFile(in("new.3do"), "old object");
+    writeFile(in("vertex.def"), crlf({"VERTICES:", "0 1 2 3"}));
+    for (const std::string& flavors : {std::string(), crlf({"FILE  a.pcx", "garbage"})}) {
+        writeFile(in("flavor.def"), flavors);
+        host.answer = in("new.3do");
+        EXPECT_NE(run(host, "mnu3doCompile").reason.find("without a flavor line"),
+                  std::string::npos);
+        EXPECT_EQ(readFile(in("new.3do")), "old object");
+    }
+}
+
+}  // namespace
+}  // namespace z5

@@ -1,0 +1,94 @@
+// The file system seam: every file a command reads or writes is opened here,
+// so the platform's file API is used in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace z5 {
+
+// A regular file opened for reading. Folders, devices and FIFOs are refused
+// with a reason: reading /dev/zero would never end, and opening a FIFO would
+// wait for a writer.
+class InputFile {
+public:
+    // `name` is how failure reasons refer to the file.
+    InputFile(const std::string& path, std::string name);
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    ~InputFile();
+
+    // Up to `size` bytes; 0 only at the end of the file.
+    std::size_t read(void* data, std::size_t size);
+    // The length of the file when it was opened.
+    std::int64_t size() const { return size_; }
+    const std::string& name() const { return name_; }
+    int descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+    std::string name_;
+    std::int64_t size_ = 0;
+};
+
+// An output being written. Its bytes go to a fresh temporary file in the
+// target's folder (a unique name, created exclusively, never through a link,
+// with the mode a plain create gives), which replaces the target only in
+// commit(). Without commit the temporary file is removed and the target is
+// exactly as it was: a failure never leaves a partial or emptied file.
+class OutputFile {
+public:
+    OutputFile(std::string target, std::string name);
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    ~OutputFile();
+
+    void write(const void* data, std::size_t size);
+    // Closes the temporary file and renames it over the target (an existing
+    // link at the target is replaced, never followed). With
+    // `replaceCaseVariants`, files whose names differ from the target's only
+    // in letter case go too, so the folder keeps one file of that name, as
+    // on Windows.
+    void commit(bool replaceCaseVariants = false);
+    // Closes and removes the temporary file. Doing it twice does nothing.
+    void abandon();
+
+    bool isOpen() const { return fd_ >= 0; }
+    // True once a write has failed: what was written is not what was meant.
+    bool broken() const { return broken_; }
+    const std::string& target() const { return target_; }
+    const std::string& name() const { return name_; }
+    // Where the bytes are until commit, for a command that reads its own
+    // work file back before it is complete.
+    const std::string& temporaryPath() const { return temporary_; }
+    int descriptor() const { return fd_; }
+
+private:
+    void release();
+    int fd_ = -1;
+    std::string target_;
+    std::string name_;
+    std::string temporary_;
+    int slot_ = -1;  // in the table the signal handler cleans up
+    bool broken_ = false;
+};
+
+// Removes the files and links in the folder of `path` whose names equal its
+// name but for letter case (never `path` itself, never a folder).
+void removeCaseVariants(const std::string& path);
+
+// Removes one file or link by its exact name (never a folder).
+void removeFile(const std::string& path, std::string_view name);
+
+// From now on SIGINT and SIGTERM remove every temporary output before the
+// program ends as the signal would end it.
+void removeTemporaryFilesOnSignals();
+
+// ASCII letter case, as file names are compared: names are 8-bit bytes and
+// only A-Z / a-z are folded.
+char asciiLower(char c);
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace z5
