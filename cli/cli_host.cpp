@@ -1,11 +1,14 @@
 #include "cli/cli_host.hpp"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <ostream>
 
 #include "commands/table.hpp"
+#include "textfmt/display.hpp"
+#include "textfmt/failure.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
@@ -17,12 +20,12 @@ void CliHost::messageBox(const std::string& text, const std::string& title) {
     if (title == kDoneTitle) {
         if (!quiet_) out_ << text << '\n';
     } else {
-        err_ << title << ": " << text << '\n';
+        err_ << printableLine(title) << ": " << printableLine(text) << '\n';
     }
 }
 
 void CliHost::notice(const std::string& line) {
-    err_ << line << '\n';
+    err_ << printableLine(line) << '\n';
 }
 
 namespace {
@@ -35,9 +38,49 @@ std::string absoluteFolder(const std::string& dir) {
     return p.string();
 }
 
-}  // namespace
+// "z5def", then the words of the commands the parser took ("z5def trk").
+std::string commandPath(const CLI::App& app) {
+    std::string path = "z5def";
+    for (const CLI::App* level = &app; !level->get_subcommands().empty();) {
+        level = level->get_subcommands().front();
+        path += ' ' + level->get_name();
+    }
+    return path;
+}
 
-int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+// The one-line reason for a parse error. CLI11 reports a word it did not
+// know as "A subcommand is required" or "The following argument was not
+// expected"; this names the word and the command it followed instead.
+std::string parseProblem(const CLI::App& app, const CLI::ParseError& error) {
+    const bool required = dynamic_cast<const CLI::RequiredError*>(&error) != nullptr;
+    std::string path = "z5def";
+    for (const CLI::App* level = &app; level;) {
+        const std::string hint = "; try \"" + path + " --help\"";
+        const std::vector<std::string> rest = level->remaining();
+        const auto words = level->get_subcommands({});
+        if (!rest.empty()) {
+            const std::string& word = rest.front();
+            const char* what = word.size() > 1 && word.front() == '-' ? "unknown option"
+                               : words.empty()                        ? "unexpected argument"
+                                                                      : "unknown command";
+            return path + ": " + what + " \"" + word + '"' + hint;
+        }
+        const auto taken = level->get_subcommands();
+        if (taken.empty()) {
+            if (!required) break;
+            if (words.empty()) return path + ": " + error.what() + hint;  // "FILE is required"
+            std::string names;
+            for (const CLI::App* w : words) names += (names.empty() ? "" : ", ") + w->get_name();
+            return path + ": a command is required (" + names + ')';
+        }
+        level = taken.front();
+        path += ' ' + level->get_name();
+    }
+    return std::string("z5def: ") + error.what() + "; try \"z5def --help\"";
+}
+
+// The command line without the final check of standard output.
+int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app{
         "z5def: converts the data files of the racing simulation to editable definition files "
         "and back, unpacks and packs archives, and dumps raw files.",
@@ -84,10 +127,16 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e, out, err);
     } catch (const CLI::ParseError& e) {
-        app.exit(e, out, err);
+        err << printableLine(parseProblem(app, e)) << '\n';
         return 2;
     }
     if (!chosen) return 2;
+    // An empty name would leave the converter to fail on a folder, or to
+    // write work files before it does.
+    if (chosen->argument != CliArgument::None && file.empty()) {
+        err << commandPath(app) << ": " << chosen->argumentName << " is empty\n";
+        return 2;
+    }
 
     const std::string folder = absoluteFolder(dir);
     if (!file.empty() && std::filesystem::path(file).is_relative())
@@ -96,8 +145,26 @@ int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CliHost host(folder, file, quiet, out, err);
     const Outcome outcome = chosen->run(host);
     if (outcome.status == Status::Done) return 0;
-    err << "z5def: " << (outcome.reason.empty() ? "cancelled" : outcome.reason) << '\n';
+    err << "z5def: " << printableLine(outcome.reason.empty() ? "cancelled" : outcome.reason)
+        << '\n';
     return 1;
+}
+
+}  // namespace
+
+int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    int status = runParsed(argc, argv, out, err);
+    // What was printed must have reached its reader: a full disk or a closed
+    // pipe shows only when the buffered output is flushed.
+    errno = 0;
+    out.flush();
+    if (!out) {
+        err << "z5def: cannot write to standard output" << (errno ? ": " + systemReason() : "")
+            << '\n';
+        err.flush();
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace z5

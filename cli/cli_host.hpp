@@ -38,6 +38,7 @@ private:
 };
 
 // Runs the command line; returns the exit status (0 done, 1 failed, 2 usage).
+// Output that cannot be written to `out` (checked after a flush) fails.
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
 }  // namespace z5

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -15,6 +14,7 @@
 
 #include "commands/table.hpp"
 #include "shell/about.hpp"
+#include "shell/dialogs.hpp"
 #include "shell/folders.hpp"
 #include "shell/help.hpp"
 #include "shell/menutree.hpp"
@@ -80,6 +80,7 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
 
     dlgCommon = new QFileDialog(this);
     dlgCommon->setObjectName(QStringLiteral("dlgCommon"));
+    dialogs_ = std::make_unique<SharedDialogs>(*this, *dlgCommon);
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, &frmZ5Def::showHelp);
@@ -191,6 +192,10 @@ void frmZ5Def::setStarter(std::unique_ptr<ProgramStarter> starter) {
     starter_ = std::move(starter);
 }
 
+void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
+    dialogs_ = std::move(dialogs);
+}
+
 void frmZ5Def::startProgram(const QString& commandLine) {
     const QString reason = starter_->start(commandLine, DirList1->path());
     if (!reason.isEmpty())
@@ -248,8 +253,9 @@ void frmZ5Def::runConverter(const CommandEntry& command) {
     try {
         // Remarks show in the status bar while the command runs; a failure
         // reason replaces them.
-        QtHost host(*this, *dlgCommon, [this] { return workingFolder(); },
-                    [this](const QString& line) { showStatus(line); });
+        QtHost host(
+            *this, *dialogs_, [this] { return workingFolder(); },
+            [this](const QString& line) { showStatus(line); });
         const Outcome outcome = command.run(host);
         if (outcome.status == Status::Failed) failure = text(outcome.reason);
     } catch (const std::exception& e) {
@@ -265,9 +271,8 @@ void frmZ5Def::showStatus(const QString& message) {
 }
 
 void frmZ5Def::showError(const QString& message, bool critical) {
-    QMessageBox box(critical ? QMessageBox::Critical : QMessageBox::Warning,
-                    QLatin1String(kWindowTitle), message, QMessageBox::Ok, this);
-    box.exec();
+    dialogs_->message(critical ? QMessageBox::Critical : QMessageBox::Warning,
+                      QLatin1String(kWindowTitle), message);
 }
 
 }  // namespace z5

@@ -19,6 +19,7 @@ class QMenu;
 namespace z5 {
 
 struct CommandEntry;
+class Dialogs;
 class DriveList;
 class FolderList;
 class frmAbout;
@@ -49,6 +50,10 @@ public:
     const Settings& settings() const { return settings_; }
     // Replaces how programs are started (the default starts processes).
     void setStarter(std::unique_ptr<ProgramStarter> starter);
+    // Replaces how files are chosen and boxes shown (the default uses the
+    // shared file dialog and message boxes), for the window's own boxes and
+    // for every converter it runs.
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
 
     void mnuDos_Click();
     // Program entries 1 .. 6 (and Ctrl+F1 .. Ctrl+F6) start their command lines.
@@ -77,6 +82,7 @@ private:
     WindowOptions options_;
     Settings settings_;
     std::unique_ptr<ProgramStarter> starter_;
+    std::unique_ptr<Dialogs> dialogs_;
     QHash<QString, QString> lastFolderOfDrive_;
     QHash<QString, QAction*> entries_;  // menu entries by name (submenus by their menu action)
     DriveList* DrvList1;

@@ -3,8 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
+#include <QWidget>
+
+#include "shell/dialogs.hpp"
 
 namespace z5 {
 namespace {
@@ -45,36 +46,26 @@ QStringList qtNameFilters(std::string_view filter) {
     return filters;
 }
 
-QtHost::QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder,
+QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::function<QString()> folder,
                std::function<void(const QString&)> notice)
-    : window_(window), dialog_(dialog), folder_(std::move(folder)), notice_(std::move(notice)) {}
+    : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
 
 QtHost::~QtHost() {
     setBusy(false);
 }
 
-std::optional<std::string> QtHost::choose(std::string_view filter) {
-    dialog_.setOption(QFileDialog::HideNameFilterDetails);
-    dialog_.setNameFilters(qtNameFilters(filter));
-    dialog_.selectFile(QString());
-    if (dialog_.exec() != QDialog::Accepted) return std::nullopt;
-    const QStringList files = dialog_.selectedFiles();
-    if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
-    return toNative(files.first());
-}
-
 std::optional<std::string> QtHost::openFileName(std::string_view filter) {
-    dialog_.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog_.setFileMode(QFileDialog::ExistingFile);
-    return choose(filter);
+    const std::optional<QString> file = dialogs_.chooseOpen(qtNameFilters(filter));
+    if (!file) return std::nullopt;
+    return toNative(*file);
 }
 
 std::optional<std::string> QtHost::saveFileName(std::string_view filter,
                                                 const std::string& initialFolder) {
-    dialog_.setAcceptMode(QFileDialog::AcceptSave);
-    dialog_.setFileMode(QFileDialog::AnyFile);
-    dialog_.setDirectory(fromNative(initialFolder));
-    return choose(filter);
+    const std::optional<QString> file =
+        dialogs_.chooseSave(qtNameFilters(filter), fromNative(initialFolder));
+    if (!file) return std::nullopt;
+    return toNative(*file);
 }
 
 std::string QtHost::workingFolder() {
@@ -99,9 +90,8 @@ void QtHost::setBusy(bool busy) {
 }
 
 void QtHost::messageBox(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Warning, QString::fromLocal8Bit(title),
-                    QString::fromLocal8Bit(text), QMessageBox::Ok, &window_);
-    box.exec();
+    dialogs_.message(QMessageBox::Warning, QString::fromLocal8Bit(title),
+                     QString::fromLocal8Bit(text));
 }
 
 void QtHost::notice(const std::string& line) {

@@ -1,7 +1,7 @@
-// The window's Host: the shared file dialog answers the open and save
-// choices, the folder list gives the working folder, the caption is the
-// window title, the busy pointer is the application's override cursor and
-// messages are modal boxes with an exclamation icon.
+// The window's Host: the window's dialogs answer the open and save choices,
+// the folder list gives the working folder, the caption is the window title,
+// the busy pointer is the application's override cursor and messages are
+// modal boxes with an exclamation icon.
 #pragma once
 
 #include <QStringList>
@@ -10,10 +10,11 @@
 
 #include "textfmt/host.hpp"
 
-class QFileDialog;
 class QWidget;
 
 namespace z5 {
+
+class Dialogs;
 
 // A filter "Shown text|pattern[|Shown text|pattern...]" as Qt name filters.
 // Each becomes "Shown text (patterns)"; the dialog hides the part in the
@@ -24,7 +25,7 @@ QStringList qtNameFilters(std::string_view filter);
 
 class QtHost : public Host {
 public:
-    QtHost(QWidget& window, QFileDialog& dialog, std::function<QString()> folder,
+    QtHost(QWidget& window, Dialogs& dialogs, std::function<QString()> folder,
            std::function<void(const QString&)> notice);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
@@ -40,10 +41,8 @@ public:
     void notice(const std::string& line) override;
 
 private:
-    std::optional<std::string> choose(std::string_view filter);
-
     QWidget& window_;
-    QFileDialog& dialog_;
+    Dialogs& dialogs_;
     std::function<QString()> folder_;
     std::function<void(const QString&)> notice_;
     bool busy_ = false;

@@ -1,6 +1,6 @@
-// Converters run through the window: the shared file dialog answered by the
-// test, the caption, the busy pointer, the "DONE" box, and failures shown in
-// the status bar only.
+// Converters run through the window: the file choice answered by the test,
+// the caption, the busy pointer, the "DONE" box, and failures shown in the
+// status bar only; how the shared file dialog is set up for each choice.
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
@@ -17,14 +17,6 @@ using namespace z5::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Picks `path` in the file dialog as a user would (the name, then OK); an
-// empty path cancels it.
-void pick(QFileDialog* dialog, const std::string& path) {
-    if (path.empty()) return dialog->reject();
-    dialog->selectFile(qs(path));
-    static_cast<QDialog*>(dialog)->accept();  // runs the file dialog's own accept
-}
 
 std::map<std::string, std::string> filesIn(const fs::path& folder) {
     std::map<std::string, std::string> files;
@@ -47,6 +39,7 @@ class CommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void doneFailedCancelled();
+    void fileDialogSetUp();
     void hostDialogsCaptionAndPointer();
 };
 
@@ -54,25 +47,20 @@ void CommandsTest::doneFailedCancelled() {
     TempFolder dir;
     const fs::path work = dir.path() / "work";
     fs::create_directory(work);
-    auto window = loadWindow(dir.str(), iniText(work.string(), {}));
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(work.string(), {}), script);
     window->show();
     const std::string input = dir.file("Input File.bin"), longInput = dir.file("long.bin");
     writeFile(input, Bytes().i32(-2).f32(0.5f).u8(7).str());
     // The byte table counts offsets in 16 bits: a longer file fails.
     writeFile(longInput, std::string(40000, 'x'));
-    std::string answer = input;
-    ModalAnswer<QFileDialog> dialog([&](QFileDialog* d) {
-        pick(d, answer);
-        // The filter's text before "|" is shown; "*.*" matches every name.
-        QCOMPARE(d->nameFilters(), QStringList{"Files(*.*) (*)"});
-        QCOMPARE(d->findChild<QComboBox*>("fileTypeCombo")->currentText(), QString("Files(*.*)"));
-        QVERIFY(!QApplication::overrideCursor());
-    });
-    QStringList boxes;
-    auto done = recordBoxes(boxes);
+    // The filter's text before "|" is shown; "*.*" matches every name. The
+    // choice is made without the hourglass; the dumps keep it until "DONE"
+    // is closed.
+    const QString open = "open Files(*.*) (*)", done = "Warning Bank App: DONE (busy)";
+    script.answers = {qs(input)};
     window->findChild<QAction*>("mnuDecompile")->trigger();
-    // The dumps keep the hourglass until the box is closed.
-    QCOMPARE(boxes, QStringList{"Warning Bank App: DONE (busy)"});
+    QCOMPARE(script.asked, QStringList({open, done}));
     QVERIFY(!QApplication::overrideCursor() && window->statusBar()->currentMessage().isEmpty());
     QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(input));
     // The window wrote exactly what the same command writes for any host.
@@ -83,42 +71,66 @@ void CommandsTest::doneFailedCancelled() {
     // A failure shows its reason in the status bar, and no box.
     const Outcome failed = runScripted("mnuTxtDoc", longInput, reference.str());
     QCOMPARE(failed.status, Status::Failed);
-    answer = longInput;
+    script.answers = {qs(longInput)};
     auto* entry = window->findChild<QAction*>("mnuTxtDoc");
     entry->trigger();
     QCOMPARE(window->statusBar()->currentMessage(), "File > Text Doc: " + qs(failed.reason));
     QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(longInput));
-    QVERIFY(boxes.size() == 1 && !QApplication::overrideCursor());
+    QCOMPARE(script.asked, QStringList({open, done, open}));
+    QVERIFY(!QApplication::overrideCursor());
 
     // Cancelled: nothing written, no box, the caption stays, and the status
     // bar is cleared as every command starts.
     const auto written = filesIn(work);
-    answer.clear();
     entry->trigger();
-    QCOMPARE(dialog.answered, 3);
-    QVERIFY(window->statusBar()->currentMessage().isEmpty() && boxes.size() == 1 &&
-            !QApplication::overrideCursor() && filesIn(work) == written);
+    QCOMPARE(script.asked, QStringList({open, done, open, open}));
+    QVERIFY(window->statusBar()->currentMessage().isEmpty() && !QApplication::overrideCursor() &&
+            filesIn(work) == written);
     QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(longInput));
 }
 
-void CommandsTest::hostDialogsCaptionAndPointer() {
+void CommandsTest::fileDialogSetUp() {
     // Each pattern is matched without regard to case.
-    QCOMPARE(qtNameFilters("Both|*.a;*.b|3do Files(*.3do)|*.3do"),
-             (QStringList{"Both (*.[aA] *.[bB])", "3do Files(*.3do) (*.3[dD][oO])"}));
+    const QStringList filters = qtNameFilters("Both|*.a;*.b|3do Files(*.3do)|*.3do");
+    QCOMPARE(filters, (QStringList{"Both (*.[aA] *.[bB])", "3do Files(*.3do) (*.3[dD][oO])"}));
 
+    TempFolder work, other;
+    QWidget window;
+    QFileDialog dialog(&window);
+    auto shown = [&dialog] { return dialog.findChild<QComboBox*>("fileTypeCombo")->currentText(); };
+    configureFileDialog(dialog, FileChoice::Save, filters, qs(work.str()));
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+    QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
+    QCOMPARE(dialog.nameFilters(), filters);
+    QCOMPARE(dialog.directory().absolutePath(), qs(work.str()));
+    QCOMPARE(shown(), QString("Both"));  // the patterns are hidden
+
+    // An open starts where the last choice ended.
+    dialog.setDirectory(qs(other.str()));
+    configureFileDialog(dialog, FileChoice::Open, {"Files(*.*) (*)"});
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(dialog.directory().absolutePath(), qs(other.str()));
+    QCOMPARE(shown(), QString("Files(*.*)"));
+}
+
+void CommandsTest::hostDialogsCaptionAndPointer() {
     TempFolder work;
     QWidget window;
     window.show();
-    QFileDialog dialog(&window);
-    QtHost host(window, dialog, [] { return QString(); }, [](const QString&) {});
-    QString shown;  // the save dialog starts in the folder asked for
-    ModalAnswer<QFileDialog> answer([&](QFileDialog* d) {
-        shown = d->directory().absolutePath();
-        pick(d, work.file("new.3do"));
-        QCOMPARE(d->acceptMode(), QFileDialog::AcceptSave);
-    });
-    const auto chosen = host.saveFileName("3do Files(*.3do)|*.3do", work.str());
-    QVERIFY(chosen && *chosen == work.file("new.3do") && shown == qs(work.str()));
+    DialogScript script;
+    ScriptedDialogs dialogs(script);
+    QtHost host(
+        window, dialogs, [] { return QString(); }, [](const QString&) {});
+    // The save choice starts in the folder asked for; the name comes back as
+    // it was chosen, and a cancelled choice as none.
+    script.answers = {qs(work.file("new.3do")), QString()};
+    QCOMPARE(host.saveFileName("3do Files(*.3do)|*.3do", work.str()), work.file("new.3do"));
+    QVERIFY(!host.openFileName("Files(*.*)|*.*"));
+    host.messageBox("DONE", "Bank App");
+    QCOMPARE(script.asked, QStringList({"save 3do Files(*.3do) (*.3[dD][oO]) in " + qs(work.str()),
+                                        "open Files(*.*) (*)", "Warning Bank App: DONE"}));
 
     // A path holding Qt's title placeholder is shown as written.
     host.setCaption("Z5 DEF TOOL /x/odd[*].trk");
@@ -129,7 +141,8 @@ void CommandsTest::hostDialogsCaptionAndPointer() {
     for (bool busy : {true, true, false}) host.setBusy(busy);
     QVERIFY(!QApplication::overrideCursor());
     {
-        QtHost other(window, dialog, [] { return QString(); }, [](const QString&) {});
+        QtHost other(
+            window, dialogs, [] { return QString(); }, [](const QString&) {});
         other.setBusy(true);
         QVERIFY(QApplication::overrideCursor());
     }

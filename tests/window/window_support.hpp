@@ -1,5 +1,5 @@
-// Helpers for the window's Qt Test suites: answering modal dialogs and boxes
-// from the test, running in a given current directory, recording program
+// Helpers for the window's Qt Test suites: answering file choices and boxes
+// from a script, running in a given current directory, recording program
 // starts.
 #pragma once
 
@@ -8,13 +8,13 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QMetaEnum>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "shell/dialogs.hpp"
 #include "shell/mainwindow.hpp"
 #include "shell/programstart.hpp"
 #include "tests/support/support.hpp"
@@ -25,39 +25,50 @@ inline QString qs(const std::string& s) {
     return QFile::decodeName(QByteArray::fromStdString(s));
 }
 
-// Answers every modal widget of type T that shows with `answer`, which must
-// close it before any check that could return early.
-template <class T>
-class ModalAnswer {
-public:
-    explicit ModalAnswer(std::function<void(T*)> answer) : answer_(std::move(answer)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
-            if (!modal || !modal->isVisible()) return;
-            ++answered;
-            answer_(modal);
-        });
-        timer_.start(5);
-    }
-    int answered = 0;
-
-private:
-    std::function<void(T*)> answer_;
-    QTimer timer_;
+// The answers to a window's file choices, and a line for everything it
+// asked: "open <filters>", "save <filters> in <folder>" or "<icon> <title>:
+// <text>", each ended by " (busy)" while the hourglass shows. Filters are
+// joined by ";;". An empty answer, or none left, cancels the choice.
+struct DialogScript {
+    QStringList answers;
+    QStringList asked;
 };
 
-// Answers every message box with its only button, OK, noting it as
-// "<icon> <title>: <text>", ended by " (busy)" while the hourglass shows.
-inline ModalAnswer<QMessageBox> recordBoxes(QStringList& boxes) {
-    return ModalAnswer<QMessageBox>([&boxes](QMessageBox* box) {
-        const char* icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
+class ScriptedDialogs : public Dialogs {
+public:
+    explicit ScriptedDialogs(DialogScript& script) : script_(script) {}
+
+    std::optional<QString> chooseOpen(const QStringList& nameFilters) override {
+        return answer("open " + nameFilters.join(";;"));
+    }
+    std::optional<QString> chooseSave(const QStringList& nameFilters,
+                                      const QString& folder) override {
+        return answer("save " + nameFilters.join(";;") + " in " + folder);
+    }
+    void message(QMessageBox::Icon icon, const QString& title, const QString& text) override {
+        const char* name = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(icon);
+        note(QString("%1 %2: %3").arg(name, title, text));
+    }
+
+private:
+    std::optional<QString> answer(const QString& question) {
+        note(question);
+        const QString file = script_.answers.isEmpty() ? QString() : script_.answers.takeFirst();
+        if (file.isEmpty()) return std::nullopt;
+        return file;
+    }
+    void note(const QString& line) {
         const bool busy = QApplication::overrideCursor() &&
                           QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-        boxes << QString("%1 %2: %3%4")
-                     .arg(icon, box->windowTitle(), box->text(), busy ? " (busy)" : "");
-        box->accept();
-        QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
-    });
+        script_.asked << line + (busy ? " (busy)" : "");
+    }
+
+    DialogScript& script_;
+};
+
+// Makes `window` ask `script` instead of showing dialogs.
+inline void answerFrom(frmZ5Def& window, DialogScript& script) {
+    window.setDialogs(std::make_unique<ScriptedDialogs>(script));
 }
 
 // Makes `folder` the current directory for its lifetime.
@@ -94,13 +105,14 @@ inline std::string iniText(const std::string& start, const QStringList& programs
     return text;
 }
 
-// A window started from `folder` (z5.ini written there first): Form_Load
-// must succeed.
+// A window started from `folder` (z5.ini written there first) that asks
+// `script`: Form_Load must succeed.
 inline std::unique_ptr<frmZ5Def> loadWindow(const std::string& folder, const std::string& ini,
-                                            WindowOptions options = {}) {
+                                            DialogScript& script, WindowOptions options = {}) {
     writeFile(folder + "/z5.ini", ini);
     InFolder in(qs(folder));
     auto window = std::make_unique<frmZ5Def>(options);
+    answerFrom(*window, script);
     if (!window->Form_Load()) throw std::runtime_error("Form_Load failed");
     return window;
 }

@@ -2,7 +2,6 @@
 // tree, program entries and shortcuts, the command shell, About, help and the
 // drive list.
 #include <QAction>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -172,11 +171,12 @@ void WindowTest::startUp() {
          "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
         {iniText(file, {}), "z5.ini: start folder \"" + file + "\": path not found (not a folder)"},
     };
-    QStringList boxes, expected;
-    auto answer = recordBoxes(boxes);
+    DialogScript script;
+    QStringList expected;
     for (const auto& [ini, reason] : cases) {
         if (!ini.empty()) writeFile(file, ini);
         frmZ5Def window;
+        answerFrom(window, script);
         QVERIFY(!window.Form_Load());
         expected << "Critical Z5 Def Tool: " + qs(reason);
     }
@@ -186,6 +186,7 @@ void WindowTest::startUp() {
     writeFile(file, iniText("data", {"ed,&Edit", "\"sh -c x\",\"Sh, &Run\"",
                                      "\"ed3 -a, -b\",Th&ree", "ed4,", ",Five", "last,Six"}));
     frmZ5Def window;
+    answerFrom(window, script);
     QVERIFY(window.Form_Load());
     QCOMPARE(window.workingFolder(), QDir::toNativeSeparators(qs(dir.str()) + "/data"));
     QStringList programs;
@@ -197,9 +198,10 @@ void WindowTest::startUp() {
     // run.sh starts the window in samples/ with its z5.ini.
     InFolder samples(Z5_SAMPLES_DIR);
     frmZ5Def sample;
+    answerFrom(sample, script);
     QVERIFY(sample.Form_Load() && !sample.settings().strProgram[0].empty() &&
             !sample.settings().strPName[0].empty());
-    QCOMPARE(boxes, expected);
+    QCOMPARE(script.asked, expected);
 }
 
 void WindowTest::menuTree_data() {
@@ -211,7 +213,8 @@ void WindowTest::menuTree_data() {
 void WindowTest::menuTree() {
     QFETCH(bool, allCommands);
     TempFolder dir;
-    auto window = loadWindow(dir.str(), kIni, {.allCommands = allCommands});
+    DialogScript script;
+    auto window = loadWindow(dir.str(), kIni, script, {.allCommands = allCommands});
     QStringList rows, expected;
     collect(window->menuBar()->actions(), "", rows);
     for (const Row& r : kExpected)
@@ -228,11 +231,10 @@ void WindowTest::menuTree() {
 
 void WindowTest::programsAndShell() {
     TempFolder dir;
-    auto window = loadWindow(dir.str(), kIni);
-    QStringList starts, boxes;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), kIni, script);
+    QStringList starts;
     window->setStarter(std::make_unique<RecordingStarter>(starts, "view"));
-    auto answer = recordBoxes(boxes);
-    ModalAnswer<QFileDialog> noDialog([](QFileDialog* d) { d->reject(); });
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_F1, Qt::ControlModifier);
@@ -244,8 +246,10 @@ void WindowTest::programsAndShell() {
         window->findChild<QAction*>(name)->trigger();
     const QString in = " in " + window->workingFolder();
     QCOMPARE(starts, QStringList({"ed one" + in, "view" + in, shellCommandLine() + in}));
-    QCOMPARE(boxes, QStringList{"Warning Z5 Def Tool: Cannot start \"view\": no such program"});
-    QVERIFY(window->statusBar()->currentMessage().isEmpty() && noDialog.answered == 0);
+    // No file was asked for, one box shown.
+    QCOMPARE(script.asked,
+             QStringList{"Warning Z5 Def Tool: Cannot start \"view\": no such program"});
+    QVERIFY(window->statusBar()->currentMessage().isEmpty());
 }
 
 void WindowTest::starters() {
@@ -275,7 +279,8 @@ void WindowTest::starters() {
 
 void WindowTest::helpAndAboutShowOnce() {
     TempFolder dir;
-    auto window = loadWindow(dir.str(), kIni);
+    DialogScript script;
+    auto window = loadWindow(dir.str(), kIni, script);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_F1);
@@ -307,6 +312,7 @@ void WindowTest::helpAndAboutShowOnce() {
     QVERIFY(about->isVisible());
     QCOMPARE(window->findChildren<frmHelp*>().size(), 1);
     QCOMPARE(window->findChildren<frmAbout*>().size(), 1);
+    QVERIFY(script.asked.isEmpty());
 }
 
 void WindowTest::driveListSwitchesFolders() {
@@ -314,7 +320,8 @@ void WindowTest::driveListSwitchesFolders() {
     namespace fs = std::filesystem;
     for (const char* sub : {"a/deep", "b/x"}) fs::create_directories(dir.path() / sub);
     const QString a = qs(dir.str()) + "/a", b = qs(dir.str()) + "/b", gone = qs(dir.str()) + "/c";
-    auto window = loadWindow(dir.str(), iniText((dir.path() / "a/deep").string(), {}));
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText((dir.path() / "a/deep").string(), {}), script);
     auto* drives = window->findChild<DriveList*>("DrvList1");
     auto* folders = window->findChild<FolderList*>("DirList1");
     drives->setVolumes({a, b, gone});
@@ -325,8 +332,6 @@ void WindowTest::driveListSwitchesFolders() {
         emit drives->activated(index);
         return QDir::fromNativeSeparators(window->workingFolder());
     };
-    QStringList boxes;
-    auto answer = recordBoxes(boxes);
     QCOMPARE(choose(b), b);  // never visited: its root
     QVERIFY(folders->setPath(b + "/x"));
     QCOMPARE(drives->drive(), b);  // the drive list follows the folder list
@@ -338,8 +343,8 @@ void WindowTest::driveListSwitchesFolders() {
     QCOMPARE(choose(b), b);     // its last folder is gone: the root
     QCOMPARE(choose(gone), b);  // not there: the reason, and the lists stay as they were
     QCOMPARE(drives->drive(), b);
-    QCOMPARE(boxes, QStringList{"Warning Z5 Def Tool: " + QDir::toNativeSeparators(gone) + ": " +
-                                std::strerror(ENOENT)});
+    QCOMPARE(script.asked, QStringList{"Warning Z5 Def Tool: " + QDir::toNativeSeparators(gone) +
+                                       ": " + std::strerror(ENOENT)});
 }
 
 void WindowTest::switchInHelp() {
