@@ -7,6 +7,7 @@
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
 #include "shell/pathnames.hpp"
+#include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"
 #include "textfmt/paths.hpp"
@@ -37,7 +38,7 @@ void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
                 std::string_view archive) {
     requirePlainName(name, "member name");
     auto refuse = [&](std::string_view why) {
-        throw CommandFailure("member name \"" + name + "\" " + std::string(why));
+        throw CommandFailure("member name \"" + displayName(name) + "\" " + std::string(why));
     };
     if (name.find_first_of("\r\n") != std::string::npos)
         refuse("holds a line break, which the list file cannot keep");

@@ -3,6 +3,7 @@
 
 #include "setup/format.hpp"
 #include "setup/setup.hpp"
+#include "textfmt/display.hpp"
 #include "textfmt/numbers.hpp"
 #include "textfmt/paths.hpp"
 
@@ -136,7 +137,8 @@ Outcome mnuSetupCompile_Click(Host& host) {
         // The base name field holds the name's first 8 characters, none of
         // which may be a blank.
         if (name.substr(0, kBaseNameBytes).find(' ') != std::string::npos)
-            def.fail("setup name \"" + name + "\" has a blank among its first 8 characters");
+            def.fail("setup name \"" + displayName(name) +
+                     "\" has a blank among its first 8 characters");
         // Usually the setup the text was decompiled from, found in any
         // letter case; replaced only once the new one is written whole.
         const std::string fileName = name + ".stg";

@@ -4,6 +4,7 @@
 #include <new>
 #include <optional>
 
+#include "textfmt/display.hpp"
 #include "textfmt/paths.hpp"
 
 namespace z5 {
@@ -154,7 +155,8 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     command.reset();
     if (failure) {
         if (options.showsBusy) host.setBusy(false);
-        return {Status::Failed, std::move(*failure)};
+        // One printable line, whatever bytes a name from inside a file holds.
+        return {Status::Failed, printableLine(*failure)};
     }
     if (options.showsBusy && !options.busyUntilMessageClosed) host.setBusy(false);
     host.messageBox(std::string(kDoneText), std::string(kDoneTitle));

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "textfmt/display.hpp"
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
 
@@ -45,7 +46,7 @@ std::string findInFolder(std::string_view folder, std::string_view name) {
 
 void requirePlainName(std::string_view name, std::string_view what) {
     auto refuse = [&](std::string_view why) {
-        throw CommandFailure(std::string(what) + " \"" + std::string(name) + "\" " +
+        throw CommandFailure(std::string(what) + " \"" + displayName(name) + "\" " +
                              std::string(why));
     };
     if (name.empty()) refuse("is empty");

@@ -54,6 +54,13 @@ TEST(Paths, NamesFromInsideFilesMustBePlain) {
     } catch (const CommandFailure& e) {
         EXPECT_STREQ(e.what(), "member name \"../x\" holds a path separator");
     }
+    // A name from inside a file is quoted escaped and cut to one short line.
+    try {
+        requirePlainName("\x1b[2J/" + std::string(100, 'a'), "setup name");
+    } catch (const CommandFailure& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "setup name \"\\x1b[2J/" + std::string(55, 'a') + "...\" holds a path separator");
+    }
 }
 
 TEST(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
