@@ -7,21 +7,23 @@
 
 namespace z5 {
 
-// Asks for an archive; writes dattext.pck (archive name, count, one member
+// Unpacks the chosen archive: dattext.pck (archive name, count, one member
 // name per line) and every member file into the working folder. Member
 // names are checked before any member is written: a name that is not a
-// plain file name, holds a line break or surrounding blanks, or would
-// overwrite the archive or the list, ends the command. An archive that ends
-// inside a member ends the command naming it; that member's file is removed.
-Outcome mnuUnpack_Click(Host& host);
+// plain file name, holds a line break or surrounding blanks, names the
+// archive, the list or another member in any letter case, ends the command.
+// An archive that ends inside a member ends the command naming it; the
+// members before it stay.
+void runUnpack(Command& cmd);
 
-// Asks for a list file (in any folder); writes the archive named on its
-// first line into the working folder from the member files there. The
+// Packs the chosen list (in any folder): the archive named on its first
+// line, written into the working folder from the member files there. The
 // archive replaces an existing one only when the whole pack succeeded.
-Outcome mnuPack_Click(Host& host);
+void runPack(Command& cmd);
 
 // Deletes the files named on lines 3 onward of dattext.pck in the working
-// folder, each by its exact name. The list itself is kept.
-Outcome mnuCleanUp_Click(Host& host);
+// folder, each by its exact name, once every line was checked. The list and
+// its archive are kept.
+void runCleanUp(Command& cmd);
 
 }  // namespace z5

@@ -7,34 +7,30 @@
 
 namespace z5 {
 
-Outcome mnuCleanUp_Click(Host& host) {
-    CommandOptions options;
-    options.showsBusy = false;  // no dialog, and the pointer is left alone
-    return runCommand(host, options, [](Command& cmd) {
-        TextReader list = cmd.openText(kListName);
-        const std::string archive = std::string(trimBlanks(list.readLine())) + ".dat";
-        list.readLine();  // count: every following line is used, however many there are
-        // Every line is checked before the first file goes: a list that
-        // names the archive or itself deletes nothing.
-        std::vector<std::pair<std::string, long>> names;  // and their line numbers
-        while (!list.atEnd()) {
-            std::string name = readListName(list, "member name");
-            if (equalsIgnoringCase(name, archive))
-                list.fail(name + " is the archive of this list; nothing was deleted");
-            if (equalsIgnoringCase(name, kListName))
-                list.fail("the list names itself; nothing was deleted");
-            names.emplace_back(std::move(name), list.lineNumber());
+void runCleanUp(Command& cmd) {
+    TextReader list = cmd.openText(kListName);
+    const std::string archive = std::string(trimBlanks(list.readLine())) + ".dat";
+    list.readLine();  // count: every following line is used, however many there are
+    // Every line is checked before the first file goes: a list that
+    // names the archive or itself deletes nothing.
+    std::vector<std::pair<std::string, long>> names;  // and their line numbers
+    while (!list.atEnd()) {
+        std::string name = readListName(list, "member name");
+        if (equalsIgnoringCase(name, archive))
+            list.fail(name + " is the archive of this list; nothing was deleted");
+        if (equalsIgnoringCase(name, kListName))
+            list.fail("the list names itself; nothing was deleted");
+        names.emplace_back(std::move(name), list.lineNumber());
+    }
+    // Only the file of exactly each name goes: no wildcard expansion, no
+    // folders. A file already gone stops the command there.
+    for (const auto& [name, line] : names) {
+        try {
+            removeFile(cmd.outputPath(name), name);
+        } catch (const CommandFailure& e) {
+            throw CommandFailure(list.name() + ":" + std::to_string(line) + ": " + e.what());
         }
-        // Only the file of exactly each name goes: no wildcard expansion, no
-        // folders. A file already gone stops the command there.
-        for (const auto& [name, line] : names) {
-            try {
-                removeFile(cmd.outputPath(name), name);
-            } catch (const CommandFailure& e) {
-                throw CommandFailure(list.name() + ":" + std::to_string(line) + ": " + e.what());
-            }
-        }
-    });
+    }
 }
 
 }  // namespace z5

@@ -23,8 +23,6 @@ inline constexpr std::uint8_t kPackTag = 5;
 inline constexpr std::int32_t kMaxPackCount = 1213;
 
 inline constexpr std::string_view kListName = "dattext.pck";
-inline constexpr std::string_view kUnpackFilter = "dat files(*.dat)|*.dat";
-inline constexpr std::string_view kPackFilter = "Dat Txt Files(*.pck)|*.pck";
 
 // One directory entry, 27 bytes on disk with no padding.
 struct DatEntry {

@@ -42,66 +42,64 @@ std::int16_t readCount(TextReader& list) {
 
 }  // namespace
 
-Outcome mnuPack_Click(Host& host) {
-    return runCommand(host, {.dialog = Dialog::Open, .filter = kPackFilter}, [](Command& cmd) {
-        std::vector<Member> members;
-        BinaryWriter* dat = nullptr;
-        {
-            TextReader list = cmd.openTextAt(cmd.chosenPath(), cmd.chosenPath());
-            const std::string strArchive = readListName(list, "archive name") + ".dat";
-            // It replaces an older archive only when complete; it may not be
-            // one of the members (claimed as inputs below).
-            dat = &cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive);
+void runPack(Command& cmd) {
+    std::vector<Member> members;
+    BinaryWriter* dat = nullptr;
+    {
+        TextReader list = cmd.openTextAt(cmd.chosenPath(), cmd.chosenPath());
+        const std::string strArchive = readListName(list, "archive name") + ".dat";
+        // It replaces an older archive only when complete; it may not be
+        // one of the members (claimed as inputs below).
+        dat = &cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive);
 
-            const std::int16_t intCount = readCount(list);
-            std::int32_t lngHigh = 0;
-            Round().RoundValue(static_cast<float>(intCount) / 256.0f, lngHigh);
-            dat->u8(static_cast<std::uint8_t>(intCount - lngHigh * 256));
-            dat->u8(static_cast<std::uint8_t>(lngHigh));
+        const std::int16_t intCount = readCount(list);
+        std::int32_t lngHigh = 0;
+        Round().RoundValue(static_cast<float>(intCount) / 256.0f, lngHigh);
+        dat->u8(static_cast<std::uint8_t>(intCount - lngHigh * 256));
+        dat->u8(static_cast<std::uint8_t>(lngHigh));
 
-            members.reserve(static_cast<std::size_t>(intCount));
-            std::int64_t lngOffset = kDatEntryBytes * intCount + 2;
-            for (int i = 1; i <= intCount; ++i) {
-                Member m;
-                m.name = readListName(list, "member name");
-                if (m.name.size() > kDatNameBytes)
-                    list.fail("member name \"" + m.name + "\" is longer than 13 characters");
-                m.path = cmd.outputPath(m.name);
-                try {
-                    cmd.claimInput(m.path, m.name);
-                } catch (const CommandFailure& e) {
-                    list.fail(e.what());
-                }
-                std::error_code ec;
-                const std::uintmax_t length = std::filesystem::file_size(m.path, ec);
-                if (ec) list.fail("member " + m.name + ": " + ec.message());
-                const auto size = narrowTo<std::int32_t>(length);
-                if (!size)
-                    list.fail("member " + m.name + " is " + std::to_string(length) +
-                              " bytes, more than a 32-bit size can hold");
-                m.size = *size;
-                const auto offset = narrowTo<std::int32_t>(lngOffset);
-                if (!offset)
-                    list.fail("member " + m.name +
-                              " would start beyond the 32-bit offsets an archive can hold");
-
-                DatEntry entry;
-                entry.Size = entry.Size2 = m.size;
-                setEntryName(entry, m.name);
-                entry.Offset = *offset;
-                dat->bytes(encodeDatEntry(entry));
-                lngOffset += m.size;
-                members.push_back(std::move(m));
+        members.reserve(static_cast<std::size_t>(intCount));
+        std::int64_t lngOffset = kDatEntryBytes * intCount + 2;
+        for (int i = 1; i <= intCount; ++i) {
+            Member m;
+            m.name = readListName(list, "member name");
+            if (m.name.size() > kDatNameBytes)
+                list.fail("member name \"" + m.name + "\" is longer than 13 characters");
+            m.path = cmd.outputPath(m.name);
+            try {
+                cmd.claimInput(m.path, m.name);
+            } catch (const CommandFailure& e) {
+                list.fail(e.what());
             }
-        }
+            std::error_code ec;
+            const std::uintmax_t length = std::filesystem::file_size(m.path, ec);
+            if (ec) list.fail("member " + m.name + ": " + ec.message());
+            const auto size = narrowTo<std::int32_t>(length);
+            if (!size)
+                list.fail("member " + m.name + " is " + std::to_string(length) +
+                          " bytes, more than a 32-bit size can hold");
+            m.size = *size;
+            const auto offset = narrowTo<std::int32_t>(lngOffset);
+            if (!offset)
+                list.fail("member " + m.name +
+                          " would start beyond the 32-bit offsets an archive can hold");
 
-        for (const Member& m : members) {
-            BinaryReader in(m.path, m.name);
-            if (!copyBlocks(in, *dat, m.size, m.name))
-                throw CommandFailure("member " + m.name + " became shorter than its " +
-                                     std::to_string(m.size) + " bytes while it was packed");
+            DatEntry entry;
+            entry.Size = entry.Size2 = m.size;
+            setEntryName(entry, m.name);
+            entry.Offset = *offset;
+            dat->bytes(encodeDatEntry(entry));
+            lngOffset += m.size;
+            members.push_back(std::move(m));
         }
-    });
+    }
+
+    for (const Member& m : members) {
+        BinaryReader in(m.path, m.name);
+        if (!copyBlocks(in, *dat, m.size, m.name))
+            throw CommandFailure("member " + m.name + " became shorter than its " +
+                                 std::to_string(m.size) + " bytes while it was packed");
+    }
 }
 
 }  // namespace z5

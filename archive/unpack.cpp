@@ -52,58 +52,56 @@ void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
 
 }  // namespace
 
-Outcome mnuUnpack_Click(Host& host) {
-    return runCommand(host, {.dialog = Dialog::Open, .filter = kUnpackFilter}, [](Command& cmd) {
-        BinaryReader dat = cmd.openInput();
-        TextWriter& list = cmd.createText(kListName);
+void runUnpack(Command& cmd) {
+    BinaryReader dat = cmd.openInput();
+    TextWriter& list = cmd.createText(kListName);
 
-        std::string strArchive = cmd.chosenPath();
-        GetTrackName().GetName(strArchive);
-        const std::string archiveName = strArchive + ".dat";
-        list.line(strArchive);
-        const std::int16_t intCount = readCount(dat);
-        list.line(printNumber(intCount));
+    std::string strArchive = cmd.chosenPath();
+    GetTrackName().GetName(strArchive);
+    const std::string archiveName = strArchive + ".dat";
+    list.line(strArchive);
+    const std::int16_t intCount = readCount(dat);
+    list.line(printNumber(intCount));
 
-        // The directory: every name is checked and listed before any member
-        // file is written.
-        std::vector<std::int32_t> lngSizes;
-        lngSizes.reserve(static_cast<std::size_t>(intCount));
-        for (int i = 1; i <= intCount; ++i) {
-            const std::string where = dat.name() + ": entry " + std::to_string(i) + " of " +
-                                      std::to_string(intCount) + ": ";
-            DatEntryBytes raw;
-            if (dat.read(raw) < raw.size())
-                throw CommandFailure(where + "the archive ends inside the directory (" +
-                                     std::to_string(dat.size()) + " bytes)");
-            const DatEntry entry = decodeDatEntry(raw);
-            const std::string name = entryName(entry);
-            try {
-                checkEntry(cmd, name, entry.Size, archiveName);
-            } catch (const CommandFailure& e) {
-                throw CommandFailure(where + e.what());
-            }
-            list.line(name);
-            lngSizes.push_back(entry.Size);
+    // The directory: every name is checked and listed before any member
+    // file is written.
+    std::vector<std::int32_t> lngSizes;
+    lngSizes.reserve(static_cast<std::size_t>(intCount));
+    for (int i = 1; i <= intCount; ++i) {
+        const std::string where =
+            dat.name() + ": entry " + std::to_string(i) + " of " + std::to_string(intCount) + ": ";
+        DatEntryBytes raw;
+        if (dat.read(raw) < raw.size())
+            throw CommandFailure(where + "the archive ends inside the directory (" +
+                                 std::to_string(dat.size()) + " bytes)");
+        const DatEntry entry = decodeDatEntry(raw);
+        const std::string name = entryName(entry);
+        try {
+            checkEntry(cmd, name, entry.Size, archiveName);
+        } catch (const CommandFailure& e) {
+            throw CommandFailure(where + e.what());
         }
-        list.close();
+        list.line(name);
+        lngSizes.push_back(entry.Size);
+    }
+    list.close();
 
-        // The members, named as the list file gives them back, each read from
-        // where the one before it ended. Each member is complete, and in
-        // place, before the next one begins.
-        TextReader names(list.path(), std::string(kListName));
-        names.readLine();
-        names.readLine();
-        for (const std::int32_t size : lngSizes) {
-            const std::string name = names.readLine();
-            BinaryWriter member(cmd.outputPath(name), name);
-            if (!copyBlocks(dat, member, size, name))
-                throw CommandFailure(dat.name() + ": the archive ends inside member " + name +
-                                     ", " + std::to_string(size - member.position()) + " of its " +
-                                     std::to_string(size) +
-                                     " bytes are missing; no file was written for it");
-            member.close();
-        }
-    });
+    // The members, named as the list file gives them back, each read from
+    // where the one before it ended. Each member is complete, and in
+    // place, before the next one begins.
+    TextReader names(list.path(), std::string(kListName));
+    names.readLine();
+    names.readLine();
+    for (const std::int32_t size : lngSizes) {
+        const std::string name = names.readLine();
+        BinaryWriter member(cmd.outputPath(name), name);
+        if (!copyBlocks(dat, member, size, name))
+            throw CommandFailure(dat.name() + ": the archive ends inside member " + name + ", " +
+                                 std::to_string(size - member.position()) + " of its " +
+                                 std::to_string(size) +
+                                 " bytes are missing; no file was written for it");
+        member.close();
+    }
 }
 
 }  // namespace z5

@@ -23,53 +23,50 @@ void writePosition(TextWriter& def, int number, std::span<const std::int32_t> va
 
 }  // namespace
 
-Outcome mnuCamDecompile_Click(Host& host) {
-    const CommandOptions options{.dialog = Dialog::Open, .filter = "Cam Files(*.cam)|*.cam"};
-    return runCommand(host, options, [](Command& cmd) {
-        BinaryReader cam = cmd.openInput();
-        TextWriter& def = cmd.createText("cam.def");
-        std::array<std::int32_t, kCamSectionThreeValues> values{};
+void runCamDecompile(Command& cmd) {
+    BinaryReader cam = cmd.openInput();
+    TextWriter& def = cmd.createText("cam.def");
+    std::array<std::int32_t, kCamSectionThreeValues> values{};
 
-        def.line("Camera File");
-        def.line("Allows you to alter, add and delete positions");
-        def.line("When adding or deleting, be sure to increase the TV1 or TV2 positions");
-        def.line("Be certain SCR file matches Cam file");
-        def.line("");
-        def.line("");
+    def.line("Camera File");
+    def.line("Allows you to alter, add and delete positions");
+    def.line("When adding or deleting, be sure to increase the TV1 or TV2 positions");
+    def.line("Be certain SCR file matches Cam file");
+    def.line("");
+    def.line("");
 
-        const std::int32_t cameras = cam.i32();
-        def.line(valueLine("Number of Cameras:  ", cameras));
-        def.line("");
-        def.line("");
-        const int cameraBlocks = blocksOf(cam, cameras, "camera count");
-        const auto position = std::span(values).first(kCamPositionValues);
-        for (int i = 1; i <= cameraBlocks; ++i) {
-            readValues(cam, position);
-            writePosition(def, i, position);
-        }
+    const std::int32_t cameras = cam.i32();
+    def.line(valueLine("Number of Cameras:  ", cameras));
+    def.line("");
+    def.line("");
+    const int cameraBlocks = blocksOf(cam, cameras, "camera count");
+    const auto position = std::span(values).first(kCamPositionValues);
+    for (int i = 1; i <= cameraBlocks; ++i) {
+        readValues(cam, position);
+        writePosition(def, i, position);
+    }
 
-        const auto sectionTwo = std::span(values).first(kCamSectionTwoValues);
-        readValues(cam, sectionTwo);
-        def.line("Section 2 Camera Position");
-        def.line("=========================");
-        def.line(valueLine("Number:  ", sectionTwo[0]));
-        writeValueLines(def, sectionTwo.subspan(1), kCamLabelWidth);
-        def.line("");
-        def.line("");
+    const auto sectionTwo = std::span(values).first(kCamSectionTwoValues);
+    readValues(cam, sectionTwo);
+    def.line("Section 2 Camera Position");
+    def.line("=========================");
+    def.line(valueLine("Number:  ", sectionTwo[0]));
+    writeValueLines(def, sectionTwo.subspan(1), kCamLabelWidth);
+    def.line("");
+    def.line("");
 
-        def.line("Section 3 Camera Positions");
-        def.line("==========================");
-        def.line("");
-        def.line("");
-        const std::int32_t positions = cam.i32();
-        def.line(valueLine("Number of Camera Positions:", positions));
-        def.line("");
-        const int positionBlocks = blocksOf(cam, positions, "camera position count");
-        for (int i = 1; i <= positionBlocks; ++i) {
-            readValues(cam, values);
-            writePosition(def, i, values);
-        }
-    });
+    def.line("Section 3 Camera Positions");
+    def.line("==========================");
+    def.line("");
+    def.line("");
+    const std::int32_t positions = cam.i32();
+    def.line(valueLine("Number of Camera Positions:", positions));
+    def.line("");
+    const int positionBlocks = blocksOf(cam, positions, "camera position count");
+    for (int i = 1; i <= positionBlocks; ++i) {
+        readValues(cam, values);
+        writePosition(def, i, values);
+    }
 }
 
 }  // namespace z5

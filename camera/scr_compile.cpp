@@ -22,24 +22,22 @@ void readFeed(TextReader& def, BinaryWriter& scr, int blocks) {
 
 }  // namespace
 
-Outcome mnuScrCompile_Click(Host& host) {
-    return runCommand(host, CommandOptions{}, [](Command& cmd) {
-        TextReader def = cmd.openText("Scr.def");
-        BinaryWriter& scr = cmd.createBinary("New.scr");
+void runScrCompile(Command& cmd) {
+    TextReader def = cmd.openText("Scr.def");
+    BinaryWriter& scr = cmd.createBinary("New.scr");
 
-        // Camera types, then the TV 1 and TV 2 counts; the camera types value
-        // is carried through and counts nothing.
-        skipLines(def, 5);
-        int tv1 = 0;
-        int tv2 = 0;
-        const std::array<std::int32_t, kScrHeaderValues> header = {
-            readValue(def), readCountLine(def, tv1), readCountLine(def, tv2)};
-        writeValues(scr, header);
-        skipLines(def, 2);
+    // Camera types, then the TV 1 and TV 2 counts; the camera types value
+    // is carried through and counts nothing.
+    skipLines(def, 5);
+    int tv1 = 0;
+    int tv2 = 0;
+    const std::array<std::int32_t, kScrHeaderValues> header = {
+        readValue(def), readCountLine(def, tv1), readCountLine(def, tv2)};
+    writeValues(scr, header);
+    skipLines(def, 2);
 
-        readFeed(def, scr, tv1);
-        readFeed(def, scr, tv2);
-    });
+    readFeed(def, scr, tv1);
+    readFeed(def, scr, tv2);
 }
 
 }  // namespace z5

@@ -26,29 +26,26 @@ void writeFeed(BinaryReader& scr, TextWriter& def, std::int32_t count, std::stri
 
 }  // namespace
 
-Outcome mnuScrDecompile_Click(Host& host) {
-    const CommandOptions options{.dialog = Dialog::Open, .filter = "SCR Files(*.scr)|*.scr"};
-    return runCommand(host, options, [](Command& cmd) {
-        BinaryReader scr = cmd.openInput();
-        TextWriter& def = cmd.createText("scr.def");
+void runScrDecompile(Command& cmd) {
+    BinaryReader scr = cmd.openInput();
+    TextWriter& def = cmd.createText("scr.def");
 
-        def.line("SCR File");
-        def.line("Allows you to alter, add and delete positions");
-        def.line("When adding or deleting, be sure to increase the TV1 or TV2 positions");
-        def.line("");
-        def.line("");
+    def.line("SCR File");
+    def.line("Allows you to alter, add and delete positions");
+    def.line("When adding or deleting, be sure to increase the TV1 or TV2 positions");
+    def.line("");
+    def.line("");
 
-        std::array<std::int32_t, kScrHeaderValues> header{};
-        readValues(scr, header);
-        def.line(valueLine("Camera Types:  ", header[0]));
-        def.line(valueLine("TV 1 Cameras:  ", header[1]));
-        def.line(valueLine("TV 2 Cameras:  ", header[2]));
-        def.line("");
-        def.line("");
+    std::array<std::int32_t, kScrHeaderValues> header{};
+    readValues(scr, header);
+    def.line(valueLine("Camera Types:  ", header[0]));
+    def.line(valueLine("TV 1 Cameras:  ", header[1]));
+    def.line(valueLine("TV 2 Cameras:  ", header[2]));
+    def.line("");
+    def.line("");
 
-        writeFeed(scr, def, header[1], "TV 1");
-        writeFeed(scr, def, header[2], "TV 2");
-    });
+    writeFeed(scr, def, header[1], "TV 1");
+    writeFeed(scr, def, header[2], "TV 2");
 }
 
 }  // namespace z5

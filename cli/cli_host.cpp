@@ -113,8 +113,7 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
         }
         CLI::App* sub =
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
-        if (entry.argument != CliArgument::None)
-            sub->add_option(std::string(entry.argumentName), file)->required();
+        if (entry.takesFile()) sub->add_option(std::string(entry.argumentName), file)->required();
         sub->callback([&chosen, &entry] { chosen = &entry; });
     }
 
@@ -133,7 +132,7 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to
     // write work files before it does.
-    if (chosen->argument != CliArgument::None && file.empty()) {
+    if (chosen->takesFile() && file.empty()) {
         err << commandPath(app) << ": " << chosen->argumentName << " is empty\n";
         return 2;
     }

@@ -4,6 +4,7 @@
 
 #include "archive/archive.hpp"
 #include "camera/camera.hpp"
+#include "commands/handlers.hpp"
 #include "object3d/object3d.hpp"
 #include "rawdump/rawdump.hpp"
 #include "setup/setup.hpp"
@@ -12,56 +13,121 @@
 namespace z5 {
 namespace {
 
-// Order: as the entries stand in the menu tree.
+constexpr CommandOptions open(std::string_view filter) {
+    return {.dialog = Dialog::Open, .filter = filter};
+}
+
+constexpr std::string_view k3doFilter = "3do Files(*.3do)|*.3do";
+
+// The raw dumps put the pointer back only after "DONE" was closed; past its
+// 16-bit offsets the byte table keeps the first 32768 bytes it listed.
+constexpr CommandOptions kDumpOptions{
+    .dialog = Dialog::Open, .filter = "Files(*.*)|*.*", .busyUntilMessageClosed = true};
+constexpr CommandOptions kTextDocOptions{.dialog = Dialog::Open,
+                                         .filter = "Files(*.*)|*.*",
+                                         .busyUntilMessageClosed = true,
+                                         .keepsPartialOutput = true};
+// A damaged object keeps the lines read before the damage: they show where
+// it lies.
+constexpr CommandOptions k3doDecompileOptions{
+    .dialog = Dialog::Open, .filter = k3doFilter, .keepsPartialOutput = true};
+
+// Order: as the entries stand in the menu tree. Clean up leaves the pointer
+// alone.
 constexpr std::array kCommands = {
-    CommandEntry{"mnuUnpack", "mnuUnpack_Click", "", "unpack", CliArgument::InputFile,
-                 "ARCHIVE.dat", "unpack ARCHIVE.dat into its member files and the list dattext.pck",
-                 mnuUnpack_Click},
-    CommandEntry{"mnuPack", "mnuPack_Click", "", "pack", CliArgument::InputFile, "LIST.pck",
+    CommandEntry{"mnuUnpack",
+                 "mnuUnpack_Click",
+                 "",
+                 "unpack",
+                 "ARCHIVE.dat",
+                 "unpack ARCHIVE.dat into its member files and the list dattext.pck",
+                 {.dialog = Dialog::Open, .filter = "dat files(*.dat)|*.dat"},
+                 runUnpack},
+    CommandEntry{"mnuPack",
+                 "mnuPack_Click",
+                 "",
+                 "pack",
+                 "LIST.pck",
                  "pack the files LIST.pck names into the archive named on its first line",
-                 mnuPack_Click},
-    CommandEntry{"mnuCleanUp", "mnuCleanUp_Click", "", "cleanup", CliArgument::None, "",
+                 {.dialog = Dialog::Open, .filter = "Dat Txt Files(*.pck)|*.pck"},
+                 runPack},
+    CommandEntry{"mnuCleanUp",
+                 "mnuCleanUp_Click",
+                 "",
+                 "cleanup",
+                 "",
                  "delete the member files that dattext.pck names (the list itself stays)",
-                 mnuCleanUp_Click},
-    CommandEntry{"mnuDecompile", "mnuDecompile_Click", "", "dump", CliArgument::InputFile, "FILE",
-                 "dump FILE as integers, floats and bytes (outputlong.def, outputfloat.def, "
-                 "outputbyt.def)",
-                 mnuDecompile_Click},
-    CommandEntry{"mnuTxtDoc", "mnuTxtDoc_Click", "", "textdoc", CliArgument::InputFile, "FILE",
+                 {.showsBusy = false},
+                 runCleanUp},
+    CommandEntry{
+        "mnuDecompile", "mnuDecompile_Click", "", "dump", "FILE",
+        "dump FILE as integers, floats and bytes (outputlong.def, outputfloat.def, outputbyt.def)",
+        kDumpOptions, runDump},
+    CommandEntry{"mnuTxtDoc", "mnuTxtDoc_Click", "", "textdoc", "FILE",
                  "write the offset/value table of FILE (outputdoc.def, first 32768 bytes)",
-                 mnuTxtDoc_Click},
-    CommandEntry{"mnuTrkDecompile", "mnuTrkDecompile_Click", "trk", "decompile",
-                 CliArgument::InputFile, "FILE.trk", "write Trk.def from the track FILE.trk",
-                 mnuTrkDecompile_Click},
-    CommandEntry{"mnuTrkCompile", "mnuTrkCompile_Click", "trk", "compile", CliArgument::None, "",
-                 "write New.trk from Trk.def", mnuTrkCompile_Click},
-    CommandEntry{"mnu3doDecompile", "mnu3doDecompile_Click", "3do", "decompile",
-                 CliArgument::InputFile, "FILE.3do",
+                 kTextDocOptions, runTextDoc},
+    CommandEntry{"mnuTrkDecompile", "mnuTrkDecompile_Click", "trk", "decompile", "FILE.trk",
+                 "write Trk.def from the track FILE.trk", open("Trk Files(*.trk)|*.trk"),
+                 runTrkDecompile},
+    CommandEntry{"mnuTrkCompile",
+                 "mnuTrkCompile_Click",
+                 "trk",
+                 "compile",
+                 "",
+                 "write New.trk from Trk.def",
+                 {},
+                 runTrkCompile},
+    CommandEntry{"mnu3doDecompile", "mnu3doDecompile_Click", "3do", "decompile", "FILE.3do",
                  "write the vertices and normals of FILE.3do to vertex.def, its file names and "
                  "flavors to flavor.def",
-                 mnu3doDecompile_Click},
-    CommandEntry{"mnu3doCompile", "mnu3doCompile_Click", "3do", "compile", CliArgument::OutputFile,
+                 k3doDecompileOptions, run3doDecompile},
+    CommandEntry{"mnu3doCompile",
+                 "mnu3doCompile_Click",
+                 "3do",
+                 "compile",
                  "OUT.3do",
                  "compile vertex.def and flavor.def of the working folder into OUT.3do (offset.def "
                  "shows how vertices, normals and flavors were renumbered)",
-                 mnu3doCompile_Click},
-    CommandEntry{"mnuCamDecompile", "mnuCamDecompile_Click", "cam", "decompile",
-                 CliArgument::InputFile, "FILE.cam", "decompile a camera file into cam.def",
-                 mnuCamDecompile_Click},
-    CommandEntry{"mnuCamCompile", "mnuCamCompile_Click", "cam", "compile", CliArgument::None, "",
-                 "compile Cam.def into New.cam", mnuCamCompile_Click},
-    CommandEntry{"mnuScrDecompile", "mnuScrDecompile_Click", "scr", "decompile",
-                 CliArgument::InputFile, "FILE.scr", "decompile a camera script into scr.def",
-                 mnuScrDecompile_Click},
-    CommandEntry{"mnuScrCompile", "mnuScrCompile_Click", "scr", "compile", CliArgument::None, "",
-                 "compile Scr.def into New.scr", mnuScrCompile_Click},
-    CommandEntry{"mnuSetupDecompile", "mnuSetupDecompile_Click", "stg", "decompile",
-                 CliArgument::InputFile, "FILE.stg", "decompile a car setup into stg.def",
-                 mnuSetupDecompile_Click},
-    CommandEntry{"mnuSetupCompile", "mnuSetupCompile_Click", "stg", "compile", CliArgument::None,
-                 "", "compile Stg.def into the setup named on its line 2 (NAME.stg)",
-                 mnuSetupCompile_Click},
+                 {.dialog = Dialog::Save, .filter = k3doFilter},
+                 run3doCompile},
+    CommandEntry{"mnuCamDecompile", "mnuCamDecompile_Click", "cam", "decompile", "FILE.cam",
+                 "decompile a camera file into cam.def", open("Cam Files(*.cam)|*.cam"),
+                 runCamDecompile},
+    CommandEntry{"mnuCamCompile",
+                 "mnuCamCompile_Click",
+                 "cam",
+                 "compile",
+                 "",
+                 "compile Cam.def into New.cam",
+                 {},
+                 runCamCompile},
+    CommandEntry{"mnuScrDecompile", "mnuScrDecompile_Click", "scr", "decompile", "FILE.scr",
+                 "decompile a camera script into scr.def", open("SCR Files(*.scr)|*.scr"),
+                 runScrDecompile},
+    CommandEntry{"mnuScrCompile",
+                 "mnuScrCompile_Click",
+                 "scr",
+                 "compile",
+                 "",
+                 "compile Scr.def into New.scr",
+                 {},
+                 runScrCompile},
+    CommandEntry{"mnuSetupDecompile", "mnuSetupDecompile_Click", "stg", "decompile", "FILE.stg",
+                 "decompile a car setup into stg.def", open("Stg Files(*.stg)|*.stg"),
+                 runStgDecompile},
+    CommandEntry{"mnuSetupCompile",
+                 "mnuSetupCompile_Click",
+                 "stg",
+                 "compile",
+                 "",
+                 "compile Stg.def into the setup named on its line 2 (NAME.stg)",
+                 {},
+                 runStgCompile},
 };
+
+Outcome run(std::string_view menu, Host& host) {
+    return findCommandByMenu(menu)->run(host);
+}
 
 }  // namespace
 
@@ -73,6 +139,52 @@ const CommandEntry* findCommandByMenu(std::string_view menu) {
     for (const auto& entry : kCommands)
         if (entry.menu == menu) return &entry;
     return nullptr;
+}
+
+Outcome mnuUnpack_Click(Host& host) {
+    return run("mnuUnpack", host);
+}
+Outcome mnuPack_Click(Host& host) {
+    return run("mnuPack", host);
+}
+Outcome mnuCleanUp_Click(Host& host) {
+    return run("mnuCleanUp", host);
+}
+Outcome mnuDecompile_Click(Host& host) {
+    return run("mnuDecompile", host);
+}
+Outcome mnuTxtDoc_Click(Host& host) {
+    return run("mnuTxtDoc", host);
+}
+Outcome mnuTrkDecompile_Click(Host& host) {
+    return run("mnuTrkDecompile", host);
+}
+Outcome mnuTrkCompile_Click(Host& host) {
+    return run("mnuTrkCompile", host);
+}
+Outcome mnu3doDecompile_Click(Host& host) {
+    return run("mnu3doDecompile", host);
+}
+Outcome mnu3doCompile_Click(Host& host) {
+    return run("mnu3doCompile", host);
+}
+Outcome mnuCamDecompile_Click(Host& host) {
+    return run("mnuCamDecompile", host);
+}
+Outcome mnuCamCompile_Click(Host& host) {
+    return run("mnuCamCompile", host);
+}
+Outcome mnuScrDecompile_Click(Host& host) {
+    return run("mnuScrDecompile", host);
+}
+Outcome mnuScrCompile_Click(Host& host) {
+    return run("mnuScrCompile", host);
+}
+Outcome mnuSetupDecompile_Click(Host& host) {
+    return run("mnuSetupDecompile", host);
+}
+Outcome mnuSetupCompile_Click(Host& host) {
+    return run("mnuSetupCompile", host);
 }
 
 }  // namespace z5

@@ -1,5 +1,7 @@
 // The one table of converter commands that both front ends dispatch through:
-// the window by menu entry name, the command line by its words.
+// the window by menu entry name, the command line by its words. A row is the
+// whole description of a command: how it asks for its file, its busy and
+// partial-output options, its words and help, and the body it runs.
 #pragma once
 
 #include <span>
@@ -9,21 +11,21 @@
 
 namespace z5 {
 
-enum class CliArgument {
-    None,        // the command reads a fixed-name file from the working folder
-    InputFile,   // the file the open dialog would ask for
-    OutputFile,  // the file the save dialog would ask for
-};
-
 struct CommandEntry {
-    std::string_view menu;      // menu entry name, e.g. "mnuTrkDecompile"
-    std::string_view handler;   // e.g. "mnuTrkDecompile_Click"
-    std::string_view cliGroup;  // e.g. "trk"; empty for a top-level word
-    std::string_view cliName;   // e.g. "decompile"
-    CliArgument argument;
-    std::string_view argumentName;  // e.g. "FILE.trk"
+    std::string_view menu;          // menu entry name, e.g. "mnuTrkDecompile"
+    std::string_view handler;       // e.g. "mnuTrkDecompile_Click"
+    std::string_view cliGroup;      // e.g. "trk"; empty for a top-level word
+    std::string_view cliName;       // e.g. "decompile"
+    std::string_view argumentName;  // what the dialog asks for, e.g. "FILE.trk"
     std::string_view summary;       // one line for --help
-    Outcome (*run)(Host&);
+    CommandOptions options;         // dialog kind and filter, busy pointer, partial output
+    void (*body)(Command&);
+
+    // The command line takes a FILE argument exactly where the window asks
+    // for a file in a dialog.
+    bool takesFile() const { return options.dialog != Dialog::None; }
+    // Runs the command through the skeleton for `host`.
+    Outcome run(Host& host) const { return runCommand(host, options, body); }
 };
 
 std::span<const CommandEntry> commandTable();

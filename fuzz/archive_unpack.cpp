@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "archive/archive.hpp"
+#include "commands/handlers.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The camera compiler on arbitrary text.
-#include "camera/camera.hpp"
+#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
-#include "object3d/object3d.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static z5::fuzz::Harness harness("3do-decompile");

@@ -1,7 +1,7 @@
 // The camera script decompiler on arbitrary bytes: only a count beyond the
 // 16-bit block counter is refused, and what it shows compiles back to the
 // bytes it read (zeros past the end of a short file).
-#include "camera/camera.hpp"
+#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,8 +1,8 @@
 // The setup compiler on arbitrary text. A failed compile leaves the folder
 // as it was, the older setup included; a successful one adds or replaces
 // one setup and leaves nothing else behind.
+#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
-#include "setup/setup.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static z5::fuzz::Harness harness("stg-compile");

@@ -1,8 +1,8 @@
 // The setup decompiler on arbitrary bytes (only a comment longer than 32768
 // bytes is refused), then the compiler on its text: a successful compile
 // replaces the setup with a file whose comment length matches its size.
+#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
-#include "setup/setup.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace z5::fuzz;

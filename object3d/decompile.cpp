@@ -16,8 +16,6 @@ namespace {
 
 using namespace object3d;
 
-constexpr std::string_view kFilter = "3do Files(*.3do)|*.3do";
-
 // Section names by stage (1 to 5), for failure reasons and stage messages.
 struct Stage {
     std::string_view section;
@@ -225,18 +223,17 @@ private:
 
 }  // namespace
 
-Outcome mnu3doDecompile_Click(Host& host) {
+void run3doDecompile(Command& cmd) {
     int stage = 0;
-    // A damaged object keeps the lines read before the damage: they show
-    // where it lies.
-    const CommandOptions options{
-        .dialog = Dialog::Open, .filter = kFilter, .keepsPartialOutput = true};
-    const Outcome outcome =
-        runCommand(host, options, [&stage](Command& cmd) { Decompiler(cmd, stage).run(); });
-    // Files are closed and the pointer is back when the stage message shows.
-    if (outcome.status == Status::Failed && stage > 0)
-        host.messageBox(std::string(kStages[stage].crash), std::string(kStages[stage].title));
-    return outcome;
+    try {
+        Decompiler(cmd, stage).run();
+    } catch (const std::exception& e) {
+        // Once the files are closed and the pointer is back, a box names the
+        // section the object was damaged in.
+        if (stage == 0) throw;
+        throw StageFailure(e.what(), std::string(kStages[stage].crash),
+                           std::string(kStages[stage].title));
+    }
 }
 
 }  // namespace z5

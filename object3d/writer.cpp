@@ -10,8 +10,6 @@
 namespace z5::object3d {
 namespace {
 
-constexpr std::string_view kFilter = "3do Files(*.3do)|*.3do";
-
 void sectionHeader(BinaryWriter& out, std::int32_t tag, std::int32_t length) {
     out.i32(tag);
     out.i32(0);
@@ -154,33 +152,31 @@ void WriteFile(TextReader& vertexDef, TextReader& flavorDef, BinaryWriter& out, 
 
 namespace z5 {
 
-Outcome mnu3doCompile_Click(Host& host) {
+void run3doCompile(Command& cmd) {
     using namespace object3d;
-    return runCommand(host, {.dialog = Dialog::Save, .filter = kFilter}, [](Command& cmd) {
-        // The work files live in the working folder, found without regard to
-        // letter case. The object and offset.def replace older ones only
-        // when the whole compile succeeded; the object may be neither an
-        // input nor offset.def.
-        BinaryWriter& out = cmd.createBinaryAt(cmd.chosenPath(), cmd.chosenPath());
-        TextWriter& offsetDef = cmd.createText("offset.def");
-        CompileState state;
-        {
-            TextReader vertexDef = cmd.openText("vertex.def");
-            GetVertex(vertexDef, offsetDef, state);
-            TextReader flavorDef = cmd.openText("flavor.def");
-            GetFlavor(flavorDef, offsetDef, state);
-        }
-        RenumberTables tables;
-        {
-            // offset.def is read back from where it is being written.
-            offsetDef.flush();
-            TextReader offsets(offsetDef.temporaryPath(), "offset.def");
-            MakeArray(offsets, state, tables);
-        }
+    // The work files live in the working folder, found without regard to
+    // letter case. The object and offset.def replace older ones only
+    // when the whole compile succeeded; the object may be neither an
+    // input nor offset.def.
+    BinaryWriter& out = cmd.createBinaryAt(cmd.chosenPath(), cmd.chosenPath());
+    TextWriter& offsetDef = cmd.createText("offset.def");
+    CompileState state;
+    {
         TextReader vertexDef = cmd.openText("vertex.def");
+        GetVertex(vertexDef, offsetDef, state);
         TextReader flavorDef = cmd.openText("flavor.def");
-        WriteFile(vertexDef, flavorDef, out, state, tables);
-    });
+        GetFlavor(flavorDef, offsetDef, state);
+    }
+    RenumberTables tables;
+    {
+        // offset.def is read back from where it is being written.
+        offsetDef.flush();
+        TextReader offsets(offsetDef.temporaryPath(), "offset.def");
+        MakeArray(offsets, state, tables);
+    }
+    TextReader vertexDef = cmd.openText("vertex.def");
+    TextReader flavorDef = cmd.openText("flavor.def");
+    WriteFile(vertexDef, flavorDef, out, state, tables);
 }
 
 }  // namespace z5

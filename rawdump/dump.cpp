@@ -33,14 +33,10 @@ void dumpPass(Command& cmd, std::string_view outputName, View view) {
 
 }  // namespace
 
-Outcome mnuDecompile_Click(Host& host) {
-    const CommandOptions options{
-        .dialog = Dialog::Open, .filter = "Files(*.*)|*.*", .busyUntilMessageClosed = true};
-    return runCommand(host, options, [](Command& cmd) {
-        dumpPass(cmd, "outputlong.def", View::Long);
-        dumpPass(cmd, "outputfloat.def", View::Float);
-        dumpPass(cmd, "outputbyt.def", View::Byte);
-    });
+void runDump(Command& cmd) {
+    dumpPass(cmd, "outputlong.def", View::Long);
+    dumpPass(cmd, "outputfloat.def", View::Float);
+    dumpPass(cmd, "outputbyt.def", View::Byte);
 }
 
 }  // namespace z5

@@ -6,14 +6,14 @@
 
 namespace z5 {
 
-// Writes outputlong.def, outputfloat.def and outputbyt.def into the working
-// folder, one printed value per line. A final group of fewer than 4 bytes is
+// Writes outputlong.def, outputfloat.def and outputbyt.def from the chosen
+// file, one printed value per line. A final group of fewer than 4 bytes is
 // read with zero bytes after it, so every byte shows up in each dump.
-Outcome mnuDecompile_Click(Host& host);
+void runDump(Command& cmd);
 
 // Writes outputdoc.def: " Byte  Value", then offset (5 columns) and byte
 // value (6 columns) per byte. The offset counter is 16-bit: after offset
 // 32767 the command fails with the table written so far.
-Outcome mnuTxtDoc_Click(Host& host);
+void runTextDoc(Command& cmd);
 
 }  // namespace z5

@@ -6,30 +6,23 @@
 
 namespace z5 {
 
-Outcome mnuTxtDoc_Click(Host& host) {
-    const CommandOptions options{.dialog = Dialog::Open,
-                                 .filter = "Files(*.*)|*.*",
-                                 .busyUntilMessageClosed = true,
-                                 // Past the 16-bit offsets the table shows the first 32768 bytes.
-                                 .keepsPartialOutput = true};
-    return runCommand(host, options, [](Command& cmd) {
-        BinaryReader in = cmd.openInput();
-        TextWriter& out = cmd.createText("outputdoc.def");
-        out.line(" Byte  Value");
-        std::int16_t offset = 0;
-        while (!in.atEnd()) {
-            std::string offsetText = numberText(offset);
-            std::string valueText = numberText(in.u8());
-            PadTo5(offsetText);
-            PadTo6(valueText);
-            out.line(offsetText + valueText);
-            if (offset == INT16_MAX)
-                throw CommandFailure("outputdoc.def: offsets stop at 32767; " + in.name() +
-                                     " holds " + std::to_string(in.size()) +
-                                     " bytes, only the first 32768 are listed");
-            ++offset;
-        }
-    });
+void runTextDoc(Command& cmd) {
+    BinaryReader in = cmd.openInput();
+    TextWriter& out = cmd.createText("outputdoc.def");
+    out.line(" Byte  Value");
+    std::int16_t offset = 0;
+    while (!in.atEnd()) {
+        std::string offsetText = numberText(offset);
+        std::string valueText = numberText(in.u8());
+        PadTo5(offsetText);
+        PadTo6(valueText);
+        out.line(offsetText + valueText);
+        if (offset == INT16_MAX)
+            throw CommandFailure("outputdoc.def: offsets stop at 32767; " + in.name() + " holds " +
+                                 std::to_string(in.size()) +
+                                 " bytes, only the first 32768 are listed");
+        ++offset;
+    }
 }
 
 }  // namespace z5

@@ -125,72 +125,69 @@ std::string setupName(std::string_view line) {
 
 }  // namespace
 
-Outcome mnuSetupCompile_Click(Host& host) {
-    return runCommand(host, CommandOptions{}, [](Command& cmd) {
-        TextReader def = cmd.openText("Stg.def");
-        DefLines lines(def);
-        Fields fields(def);
+void runStgCompile(Command& cmd) {
+    TextReader def = cmd.openText("Stg.def");
+    DefLines lines(def);
+    Fields fields(def);
 
-        lines.at(1);
-        const std::string name = setupName(lines.at(2));
-        requirePlainName(name, def.name() + ":2: setup name");
-        // The base name field holds the name's first 8 characters, none of
-        // which may be a blank.
-        if (name.substr(0, kBaseNameBytes).find(' ') != std::string::npos)
-            def.fail("setup name \"" + displayName(name) +
-                     "\" has a blank among its first 8 characters");
-        // Usually the setup the text was decompiled from, found in any
-        // letter case; replaced only once the new one is written whole.
-        const std::string fileName = name + ".stg";
-        BinaryWriter& stg =
-            cmd.createBinaryAt(findInFolder(cmd.workingFolder(), fileName), fileName);
+    lines.at(1);
+    const std::string name = setupName(lines.at(2));
+    requirePlainName(name, def.name() + ":2: setup name");
+    // The base name field holds the name's first 8 characters, none of
+    // which may be a blank.
+    if (name.substr(0, kBaseNameBytes).find(' ') != std::string::npos)
+        def.fail("setup name \"" + displayName(name) +
+                 "\" has a blank among its first 8 characters");
+    // Usually the setup the text was decompiled from, found in any
+    // letter case; replaced only once the new one is written whole.
+    const std::string fileName = name + ".stg";
+    BinaryWriter& stg = cmd.createBinaryAt(findInFolder(cmd.workingFolder(), fileName), fileName);
 
-        using namespace setup::field;
-        SetupRecord record = kFixedRecord;
-        // Tyre rows show LF, LR, RR, RF; the fields are stored RF to LF.
-        auto wheels = [&](ValueLine row, std::size_t rf) {
-            record[rf + 3] = fields.whole(row.token());
-            record[rf + 2] = fields.whole(row.token());
-            record[rf + 1] = fields.whole(row.token());
-            record[rf] = fields.whole(row.rest());
-        };
-        wheels(ValueLine(lines.at(6), 2), TirePressureRF);
-        wheels(ValueLine(lines.at(7), 1), ShocksRF);
+    using namespace setup::field;
+    SetupRecord record = kFixedRecord;
+    // Tyre rows show LF, LR, RR, RF; the fields are stored RF to LF.
+    auto wheels = [&](ValueLine row, std::size_t rf) {
+        record[rf + 3] = fields.whole(row.token());
+        record[rf + 2] = fields.whole(row.token());
+        record[rf + 1] = fields.whole(row.token());
+        record[rf] = fields.whole(row.rest());
+    };
+    wheels(ValueLine(lines.at(6), 2), TirePressureRF);
+    wheels(ValueLine(lines.at(7), 1), ShocksRF);
 
-        ValueLine camber(lines.at(8), 1);
-        record[CamberLF] = fields.hundredthsSingle(camber.token());
-        record[CamberRF] = fields.hundredthsSingle(camber.rest());
+    ValueLine camber(lines.at(8), 1);
+    record[CamberLF] = fields.hundredthsSingle(camber.token());
+    record[CamberRF] = fields.hundredthsSingle(camber.rest());
 
-        ValueLine gears(lines.at(11), 1);
-        for (std::size_t g = 0; g < 3; ++g)
-            record[Gears1st + g] = fields.hundredthsSingle(gears.token());
-        record[Gears1st + 3] = fields.hundredthsSingle(gears.rest());
+    ValueLine gears(lines.at(11), 1);
+    for (std::size_t g = 0; g < 3; ++g)
+        record[Gears1st + g] = fields.hundredthsSingle(gears.token());
+    record[Gears1st + 3] = fields.hundredthsSingle(gears.rest());
 
-        auto single = [&](long number, int labelWords) {
-            return ValueLine(lines.at(number), labelWords).rest();
-        };
-        record[WeightJackRear] = fields.whole(single(14, 1));
-        record[WeightJackLeft] = fields.whole(single(15, 1));
-        record[WeightJackWedge] = fields.whole(single(16, 1));
-        record[SwayBarsFront] = fields.whole(single(19, 1));
-        record[SwayBarsRear] = fields.whole(single(20, 1));
-        record[SteeringLock] = fields.whole(single(30, 2));
-        record[RearSpoiler] = fields.hundredthsDouble(single(31, 2));
-        record[GrilleTape] = fields.whole(single(32, 2));
-        record[Fuel] = fields.hundredthsDouble(single(34, 1));
+    auto single = [&](long number, int labelWords) {
+        return ValueLine(lines.at(number), labelWords).rest();
+    };
+    record[WeightJackRear] = fields.whole(single(14, 1));
+    record[WeightJackLeft] = fields.whole(single(15, 1));
+    record[WeightJackWedge] = fields.whole(single(16, 1));
+    record[SwayBarsFront] = fields.whole(single(19, 1));
+    record[SwayBarsRear] = fields.whole(single(20, 1));
+    record[SteeringLock] = fields.whole(single(30, 2));
+    record[RearSpoiler] = fields.hundredthsDouble(single(31, 2));
+    record[GrilleTape] = fields.whole(single(32, 2));
+    record[Fuel] = fields.hundredthsDouble(single(34, 1));
 
-        for (std::int32_t value : record) stg.i32(value);
-        for (std::size_t i = 0; i < kBaseNameBytes; ++i)
-            stg.u8(i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
+    for (std::int32_t value : record) stg.i32(value);
+    for (std::size_t i = 0; i < kBaseNameBytes; ++i)
+        stg.u8(i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
 
-        // The comment's last character becomes its terminating byte 0 (the
-        // decompiler shows that byte as "."); an empty line is no comment.
-        std::string comment = lines.at(37);
-        if (!comment.empty()) comment.back() = '\0';
-        stg.i32(kCommentMarker);
-        stg.i32(static_cast<std::int32_t>(comment.size()));
-        stg.bytes({reinterpret_cast<const std::uint8_t*>(comment.data()), comment.size()});
-    });
+    // The comment's last character becomes its terminating byte 0 (the
+    // decompiler shows that byte as "."); an empty line is no comment.
+    std::string comment = lines.at(37);
+    if (!comment.empty()) comment.back() = '\0';
+    stg.i32(kCommentMarker);
+    stg.i32(static_cast<std::int32_t>(comment.size()));
+    stg.bytes({reinterpret_cast<const std::uint8_t*>(comment.data()), comment.size()});
 }
 
 }  // namespace z5

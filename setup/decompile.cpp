@@ -72,71 +72,68 @@ std::string wheelRow(std::string_view label, const SetupRecord& record, std::siz
 
 }  // namespace
 
-Outcome mnuSetupDecompile_Click(Host& host) {
-    const CommandOptions options{.dialog = Dialog::Open, .filter = "Stg Files(*.stg)|*.stg"};
-    return runCommand(host, options, [](Command& cmd) {
-        // Names and input come first, so that a file that cannot be shown
-        // leaves an existing stg.def as it was.
-        std::string folderName = cmd.workingFolder();
-        GetTrackName2().GetName(folderName);
-        std::string baseName = cmd.chosenPath();
-        GetTrackName().GetName(baseName);
+void runStgDecompile(Command& cmd) {
+    // Names and input come first, so that a file that cannot be shown
+    // leaves an existing stg.def as it was.
+    std::string folderName = cmd.workingFolder();
+    GetTrackName2().GetName(folderName);
+    std::string baseName = cmd.chosenPath();
+    GetTrackName().GetName(baseName);
 
-        BinaryReader stg = cmd.openInput();
-        SetupRecord record{};
-        for (std::int32_t& value : record) value = stg.i32();
-        std::uint8_t storedName[kBaseNameBytes];
-        stg.read(storedName);  // shown nowhere: the compiler derives it from line 2
-        stg.i32();             // comment marker, not checked
-        const std::int32_t commentLength = stg.i32();
-        if (commentLength > kMaxCommentLength)
-            throw CommandFailure(stg.name() + ": comment length " + std::to_string(commentLength) +
-                                 " is above 32768");
-        // A length of zero or less is an empty comment.
-        std::string comment(static_cast<std::size_t>(std::max(commentLength, 0)), '\0');
-        stg.read({reinterpret_cast<std::uint8_t*>(comment.data()), comment.size()});
-        std::replace(comment.begin(), comment.end(), '\0', '.');
+    BinaryReader stg = cmd.openInput();
+    SetupRecord record{};
+    for (std::int32_t& value : record) value = stg.i32();
+    std::uint8_t storedName[kBaseNameBytes];
+    stg.read(storedName);  // shown nowhere: the compiler derives it from line 2
+    stg.i32();             // comment marker, not checked
+    const std::int32_t commentLength = stg.i32();
+    if (commentLength > kMaxCommentLength)
+        throw CommandFailure(stg.name() + ": comment length " + std::to_string(commentLength) +
+                             " is above 32768");
+    // A length of zero or less is an empty comment.
+    std::string comment(static_cast<std::size_t>(std::max(commentLength, 0)), '\0');
+    stg.read({reinterpret_cast<std::uint8_t*>(comment.data()), comment.size()});
+    std::replace(comment.begin(), comment.end(), '\0', '.');
 
-        using namespace setup::field;
-        TextWriter& def = cmd.createText("stg.def");
-        def.line("Torvex 3 Setup File");
-        def.line(folderName + "     " + baseName);
-        def.line("");
-        def.line("");
-        def.line("                   LF    LR    RR    RF");
-        def.line(wheelRow("Tire Pressure  ", record, TirePressureRF));
-        def.line(wheelRow("Shocks         ", record, ShocksRF));
-        def.line(row("Camber         ", {twoDecimals(record[CamberLF])}) + std::string(12, ' ') +
-                 row("", {twoDecimals(record[CamberRF])}));
-        def.line("");
-        def.line("                  1st   2nd   3rd   4th");
-        def.line(row("Gears          ",
-                     {twoDecimals(record[Gears1st]), twoDecimals(record[Gears1st + 1]),
-                      twoDecimals(record[Gears1st + 2]), twoDecimals(record[Gears1st + 3])}));
-        def.line("");
-        def.line("Weight Jack");
-        def.line(row("  Rear         ", {whole(record[WeightJackRear])}));
-        def.line(row("  Left         ", {whole(record[WeightJackLeft])}));
-        def.line(row("  Wedge        ", {whole(record[WeightJackWedge])}));
-        def.line("");
-        def.line("Sway Bars");
-        def.line(row("  Front        ", {whole(record[SwayBarsFront])}));
-        def.line(row("  Rear         ", {whole(record[SwayBarsRear])}));
-        def.line("Sway Bar Key:");
-        for (const char* key :
-             {"       0 = 7/8", "      16 = 15/16", "      33 = 1", "      50 = 1 1/16",
-              "      66 = 1 1/8", "      83 = 1 3/16", "     100 = 1 1/4"})
-            def.line(key);
-        def.line("");
-        def.line(row("Steering Lock  ", {whole(record[SteeringLock])}));
-        def.line(row("Rear Spoiler   ", {shortestDecimal(record[RearSpoiler])}));
-        def.line(row("Grille Tape    ", {whole(record[GrilleTape])}));
-        def.line("");
-        def.line(row("Fuel           ", {shortestDecimal(record[Fuel])}));
-        def.line("");
-        def.line("Comments:      ");
-        def.line(comment);
-    });
+    using namespace setup::field;
+    TextWriter& def = cmd.createText("stg.def");
+    def.line("Torvex 3 Setup File");
+    def.line(folderName + "     " + baseName);
+    def.line("");
+    def.line("");
+    def.line("                   LF    LR    RR    RF");
+    def.line(wheelRow("Tire Pressure  ", record, TirePressureRF));
+    def.line(wheelRow("Shocks         ", record, ShocksRF));
+    def.line(row("Camber         ", {twoDecimals(record[CamberLF])}) + std::string(12, ' ') +
+             row("", {twoDecimals(record[CamberRF])}));
+    def.line("");
+    def.line("                  1st   2nd   3rd   4th");
+    def.line(row("Gears          ",
+                 {twoDecimals(record[Gears1st]), twoDecimals(record[Gears1st + 1]),
+                  twoDecimals(record[Gears1st + 2]), twoDecimals(record[Gears1st + 3])}));
+    def.line("");
+    def.line("Weight Jack");
+    def.line(row("  Rear         ", {whole(record[WeightJackRear])}));
+    def.line(row("  Left         ", {whole(record[WeightJackLeft])}));
+    def.line(row("  Wedge        ", {whole(record[WeightJackWedge])}));
+    def.line("");
+    def.line("Sway Bars");
+    def.line(row("  Front        ", {whole(record[SwayBarsFront])}));
+    def.line(row("  Rear         ", {whole(record[SwayBarsRear])}));
+    def.line("Sway Bar Key:");
+    for (const char* key :
+         {"       0 = 7/8", "      16 = 15/16", "      33 = 1", "      50 = 1 1/16",
+          "      66 = 1 1/8", "      83 = 1 3/16", "     100 = 1 1/4"})
+        def.line(key);
+    def.line("");
+    def.line(row("Steering Lock  ", {whole(record[SteeringLock])}));
+    def.line(row("Rear Spoiler   ", {shortestDecimal(record[RearSpoiler])}));
+    def.line(row("Grille Tape    ", {whole(record[GrilleTape])}));
+    def.line("");
+    def.line(row("Fuel           ", {shortestDecimal(record[Fuel])}));
+    def.line("");
+    def.line("Comments:      ");
+    def.line(comment);
 }
 
 }  // namespace z5

@@ -14,13 +14,13 @@ QString text(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-QString howItAsks(CliArgument argument) {
-    switch (argument) {
-        case CliArgument::InputFile:
+QString howItAsks(Dialog dialog) {
+    switch (dialog) {
+        case Dialog::Open:
             return QStringLiteral("asks for FILE with the open dialog");
-        case CliArgument::OutputFile:
+        case Dialog::Save:
             return QStringLiteral("asks with the save dialog where to write FILE");
-        case CliArgument::None:
+        case Dialog::None:
             break;
     }
     return QStringLiteral("reads its definition file from the working folder");
@@ -32,7 +32,7 @@ QString commandRows() {
         if (e.role != MenuRole::Command) continue;
         QString what;
         if (const CommandEntry* command = findCommandByMenu(e.name))
-            what = howItAsks(command->argument) + QStringLiteral("; ") +
+            what = howItAsks(command->options.dialog) + QStringLiteral("; ") +
                    text(command->summary).toHtmlEscaped();
         else
             what = QStringLiteral("not built into this program");

@@ -137,11 +137,15 @@ Outcome runCommand(Host& host, const CommandOptions& options,
 
     if (options.showsBusy) host.setBusy(true);
     std::optional<std::string> failure;
+    std::optional<std::pair<std::string, std::string>> box;
     std::optional<Command> command;
     try {
         command.emplace(host, chosen);
         body(*command);
         command->closeOutputs();
+    } catch (const StageFailure& e) {
+        failure = e.what();
+        box.emplace(e.boxText, e.boxTitle);
     } catch (const std::bad_alloc&) {
         failure = "out of memory";
     } catch (const std::exception& e) {
@@ -155,6 +159,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     command.reset();
     if (failure) {
         if (options.showsBusy) host.setBusy(false);
+        if (box) host.messageBox(box->first, box->second);
         // One printable line, whatever bytes a name from inside a file holds.
         return {Status::Failed, printableLine(*failure)};
     }

@@ -30,7 +30,7 @@ enum class Dialog { None, Open, Save };
 
 struct CommandOptions {
     Dialog dialog = Dialog::None;
-    std::string_view filter;  // for Open and Save
+    std::string_view filter = {};  // for Open and Save
     // The raw dumps put the pointer back only after "DONE" was closed.
     bool busyUntilMessageClosed = false;
     // Clean up runs without the busy pointer.

@@ -14,6 +14,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A failure that also shows a message box once every file is closed and the
+// pointer is back (the 3do decompiler names the stage it stopped in).
+class StageFailure : public CommandFailure {
+public:
+    StageFailure(const std::string& reason, std::string boxText, std::string boxTitle)
+        : CommandFailure(reason), boxText(std::move(boxText)), boxTitle(std::move(boxTitle)) {}
+    std::string boxText;
+    std::string boxTitle;
+};
+
 // The text of the last system error (errno), for reasons like
 // "cannot open x.trk: No such file or directory".
 std::string systemReason();

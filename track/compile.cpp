@@ -258,11 +258,9 @@ void compileTrack(TextReader& def, BinaryWriter& trk) {
     writeTrack(trk, track);
 }
 
-Outcome mnuTrkCompile_Click(Host& host) {
-    return runCommand(host, CommandOptions{}, [](Command& cmd) {
-        TextReader def = cmd.openText("Trk.def");
-        compileTrack(def, cmd.createBinary("New.trk"));
-    });
+void runTrkCompile(Command& cmd) {
+    TextReader def = cmd.openText("Trk.def");
+    compileTrack(def, cmd.createBinary("New.trk"));
 }
 
 }  // namespace z5

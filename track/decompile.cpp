@@ -295,12 +295,9 @@ void decompileTrack(BinaryReader& in, TextWriter& def) {
     writeSections(def, track);
 }
 
-Outcome mnuTrkDecompile_Click(Host& host) {
-    const CommandOptions options{.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"};
-    return runCommand(host, options, [](Command& cmd) {
-        BinaryReader trk = cmd.openInput();
-        decompileTrack(trk, cmd.createText("Trk.def"));
-    });
+void runTrkDecompile(Command& cmd) {
+    BinaryReader trk = cmd.openInput();
+    decompileTrack(trk, cmd.createText("Trk.def"));
 }
 
 }  // namespace z5

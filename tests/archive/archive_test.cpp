@@ -1,5 +1,3 @@
-#include "archive/archive.hpp"
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,6 +7,7 @@
 
 #include "archive/blocks.hpp"
 #include "cli/cli_host.hpp"
+#include "commands/handlers.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/failure.hpp"
 

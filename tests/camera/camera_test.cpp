@@ -1,9 +1,8 @@
-#include "camera/camera.hpp"
-
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "commands/handlers.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {

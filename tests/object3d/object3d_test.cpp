@@ -1,9 +1,8 @@
-#include "object3d/object3d.hpp"
-
 #include <gtest/gtest.h>
 
 #include <tuple>
 
+#include "commands/handlers.hpp"
 #include "object3d/compile.hpp"
 #include "tests/object3d/objects.hpp"
 

@@ -1,7 +1,6 @@
-#include "rawdump/rawdump.hpp"
-
 #include <gtest/gtest.h>
 
+#include "commands/handlers.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {

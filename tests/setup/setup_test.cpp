@@ -1,5 +1,3 @@
-#include "setup/setup.hpp"
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -8,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli_host.hpp"
+#include "commands/handlers.hpp"
 #include "setup/format.hpp"
 #include "tests/support/support.hpp"
 

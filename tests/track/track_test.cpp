@@ -1,11 +1,10 @@
-#include "track/track.hpp"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <climits>
 #include <vector>
 
+#include "commands/handlers.hpp"
 #include "tests/support/support.hpp"
 #include "track/format.hpp"
 
