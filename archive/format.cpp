@@ -60,12 +60,6 @@ void setEntryName(DatEntry& entry, std::string_view name) {
     std::copy_n(name.begin(), std::min(name.size(), kDatNameBytes), entry.Name.begin());
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string readListName(TextReader& list, std::string_view what) {
     std::string name(trimBlanks(list.readLine()));
     try {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "textfmt/deftext.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5 {
@@ -45,9 +46,6 @@ std::string entryName(const DatEntry& entry);
 // Sets Name to the characters of `name` followed by zero bytes; the caller
 // has checked that it holds at most 13 characters.
 void setEntryName(DatEntry& entry, std::string_view name);
-
-// The text without leading and trailing blanks, as list lines are read.
-std::string_view trimBlanks(std::string_view text);
 
 // Reads the next list line without its surrounding blanks and checks that it
 // is a plain file name (`what` says which); a failure names the list file and

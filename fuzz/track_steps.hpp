@@ -27,7 +27,7 @@ inline std::optional<std::string> decompiled(std::string_view trk) {
     try {
         BinaryReader reader(in, "in.trk");
         TextWriter writer(out, "Trk.def");
-        decompileTrack(reader, writer);
+        track::printTrack(writer, track::readTrack(reader));
         writer.close();
     } catch (const CommandFailure&) {
         return std::nullopt;
@@ -41,7 +41,7 @@ inline std::optional<std::string> compiled(std::string_view def) {
     try {
         TextReader reader(in, "Trk.def");
         BinaryWriter writer(out, "New.trk");
-        compileTrack(reader, writer);
+        track::writeTrack(writer, track::compileTrack(reader));
         writer.close();
     } catch (const CommandFailure&) {
         return std::nullopt;

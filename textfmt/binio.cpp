@@ -20,6 +20,10 @@ bool BinaryReader::fill() {
     return end_ > 0;
 }
 
+void BinaryReader::fail(std::string_view what) const {
+    throw CommandFailure(name() + ": byte " + std::to_string(position_) + ": " + std::string(what));
+}
+
 bool BinaryReader::atEnd() {
     return !fill();
 }

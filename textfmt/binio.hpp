@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "textfmt/files.hpp"
@@ -22,6 +23,9 @@ public:
     // Length of the file in bytes, as it was when opened.
     std::int64_t size() const { return file_.size(); }
     const std::string& name() const { return file_.name(); }
+    // Leaves the command with "name: byte N: what", N being the position
+    // reached: how every decoder names where a file went wrong.
+    [[noreturn]] void fail(std::string_view what) const;
 
     std::uint8_t u8();
     std::int16_t i16();

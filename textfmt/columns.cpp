@@ -1,10 +1,21 @@
 #include "textfmt/columns.hpp"
 
+#include "textfmt/printform.hpp"
+
 namespace z5 {
 
 void padTo(std::string& text, std::size_t width) {
     if (text.empty() || text.size() >= width) return;
     text.insert(0, width - text.size(), ' ');
+}
+
+void appendColumn(std::string& line, std::string text, std::size_t width) {
+    padTo(text, width);
+    line += text;
+}
+
+void appendNumber(std::string& line, std::int64_t value, std::size_t width) {
+    appendColumn(line, numberText(value), width);
 }
 
 void PadTo13(std::string& text) {

@@ -1,6 +1,7 @@
 // Right-justifying column helpers for definition files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace z5 {
@@ -14,5 +15,10 @@ void PadTo5(std::string& text);
 
 // Same rule for any width; the three helpers above are this with 13, 6 and 5.
 void padTo(std::string& text, std::size_t width);
+
+// Appends `text` right-justified in a column of `width` by the same rule, and
+// an integer's decimal text likewise: how every value line is built.
+void appendColumn(std::string& line, std::string text, std::size_t width);
+void appendNumber(std::string& line, std::int64_t value, std::size_t width);
 
 }  // namespace z5

@@ -1,7 +1,12 @@
-// Track files: .trk to Trk.def and back.
+// Track files: .trk to Trk.def and back. The model is in track/model.hpp;
+// the binary codec reads and writes it, the text codec prints and parses it
+// through one layout of Trk.def.
 #pragma once
 
+#include "textfmt/binio.hpp"
 #include "textfmt/command.hpp"
+#include "textfmt/textio.hpp"
+#include "track/model.hpp"
 
 namespace z5 {
 
@@ -14,8 +19,22 @@ void runTrkDecompile(Command& cmd);
 // beside it, recomputing the two block sizes of the header.
 void runTrkCompile(Command& cmd);
 
-// The conversions without the command around them.
-void decompileTrack(BinaryReader& trk, TextWriter& def);
-void compileTrack(TextReader& def, BinaryWriter& trk);
+namespace track {
 
+// A .trk file, read strictly front to back: a file that ends before a record
+// it announces, or whose counts do not fit, fails naming the block and byte.
+Track readTrack(BinaryReader& in);
+void writeTrack(BinaryWriter& out, const Track& track);
+
+// Trk.def: printed from a track, and parsed back by line position. The
+// parsed track holds no magic, version or block sizes: the compiler writes
+// its own (compileTrack).
+void printTrack(TextWriter& def, const Track& track);
+Track parseTrack(TextReader& def);
+
+// The parsed track with its magic, version and the two block sizes made up
+// from its rows.
+Track compileTrack(TextReader& def);
+
+}  // namespace track
 }  // namespace z5

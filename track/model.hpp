@@ -1,5 +1,4 @@
-// Track files (.trk) and their definition file Trk.def: the records, the
-// limits both directions share, and the lines that mark the text blocks.
+// The track model: what a .trk file holds, and the limits both codecs share.
 //
 // A .trk file is six blocks with no gaps: the 28-byte header, ten E-line
 // values, one pointer per section, the banking records (section-major,
@@ -10,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace z5::track {
@@ -76,18 +74,5 @@ inline constexpr std::size_t kMaxCompiledRows = 501;
 inline std::string sectionName(std::size_t index) {
     return "section " + std::to_string(index + 1);
 }
-
-// Whole lines that start the blocks of Trk.def.
-inline constexpr std::string_view kHeaderMarker = "* HEADER *";
-inline constexpr std::string_view kPointersMarker = "* POINTERS *";
-inline constexpr std::string_view kSectionsMarker = "* SECTIONS *";
-
-// Lines between a marker and its first value, between a section's first
-// line and its data row, between the groups of a section, and between two
-// sections, as the decompiler lays them out; the compiler skips them.
-inline constexpr int kLinesAfterMarker = 2;
-inline constexpr int kLinesBeforeDataRow = 7;
-inline constexpr int kLinesBeforeGroupRows = 7;
-inline constexpr int kLinesBetweenSections = 2;
 
 }  // namespace z5::track

@@ -1,0 +1,87 @@
+// The .def toolkit: what every definition file is read and written with.
+//
+// A family declares the lines of its definition file once, as a template
+// `layout(io, model)` walked by a DefPrinter (which writes each line) and by
+// a DefParser (which reads each value where the printer put it). Fixed lines
+// and labels are never compared when reading: users edit them freely, so the
+// parser only counts them. A family adds its own value operations to both
+// walkers, side by side, and builds everything else from `line` and `blank`.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textfmt/textio.hpp"
+
+namespace z5 {
+
+// The text without leading and trailing blanks (tabs are kept).
+std::string_view trimBlanks(std::string_view text);
+
+// The last `count` characters of a line (the whole line when shorter): where
+// labelled values are read back from.
+std::string_view lastColumns(std::string_view line, std::size_t count);
+
+// Cuts a line into blank-separated values from the left.
+class Tokens {
+public:
+    explicit Tokens(std::string_view line) : rest_(trimBlanks(line)) {}
+
+    // The text up to the next blank, the rest trimmed after it. With no blank
+    // left the token is empty and the rest stays: the last value of a line is
+    // always taken as the whole rest.
+    std::string_view next();
+    // The text up to the next blank or the end; nullopt when nothing is left.
+    std::optional<std::string_view> word();
+    std::string_view rest() const { return rest_; }
+
+private:
+    std::string_view rest_;
+};
+
+// Writes a layout: each fixed line as it stands.
+class DefPrinter {
+public:
+    static constexpr bool printing = true;
+    explicit DefPrinter(TextWriter& out) : out_(out) {}
+
+    void line(std::string_view text) { out_.line(text); }
+    void blank(int count = 1) {
+        for (int i = 0; i < count; ++i) out_.line("");
+    }
+    TextWriter& writer() { return out_; }
+
+private:
+    TextWriter& out_;
+};
+
+// Reads a layout by line position. Fixed lines are counted, not read, until
+// a value needs the line after them, so a file may end after its last value.
+class DefParser {
+public:
+    static constexpr bool printing = false;
+    explicit DefParser(TextReader& in) : in_(in) {}
+
+    void line(std::string_view) { ++pending_; }
+    void blank(int count = 1) { pending_ += count; }
+    // The next line that holds a value, after the fixed lines before it.
+    // When the file ends first: "the file ends early; expected <expected>",
+    // or the reader's own "unexpected end of file" without a description.
+    std::string next(std::string_view expected = {});
+    // Forgets the fixed lines not yet passed, for a parser that searches
+    // for its next line instead of counting.
+    void resync() { pending_ = 0; }
+
+    TextReader& reader() { return in_; }
+    const TextReader& reader() const { return in_; }
+    [[noreturn]] void fail(std::string_view what) const { in_.fail(what); }
+
+private:
+    std::string readOne(std::string_view expected);
+    TextReader& in_;
+    long pending_ = 0;
+};
+
+}  // namespace z5

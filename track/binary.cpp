@@ -1,0 +1,148 @@
+// The .trk binary codec: readTrack and its mirror image writeTrack.
+#include <algorithm>
+
+#include "textfmt/numbers.hpp"
+#include "track/track.hpp"
+
+namespace z5::track {
+namespace {
+
+// Fails unless `bytes` more bytes are in the file: a track is read strictly
+// front to back, and zeros made up for missing bytes would come back as a
+// different track. `describe` names what they would hold.
+template <class Describe>
+void need(const BinaryReader& in, std::int64_t bytes, std::string_view block, Describe describe) {
+    if (in.size() - in.position() < bytes)
+        in.fail(std::string(block) + ": the file ends after " + std::to_string(in.size()) +
+                " bytes, inside " + std::string(describe()));
+}
+
+template <std::size_t N, class Describe>
+void record(BinaryReader& in, std::array<std::int32_t, N>& values, std::string_view block,
+            Describe describe) {
+    need(in, static_cast<std::int64_t>(4 * N), block, describe);
+    for (auto& v : values) v = in.i32();
+}
+
+std::string countReason(std::string_view label, std::int32_t value) {
+    return std::string(label) + " is " + std::to_string(value) +
+           "; a count must lie between -32767 and 32768";
+}
+
+// N, the number of surface records: the surface block ends where the
+// section block begins (file length - Section 3) and is Section 2 bytes long.
+// Both ends and the length are 16-bit positions.
+std::int16_t surfaceCount(const BinaryReader& in, const TrackHeader& h) {
+    const std::int64_t end = in.size() - h.section3;
+    const std::int64_t begin = end - h.section2;
+    const auto a = narrowTo<std::int16_t>(end);
+    const auto b = narrowTo<std::int16_t>(begin);
+    if (!a || !b || !narrowTo<std::int16_t>(*a - *b))
+        in.fail("surface block: the surface block lies at bytes " + std::to_string(begin) + " to " +
+                std::to_string(end) + " (file length " + std::to_string(in.size()) +
+                " - Section 3 - Section 2); positions beyond 32767 cannot be counted");
+    const auto n = roundTo<std::int16_t>((*a - *b) / 12.0);
+    if (!n || *n < 0)
+        in.fail("header: Section 2 is " + std::to_string(h.section2) +
+                "; the surface block cannot have a negative size");
+    return *n;
+}
+
+void readHeader(BinaryReader& in, Track& track) {
+    TrackHeader& h = track.header;
+    need(in, kHeaderBytes, "header", [] { return "the 28-byte header"; });
+    for (auto& b : h.magic) b = in.u8();
+    for (std::int32_t* v :
+         {&h.version, &h.length, &h.eLines, &h.segments, &h.section2, &h.section3})
+        *v = in.i32();
+    record(in, track.eLineTable, "E-line table", [] { return "the ten E-line values"; });
+
+    if (!countFits(h.segments)) in.fail("header: " + countReason("Segments", h.segments));
+    track.pointers.resize(static_cast<std::size_t>(std::max(h.segments, 0)));
+    for (std::size_t i = 0; i < track.pointers.size(); ++i) {
+        std::array<std::int32_t, 1> v{};
+        record(in, v, "pointer table", [i] { return "pointer " + std::to_string(i + 1); });
+        track.pointers[i] = v[0];
+    }
+}
+
+}  // namespace
+
+Track readTrack(BinaryReader& in) {
+    Track track;
+    readHeader(in, track);
+    const TrackHeader& h = track.header;
+    const std::int16_t n = surfaceCount(in, h);
+    if (h.segments < 1)
+        in.fail("header: Segments is " + std::to_string(h.segments) +
+                "; a track has at least one section");
+    if (h.eLines < 1 || !countFits(h.eLines))
+        in.fail("header: # Elines is " + std::to_string(h.eLines) +
+                "; each section has 1 to 32768 banking records");
+
+    // The banking table is sized from two counts in the file: it must be in
+    // the file before it is given memory.
+    const auto eLines = static_cast<std::size_t>(h.eLines);
+    const std::int64_t bankingRows = std::int64_t{h.segments} * h.eLines;
+    need(in, bankingRows * kBankingBytes, "banking block",
+         [&] { return std::to_string(bankingRows) + " banking records (Segments x # Elines)"; });
+    track.banking.resize(static_cast<std::size_t>(bankingRows));
+    for (std::size_t i = 0; i < track.banking.size(); ++i)
+        record(in, track.banking[i], "banking block", [&] {
+            return "banking record " + std::to_string(i % eLines + 1) + " of " +
+                   sectionName(i / eLines);
+        });
+
+    track.surfaces.resize(static_cast<std::size_t>(n));
+    for (std::int16_t i = 0; i < n; ++i)
+        record(in, track.surfaces[i], "surface block",
+               [i] { return "surface record " + std::to_string(i + 1); });
+
+    std::int64_t claimedSurfaces = 0;
+    track.sections.resize(static_cast<std::size_t>(h.segments));
+    for (std::size_t s = 0; s < track.sections.size(); ++s) {
+        SectionRecord& section = track.sections[s];
+        record(in, section, "section block", [s] { return sectionName(s); });
+        for (std::size_t field : {kSurfacesField, kWallsField})
+            if (!countFits(section[field]))
+                in.fail("section block: " + sectionName(s) + ": " +
+                        countReason(field == kWallsField ? "Walls" : "Surfaces", section[field]));
+        claimedSurfaces += std::max(section[kSurfacesField], 0);
+        for (std::int32_t w = 0; w < section[kWallsField]; ++w) {
+            if (track.walls.size() == kMaxDecompiledWalls)
+                in.fail("section block: " + sectionName(s) + " brings the track past " +
+                        std::to_string(kMaxDecompiledWalls) + " walls");
+            record(in, track.walls.emplace_back(), "section block",
+                   [&] { return "wall " + std::to_string(w + 1) + " of " + sectionName(s); });
+        }
+    }
+    // The sections may claim one record more than the block holds: it shows
+    // as a row of zeros.
+    if (claimedSurfaces > static_cast<std::int64_t>(track.surfaces.size()) + 1)
+        in.fail("section block: the sections claim " + std::to_string(claimedSurfaces) +
+                " surface records; the surface block holds " + std::to_string(n));
+    return track;
+}
+
+void writeTrack(BinaryWriter& out, const Track& track) {
+    const TrackHeader& h = track.header;
+    out.bytes(h.magic);
+    for (std::int32_t v : {h.version, h.length, h.eLines, h.segments, h.section2, h.section3})
+        out.i32(v);
+    for (std::int32_t v : track.eLineTable) out.i32(v);
+    for (std::int32_t v : track.pointers) out.i32(v);
+    const auto values = [&out](const auto& rows) {
+        for (const auto& row : rows)
+            for (std::int32_t v : row) out.i32(v);
+    };
+    values(track.banking);
+    values(track.surfaces);
+    std::size_t wallCursor = 0;
+    for (const SectionRecord& section : track.sections) {
+        for (std::int32_t v : section) out.i32(v);
+        for (std::int32_t w = 0; w < section[kWallsField]; ++w)
+            for (std::int32_t v : track.walls[wallCursor++]) out.i32(v);
+    }
+}
+
+}  // namespace z5::track

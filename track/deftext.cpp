@@ -1,0 +1,308 @@
+// Trk.def: the layout of the text, declared once and walked by a printer
+// (decompile) and a parser (compile).
+#include "textfmt/deftext.hpp"
+
+#include <algorithm>
+#include <span>
+
+#include "textfmt/columns.hpp"
+#include "textfmt/failure.hpp"
+#include "textfmt/numbers.hpp"
+#include "track/track.hpp"
+
+namespace z5::track {
+namespace {
+
+constexpr std::string_view kHeaderMarker = "* HEADER *";
+constexpr std::string_view kPointersMarker = "* POINTERS *";
+constexpr std::string_view kSectionsMarker = "* SECTIONS *";
+constexpr std::array<std::string_view, 3> kMarkers = {kHeaderMarker, kPointersMarker,
+                                                      kSectionsMarker};
+
+constexpr std::string_view kStraightHeader =
+    "         Type            Start       Length  Orientation      Angle 1      Angle 2"
+    "      Angle 3      Angle 4      Angle 5     Offset 1     Surfaces     Offset 2        Walls";
+// Length and Orientation stand one column further right than for a straight.
+constexpr std::string_view kTurnHeader =
+    "         Type            Start        Length  Orientation     X Coord      Y Coord"
+    "          Arc         NULL         NULL     Offset 1     Surfaces     Offset 2        Walls";
+constexpr std::string_view kStraightBankingHeader =
+    "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2"
+    "      X Coord      Y Coord";
+constexpr std::string_view kTurnBankingHeader =
+    "         Height 1     Height 2     Height 3     Init Hgt        Val 1        Val 2"
+    "       Radius         NULL";
+constexpr std::string_view kSurfaceHeader = "            Start          End      Surface";
+constexpr std::string_view kWallHeader =
+    "         Wall Type       Start          End         NULL         NULL";
+
+constexpr std::size_t kValueColumn = 13;        // values are right-justified in 13 characters
+constexpr std::size_t kFixedColumn = 12;        // labelled values are read from the last 12
+constexpr std::size_t kMaxBlankPosition = 255;  // blank positions in a row are 8-bit
+constexpr std::size_t kMaxRowLength = 32767;
+
+// Whether the compiler reads a labelled value or works it out itself.
+enum class Value { Read, Derived };
+
+// How many rows of one kind a section holds, and whether the compiler's
+// limit on them applies.
+struct RowGroup {
+    std::string_view kind;  // "banking", "surface", "wall"
+    std::size_t section;
+    bool limited;
+};
+
+std::string what(const RowGroup& g, std::int32_t row) {
+    return std::string(g.kind) + " row " + std::to_string(row + 1) + " of " +
+           sectionName(g.section);
+}
+
+// Writes the values of a track.
+class TrkPrinter : public DefPrinter {
+public:
+    using DefPrinter::DefPrinter;
+
+    void marker(std::string_view title) { line(title); }
+    void value(std::string_view label, std::int32_t& v, std::string_view, Value = Value::Read) {
+        std::string text(label);
+        appendNumber(text, v, kValueColumn);
+        line(text);
+    }
+    void count(std::string_view label, std::int32_t& v, std::string_view) { value(label, v, {}); }
+
+    template <class Rows>
+    void sized(Rows&, std::int32_t) {}
+
+    void sectionRow(SectionRecord& section, std::size_t) {
+        std::string text(section[kTypeField] == kStraightType ? "         Straight"
+                                                              : "         Turn    ");
+        for (std::int32_t v : std::span(section).subspan(1)) appendNumber(text, v, kValueColumn);
+        line(text);
+    }
+    // `count` rows from `first`; rows a section claims past the end of the
+    // block show as zeros.
+    template <class Rows>
+    void rows(Rows& all, std::size_t first, std::int32_t count, const RowGroup&) {
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::size_t at = first + static_cast<std::size_t>(i);
+            std::string text(4, ' ');
+            for (std::int32_t v : at < all.size() ? all[at] : typename Rows::value_type{})
+                appendNumber(text, v, kValueColumn);
+            line(text);
+        }
+    }
+};
+
+// Reads the values of a track back where the printer put them: labelled
+// values from the last 12 characters of their line, row values separated by
+// any blanks. Labels and fixed lines are never compared, only counted; the
+// three block markers are searched for, in their order.
+class TrkParser : public DefParser {
+public:
+    using DefParser::DefParser;
+
+    void marker(std::string_view title) {
+        resync();
+        while (!reader().atEnd()) {
+            const std::string text = reader().readLine();
+            const auto found = std::find(kMarkers.begin(), kMarkers.end(), text);
+            if (found == kMarkers.end()) continue;
+            const auto index = static_cast<std::size_t>(found - kMarkers.begin());
+            if (*found == title) {
+                seen_ = index + 1;
+                return;
+            }
+            fail(index < seen_
+                     ? "a second " + blockName(*found) + " block"
+                     : blockName(*found) + " block before the " + blockName(title) + " block");
+        }
+        throw CommandFailure(reader().name() + ": no \"" + std::string(title) + "\" line; the " +
+                             blockName(title) + " block is missing");
+    }
+
+    void value(std::string_view, std::int32_t& v, std::string_view what, Value use = Value::Read) {
+        if (use == Value::Derived) return line({});
+        const std::string text = next(what);
+        v = number(trimBlanks(lastColumns(text, kFixedColumn)), what);
+    }
+    void count(std::string_view label, std::int32_t& v, std::string_view name) {
+        value(label, v, "the " + std::string(name) + " line");
+        check(v, name, 1);
+    }
+    template <class Rows>
+    void sized(Rows& rows, std::int32_t count) {
+        rows.resize(static_cast<std::size_t>(count));
+    }
+
+    void sectionRow(SectionRecord& section, std::size_t s) {
+        const std::string what = "the data row of " + sectionName(s);
+        const std::string text = next(what);
+        const auto fields = tokens<std::tuple_size_v<SectionRecord>>(text, what);
+        for (std::size_t i = 1; i < fields.size(); ++i) section[i] = field(fields, i, what);
+        // Only the exact word marks a straight; any other first word is a turn.
+        section[kTypeField] = fields[0] == "Straight" ? kStraightType : kTurnType;
+        check(section[kSurfacesField], "Surfaces", -32767);
+        check(section[kWallsField], "Walls", -32767);
+    }
+    template <class Rows>
+    void rows(Rows& all, std::size_t, std::int32_t count, const RowGroup& g) {
+        constexpr std::size_t N = std::tuple_size_v<typename Rows::value_type>;
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (g.limited && all.size() == kMaxCompiledRows)
+                fail(sectionName(g.section) + " brings the definition past " +
+                     std::to_string(kMaxCompiledRows) + " " + std::string(g.kind) + " rows");
+            const std::string where = what(g, i);
+            const std::string text = next(where);
+            const auto fields = tokens<N>(text, where);
+            auto& row = all.emplace_back();
+            for (std::size_t f = 0; f < N; ++f) row[f] = field(fields, f, where);
+        }
+    }
+
+private:
+    static std::string blockName(std::string_view marker) {
+        return std::string(marker.substr(2, marker.size() - 4));
+    }
+
+    std::int32_t number(std::string_view text, std::string_view what) const {
+        const auto value = roundTo<std::int32_t>(reader().number(text));
+        if (!value)
+            fail(std::string(what) + ": \"" + std::string(text) + "\" is outside the 32-bit range");
+        return *value;
+    }
+    template <std::size_t N>
+    std::int32_t field(const std::array<std::string_view, N>& fields, std::size_t i,
+                       std::string_view what) const {
+        return number(fields[i], std::string(what) + ", field " + std::to_string(i + 1));
+    }
+    void check(std::int32_t value, std::string_view label, std::int32_t least) const {
+        if (value < least || !countFits(value))
+            fail(std::string(label) + " is " + std::to_string(value) + "; it must lie between " +
+                 std::to_string(least) + " and 32768");
+    }
+
+    // Splits a row into N values: each of the first N - 1 is the text up to
+    // the first blank of the trimmed rest (empty when the rest has no blank),
+    // the last is the whole trimmed rest, so surplus values stay in the last
+    // field. Columns may be any number of blanks apart.
+    template <std::size_t N>
+    std::array<std::string_view, N> tokens(std::string_view row, std::string_view what) const {
+        if (row.size() > kMaxRowLength)
+            fail(std::string(what) + ": the row is longer than " + std::to_string(kMaxRowLength) +
+                 " characters");
+        std::array<std::string_view, N> out;
+        for (std::size_t i = 0; i + 1 < N; ++i) {
+            row = trimBlanks(row);
+            const std::size_t blank = row.find(' ');
+            const std::size_t p = blank == std::string_view::npos ? 0 : blank + 1;
+            if (p > kMaxBlankPosition)
+                fail(std::string(what) + ": field " + std::to_string(i + 1) + " is longer than " +
+                     std::to_string(kMaxBlankPosition - 1) + " characters");
+            out[i] = trimBlanks(row.substr(0, p));
+            row.remove_prefix(p);
+        }
+        out[N - 1] = trimBlanks(row);
+        return out;
+    }
+
+    std::size_t seen_ = 0;  // markers found so far
+};
+
+// The rule under a column header: nine blanks, then "=" to the header's end.
+std::string rule(std::string_view header) {
+    return std::string(9, ' ') + std::string(header.size() - 9, '=');
+}
+
+template <class IO>
+void banner(IO& io, std::string_view title) {
+    const std::string stars(title.size(), '*');
+    io.line(stars);
+    io.marker(title);
+    io.line(stars);
+    io.blank();
+}
+
+template <class IO>
+void groupTitle(IO& io, std::string_view title, int blanksBefore) {
+    io.blank(blanksBefore);
+    io.line(std::string(9, ' ') + std::string(title));
+    io.line(std::string(9, ' ') + std::string(title.size(), '-'));
+    io.blank();
+}
+
+// A titled group of a section: title, column header and rule, then its rows.
+template <class IO, class Rows>
+void group(IO& io, std::string_view title, std::string_view header, Rows& rows, std::size_t first,
+           std::int32_t count, const RowGroup& g) {
+    groupTitle(io, title, 2);
+    io.line(header);
+    io.line(rule(header));
+    io.rows(rows, first, count, g);
+}
+
+// Every line of Trk.def, in order.
+template <class IO>
+void layout(IO& io, Track& t) {
+    TrackHeader& h = t.header;
+    io.line("Z5 TRK Def File");
+    io.line("All values are long integers");
+    io.blank(2);
+    banner(io, kHeaderMarker);
+    // Version and both block sizes are the compiler's own.
+    io.value("Version:   ", h.version, "the Version line", Value::Derived);
+    io.value("Length:    ", h.length, "the Length line");
+    io.count("# Elines:  ", h.eLines, "# Elines");
+    io.count("Segments:  ", h.segments, "Segments");
+    io.value("Section 2: ", h.section2, "the Section 2 line", Value::Derived);
+    io.value("Section 3: ", h.section3, "the Section 3 line", Value::Derived);
+    for (std::size_t i = 0; i < t.eLineTable.size(); ++i)
+        io.value("E Line:    ", t.eLineTable[i], "E Line " + std::to_string(i + 1));
+    io.blank(2);
+    banner(io, kPointersMarker);
+    io.sized(t.pointers, h.segments);
+    for (std::size_t i = 0; i < t.pointers.size(); ++i)
+        io.value("Pointers:  ", t.pointers[i], "pointer " + std::to_string(i + 1));
+    io.blank(2);
+    banner(io, kSectionsMarker);
+
+    io.sized(t.sections, h.segments);
+    std::size_t surfaceCursor = 0;
+    std::size_t wallCursor = 0;
+    for (std::size_t s = 0; s < t.sections.size(); ++s) {
+        SectionRecord& section = t.sections[s];
+        const bool straight = section[kTypeField] == kStraightType;
+        io.line("     Section: " + std::to_string(s + 1));
+        groupTitle(io, "SECTION DATA:", 1);
+        const std::string_view header = straight ? kStraightHeader : kTurnHeader;
+        io.line(header);
+        io.line(rule(header));
+        io.sectionRow(section, s);
+
+        group(io, "BANKING:", straight ? kStraightBankingHeader : kTurnBankingHeader, t.banking,
+              s * static_cast<std::size_t>(h.eLines), h.eLines, {"banking", s, false});
+        const std::int32_t surfaces = std::max(section[kSurfacesField], 0);
+        group(io, "SURFACES:", kSurfaceHeader, t.surfaces, surfaceCursor, surfaces,
+              {"surface", s, true});
+        surfaceCursor += static_cast<std::size_t>(surfaces);
+        const std::int32_t walls = std::max(section[kWallsField], 0);
+        group(io, "WALLS:", kWallHeader, t.walls, wallCursor, walls, {"wall", s, true});
+        wallCursor += static_cast<std::size_t>(walls);
+        io.blank(2);
+    }
+}
+
+}  // namespace
+
+void printTrack(TextWriter& def, const Track& track) {
+    TrkPrinter printer(def);
+    layout(printer, const_cast<Track&>(track));  // the printer only reads
+}
+
+Track parseTrack(TextReader& def) {
+    TrkParser parser(def);
+    Track track;
+    layout(parser, track);
+    return track;
+}
+
+}  // namespace z5::track
