@@ -1,7 +1,12 @@
-// Camera files (.cam) and camera scripts (.scr) to definition files and back.
+// Camera files (.cam) and camera scripts (.scr) to cam.def and scr.def and
+// back. The models are in camera/model.hpp; the binary codecs read and write
+// them, the text codecs print and parse them through one layout per file.
 #pragma once
 
+#include "camera/model.hpp"
+#include "textfmt/binio.hpp"
 #include "textfmt/command.hpp"
+#include "textfmt/textio.hpp"
 
 namespace z5 {
 
@@ -21,4 +26,20 @@ void runScrDecompile(Command& cmd);
 // Reads Scr.def from the working folder (any letter case) and writes New.scr.
 void runScrCompile(Command& cmd);
 
+namespace camera {
+
+// A count above 32767 fails naming the count and byte.
+Cam readCam(BinaryReader& in);
+void writeCam(BinaryWriter& out, const Cam& cam);
+Scr readScr(BinaryReader& in);
+void writeScr(BinaryWriter& out, const Scr& scr);
+
+// The texts, parsed back by line position: each value from the last 12
+// characters of its line, labels and fixed lines only counted.
+void printCam(TextWriter& def, const Cam& cam);
+Cam parseCam(TextReader& def);
+void printScr(TextWriter& def, const Scr& scr);
+Scr parseScr(TextReader& def);
+
+}  // namespace camera
 }  // namespace z5

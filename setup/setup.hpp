@@ -1,7 +1,12 @@
-// Car setup files (.stg) to stg.def and back.
+// Car setup files (.stg) to stg.def and back. The model is in
+// setup/model.hpp; the binary codec reads and writes it, the text codec
+// prints and parses it through one layout of stg.def.
 #pragma once
 
+#include "setup/model.hpp"
+#include "textfmt/binio.hpp"
 #include "textfmt/command.hpp"
+#include "textfmt/textio.hpp"
 
 namespace z5 {
 
@@ -14,4 +19,18 @@ void runStgDecompile(Command& cmd);
 // replacing an existing setup of that name in any letter case.
 void runStgCompile(Command& cmd);
 
+namespace setup {
+
+// A comment length above 32768 fails naming the byte.
+Setup readSetup(BinaryReader& in);
+void writeSetup(BinaryWriter& out, const Setup& setup);
+
+// stg.def, printed with the model's folder and setup name on line 2. The
+// parsed setup holds the fixed fields and marker, the name from line 2
+// and its first 8 characters as base name: a setup to be written as
+// NAME.stg. Lines longer than 32767 characters fail.
+void printSetup(TextWriter& def, const Setup& setup);
+Setup parseSetup(TextReader& def);
+
+}  // namespace setup
 }  // namespace z5

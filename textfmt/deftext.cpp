@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "textfmt/failure.hpp"
+#include "textfmt/numbers.hpp"
 
 namespace z5 {
 
@@ -37,7 +38,18 @@ std::string DefParser::readOne(std::string_view expected) {
     if (!expected.empty() && in_.atEnd())
         throw CommandFailure(in_.name() + ":" + std::to_string(in_.lineNumber() + 1) +
                              ": the file ends early; expected " + std::string(expected));
-    return in_.readLine();
+    std::string line = in_.readLine();
+    if (line.size() > maxLength_)
+        fail("line of " + std::to_string(line.size()) + " characters is longer than " +
+             std::to_string(maxLength_));
+    return line;
+}
+
+std::int32_t DefParser::rounded(double value, std::string_view text, std::string_view what) const {
+    const auto result = roundTo<std::int32_t>(value);
+    if (!result)
+        fail(std::string(what) + ": \"" + std::string(text) + "\" is outside the 32-bit range");
+    return *result;
 }
 
 std::string DefParser::next(std::string_view expected) {

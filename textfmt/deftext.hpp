@@ -62,7 +62,10 @@ private:
 class DefParser {
 public:
     static constexpr bool printing = false;
-    explicit DefParser(TextReader& in) : in_(in) {}
+    // A line read longer than `maxLength`, fixed or not, fails with
+    // "line of N characters is longer than maxLength".
+    explicit DefParser(TextReader& in, std::size_t maxLength = std::string::npos)
+        : in_(in), maxLength_(maxLength) {}
 
     void line(std::string_view) { ++pending_; }
     void blank(int count = 1) { pending_ += count; }
@@ -74,6 +77,14 @@ public:
     // for its next line instead of counting.
     void resync() { pending_ = 0; }
 
+    // A value of the line last read, rounded to a 32-bit integer, halves to
+    // even: `value` read from `text`, or the number in `text` itself. One
+    // outside that range fails with "what: "text" is outside the 32-bit range".
+    std::int32_t rounded(double value, std::string_view text, std::string_view what) const;
+    std::int32_t whole(std::string_view text, std::string_view what) const {
+        return rounded(in_.number(text), text, what);
+    }
+
     TextReader& reader() { return in_; }
     const TextReader& reader() const { return in_; }
     [[noreturn]] void fail(std::string_view what) const { in_.fail(what); }
@@ -81,6 +92,7 @@ public:
 private:
     std::string readOne(std::string_view expected);
     TextReader& in_;
+    std::size_t maxLength_;
     long pending_ = 0;
 };
 

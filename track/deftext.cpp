@@ -7,7 +7,6 @@
 
 #include "textfmt/columns.hpp"
 #include "textfmt/failure.hpp"
-#include "textfmt/numbers.hpp"
 #include "track/track.hpp"
 
 namespace z5::track {
@@ -123,7 +122,7 @@ public:
     void value(std::string_view, std::int32_t& v, std::string_view what, Value use = Value::Read) {
         if (use == Value::Derived) return line({});
         const std::string text = next(what);
-        v = number(trimBlanks(lastColumns(text, kFixedColumn)), what);
+        v = whole(trimBlanks(lastColumns(text, kFixedColumn)), what);
     }
     void count(std::string_view label, std::int32_t& v, std::string_view name) {
         value(label, v, "the " + std::string(name) + " line");
@@ -164,16 +163,10 @@ private:
         return std::string(marker.substr(2, marker.size() - 4));
     }
 
-    std::int32_t number(std::string_view text, std::string_view what) const {
-        const auto value = roundTo<std::int32_t>(reader().number(text));
-        if (!value)
-            fail(std::string(what) + ": \"" + std::string(text) + "\" is outside the 32-bit range");
-        return *value;
-    }
     template <std::size_t N>
     std::int32_t field(const std::array<std::string_view, N>& fields, std::size_t i,
                        std::string_view what) const {
-        return number(fields[i], std::string(what) + ", field " + std::to_string(i + 1));
+        return whole(fields[i], std::string(what) + ", field " + std::to_string(i + 1));
     }
     void check(std::int32_t value, std::string_view label, std::int32_t least) const {
         if (value < least || !countFits(value))

@@ -93,6 +93,15 @@ TEST_F(CamFixture, TextOfAFileWithoutBlocksAndRoundTrips) {
     EXPECT_EQ(lines[lines.size() - 5], "Value 10:          -10");
     ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), both);  // trailing bytes belong to no record
+    // The last block needs no empty lines after its values.
+    ASSERT_EQ(compile({lines.begin(), lines.end() - 2}).status, Status::Done);
+    EXPECT_EQ(compiled(), both);
+
+    // Counts below zero mean no blocks and are carried through as they are.
+    const std::string negative = Bytes().i32(-3).fill(40, 7).i32(INT_MIN).str();
+    EXPECT_EQ(splitCrlf(decompile(negative)).size(), 29u);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), negative);
 }
 
 TEST_F(CamFixture, CompilerReadsTheLastTwelveCharacters) {
@@ -116,26 +125,26 @@ TEST_F(CamFixture, CountLimitsAndCompileFailures) {
 
     writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
     EXPECT_EQ(mnuCamDecompile_Click(host).reason,
-              dir.file("x.cam") + ": camera position count 32768 is above 32767");
+              dir.file("x.cam") + ": byte 48: camera position count 32768 is above 32767");
 
     // Compile failures name the line.
     const std::vector<std::string> lines =
         splitCrlf(decompile(camFile({{1, 2, 3, 4, 5, 6, 7, 8, 9}})));
     std::vector<std::string> edited = lines;
     edited[6].replace(edited[6].size() - 5, 5, "32768");
-    EXPECT_EQ(compile(edited).reason, "Cam.def:7: count 32768 is above 32767");
+    EXPECT_EQ(compile(edited).reason, "Cam.def:7: camera count 32768 is above 32767");
     edited = lines;
     edited[14] = "Value 3:    2147483648";
     EXPECT_EQ(compile(edited).reason,
-              "Cam.def:15: value \"  2147483648\" is outside the 32-bit range");
+              "Cam.def:15: Value 3 of camera 1: \"2147483648\" is outside the 32-bit range");
 
     // A count above the blocks present: the section 2 values are read as the
     // second camera, then the file ends; the last good output stays.
     writeFile(dir.file("New.cam"), std::string(1000, 'x'));
     edited = lines;
     edited[6].back() = '2';
-    EXPECT_EQ(compile(edited).reason,
-              "Cam.def:" + std::to_string(lines.size() + 1) + ": unexpected end of file");
+    EXPECT_EQ(compile(edited).reason, "Cam.def:" + std::to_string(lines.size() + 1) +
+                                          ": the file ends early; expected Value 4 of section 2");
     EXPECT_EQ(compiled(), std::string(1000, 'x'));
 }
 
@@ -176,6 +185,15 @@ TEST_F(ScrFixture, HeaderOnlyTextAndTwoFeedsRoundTrip) {
                                         "Value 4:            -12", ""}));
     ASSERT_EQ(compile().status, Status::Done);
     EXPECT_EQ(compiled(), two);
+    // The last block needs no empty line after its values.
+    ASSERT_EQ(compile({lines.begin(), lines.end() - 1}).status, Status::Done);
+    EXPECT_EQ(compiled(), two);
+
+    // Counts below zero mean no blocks and are carried through as they are.
+    const std::string negative = scrFile(0, -1, INT_MIN, 0);
+    EXPECT_EQ(splitCrlf(decompile(negative)).size(), 10u);
+    ASSERT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(compiled(), negative);
 }
 
 TEST_F(ScrFixture, CountRaisedWithoutABlockRunsOutOfLines) {
@@ -183,11 +201,11 @@ TEST_F(ScrFixture, CountRaisedWithoutABlockRunsOutOfLines) {
     lines[6].back() = '3';
     const Outcome o = compile(lines);
     // The TV 2 block was read as the third TV 1 camera; nothing is written.
-    EXPECT_EQ(o.reason, "Scr.def:32: unexpected end of file");
+    EXPECT_EQ(o.reason, "Scr.def:32: the file ends early; expected Value 1 of TV 2 camera 1");
     EXPECT_FALSE(test::fileExists(dir.file("New.scr")));
 
     lines[7].replace(lines[7].size() - 5, 5, "32768");
-    EXPECT_EQ(compile(lines).reason, "Scr.def:8: count 32768 is above 32767");
+    EXPECT_EQ(compile(lines).reason, "Scr.def:8: TV 2 camera count 32768 is above 32767");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "cli/cli_host.hpp"
 #include "commands/handlers.hpp"
-#include "setup/format.hpp"
+#include "setup/model.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -165,7 +165,7 @@ TEST_F(SetupFixture, CommentBytes) {
     writeFile(dir.file("big.stg"), s.bytes());
     host.answer = dir.file("big.stg");
     EXPECT_EQ(mnuSetupDecompile_Click(host).reason,
-              dir.file("big.stg") + ": comment length 32769 is above 32768");
+              dir.file("big.stg") + ": byte 144: comment length 32769 is above 32768");
     EXPECT_EQ(readFile(dir.file("stg.def")), joinCrlf(lines));
 }
 
@@ -180,10 +180,10 @@ TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
         EXPECT_EQ(setupFile(), bytes);
         EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
     };
-    failsWith(33, "Fuel  1e300", "Stg.def:34: value \"1e300\" is outside the 32-bit range");
+    failsWith(33, "Fuel  1e300", "Stg.def:34: Fuel: \"1e300\" is outside the 32-bit range");
     failsWith(10, "Gears 1 2 3 21474837",
-              "Stg.def:11: value \"21474837\" is outside the 32-bit range");
-    failsWith(36, "", "Stg.def:37: unexpected end of file");
+              "Stg.def:11: Gears: \"21474837\" is outside the 32-bit range");
+    failsWith(36, "", "Stg.def:37: the file ends early; expected the comment line");
     failsWith(35, std::string(32768, '='),
               "Stg.def:36: line of 32768 characters is longer than 32767");
     failsWith(1, "x my setup",

@@ -1,10 +1,13 @@
-// The car setup file: a record of 32 signed 32-bit fields, the setup's base
-// name (8 bytes), a comment marker, the comment length and the comment.
+// The setup model: what a .stg file holds, and what line 2 of stg.def shows.
+//
+// A .stg file is a record of 32 signed 32-bit fields, the setup's base name
+// (8 bytes), a comment marker, the comment length and the comment.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace z5::setup {
 
@@ -49,5 +52,17 @@ inline constexpr std::int32_t kCommentMarker = static_cast<std::int32_t>(0x80185
 
 // The comment is indexed by a 16-bit counter from 0: at most 32768 bytes.
 inline constexpr std::int32_t kMaxCommentLength = 32768;
+
+struct Setup {
+    SetupRecord record = kFixedRecord;
+    std::array<std::uint8_t, kBaseNameBytes> baseName{};  // shown nowhere
+    std::int32_t commentMarker = kCommentMarker;
+    std::string comment;  // its bytes; a stored length of zero or less is no comment
+
+    // Line 2 of stg.def, not in the file: the working folder's name and the
+    // setup name (the chosen file's base name; compiled, the output's name).
+    std::string folderName;
+    std::string name;
+};
 
 }  // namespace z5::setup

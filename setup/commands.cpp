@@ -1,0 +1,32 @@
+#include "setup/setup.hpp"
+#include "shell/pathnames.hpp"
+#include "textfmt/paths.hpp"
+
+namespace z5 {
+
+void runStgDecompile(Command& cmd) {
+    // The names come first: a chosen name too short to drop an extension
+    // fails before anything is read.
+    std::string folderName = cmd.workingFolder();
+    GetTrackName2().GetName(folderName);
+    std::string baseName = cmd.chosenPath();
+    GetTrackName().GetName(baseName);
+
+    BinaryReader stg = cmd.openInput();
+    setup::Setup setup = setup::readSetup(stg);
+    setup.folderName = std::move(folderName);
+    setup.name = std::move(baseName);
+    setup::printSetup(cmd.createText("stg.def"), setup);
+}
+
+void runStgCompile(Command& cmd) {
+    TextReader def = cmd.openText("Stg.def");
+    const setup::Setup setup = setup::parseSetup(def);
+    // Usually the setup the text was decompiled from, found in any letter
+    // case; replaced only once the new one is written whole.
+    const std::string fileName = setup.name + ".stg";
+    setup::writeSetup(cmd.createBinaryAt(findInFolder(cmd.workingFolder(), fileName), fileName),
+                      setup);
+}
+
+}  // namespace z5

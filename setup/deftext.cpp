@@ -1,0 +1,188 @@
+// stg.def: the layout of the text, declared once and walked by a printer
+// (decompile) and a parser (compile).
+#include "textfmt/deftext.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+#include "setup/setup.hpp"
+#include "textfmt/columns.hpp"
+#include "textfmt/display.hpp"
+#include "textfmt/paths.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5::setup {
+namespace {
+
+constexpr std::size_t kColumn = 6;             // each value right-justified in 6 characters
+constexpr std::size_t kMaxLineLength = 32767;  // positions in a line are 16-bit
+constexpr std::size_t kCamberGap = 12;         // blanks for the empty LR and RR columns
+
+// How a field is shown and read back.
+enum class Form {
+    Whole,
+    Hundredths,  // camber and gears: two decimals, read in single precision
+    Decimal,     // rear spoiler and fuel: hundredths in their shortest form, double precision
+};
+
+// Hundredths as decimal text: two decimals and no zero before the point
+// (250 "2.50", 50 ".50", -125 "-1.25", 0 ".00"), or in the shortest form
+// (1250 "12.5", 100 "1", 7 "0.07").
+std::string decimalText(std::int32_t hundredths, Form form) {
+    const std::int64_t magnitude = std::abs(std::int64_t{hundredths});
+    const auto digit = [](std::int64_t d) { return static_cast<char>('0' + d); };
+    std::string text = hundredths < 0 ? "-" : "";
+    if (magnitude >= 100 || form == Form::Decimal) text += numberText(magnitude / 100);
+    std::string cents = {'.', digit(magnitude % 100 / 10), digit(magnitude % 10)};
+    if (form == Form::Decimal) {
+        while (cents.back() == '0') cents.pop_back();
+        if (cents == ".") cents.clear();
+    }
+    return text + cents;
+}
+
+class StgPrinter : public DefPrinter {
+public:
+    using DefPrinter::DefPrinter;
+
+    void names(Setup& setup) { line(setup.folderName + "     " + setup.name); }
+
+    // The label, then each field in a column of 6 (a longer value runs into
+    // the one before it); `gap` blanks follow the first.
+    void row(SetupRecord& record, std::string_view label, Form form,
+             std::initializer_list<std::size_t> fields, std::size_t gap) {
+        std::string text(label);
+        for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
+            if (f == fields.begin() + 1) text.append(gap, ' ');
+            const std::int32_t v = record[*f];
+            appendColumn(text, form == Form::Whole ? numberText(v) : decimalText(v, form), kColumn);
+        }
+        line(text);
+    }
+
+    // A byte 0 shows as ".".
+    void comment(Setup& setup) {
+        std::string text = setup.comment;
+        std::replace(text.begin(), text.end(), '\0', '.');
+        line(text);
+    }
+};
+
+// Reads each row by dropping as many words as its label has, then taking a
+// blank-separated token for every value but the last, which is the rest of
+// the line: a value too long for its column runs into its neighbour and the
+// two read as one token. Labels and fixed lines are never compared.
+class StgParser : public DefParser {
+public:
+    explicit StgParser(TextReader& def) : DefParser(def, kMaxLineLength) {}
+
+    // The setup name is line 2 after its first blank, trimmed; it names the
+    // output, and its first 8 characters, none a blank, are the base name.
+    void names(Setup& setup) {
+        const std::string text = next("the setup name");
+        const std::size_t blank = text.find(' ');
+        setup.name = trimBlanks(std::string_view(text).substr(blank == text.npos ? 0 : blank + 1));
+        requirePlainName(setup.name, reader().name() + ":" + std::to_string(reader().lineNumber()) +
+                                         ": setup name");
+        const std::size_t stored = std::min(setup.name.size(), kBaseNameBytes);
+        if (setup.name.find(' ') < stored)
+            fail("setup name \"" + displayName(setup.name) +
+                 "\" has a blank among its first 8 characters");
+        std::copy_n(setup.name.begin(), stored, setup.baseName.begin());
+    }
+
+    void row(SetupRecord& record, std::string_view label, Form form,
+             std::initializer_list<std::size_t> fields, std::size_t) {
+        const std::string_view what = trimBlanks(label);
+        const std::string text = next("the " + std::string(what) + " line");
+        Tokens values(text);
+        for (Tokens words(label); words.word();) values.next();
+        for (const std::size_t* f = fields.begin(); f != fields.end(); ++f)
+            record[*f] = field(f + 1 == fields.end() ? values.rest() : values.next(), form, what);
+    }
+
+    // The comment's last character becomes its terminating byte 0 (which the
+    // printer shows as "."); an empty line is no comment.
+    void comment(Setup& setup) {
+        setup.comment = next("the comment line");
+        if (!setup.comment.empty()) setup.comment.back() = '\0';
+    }
+
+private:
+    // Far beyond what a 32-bit field holds in hundredths, and well inside
+    // the range of a float.
+    static constexpr double kBeyondAnyField = 1e12;
+
+    std::int32_t field(std::string_view text, Form form, std::string_view what) const {
+        if (form == Form::Whole) return whole(text, what);
+        const double number = reader().number(text);
+        if (form == Form::Decimal) return rounded(number * 100.0, text, what);
+        // Single precision twice: the number, then the number times 100. The
+        // product of a float and 100 is exact in a double, so one conversion
+        // rounds it as a single multiplication would. A number beyond any
+        // field is taken as infinite before a float could overflow.
+        const float a = std::fabs(number) < kBeyondAnyField ? static_cast<float>(number) : INFINITY;
+        return rounded(static_cast<float>(static_cast<double>(a) * 100.0), text, what);
+    }
+};
+
+// Every line of stg.def, in order; the comment is line 37.
+template <class IO>
+void layout(IO& io, Setup& setup) {
+    using namespace field;
+    const auto row = [&](std::string_view label, Form form,
+                         std::initializer_list<std::size_t> fields,
+                         std::size_t gap = 0) { io.row(setup.record, label, form, fields, gap); };
+    io.line("Torvex 3 Setup File");
+    io.names(setup);
+    io.blank(2);
+    // Tyre rows show LF, LR, RR, RF; the fields are stored RF to LF.
+    io.line("                   LF    LR    RR    RF");
+    row("Tire Pressure  ", Form::Whole,
+        {TirePressureRF + 3, TirePressureRF + 2, TirePressureRF + 1, TirePressureRF});
+    row("Shocks         ", Form::Whole, {ShocksRF + 3, ShocksRF + 2, ShocksRF + 1, ShocksRF});
+    row("Camber         ", Form::Hundredths, {CamberLF, CamberRF}, kCamberGap);
+    io.blank();
+    io.line("                  1st   2nd   3rd   4th");
+    row("Gears          ", Form::Hundredths, {Gears1st, Gears1st + 1, Gears1st + 2, Gears1st + 3});
+    io.blank();
+    io.line("Weight Jack");
+    row("  Rear         ", Form::Whole, {WeightJackRear});
+    row("  Left         ", Form::Whole, {WeightJackLeft});
+    row("  Wedge        ", Form::Whole, {WeightJackWedge});
+    io.blank();
+    io.line("Sway Bars");
+    row("  Front        ", Form::Whole, {SwayBarsFront});
+    row("  Rear         ", Form::Whole, {SwayBarsRear});
+    io.line("Sway Bar Key:");
+    for (std::string_view key :
+         {"       0 = 7/8", "      16 = 15/16", "      33 = 1", "      50 = 1 1/16",
+          "      66 = 1 1/8", "      83 = 1 3/16", "     100 = 1 1/4"})
+        io.line(key);
+    io.blank();
+    row("Steering Lock  ", Form::Whole, {SteeringLock});
+    row("Rear Spoiler   ", Form::Decimal, {RearSpoiler});
+    row("Grille Tape    ", Form::Whole, {GrilleTape});
+    io.blank();
+    row("Fuel           ", Form::Decimal, {Fuel});
+    io.blank();
+    io.line("Comments:      ");
+    io.comment(setup);
+}
+
+}  // namespace
+
+void printSetup(TextWriter& def, const Setup& setup) {
+    StgPrinter printer(def);
+    layout(printer, const_cast<Setup&>(setup));  // the printer only reads
+}
+
+Setup parseSetup(TextReader& def) {
+    StgParser parser(def);
+    Setup setup;
+    layout(parser, setup);
+    return setup;
+}
+
+}  // namespace z5::setup
