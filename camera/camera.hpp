@@ -8,6 +8,24 @@
 #include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
+namespace z5::camera {
+
+// Each format's binary codec, then its text codec. Reading, a count above
+// 32767 fails naming the count and byte. The texts are parsed back by line
+// position: each value from the last 12 characters of its line, labels and
+// fixed lines only counted.
+Cam readCam(BinaryReader& in);
+void writeCam(BinaryWriter& out, const Cam& cam);
+void printCam(TextWriter& def, const Cam& cam);
+Cam parseCam(TextReader& def);
+
+Scr readScr(BinaryReader& in);
+void writeScr(BinaryWriter& out, const Scr& scr);
+void printScr(TextWriter& def, const Scr& scr);
+Scr parseScr(TextReader& def);
+
+}  // namespace z5::camera
+
 namespace z5 {
 
 // Writes cam.def from the chosen .cam file: the camera positions, the
@@ -26,20 +44,4 @@ void runScrDecompile(Command& cmd);
 // Reads Scr.def from the working folder (any letter case) and writes New.scr.
 void runScrCompile(Command& cmd);
 
-namespace camera {
-
-// A count above 32767 fails naming the count and byte.
-Cam readCam(BinaryReader& in);
-void writeCam(BinaryWriter& out, const Cam& cam);
-Scr readScr(BinaryReader& in);
-void writeScr(BinaryWriter& out, const Scr& scr);
-
-// The texts, parsed back by line position: each value from the last 12
-// characters of its line, labels and fixed lines only counted.
-void printCam(TextWriter& def, const Cam& cam);
-Cam parseCam(TextReader& def);
-void printScr(TextWriter& def, const Scr& scr);
-Scr parseScr(TextReader& def);
-
-}  // namespace camera
 }  // namespace z5

@@ -1,25 +1,37 @@
 #include "camera/camera.hpp"
 
 namespace z5 {
+namespace {
+
+// Both formats convert alike: the chosen file read and printed as its text,
+// or the text parsed and written as the compiled file.
+template <class Model>
+void decompile(Command& cmd, Model (*read)(BinaryReader&), void (*print)(TextWriter&, const Model&),
+               std::string_view defName) {
+    BinaryReader in = cmd.openInput();
+    print(cmd.createText(defName), read(in));
+}
+
+template <class Model>
+void compile(Command& cmd, std::string_view defName, Model (*parse)(TextReader&),
+             void (*write)(BinaryWriter&, const Model&), std::string_view outputName) {
+    TextReader def = cmd.openText(defName);
+    write(cmd.createBinary(outputName), parse(def));
+}
+
+}  // namespace
 
 void runCamDecompile(Command& cmd) {
-    BinaryReader cam = cmd.openInput();
-    camera::printCam(cmd.createText("cam.def"), camera::readCam(cam));
+    decompile(cmd, camera::readCam, camera::printCam, "cam.def");
 }
-
 void runCamCompile(Command& cmd) {
-    TextReader def = cmd.openText("Cam.def");
-    camera::writeCam(cmd.createBinary("New.cam"), camera::parseCam(def));
+    compile(cmd, "Cam.def", camera::parseCam, camera::writeCam, "New.cam");
 }
-
 void runScrDecompile(Command& cmd) {
-    BinaryReader scr = cmd.openInput();
-    camera::printScr(cmd.createText("scr.def"), camera::readScr(scr));
+    decompile(cmd, camera::readScr, camera::printScr, "scr.def");
 }
-
 void runScrCompile(Command& cmd) {
-    TextReader def = cmd.openText("Scr.def");
-    camera::writeScr(cmd.createBinary("New.scr"), camera::parseScr(def));
+    compile(cmd, "Scr.def", camera::parseScr, camera::writeScr, "New.scr");
 }
 
 }  // namespace z5

@@ -135,33 +135,19 @@ void layout(IO& io, Scr& scr) {
     feed(io, scr.tv2, "TV 2");
 }
 
-template <class Model>
-void print(TextWriter& def, const Model& model) {
-    CamPrinter printer(def);
-    layout(printer, const_cast<Model&>(model));  // the printer only reads
-}
-
-template <class Model>
-Model parse(TextReader& def) {
-    CamParser parser(def);
-    Model model;
-    layout(parser, model);
-    return model;
-}
-
 }  // namespace
 
 void printCam(TextWriter& def, const Cam& cam) {
-    print(def, cam);
+    printLayout<CamPrinter>(def, cam);
 }
 Cam parseCam(TextReader& def) {
-    return parse<Cam>(def);
+    return parseLayout<CamParser, Cam>(def);
 }
 void printScr(TextWriter& def, const Scr& scr) {
-    print(def, scr);
+    printLayout<CamPrinter>(def, scr);
 }
 Scr parseScr(TextReader& def) {
-    return parse<Scr>(def);
+    return parseLayout<CamParser, Scr>(def);
 }
 
 }  // namespace z5::camera

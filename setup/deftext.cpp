@@ -173,16 +173,12 @@ void layout(IO& io, Setup& setup) {
 
 }  // namespace
 
-void printSetup(TextWriter& def, const Setup& setup) {
-    StgPrinter printer(def);
-    layout(printer, const_cast<Setup&>(setup));  // the printer only reads
+Setup parseSetup(TextReader& def) {
+    return parseLayout<StgParser, Setup>(def);
 }
 
-Setup parseSetup(TextReader& def) {
-    StgParser parser(def);
-    Setup setup;
-    layout(parser, setup);
-    return setup;
+void printSetup(TextWriter& def, const Setup& setup) {
+    printLayout<StgPrinter>(def, setup);
 }
 
 }  // namespace z5::setup

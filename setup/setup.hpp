@@ -8,6 +8,21 @@
 #include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
+namespace z5::setup {
+
+// A comment length above 32768 fails naming the byte.
+Setup readSetup(BinaryReader& in);
+void writeSetup(BinaryWriter& out, const Setup& setup);
+
+// stg.def, parsed by line number: the setup holds the fixed fields and
+// marker, the name from line 2 and its first 8 characters as base name, a
+// setup to be written as NAME.stg. Lines longer than 32767 characters fail.
+// Printed, line 2 shows the model's folder and setup name.
+Setup parseSetup(TextReader& def);
+void printSetup(TextWriter& def, const Setup& setup);
+
+}  // namespace z5::setup
+
 namespace z5 {
 
 // Writes stg.def from the chosen .stg file: the folder and setup name, the
@@ -19,18 +34,4 @@ void runStgDecompile(Command& cmd);
 // replacing an existing setup of that name in any letter case.
 void runStgCompile(Command& cmd);
 
-namespace setup {
-
-// A comment length above 32768 fails naming the byte.
-Setup readSetup(BinaryReader& in);
-void writeSetup(BinaryWriter& out, const Setup& setup);
-
-// stg.def, printed with the model's folder and setup name on line 2. The
-// parsed setup holds the fixed fields and marker, the name from line 2
-// and its first 8 characters as base name: a setup to be written as
-// NAME.stg. Lines longer than 32767 characters fail.
-void printSetup(TextWriter& def, const Setup& setup);
-Setup parseSetup(TextReader& def);
-
-}  // namespace setup
 }  // namespace z5

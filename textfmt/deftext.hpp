@@ -96,4 +96,20 @@ private:
     long pending_ = 0;
 };
 
+// Writes a model through its family's layout with Printer, or reads one
+// back with Parser; `layout(io, model)` is found beside the walker.
+template <class Printer, class Model>
+void printLayout(TextWriter& out, const Model& model) {
+    Printer printer(out);
+    layout(printer, const_cast<Model&>(model));  // the printer only reads
+}
+
+template <class Parser, class Model>
+Model parseLayout(TextReader& in) {
+    Parser parser(in);
+    Model model;
+    layout(parser, model);
+    return model;
+}
+
 }  // namespace z5

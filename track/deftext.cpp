@@ -287,15 +287,11 @@ void layout(IO& io, Track& t) {
 }  // namespace
 
 void printTrack(TextWriter& def, const Track& track) {
-    TrkPrinter printer(def);
-    layout(printer, const_cast<Track&>(track));  // the printer only reads
+    printLayout<TrkPrinter>(def, track);
 }
 
 Track parseTrack(TextReader& def) {
-    TrkParser parser(def);
-    Track track;
-    layout(parser, track);
-    return track;
+    return parseLayout<TrkParser, Track>(def);
 }
 
 }  // namespace z5::track
