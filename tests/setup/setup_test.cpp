@@ -212,6 +212,13 @@ TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
     ASSERT_EQ(compile(lines).status, Status::Done);
     EXPECT_EQ(files(), (std::vector<std::string>{"MYSETUP.STG", "stg.def"}));
     EXPECT_EQ(readFile(dir.file("MYSETUP.STG")), sample().bytes());
+
+    // A longer name is cut to 8 characters inside; the file keeps it whole.
+    lines[1] = "x setupname9";
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    SetupFile cut = sample();
+    cut.baseName = "setupnam";
+    EXPECT_EQ(readFile(dir.file("setupname9.stg")), cut.bytes());
 }
 
 // The command line reaches the six commands of the three families.
