@@ -8,16 +8,19 @@
 namespace z5::camera {
 namespace {
 
-template <class Block>
-void readBlocks(BinaryReader& in, std::vector<Block>& blocks, std::int32_t count,
-                std::string_view what) {
-    blocks.resize(blocksOf(in, count, what));
-    for (Block& block : blocks)
-        for (std::int32_t& v : block) v = in.i32();
+void readValues(BinaryReader& in, std::span<std::int32_t> values) {
+    for (std::int32_t& v : values) v = in.i32();
 }
 
 void writeValues(BinaryWriter& out, std::span<const std::int32_t> values) {
     for (std::int32_t v : values) out.i32(v);
+}
+
+template <class Block>
+void readBlocks(BinaryReader& in, std::vector<Block>& blocks, std::int32_t count,
+                std::string_view what) {
+    blocks.resize(blocksOf(in, count, what));
+    for (Block& block : blocks) readValues(in, block);
 }
 
 template <class Block>
@@ -31,7 +34,7 @@ Cam readCam(BinaryReader& in) {
     Cam cam;
     cam.cameraCount = in.i32();
     readBlocks(in, cam.cameras, cam.cameraCount, "camera count");
-    for (std::int32_t& v : cam.sectionTwo) v = in.i32();
+    readValues(in, cam.sectionTwo);
     cam.positionCount = in.i32();
     readBlocks(in, cam.positions, cam.positionCount, "camera position count");
     return cam;
