@@ -6,7 +6,7 @@
 #include "archive/archive.hpp"
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
-#include "shell/pathnames.hpp"
+#include "textfmt/pathnames.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"

@@ -4,7 +4,7 @@
 
 #include "setup/format.hpp"
 #include "setup/setup.hpp"
-#include "shell/pathnames.hpp"
+#include "textfmt/pathnames.hpp"
 #include "textfmt/columns.hpp"
 #include "textfmt/printform.hpp"
 

@@ -1,69 +1,74 @@
 #include "shell/help.hpp"
 
-#include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "commands/table.hpp"
-#include "shell/menutree.hpp"
+#include "commands/help.hpp"
 
 namespace z5 {
+
 namespace {
 
-QString text(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
-
-QString howItAsks(Dialog dialog) {
-    switch (dialog) {
-        case Dialog::Open:
-            return QStringLiteral("asks for FILE with the open dialog");
-        case Dialog::Save:
-            return QStringLiteral("asks with the save dialog where to write FILE");
-        case Dialog::None:
-            break;
+// The element around a run of blocks of one kind: opened before the first,
+// closed after the last.
+QString group(HelpKind kind, bool open) {
+    switch (kind) {
+        case HelpKind::Item:
+            return open ? QStringLiteral("<ul>\n") : QStringLiteral("</ul>\n");
+        case HelpKind::Command:
+            return open ? QStringLiteral(
+                              "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n")
+                        : QStringLiteral("</table>\n");
+        default:
+            return {};
     }
-    return QStringLiteral("reads its definition file from the working folder");
-}
-
-QString commandRows() {
-    QString rows;
-    for (const MenuEntry& e : menuTree()) {
-        if (e.role != MenuRole::Command) continue;
-        QString what;
-        if (const CommandEntry* command = findCommandByMenu(e.name))
-            what = howItAsks(command->options.dialog) + QStringLiteral("; ") +
-                   text(command->summary).toHtmlEscaped();
-        else
-            what = QStringLiteral("not built into this program");
-        // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
-        const QString path = text(menuPath(e.name))
-                                 .toHtmlEscaped()
-                                 .replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
-        rows += QStringLiteral("<tr><td><b>") + path + QStringLiteral("</b></td><td>") + what +
-                QStringLiteral("</td></tr>\n");
-    }
-    return QStringLiteral("<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n") + rows +
-           QStringLiteral("</table>\n");
 }
 
 }  // namespace
 
-QString helpText() {
-    QFile file(QStringLiteral(":/z5deftool/help.html"));
-    QString html = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    const QString marker = QStringLiteral("<!-- commands -->");
-    if (!html.contains(marker)) html += marker;
-    return html.replace(marker, commandRows());
+QString helpHtml() {
+    QString html = QStringLiteral("<html><body>\n");
+    HelpKind last = HelpKind::Title;
+    for (const HelpBlock& b : helpBlocks()) {
+        const QString text = QString::fromUtf8(b.text).toHtmlEscaped();
+        if (b.kind != last) html += group(last, false) + group(b.kind, true);
+        last = b.kind;
+        switch (b.kind) {
+            case HelpKind::Title:
+                html += QStringLiteral("<h2>%1</h2>\n").arg(text);
+                break;
+            case HelpKind::Heading:
+                html += QStringLiteral("<h3>%1</h3>\n").arg(text);
+                break;
+            case HelpKind::Paragraph:
+                html += QStringLiteral("<p>%1</p>\n").arg(text);
+                break;
+            case HelpKind::Item:
+                html += QStringLiteral("<li>%1</li>\n").arg(text);
+                break;
+            case HelpKind::Example:
+                html += QStringLiteral("<pre>\n%1\n</pre>\n").arg(text);
+                break;
+            case HelpKind::Command:
+                // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
+                html +=
+                    QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>\n")
+                        .arg(QString(text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; ")),
+                             QString::fromUtf8(b.detail).toHtmlEscaped());
+                break;
+        }
+    }
+    return html + group(last, false) + QStringLiteral("</body></html>\n");
 }
 
 frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Z5 Def Tool Help - ") + QLatin1String(kHelpFile));
+    setWindowTitle(QStringLiteral("Z5 Def Tool Help - ") +
+                   QString::fromUtf8(kHelpFile.data(), qsizetype(kHelpFile.size())));
     setModal(false);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("helpText"));
-    browser->setHtml(helpText());
+    browser->setHtml(helpHtml());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser);
     resize(640, 520);
