@@ -9,19 +9,35 @@ namespace z5 {
 
 namespace {
 
-// The element around a run of blocks of one kind: opened before the first,
-// closed after the last.
-QString group(HelpKind kind, bool open) {
+// How a kind of block is marked up: the element around a run of blocks of
+// that kind, and the block's own element around its text.
+struct Markup {
+    const char* group;
+    const char* groupEnd;
+    const char* block;
+};
+
+Markup markup(HelpKind kind) {
     switch (kind) {
+        case HelpKind::Title:
+            return {"", "", "<h2>%1</h2>\n"};
+        case HelpKind::Heading:
+            return {"", "", "<h3>%1</h3>\n"};
         case HelpKind::Item:
-            return open ? QStringLiteral("<ul>\n") : QStringLiteral("</ul>\n");
+            return {"<ul>\n", "</ul>\n", "<li>%1</li>\n"};
+        case HelpKind::Example:
+            return {"", "", "<pre>\n%1\n</pre>\n"};
         case HelpKind::Command:
-            return open ? QStringLiteral(
-                              "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n")
-                        : QStringLiteral("</table>\n");
-        default:
-            return {};
+            return {"<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n", "</table>\n",
+                    "<tr><td><b>%1</td></tr>\n"};
+        case HelpKind::Paragraph:
+            break;
     }
+    return {"", "", "<p>%1</p>\n"};
+}
+
+QString escaped(const std::string& text) {
+    return QString::fromUtf8(text).toHtmlEscaped();
 }
 
 }  // namespace
@@ -30,35 +46,16 @@ QString helpHtml() {
     QString html = QStringLiteral("<html><body>\n");
     HelpKind last = HelpKind::Title;
     for (const HelpBlock& b : helpBlocks()) {
-        const QString text = QString::fromUtf8(b.text).toHtmlEscaped();
-        if (b.kind != last) html += group(last, false) + group(b.kind, true);
+        if (b.kind != last)
+            html += QLatin1String(markup(last).groupEnd) + QLatin1String(markup(b.kind).group);
         last = b.kind;
-        switch (b.kind) {
-            case HelpKind::Title:
-                html += QStringLiteral("<h2>%1</h2>\n").arg(text);
-                break;
-            case HelpKind::Heading:
-                html += QStringLiteral("<h3>%1</h3>\n").arg(text);
-                break;
-            case HelpKind::Paragraph:
-                html += QStringLiteral("<p>%1</p>\n").arg(text);
-                break;
-            case HelpKind::Item:
-                html += QStringLiteral("<li>%1</li>\n").arg(text);
-                break;
-            case HelpKind::Example:
-                html += QStringLiteral("<pre>\n%1\n</pre>\n").arg(text);
-                break;
-            case HelpKind::Command:
-                // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
-                html +=
-                    QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>\n")
-                        .arg(QString(text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; ")),
-                             QString::fromUtf8(b.detail).toHtmlEscaped());
-                break;
-        }
+        // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
+        QString text = escaped(b.text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
+        if (b.kind == HelpKind::Command)
+            text += QStringLiteral("</b></td><td>") + escaped(b.detail);
+        html += QLatin1String(markup(b.kind).block).arg(text);
     }
-    return html + group(last, false) + QStringLiteral("</body></html>\n");
+    return html + QLatin1String(markup(last).groupEnd) + QStringLiteral("</body></html>\n");
 }
 
 frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
