@@ -29,7 +29,7 @@ Markup markup(HelpKind kind) {
             return {"", "", "<pre>\n%1\n</pre>\n"};
         case HelpKind::Command:
             return {"<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n", "</table>\n",
-                    "<tr><td><b>%1</td></tr>\n"};
+                    "<tr><td><b>%1</b></td><td>%2</td></tr>\n"};
         case HelpKind::Paragraph:
             break;
     }
@@ -50,10 +50,10 @@ QString helpHtml() {
             html += QLatin1String(markup(last).groupEnd) + QLatin1String(markup(b.kind).group);
         last = b.kind;
         // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
-        QString text = escaped(b.text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
-        if (b.kind == HelpKind::Command)
-            text += QStringLiteral("</b></td><td>") + escaped(b.detail);
-        html += QLatin1String(markup(b.kind).block).arg(text);
+        const QString text =
+            escaped(b.text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
+        const QLatin1String block(markup(b.kind).block);
+        html += b.kind == HelpKind::Command ? block.arg(text, escaped(b.detail)) : block.arg(text);
     }
     return html + QLatin1String(markup(last).groupEnd) + QStringLiteral("</body></html>\n");
 }
