@@ -4,8 +4,8 @@
 
 #include "setup/format.hpp"
 #include "setup/setup.hpp"
-#include "shell/pathnames.hpp"
 #include "textfmt/columns.hpp"
+#include "textfmt/pathnames.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5 {
