@@ -4,10 +4,10 @@
 
 #include <array>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
+#include "textfmt/binio.hpp"
 #include "textfmt/deftext.hpp"
 #include "textfmt/textio.hpp"
 
@@ -35,10 +35,10 @@ struct DatEntry {
     std::int32_t Offset = 0;  // first data byte; unpack reads data sequentially instead
 };
 
-using DatEntryBytes = std::array<std::uint8_t, kDatEntryBytes>;
-
-DatEntry decodeDatEntry(std::span<const std::uint8_t, kDatEntryBytes> bytes);
-DatEntryBytes encodeDatEntry(const DatEntry& entry);
+// An entry read field by field; past the end of the file its bytes read as
+// zero, so the caller compares the reader's position with the file size.
+DatEntry readDatEntry(BinaryReader& in);
+void writeDatEntry(BinaryWriter& out, const DatEntry& entry);
 
 // The member name of an entry: the Name bytes up to the first zero byte, or
 // all 13 when none is zero.

@@ -88,7 +88,7 @@ void runPack(Command& cmd) {
             entry.Size = entry.Size2 = m.size;
             setEntryName(entry, m.name);
             entry.Offset = *offset;
-            dat->bytes(encodeDatEntry(entry));
+            writeDatEntry(*dat, entry);
             lngOffset += m.size;
             members.push_back(std::move(m));
         }

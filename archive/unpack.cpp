@@ -6,10 +6,10 @@
 #include "archive/archive.hpp"
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
-#include "shell/pathnames.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"
+#include "textfmt/pathnames.hpp"
 #include "textfmt/paths.hpp"
 #include "textfmt/printform.hpp"
 
@@ -70,11 +70,10 @@ void runUnpack(Command& cmd) {
     for (int i = 1; i <= intCount; ++i) {
         const std::string where =
             dat.name() + ": entry " + std::to_string(i) + " of " + std::to_string(intCount) + ": ";
-        DatEntryBytes raw;
-        if (dat.read(raw) < raw.size())
+        const DatEntry entry = readDatEntry(dat);
+        if (dat.position() > dat.size())
             throw CommandFailure(where + "the archive ends inside the directory (" +
                                  std::to_string(dat.size()) + " bytes)");
-        const DatEntry entry = decodeDatEntry(raw);
         const std::string name = entryName(entry);
         try {
             checkEntry(cmd, name, entry.Size, archiveName);

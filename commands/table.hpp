@@ -13,7 +13,6 @@ namespace z5 {
 
 struct CommandEntry {
     std::string_view menu;          // menu entry name, e.g. "mnuTrkDecompile"
-    std::string_view handler;       // e.g. "mnuTrkDecompile_Click"
     std::string_view cliGroup;      // e.g. "trk"; empty for a top-level word
     std::string_view cliName;       // e.g. "decompile"
     std::string_view argumentName;  // what the dialog asks for, e.g. "FILE.trk"

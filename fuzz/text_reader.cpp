@@ -1,23 +1,17 @@
 // The text reader on arbitrary bytes: lines joined back with their ends must
 // give the input again, apart from the kind of line end.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "tests/support/support.hpp"
 #include "textfmt/failure.hpp"
 #include "textfmt/textio.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string path = "/tmp/z5fuzz-text-" + std::to_string(getpid());
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    } else {
-        return 0;
-    }
+    static const z5::test::TempFolder folder("z5fuzz-text");
+    const std::string path = folder.file("in.txt");
+    z5::test::writeFile(path, {reinterpret_cast<const char*>(data), size});
     std::string expected;
     for (std::size_t i = 0; i < size; ++i) {
         const char c = static_cast<char>(data[i]);

@@ -1,12 +1,7 @@
-// Both track conversions on in-memory inputs, through scratch files named
-// after the process: nullopt when the conversion fails with a reason.
+// Both track conversions on in-memory inputs, through scratch files in a
+// folder of their own: nullopt when the conversion fails with a reason.
 #pragma once
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,12 +13,13 @@
 namespace z5::fuzz {
 
 inline std::string scratch(std::string_view name) {
-    return "/tmp/z5fuzz-" + std::to_string(getpid()) + "-" + std::string(name);
+    static const test::TempFolder folder("z5fuzz-track");
+    return folder.file(name);
 }
 
 inline std::optional<std::string> decompiled(std::string_view trk) {
     const std::string in = scratch("in.trk"), out = scratch("Trk.def");
-    writeBytes(in, trk);
+    writeFile(in, trk);
     try {
         BinaryReader reader(in, "in.trk");
         TextWriter writer(out, "Trk.def");
@@ -32,12 +28,12 @@ inline std::optional<std::string> decompiled(std::string_view trk) {
     } catch (const CommandFailure&) {
         return std::nullopt;
     }
-    return readBytes(out);
+    return readFile(out);
 }
 
 inline std::optional<std::string> compiled(std::string_view def) {
     const std::string in = scratch("in.def"), out = scratch("New.trk");
-    writeBytes(in, def);
+    writeFile(in, def);
     try {
         TextReader reader(in, "Trk.def");
         BinaryWriter writer(out, "New.trk");
@@ -46,7 +42,7 @@ inline std::optional<std::string> compiled(std::string_view def) {
     } catch (const CommandFailure&) {
         return std::nullopt;
     }
-    return readBytes(out);
+    return readFile(out);
 }
 
 }  // namespace z5::fuzz

@@ -1,5 +1,5 @@
 #include "setup/setup.hpp"
-#include "shell/pathnames.hpp"
+#include "textfmt/pathnames.hpp"
 #include "textfmt/paths.hpp"
 
 namespace z5 {

@@ -1,69 +1,71 @@
 #include "shell/help.hpp"
 
-#include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "commands/table.hpp"
-#include "shell/menutree.hpp"
+#include "commands/help.hpp"
 
 namespace z5 {
+
 namespace {
 
-QString text(std::string_view s) {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
-}
+// How a kind of block is marked up: the element around a run of blocks of
+// that kind, and the block's own element around its text.
+struct Markup {
+    const char* group;
+    const char* groupEnd;
+    const char* block;
+};
 
-QString howItAsks(Dialog dialog) {
-    switch (dialog) {
-        case Dialog::Open:
-            return QStringLiteral("asks for FILE with the open dialog");
-        case Dialog::Save:
-            return QStringLiteral("asks with the save dialog where to write FILE");
-        case Dialog::None:
+Markup markup(HelpKind kind) {
+    switch (kind) {
+        case HelpKind::Title:
+            return {"", "", "<h2>%1</h2>\n"};
+        case HelpKind::Heading:
+            return {"", "", "<h3>%1</h3>\n"};
+        case HelpKind::Item:
+            return {"<ul>\n", "</ul>\n", "<li>%1</li>\n"};
+        case HelpKind::Example:
+            return {"", "", "<pre>\n%1\n</pre>\n"};
+        case HelpKind::Command:
+            return {"<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n", "</table>\n",
+                    "<tr><td><b>%1</b></td><td>%2</td></tr>\n"};
+        case HelpKind::Paragraph:
             break;
     }
-    return QStringLiteral("reads its definition file from the working folder");
+    return {"", "", "<p>%1</p>\n"};
 }
 
-QString commandRows() {
-    QString rows;
-    for (const MenuEntry& e : menuTree()) {
-        if (e.role != MenuRole::Command) continue;
-        QString what;
-        if (const CommandEntry* command = findCommandByMenu(e.name))
-            what = howItAsks(command->options.dialog) + QStringLiteral("; ") +
-                   text(command->summary).toHtmlEscaped();
-        else
-            what = QStringLiteral("not built into this program");
-        // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
-        const QString path = text(menuPath(e.name))
-                                 .toHtmlEscaped()
-                                 .replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
-        rows += QStringLiteral("<tr><td><b>") + path + QStringLiteral("</b></td><td>") + what +
-                QStringLiteral("</td></tr>\n");
-    }
-    return QStringLiteral("<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\">\n") + rows +
-           QStringLiteral("</table>\n");
+QString escaped(const std::string& text) {
+    return QString::fromUtf8(text).toHtmlEscaped();
 }
 
 }  // namespace
 
-QString helpText() {
-    QFile file(QStringLiteral(":/z5deftool/help.html"));
-    QString html = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    const QString marker = QStringLiteral("<!-- commands -->");
-    if (!html.contains(marker)) html += marker;
-    return html.replace(marker, commandRows());
+QString helpHtml() {
+    QString html = QStringLiteral("<html><body>\n");
+    HelpKind last = HelpKind::Title;
+    for (const HelpBlock& b : helpBlocks()) {
+        if (b.kind != last)
+            html += QLatin1String(markup(last).groupEnd) + QLatin1String(markup(b.kind).group);
+        last = b.kind;
+        // Captions may hold runs of blanks ("Clean  Up"); HTML would fold them.
+        const QString text =
+            escaped(b.text).replace(QStringLiteral("  "), QStringLiteral("&nbsp; "));
+        const QLatin1String block(markup(b.kind).block);
+        html += b.kind == HelpKind::Command ? block.arg(text, escaped(b.detail)) : block.arg(text);
+    }
+    return html + QLatin1String(markup(last).groupEnd) + QStringLiteral("</body></html>\n");
 }
 
 frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Z5 Def Tool Help - ") + QLatin1String(kHelpFile));
+    setWindowTitle(QStringLiteral("Z5 Def Tool Help - ") +
+                   QString::fromUtf8(kHelpFile.data(), qsizetype(kHelpFile.size())));
     setModal(false);
     auto* browser = new QTextBrowser(this);
     browser->setObjectName(QStringLiteral("helpText"));
-    browser->setHtml(helpText());
+    browser->setHtml(helpHtml());
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser);
     resize(640, 520);

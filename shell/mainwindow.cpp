@@ -12,12 +12,13 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "commands/help.hpp"
+#include "commands/menu.hpp"
 #include "commands/table.hpp"
 #include "shell/about.hpp"
 #include "shell/dialogs.hpp"
 #include "shell/folders.hpp"
 #include "shell/help.hpp"
-#include "shell/menutree.hpp"
 #include "shell/pictures.hpp"
 #include "shell/qthost.hpp"
 
@@ -125,18 +126,11 @@ void frmZ5Def::buildMenus() {
 
         switch (e.role) {
             case MenuRole::Command:
-                if (const CommandEntry* command = findCommandByMenu(e.name)) {
-                    connect(action, &QAction::triggered, this,
-                            [this, command] { runConverter(*command); });
-                } else {
-                    connect(action, &QAction::triggered, this, [this, &e] {
-                        showStatus(text(menuPath(e.name)) +
-                                   QStringLiteral(": not built into this program"));
-                    });
-                }
+                connect(action, &QAction::triggered, this,
+                        [this, command = findCommandByMenu(e.name)] { runConverter(*command); });
                 break;
             case MenuRole::Program:
-                action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_F1 + e.program - 1)));
+                action->setShortcut(QKeySequence(text(e.shortcut), QKeySequence::PortableText));
                 connect(action, &QAction::triggered, this, kProgramHandlers[e.program - 1]);
                 break;
             case MenuRole::Shell:
@@ -154,11 +148,8 @@ void frmZ5Def::buildMenus() {
 }
 
 bool frmZ5Def::Form_Load() {
-    for (const MenuEntry& e : menuTree())
-        entries_.value(text(e.name))
-            ->setEnabled(e.enabledAtStart || (options_.allCommands && e.enabledByAllCommands));
     centreOnScreen(*this);
-    dlgCommon->setProperty("helpFile", QLatin1String(kHelpFile));
+    dlgCommon->setProperty("helpFile", text(kHelpFile));
 
     try {
         settings_ = readSettings(std::string(strIni));
@@ -175,11 +166,11 @@ bool frmZ5Def::Form_Load() {
     }
     DrvList1->showDriveOf(DirList1->path());
 
-    for (int n = 1; n <= kProgramCount; ++n) {
-        QAction* entry = entries_.value(QStringLiteral("mnuProgram%1").arg(n));
-        const QString caption = text(settings_.strPName[n - 1]);
-        entry->setText(caption);
-        if (caption.isEmpty()) entry->setEnabled(false);
+    for (const MenuEntry& e : menuTree()) {
+        QAction* entry = entries_.value(text(e.name));
+        const MenuState state = menuState(e, settings_, options_.allCommands);
+        if (e.role == MenuRole::Program) entry->setText(text(state.caption));
+        entry->setEnabled(state.enabled);
     }
     return true;
 }

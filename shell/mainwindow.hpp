@@ -8,8 +8,8 @@
 #include <QPointer>
 #include <memory>
 
+#include "commands/settings.hpp"
 #include "shell/programstart.hpp"
-#include "shell/settings.hpp"
 
 class QAction;
 class QFileDialog;

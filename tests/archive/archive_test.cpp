@@ -3,10 +3,8 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 
 #include "archive/blocks.hpp"
-#include "cli/cli_host.hpp"
 #include "commands/handlers.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/failure.hpp"
@@ -324,22 +322,6 @@ TEST_F(Archive, PeerArchives) {
             EXPECT_FALSE(fileExists(in("FOUR.TXT")));
         }
     }
-}
-
-TEST_F(Archive, CommandLine) {
-    writeFile(root.file("game.dat"), archive(kMembers));
-    auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"z5def", "-q", "-C", work});
-        std::vector<const char*> argv;
-        for (auto& a : args) argv.push_back(a.c_str());
-        std::ostringstream out, err;
-        return runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    };
-    EXPECT_EQ(run({"unpack", root.file("game.dat")}), 0);
-    EXPECT_EQ(run({"pack", "dattext.pck"}), 0);
-    EXPECT_EQ(readFile(in("game.dat")), archive(kMembers));
-    EXPECT_EQ(run({"cleanup"}), 0);
-    EXPECT_EQ(files(), (std::vector<std::string>{"dattext.pck", "game.dat"}));
 }
 
 }  // namespace

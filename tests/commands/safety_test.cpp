@@ -24,14 +24,6 @@ Outcome run(FakeHost& host, std::string_view menu) {
     return findCommandByMenu(menu)->run(host);
 }
 
-std::map<std::string, std::string> contents(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        files[e.path().filename().string()] =
-            fs::is_symlink(e.symlink_status()) ? "link" : readFile(e.path().string());
-    return files;
-}
-
 struct Converter {
     const char* decompile;
     const char* compile;
@@ -76,13 +68,13 @@ TEST_F(Safety, FailedCompilesKeepTheLastGoodOutput) {
         // Cut the definition short in the middle of its values.
         std::string def = readFile(in(c.def));
         writeFile(in(c.def), def.substr(0, def.size() / 2));
-        const auto before = contents(work);
+        const auto before = folderFiles(work.string());
         EXPECT_EQ(compile(c).status, Status::Failed);
-        EXPECT_EQ(contents(work), before);
+        EXPECT_EQ(folderFiles(work.string()), before);
         fs::remove(in(c.output));
         EXPECT_EQ(compile(c).status, Status::Failed);
         EXPECT_FALSE(fileExists(in(c.output)));
-        for (const auto& e : fs::directory_iterator(work)) fs::remove_all(e);
+        emptyFolder(work.string());
     }
 }
 
@@ -142,14 +134,14 @@ TEST_F(Safety, PartialOutputOnlyWhereItShowsTheFault) {
 TEST_F(Safety, InputsAreNeverWrittenOver) {
     host.answer = (kSamples / "box.3do").string();
     ASSERT_EQ(run(host, "mnu3doDecompile").status, Status::Done);
-    const auto before = contents(work);
+    const auto before = folderFiles(work.string());
     for (const char* out : {"flavor.def", "VERTEX.DEF", "Offset.Def"}) {
         host.answer = in(out);
         const Outcome o = run(host, "mnu3doCompile");
         EXPECT_EQ(o.status, Status::Failed) << out;
         EXPECT_NE(o.reason.find("written"), std::string::npos) << o.reason;
     }
-    EXPECT_EQ(contents(work), before);
+    EXPECT_EQ(folderFiles(work.string()), before);
     writeFile(in("OUTPUTLONG.DEF"), "input");
     host.answer = in("OUTPUTLONG.DEF");
     EXPECT_EQ(run(host, "mnuDecompile").status, Status::Failed);

@@ -3,9 +3,7 @@
 #include <climits>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 
-#include "cli/cli_host.hpp"
 #include "commands/handlers.hpp"
 #include "setup/model.hpp"
 #include "tests/support/support.hpp"
@@ -219,31 +217,6 @@ TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
     SetupFile cut = sample();
     cut.baseName = "setupnam";
     EXPECT_EQ(readFile(dir.file("setupname9.stg")), cut.bytes());
-}
-
-// The command line reaches the six commands of the three families.
-TEST(CameraAndSetupCli, DecompileAndCompileByWord) {
-    TempFolder dir;
-    SetupFile car = sample();
-    car.baseName = "car";  // compiled under the file's own name
-    const std::pair<std::string, std::string> inputs[] = {
-        {"a.cam", Bytes().i32(0).fill(40, 7).i32(0).str()},
-        {"a.scr", Bytes().i32(1).i32(0).i32(1).i32(5).i32(6).i32(7).i32(8).str()},
-        {"car.stg", sample().bytes()}};
-    for (const auto& [input, bytes] : inputs) {
-        const std::string group = input.substr(input.size() - 3);
-        writeFile(dir.file(input), bytes);
-        for (std::vector<std::string> args :
-             {std::vector<std::string>{"decompile", input}, {"compile"}}) {
-            args.insert(args.begin(), {"z5def", "-q", "-C", dir.str(), group});
-            std::vector<const char*> argv;
-            for (auto& a : args) argv.push_back(a.c_str());
-            std::ostringstream out, err;
-            EXPECT_EQ(runCli(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
-        }
-        const bool stg = group == "stg";
-        EXPECT_EQ(readFile(dir.file(stg ? input : "New." + group)), stg ? car.bytes() : bytes);
-    }
 }
 
 }  // namespace

@@ -10,12 +10,13 @@
 
 namespace z5::test {
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(std::string_view label) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = std::filesystem::temp_directory_path() /
-                         ("z5test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+        auto candidate =
+            std::filesystem::temp_directory_path() /
+            (std::string(label) + "-" + std::to_string(rd()) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
             return;
@@ -49,6 +50,30 @@ std::vector<std::string> folderNames(const std::string& folder) {
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::map<std::string, std::string> folderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        const auto status = e.symlink_status();
+        files[e.path().filename().string()] = std::filesystem::is_symlink(status) ? "link"
+                                              : std::filesystem::is_directory(status)
+                                                  ? "folder"
+                                                  : readFile(e.path().string());
+    }
+    return files;
+}
+
+void emptyFolder(const std::string& folder) {
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        std::filesystem::remove_all(e.path());
+}
+
+std::int32_t valueAt(std::string_view bytes, std::size_t offset) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4 && offset + i < bytes.size(); ++i)
+        v |= std::uint32_t(std::uint8_t(bytes[offset + i])) << (8 * i);
+    return static_cast<std::int32_t>(v);
 }
 
 bool fileExists(const std::string& path) {

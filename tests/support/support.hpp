@@ -1,9 +1,11 @@
 // Shared test fixtures: a scripted Host, a scratch folder, byte builders.
+// A plain library without a test framework, so the fuzz targets use it too.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,9 +54,10 @@ public:
 };
 
 // A fresh folder under the system's temporary folder, removed afterwards.
+// `label` starts its name, so a folder left by a crash tells who made it.
 class TempFolder {
 public:
-    TempFolder();
+    explicit TempFolder(std::string_view label = "z5test");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -72,6 +75,14 @@ std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 // The names in a folder, sorted.
 std::vector<std::string> folderNames(const std::string& folder);
+// Every entry of a folder with its bytes; a link shows as "link", a folder
+// as "folder".
+std::map<std::string, std::string> folderFiles(const std::string& folder);
+// Removes everything inside a folder.
+void emptyFolder(const std::string& folder);
+
+// The 32-bit little-endian value at `offset`; bytes past the end are zero.
+std::int32_t valueAt(std::string_view bytes, std::size_t offset);
 
 // Lines joined with CR LF, each line ended.
 std::string crlf(std::initializer_list<std::string_view> lines);

@@ -18,13 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::map<std::string, std::string> filesIn(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder))
-        files[e.path().filename()] = readFile(e.path().string());
-    return files;
-}
-
 // Runs the command of menu entry `menu` on `input` for a scripted host
 // writing into `folder`.
 Outcome runScripted(const char* menu, const std::string& input, const std::string& folder) {
@@ -66,7 +59,8 @@ void CommandsTest::doneFailedCancelled() {
     // The window wrote exactly what the same command writes for any host.
     TempFolder reference;
     QCOMPARE(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
-    QVERIFY(!filesIn(work).empty() && filesIn(work) == filesIn(reference.path()));
+    QVERIFY(!folderFiles(work.string()).empty() &&
+            folderFiles(work.string()) == folderFiles(reference.str()));
 
     // A failure shows its reason in the status bar, and no box.
     const Outcome failed = runScripted("mnuTxtDoc", longInput, reference.str());
@@ -81,11 +75,11 @@ void CommandsTest::doneFailedCancelled() {
 
     // Cancelled: nothing written, no box, the caption stays, and the status
     // bar is cleared as every command starts.
-    const auto written = filesIn(work);
+    const auto written = folderFiles(work.string());
     entry->trigger();
     QCOMPARE(script.asked, QStringList({open, done, open, open}));
     QVERIFY(window->statusBar()->currentMessage().isEmpty() && !QApplication::overrideCursor() &&
-            filesIn(work) == written);
+            folderFiles(work.string()) == written);
     QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(longInput));
 }
 

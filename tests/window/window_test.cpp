@@ -12,12 +12,12 @@
 #include <cerrno>
 #include <cstring>
 
+#include "commands/menu.hpp"
+#include "commands/settings.hpp"
 #include "commands/table.hpp"
 #include "shell/about.hpp"
 #include "shell/folders.hpp"
 #include "shell/help.hpp"
-#include "shell/menutree.hpp"
-#include "shell/settings.hpp"
 #include "tests/window/window_support.hpp"
 
 using namespace z5;
@@ -122,7 +122,6 @@ const std::string kIni =
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void settingsFields();
     void startUp();
     void menuTree_data();
     void menuTree();
@@ -132,31 +131,6 @@ private slots:
     void driveListSwitchesFolders();
     void switchInHelp();
 };
-
-void WindowTest::settingsFields() {
-    const struct {
-        const char* text;
-        QStringList expected;
-    } cases[] = {
-        // A quoted field keeps its commas; blanks before a field are skipped,
-        // those after it kept; text after a closing quote is dropped.
-        {"\"C:\\a,b\",  ed.exe  ,   \"&Ed\" junk\r\n", {"C:\\a,b", "ed.exe  ", "&Ed"}},
-        // CR, LF and CR LF each end a line; an empty line is an empty field, a
-        // line holding only a comma two; a final line end promises none.
-        {"a\rb\nc\r\n\r\n,\r\nd\r\n", {"a", "b", "c", "", "", "", "d"}},
-        // An unclosed quote runs to the end.
-        {"a,\"b,c\r\nd", {"a", "b,c\r\nd"}},
-        // A final comma promises one more empty field; final blanks are none.
-        {"a,", {"a", ""}},
-        {"a\r\n   ", {"a"}},
-    };
-    for (const auto& c : cases) {
-        QStringList got;
-        for (const std::string& field : readFields(c.text, 13)) got << qs(field);
-        QCOMPARE(got, c.expected);
-    }
-    QVERIFY(readFields("1,2,3", 2) == std::vector<std::string>({"1", "2"}));  // only those asked
-}
 
 void WindowTest::startUp() {
     TempFolder dir;

@@ -1,4 +1,4 @@
-#include "shell/pathnames.hpp"
+#include "textfmt/pathnames.hpp"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "shell/settings.hpp"
+#include "commands/settings.hpp"
 
 #include <filesystem>
 

@@ -1,17 +1,20 @@
-// The main window's menu tree as data: the window builds its menu bar from
-// this table, and the help lists it.
+// The main window's menu tree as data, free of any window toolkit: every
+// front end that draws a window builds its menu bar from this table, and the
+// help lists it.
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "commands/settings.hpp"
+
 namespace z5 {
 
 enum class MenuRole {
     Submenu,    // opens the entries whose parent it is
     Separator,  // a line between entries
-    Command,    // a converter from the command table, found by the entry's name
+    Command,    // a converter: the command table has a row of the entry's name
     Shell,      // handled by the window itself (Dos Window, Exit, About)
     Program,    // external program 1 .. 6, caption from z5.ini
     Nothing,    // shown but without a command in this version
@@ -19,7 +22,7 @@ enum class MenuRole {
 
 struct MenuEntry {
     std::string_view name;     // object name, e.g. "mnuTrkDecompile"
-    std::string_view caption;  // "&" marks the access key; empty for programs
+    std::string_view caption;  // "&" marks the access key; "-" for separators, empty for programs
     std::string_view parent;   // empty for the menu bar
     MenuRole role;
     bool enabledAtStart;
@@ -27,11 +30,22 @@ struct MenuEntry {
     // was; the --all-commands switch enables it so every converter can be
     // reached from the window too.
     bool enabledByAllCommands = false;
-    int program = 0;  // 1 .. 6 for Program entries (shortcut Ctrl+F<program>)
+    int program = 0;                 // 1 .. 6 for Program entries
+    std::string_view shortcut = {};  // "Ctrl+F1" .. "Ctrl+F6" for Program entries
 };
 
 // Every entry in menu order: a parent always comes before its entries.
 std::span<const MenuEntry> menuTree();
+
+// How an entry shows once the window has read its settings: a program slot
+// takes its caption from them and is disabled without one; the other
+// entries keep their own captions and are enabled at start, or with
+// --all-commands (`allCommands`) where that enables them.
+struct MenuState {
+    std::string_view caption;
+    bool enabled;
+};
+MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCommands);
 
 // "File > Text Doc": the captions without access keys from the menu bar
 // down to the entry `name`.

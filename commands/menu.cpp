@@ -1,4 +1,4 @@
-#include "shell/menutree.hpp"
+#include "commands/menu.hpp"
 
 #include <array>
 #include <string>
@@ -19,8 +19,10 @@ constexpr MenuEntry entry(std::string_view name, std::string_view caption, std::
                           MenuRole role, bool enabled = true, bool byAll = false) {
     return {name, caption, parent, role, enabled, byAll};
 }
+constexpr std::string_view kProgramKeys[] = {"Ctrl+F1", "Ctrl+F2", "Ctrl+F3",
+                                             "Ctrl+F4", "Ctrl+F5", "Ctrl+F6"};
 constexpr MenuEntry program(std::string_view name, int n) {
-    return {name, "", "mnuPrograms", R::Program, true, false, n};
+    return {name, "", "mnuPrograms", R::Program, true, false, n, kProgramKeys[n - 1]};
 }
 
 constexpr std::array kMenuTree = {
@@ -97,6 +99,16 @@ constexpr std::array kMenuTree = {
 
 std::span<const MenuEntry> menuTree() {
     return kMenuTree;
+}
+
+MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCommands) {
+    MenuState state{entry.caption,
+                    entry.enabledAtStart || (allCommands && entry.enabledByAllCommands)};
+    if (entry.role == MenuRole::Program) {
+        state.caption = settings.strPName[entry.program - 1];
+        state.enabled = state.enabled && !state.caption.empty();
+    }
+    return state;
 }
 
 std::string menuPath(std::string_view name) {
