@@ -51,25 +51,11 @@ void checkMemberSize(std::int32_t size, std::string_view member) {
                              " bytes; members must be smaller than 67108864 bytes (64 MiB)");
 }
 
-bool copyBlocks(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member) {
+bool copyMember(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member) {
     checkMemberSize(size, member);
-    std::int32_t lng2048, lng1024, lng512, lng256, lng128, lng64, lng32, lng16, lng8, lng4;
-    std::uint8_t byt1;
-    FileSize().CheckDatFileSize(size, lng2048, lng1024, lng512, lng256, lng128, lng64, lng32, lng16,
-                                lng8, lng4, byt1);
-    std::array<std::uint8_t, 2048> buffer;
-    const std::pair<std::int32_t, std::int32_t> plan[] = {
-        {2048, lng2048}, {1024, lng1024}, {512, lng512}, {256, lng256}, {128, lng128}, {64, lng64},
-        {32, lng32},     {16, lng16},     {8, lng8},     {4, lng4},     {1, byt1}};
-    for (const auto& [block, count] : plan) {
-        const std::span<std::uint8_t> piece(buffer.data(), static_cast<std::size_t>(block));
-        for (std::int32_t i = 0; i < count; ++i) {
-            const std::size_t got = from.read(piece);
-            to.bytes(piece.first(got));
-            if (got < piece.size()) return false;
-        }
-    }
-    return true;
+    // The blocks CheckDatFileSize plans add up to exactly `size` bytes; the
+    // kernel copies them in one run instead of block by block.
+    return copyBytes(from, to, size) == size;
 }
 
 }  // namespace z5

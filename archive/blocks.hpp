@@ -34,9 +34,9 @@ public:
 // more (they count 2048-byte blocks in 16 bits). `member` names it.
 void checkMemberSize(std::int32_t size, std::string_view member);
 
-// Copies `size` bytes from the current position of `from` to `to` in the
-// blocks CheckDatFileSize gives, after checkMemberSize. Returns false, with
-// the bytes that did arrive written, when `from` ends before `size` bytes.
-bool copyBlocks(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member);
+// Copies `size` bytes, the blocks CheckDatFileSize plans, from the current
+// position of `from` to `to`, after checkMemberSize. Returns false, with the
+// bytes that did arrive written, when `from` ends before `size` bytes.
+bool copyMember(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member);
 
 }  // namespace z5

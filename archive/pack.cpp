@@ -96,7 +96,7 @@ void runPack(Command& cmd) {
 
     for (const Member& m : members) {
         BinaryReader in(m.path, m.name);
-        if (!copyBlocks(in, *dat, m.size, m.name))
+        if (!copyMember(in, *dat, m.size, m.name))
             throw CommandFailure("member " + m.name + " became shorter than its " +
                                  std::to_string(m.size) + " bytes while it was packed");
     }

@@ -94,7 +94,7 @@ void runUnpack(Command& cmd) {
     for (const std::int32_t size : lngSizes) {
         const std::string name = names.readLine();
         BinaryWriter member(cmd.outputPath(name), name);
-        if (!copyBlocks(dat, member, size, name))
+        if (!copyMember(dat, member, size, name))
             throw CommandFailure(dat.name() + ": the archive ends inside member " + name + ", " +
                                  std::to_string(size - member.position()) + " of its " +
                                  std::to_string(size) +

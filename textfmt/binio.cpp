@@ -1,5 +1,6 @@
 #include "textfmt/binio.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -126,6 +127,21 @@ void BinaryWriter::i32(std::int32_t v) {
 
 void BinaryWriter::f32(float v) {
     i32(std::bit_cast<std::int32_t>(v));
+}
+
+std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count) {
+    const auto buffered =
+        static_cast<std::size_t>(std::min<std::int64_t>(count, from.end_ - from.pos_));
+    to.bytes({from.buffer_.data() + from.pos_, buffered});
+    from.pos_ += buffered;
+    std::int64_t done = static_cast<std::int64_t>(buffered);
+    if (done < count) {
+        to.flush();
+        done += copyFileBytes(from.file_, to.file_, count - done);
+    }
+    from.position_ += done;
+    to.position_ += done - static_cast<std::int64_t>(buffered);
+    return done;
 }
 
 void BinaryWriter::close() {

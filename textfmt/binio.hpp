@@ -37,6 +37,7 @@ public:
     std::size_t read(std::span<std::uint8_t> out);
 
 private:
+    friend std::int64_t copyBytes(BinaryReader&, class BinaryWriter&, std::int64_t);
     bool fill();
     InputFile file_;
     std::vector<std::uint8_t> buffer_;
@@ -72,11 +73,17 @@ public:
     const std::string& name() const { return file_.name(); }
 
 private:
+    friend std::int64_t copyBytes(BinaryReader&, BinaryWriter&, std::int64_t);
     void flush();
     OutputFile file_;
     bool fixedName_;
     std::vector<std::uint8_t> buffer_;
     std::int64_t position_ = 0;
 };
+
+// Moves `count` bytes from the reader's position to the end of the writer:
+// what is buffered first, the rest copied by the kernel. Returns the bytes
+// moved, fewer only when the input ended.
+std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count);
 
 }  // namespace z5

@@ -1,6 +1,7 @@
 #include "textfmt/files.hpp"
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <random>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "textfmt/failure.hpp"
 
@@ -218,6 +220,50 @@ void OutputFile::abandon() {
     if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
     release();
+}
+
+std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count) {
+    if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
+    std::int64_t done = 0;
+    // copy_file_range lets the file system share or copy the blocks itself;
+    // sendfile still copies inside the kernel where that is refused (other
+    // file systems, old kernels); a read/write loop is the last resort.
+    enum class Way { Range, Send, Buffer } way = Way::Range;
+    std::vector<char> buffer;
+    while (done < count) {
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
+        ssize_t n = -1;
+        if (way == Way::Range) {
+            n = ::copy_file_range(from.descriptor(), nullptr, to.descriptor(), nullptr, want, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                          errno == EOPNOTSUPP || errno == EPERM)) {
+                way = Way::Send;
+                continue;
+            }
+        } else if (way == Way::Send) {
+            n = ::sendfile(to.descriptor(), from.descriptor(), nullptr, want);
+            if (n < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+                way = Way::Buffer;
+                continue;
+            }
+        } else {
+            buffer.resize(1 << 20);
+            const std::size_t got = from.read(buffer.data(), std::min(want, buffer.size()));
+            if (got == 0) break;
+            to.write(buffer.data(), got);
+            done += static_cast<std::int64_t>(got);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int error = errno;
+            throw CommandFailure("cannot copy " + from.name() + " into " + to.name() + ": " +
+                                 reasonOf(error));
+        }
+        if (n == 0) break;  // the input ended
+        done += n;
+    }
+    return done;
 }
 
 void removeCaseVariants(const std::string& path) {

@@ -75,6 +75,12 @@ private:
     bool broken_ = false;
 };
 
+// Copies up to `count` bytes from the current offset of `from` to the end of
+// `to`, letting the kernel move them where it can (no pass through this
+// process); both file offsets advance. Returns the bytes copied: fewer only
+// when `from` ended.
+std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count);
+
 // Removes the files and links in the folder of `path` whose names equal its
 // name but for letter case (never `path` itself, never a folder).
 void removeCaseVariants(const std::string& path);
