@@ -1,8 +1,16 @@
-# Shared helpers for the benchmark scripts (sourced).
-# Builds the release binary once and offers timing with peak memory.
+# Shared helpers for the benchmark scripts (sourced). Every target is a ratio
+# against a peer measured in the same run: several interleaved rounds, each
+# command timed once per round after a sync, and the median reported.
 set -euo pipefail
 bench_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-bench_out="${BENCH_OUT:-$bench_root/bench/out}"
+rounds="${BENCH_ROUNDS:-5}"
+
+# Where the files live: a folder on the disk users work on by default
+# (bench/out); --shm or BENCH_DIR=/dev/shm/... puts them in memory.
+bench_out="${BENCH_DIR:-$bench_root/bench/out}"
+for arg in "$@"; do
+    [ "$arg" = "--shm" ] && bench_out="/dev/shm/z5bench-$$"
+done
 mkdir -p "$bench_out"
 
 build_release() {
@@ -11,18 +19,36 @@ build_release() {
     Z5DEF="$bench_root/build/release/bin/z5def"
 }
 
-# measure LABEL CMD...: runs CMD once, records seconds and peak KiB in
-# the globals SECONDS_TAKEN and PEAK_KIB, prints one line.
-measure() {
-    local label="$1"; shift
+# timed NAME CMD...: runs CMD once after a sync; appends its seconds to the
+# list NAME and keeps the largest peak memory of NAME in PEAK_<NAME> (KiB).
+timed() {
+    local name="$1"; shift
     local stats="$bench_out/.time"
+    sync
     /usr/bin/time -f '%e %M' -o "$stats" "$@" >/dev/null
-    read -r SECONDS_TAKEN PEAK_KIB < "$stats"
-    printf '  %-34s %8.2f s %10d KiB peak\n' "$label" "$SECONDS_TAKEN" "$PEAK_KIB"
+    local seconds kib
+    read -r seconds kib < "$stats"
+    eval "TIMES_$name+=\" $seconds\""
+    eval "local old=\${PEAK_$name:-0}"
+    # shellcheck disable=SC2154
+    [ "$kib" -gt "$old" ] && eval "PEAK_$name=$kib"
+    return 0
+}
+
+# median NAME: the median of the times recorded for NAME
+median() {
+    eval "echo \$TIMES_$1" | tr ' ' '\n' | sed '/^$/d' | sort -g |
+        awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# report NAME LABEL: one line with the median and the peak memory of NAME
+report() {
+    eval "local peak=\${PEAK_$1:-0}"
+    printf '  %-40s %8.3f s median of %d, %8d KiB peak\n' "$2" "$(median "$1")" "$rounds" "$peak"
 }
 
 # ratio A B: A / B with two decimals
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 0.01; printf "%.2f", a / b }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b <= 0) b = 0.001; printf "%.2f", a / b }'; }
 
 # verdict NAME VALUE LIMIT: prints whether VALUE <= LIMIT
 verdict() {
@@ -31,4 +57,14 @@ verdict() {
     else
         echo "  $1: $2 (target <= $3) MISSED"
     fi
+}
+
+# peak_verdict NAME...: the largest peak of the named commands against 16 MiB
+peak_verdict() {
+    local most=0 name kib
+    for name in "$@"; do
+        eval "kib=\${PEAK_$name:-0}"
+        [ "$kib" -gt "$most" ] && most=$kib
+    done
+    verdict "peak memory MiB" "$(awk -v k="$most" 'BEGIN { printf "%.1f", k / 1024 }')" 16
 }
