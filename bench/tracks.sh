@@ -4,7 +4,7 @@
 # printing the same file as decimal integers 100 times, in the same run.
 # Targets: decompile + compile together at most 4 times od's time (Trk.def
 # is four times od's text, and it is written once and read once); peak
-# memory under 16 MiB.
+# memory under 16 MiB. Usage: bench/tracks.sh [--shm]
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_release
 
@@ -44,14 +44,17 @@ compile_runs() { for ((i = 0; i < runs; i++)); do "$Z5DEF" -q -C "$work" trk com
 od_runs() { for ((i = 0; i < runs; i++)); do od -An -v -w52 -td4 "$work/big.trk" > "$work/od.txt"; done; }
 export -f decompile_runs compile_runs od_runs; export Z5DEF work runs
 
-measure "z5def trk decompile" bash -c decompile_runs
-decompile_time=$SECONDS_TAKEN; peak=$PEAK_KIB
-measure "z5def trk compile" bash -c compile_runs
-compile_time=$SECONDS_TAKEN; (( PEAK_KIB > peak )) && peak=$PEAK_KIB
-cmp -s "$work/New.trk" "$work/big.trk" || echo "  round trip differs"
-measure "od (the file as decimal integers)" bash -c od_runs
-verdict "time ratio z5def/od" \
-    "$(ratio "$(awk -v a="$decompile_time" -v b="$compile_time" 'BEGIN { print a + b }')" \
-        "$SECONDS_TAKEN")" 4
-verdict "peak memory MiB" "$(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }')" 16
+for _ in $(seq 1 "$rounds"); do
+    timed decompile bash -c decompile_runs
+    timed compile bash -c compile_runs
+    timed od bash -c od_runs
+    cmp -s "$work/New.trk" "$work/big.trk" || echo "  round trip differs"
+done
+report decompile "z5def trk decompile"
+report compile "z5def trk compile"
+report od "od (the file as decimal integers)"
+verdict "(decompile + compile) / od" \
+    "$(ratio "$(awk -v a="$(median decompile)" -v b="$(median compile)" 'BEGIN { print a + b }')" \
+        "$(median od)")" 4
+peak_verdict decompile compile
 rm -rf "$work"
