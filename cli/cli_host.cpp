@@ -3,12 +3,20 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <ostream>
+#include <thread>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "commands/table.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/failure.hpp"
+#include "verify/verify.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
@@ -79,6 +87,81 @@ std::string parseProblem(const CLI::App& app, const CLI::ParseError& error) {
     return std::string("z5def: ") + error.what() + "; try \"z5def --help\"";
 }
 
+// Lines made printable one by one, their line ends kept.
+std::string printableText(std::string_view lines) {
+    std::string text;
+    for (std::size_t start = 0; start < lines.size();) {
+        std::size_t end = lines.find('\n', start);
+        if (end == std::string_view::npos) end = lines.size();
+        text += printableLine(lines.substr(start, end - start)) + '\n';
+        start = end + 1;
+    }
+    return text;
+}
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+    return ::_isatty(2) != 0;
+#else
+    return ::isatty(2) == 1;
+#endif
+}
+
+struct VerifyRequest {
+    std::vector<std::string> paths;
+    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    bool deep = false;
+    bool quiet = false;
+};
+
+// With --quiet an identical result shows only the members that are not.
+std::string quietLines(const verify::Result& r) {
+    const bool same = r.verdict == verify::Verdict::Identical ||
+                      r.verdict == verify::Verdict::IdenticalButReserved;
+    std::string members;
+    for (const verify::Result& m : r.members) members += quietLines(m);
+    if (same && members.empty()) return {};
+    verify::Result shown = r;
+    shown.members.clear();
+    std::string text = verify::resultLines(shown);
+    std::string indented;
+    for (std::size_t start = 0; start < members.size();) {
+        const std::size_t end = members.find('\n', start) + 1;
+        indented += "  " + members.substr(start, end - start);
+        start = end;
+    }
+    return text + indented;
+}
+
+int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err) {
+    const verify::Plan plan = verify::plan(request.paths);
+    verify::Tally tally;
+    tally.skipped = plan.skipped;
+    // A progress line only for a person watching a terminal.
+    const bool watched = &err == &std::cerr && stderrIsTerminal();
+    auto progress = [&](std::size_t index, const std::string& path) {
+        err << "\r\x1b[K[" << index + 1 << '/' << plan.files.size() << "] " << printableLine(path)
+            << std::flush;
+    };
+    auto done = [&](const verify::Result& result) {
+        tally.add(result);
+        const std::string lines = request.quiet ? quietLines(result) : verify::resultLines(result);
+        if (watched) err << "\r\x1b[K" << std::flush;
+        out << printableText(lines) << std::flush;
+    };
+    try {
+        verify::verifyAll(
+            plan, request.jobs, request.deep, done,
+            watched ? std::function<void(std::size_t, const std::string&)>(progress) : nullptr);
+    } catch (const std::exception& e) {
+        err << "z5def verify: " << printableLine(e.what()) << '\n';
+        return 1;
+    }
+    if (watched) err << "\r\x1b[K" << std::flush;
+    out << verify::summaryLine(tally) << '\n';
+    return tally.clean() ? 0 : 1;
+}
+
 // The command line without the final check of standard output.
 int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app{
@@ -117,6 +200,21 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
         sub->callback([&chosen, &entry] { chosen = &entry; });
     }
 
+    VerifyRequest verify;
+    CLI::App* verifyCommand = app.add_subcommand(
+        "verify",
+        "decompile and compile back (unpack and pack for archives) each file in a "
+        "private folder and say whether the same bytes come back");
+    verifyCommand->add_option("PATH", verify.paths, "files, or folders walked for known kinds")
+        ->required();
+    verifyCommand
+        ->add_option("-j,--jobs", verify.jobs, "files verified at once (default: the cores)")
+        ->check(CLI::PositiveNumber);
+    verifyCommand->add_flag("--deep", verify.deep,
+                            "verify an archive's members of known kinds too");
+    verifyCommand->add_flag("--quiet", verify.quiet,
+                            "print only what is not identical, and the summary");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -129,6 +227,7 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
         err << printableLine(parseProblem(app, e)) << '\n';
         return 2;
     }
+    if (verifyCommand->parsed()) return runVerify(verify, out, err);
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to
     // write work files before it does.

@@ -14,6 +14,15 @@ constexpr std::size_t kBufferSize = 1 << 16;
 BinaryReader::BinaryReader(const std::string& path, std::string name)
     : file_(path, std::move(name)), buffer_(kBufferSize) {}
 
+BinaryReader BinaryReader::ofBytes(std::string_view bytes, std::string name) {
+    return BinaryReader(InMemory{}, bytes, std::move(name));
+}
+
+BinaryReader::BinaryReader(InMemory, std::string_view bytes, std::string name)
+    : file_(std::move(name), static_cast<std::int64_t>(bytes.size())),
+      buffer_(bytes.begin(), bytes.end()),
+      end_(bytes.size()) {}
+
 bool BinaryReader::fill() {
     if (pos_ < end_) return true;
     end_ = file_.read(buffer_.data(), buffer_.size());
@@ -135,7 +144,7 @@ std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count)
     to.bytes({from.buffer_.data() + from.pos_, buffered});
     from.pos_ += buffered;
     std::int64_t done = static_cast<std::int64_t>(buffered);
-    if (done < count) {
+    if (done < count && from.file_.descriptor() >= 0) {
         to.flush();
         done += copyFileBytes(from.file_, to.file_, count - done);
     }

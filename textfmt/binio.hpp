@@ -17,6 +17,8 @@ namespace z5 {
 class BinaryReader {
 public:
     BinaryReader(const std::string& path, std::string name);
+    // Reads `bytes` already in memory as if they were the file `name`.
+    static BinaryReader ofBytes(std::string_view bytes, std::string name);
 
     bool atEnd();
     std::int64_t position() const { return position_; }
@@ -37,6 +39,8 @@ public:
     std::size_t read(std::span<std::uint8_t> out);
 
 private:
+    struct InMemory {};
+    BinaryReader(InMemory, std::string_view bytes, std::string name);
     friend std::int64_t copyBytes(BinaryReader&, class BinaryWriter&, std::int64_t);
     bool fill();
     InputFile file_;

@@ -45,6 +45,10 @@ void Command::watch(TextReader& reader) {
 }
 
 BinaryReader Command::openInput() {
+    if (const auto bytes = host_.chosenFileBytes()) {
+        claimInput(chosenPath_, chosenPath_);
+        return BinaryReader::ofBytes(*bytes, chosenPath_);
+    }
     return openBinaryAt(chosenPath_, chosenPath_);
 }
 

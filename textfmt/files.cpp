@@ -125,6 +125,7 @@ InputFile::~InputFile() {
 }
 
 std::size_t InputFile::read(void* data, std::size_t size) {
+    if (fd_ < 0) return 0;
     for (;;) {
         const ssize_t n = ::read(fd_, data, size);
         if (n >= 0) return static_cast<std::size_t>(n);

@@ -16,6 +16,9 @@ class InputFile {
 public:
     // `name` is how failure reasons refer to the file.
     InputFile(const std::string& path, std::string name);
+    // A file of `size` bytes that the caller already holds: nothing is
+    // opened and reads give nothing more.
+    InputFile(std::string name, std::int64_t size) : name_(std::move(name)), size_(size) {}
     InputFile(InputFile&& other) noexcept;
     InputFile& operator=(InputFile&& other) noexcept;
     ~InputFile();

@@ -24,6 +24,9 @@ public:
     virtual void setBusy(bool busy) = 0;
     // A modal message with an exclamation icon and one OK button.
     virtual void messageBox(const std::string& text, const std::string& title) = 0;
+    // The bytes of the chosen file when the host already holds them, so that
+    // the command reads them instead of the file; nullopt: read the file.
+    virtual std::optional<std::string_view> chosenFileBytes() { return std::nullopt; }
     // A one-line remark that does not stop the command, such as
     // "Trk.def:12: no number, read as 0".
     virtual void notice(const std::string& line) = 0;

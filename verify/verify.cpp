@@ -1,0 +1,376 @@
+#include "verify/verify.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <thread>
+
+#include "commands/table.hpp"
+#include "textfmt/deftext.hpp"
+#include "textfmt/failure.hpp"
+#include "textfmt/files.hpp"
+#include "textfmt/paths.hpp"
+#include "verify/fields.hpp"
+
+namespace z5::verify {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers a command's dialogs for verify: the file being verified (its
+// bytes already in memory), or a name in the private folder.
+class VerifyHost : public Host {
+public:
+    explicit VerifyHost(std::string folder) : folder_(std::move(folder)) {}
+
+    std::optional<std::string> openFileName(std::string_view) override { return answer; }
+    std::optional<std::string> saveFileName(std::string_view, const std::string&) override {
+        return answer;
+    }
+    std::string workingFolder() override { return folder_; }
+    void setCaption(const std::string&) override {}
+    void setBusy(bool) override {}
+    void messageBox(const std::string&, const std::string&) override {}
+    void notice(const std::string&) override {}
+    std::optional<std::string_view> chosenFileBytes() override { return bytes; }
+
+    std::string answer;
+    std::optional<std::string_view> bytes;
+
+private:
+    std::string folder_;
+};
+
+std::string lowerExtension(std::string_view path) {
+    const std::size_t dot = path.find_last_of('.');
+    const std::size_t slash = path.find_last_of("/\\");
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return {};
+    std::string ext(path.substr(dot));
+    for (char& c : ext) c = asciiLower(c);
+    return ext;
+}
+
+std::string readWhole(const std::string& path) {
+    InputFile in(path, path);
+    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::size_t n = in.read(bytes.data() + got, bytes.size() - got);
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+// A new folder of this run's own below the system's temporary folder.
+std::string privateFolder() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path folder =
+            fs::temp_directory_path() / ("z5verify-" + std::to_string(random()));
+        std::error_code ec;
+        if (fs::create_directory(folder, ec)) return folder.string();
+    }
+    throw CommandFailure("cannot create a private folder in " + fs::temp_directory_path().string());
+}
+
+// Empties a private folder between two files.
+void emptyFolder(const std::string& folder) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove_all(entry.path(), ec);
+}
+
+// Runs the command of a menu entry for `host`; its reason when it failed.
+std::optional<std::string> run(std::string_view menu, VerifyHost& host) {
+    const Outcome outcome = findCommandByMenu(menu)->run(host);
+    if (outcome.status == Status::Done) return std::nullopt;
+    return outcome.reason.empty() ? std::string("cancelled") : outcome.reason;
+}
+
+// The first byte at which `written` differs from `original`, named.
+std::string difference(std::string_view extension, std::string_view original,
+                       std::string_view written) {
+    const auto mismatch =
+        std::mismatch(original.begin(), original.end(), written.begin(), written.end());
+    const auto offset = static_cast<std::int64_t>(mismatch.first - original.begin());
+    const std::optional<Field> field = fieldAt(extension, original, offset);
+    std::string text = "byte " + std::to_string(offset);
+    if (!field)
+        return text + ": the file has " + std::to_string(original.size()) + " bytes, " +
+               std::to_string(written.size()) + " written";
+    if (!field->number && field->width > 4) {
+        text += " (" + field->name + ", byte " + std::to_string(offset - field->start) + ")";
+    } else {
+        text += " (" + field->name + ")";
+    }
+    return text + ": " + fieldValue(*field, original, offset) + " in the file, " +
+           fieldValue(*field, written, offset) + " written";
+}
+
+struct Kind {
+    std::string_view extension;
+    std::string_view decompile;  // menu entries of the round trip
+    std::string_view compile;
+};
+constexpr Kind kKinds[] = {
+    {".trk", "mnuTrkDecompile", "mnuTrkCompile"}, {".cam", "mnuCamDecompile", "mnuCamCompile"},
+    {".scr", "mnuScrDecompile", "mnuScrCompile"}, {".stg", "mnuSetupDecompile", "mnuSetupCompile"},
+    {".3do", "mnu3doDecompile", "mnu3doCompile"}, {".dat", "mnuUnpack", "mnuPack"},
+};
+
+// What the compile of `kind` wrote into `folder`.
+std::string compiledFile(const Kind& kind, const std::string& folder) {
+    if (kind.extension == ".trk") return joinPath(folder, "New.trk");
+    if (kind.extension == ".cam") return joinPath(folder, "New.cam");
+    if (kind.extension == ".scr") return joinPath(folder, "New.scr");
+    if (kind.extension == ".3do") return joinPath(folder, "verify.3do");
+    // An archive is named by its list; a setup by its stg.def: the one
+    // setup in the folder.
+    if (kind.extension == ".dat") {
+        TextReader list(joinPath(folder, "dattext.pck"), "dattext.pck");
+        return joinPath(folder, std::string(trimBlanks(list.readLine())) + ".dat");
+    }
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.is_regular_file() && lowerExtension(entry.path().string()) == kind.extension)
+            return entry.path().string();
+    return joinPath(folder, "missing" + std::string(kind.extension));
+}
+
+// The line after the one that starts with "ERROR" in flavor.def: where the
+// 3do decompiler stopped at a flavor it cannot decode.
+std::optional<std::string> unsupportedFlavor(const std::string& folder) {
+    const std::string text = readWhole(findInFolder(folder, "flavor.def"));
+    const std::size_t at = text.find("\r\nERROR");
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t end = text.find("\r\n", at + 2);
+    const std::string message = text.substr(at + 2, end - at - 2);
+    const std::size_t next = text.find("\r\n", end + 2);
+    const std::string offset(trimBlanks(text.substr(end + 2, next - end - 2)));
+    return message + " at offset " + offset;
+}
+
+void verifyMembers(const std::string& folder, Result& result);
+
+void roundTrip(const Kind& kind, const std::string& path, const std::string& original,
+               const std::string& folder, bool deep, Result& result) {
+    VerifyHost host(folder);
+    host.answer = path;
+    host.bytes = original;
+    if (auto failure = run(kind.decompile, host)) {
+        result.verdict = Verdict::Failed;
+        result.detail = *failure;
+        return;
+    }
+    if (kind.extension == ".3do") {
+        if (auto stop = unsupportedFlavor(folder)) {
+            result.verdict = Verdict::NotSupported;
+            result.detail = *stop;
+            return;
+        }
+    }
+    host.bytes.reset();
+    host.answer =
+        kind.extension == ".dat" ? joinPath(folder, "dattext.pck") : joinPath(folder, "verify.3do");
+    if (auto failure = run(kind.compile, host)) {
+        result.verdict = Verdict::Failed;
+        result.detail = *failure;
+        return;
+    }
+    const std::string written = readWhole(compiledFile(kind, folder));
+    if (written != original) {
+        result.verdict = Verdict::Differs;
+        result.detail = difference(kind.extension, original, written);
+    }
+    if (deep && kind.extension == ".dat") verifyMembers(folder, result);
+}
+
+// The members of the unpacked archive in `folder` that are of a known kind,
+// each verified in a folder of its own below it.
+void verifyMembers(const std::string& folder, Result& result) {
+    TextReader list(joinPath(folder, "dattext.pck"), "dattext.pck");
+    list.readLine();
+    list.readLine();
+    const std::string inner = joinPath(folder, ".members");
+    fs::create_directory(inner);
+    while (!list.atEnd()) {
+        const std::string name(trimBlanks(list.readLine()));
+        if (!knownKind(name)) continue;
+        Result member = verifyFile(joinPath(folder, name), inner, false);
+        member.path = name;
+        result.members.push_back(std::move(member));
+        emptyFolder(inner);
+    }
+}
+
+}  // namespace
+
+bool knownKind(std::string_view path) {
+    const std::string ext = lowerExtension(path);
+    return std::any_of(std::begin(kKinds), std::end(kKinds),
+                       [&](const Kind& k) { return k.extension == ext; });
+}
+
+Plan plan(const std::vector<std::string>& paths) {
+    Plan p;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        if (!fs::is_directory(path, ec)) {
+            // A file, or a path that does not exist: verifying it says why.
+            if (knownKind(path) || !fs::exists(path, ec))
+                p.files.push_back(path);
+            else
+                ++p.skipped;
+            continue;
+        }
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            if (!it->is_regular_file(ec)) continue;
+            std::string file = it->path().string();
+            if (knownKind(file))
+                found.push_back(std::move(file));
+            else
+                ++p.skipped;
+        }
+        // Folder order is the file system's: sorted, the lines come out the
+        // same on every run.
+        std::sort(found.begin(), found.end());
+        p.files.insert(p.files.end(), found.begin(), found.end());
+    }
+    return p;
+}
+
+Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
+    Result result{path, Verdict::Identical, {}, {}};
+    try {
+        const std::string ext = lowerExtension(path);
+        const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                       [&](const Kind& k) { return k.extension == ext; });
+        if (kind == std::end(kKinds)) throw CommandFailure("not a kind of file verify knows");
+        // The file is read once; every step works on these bytes.
+        const std::string original = readWhole(path);
+        roundTrip(*kind, path, original, folder, deep, result);
+    } catch (const std::exception& e) {
+        result.verdict = Verdict::Failed;
+        result.detail = e.what();
+    }
+    return result;
+}
+
+void verifyAll(const Plan& plan, int jobs, bool deep,
+               const std::function<void(const Result&)>& done,
+               const std::function<void(std::size_t, const std::string&)>& progress) {
+    // One private folder for the whole run, a subfolder per thread.
+    const std::string root = privateFolder();
+    struct Remove {
+        std::string path;
+        ~Remove() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    } removeRoot{root};
+
+    const std::size_t count = plan.files.size();
+    const auto threads = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
+                                                 std::max<std::size_t>(count, 1));
+    std::vector<std::optional<Result>> results(count);
+    std::atomic<std::size_t> next{0};
+    std::mutex mutex;
+    std::condition_variable ready;
+
+    auto work = [&](std::size_t worker) {
+        const std::string folder = joinPath(root, "w" + std::to_string(worker));
+        std::error_code ec;
+        fs::create_directory(folder, ec);
+        for (std::size_t i; (i = next++) < count;) {
+            if (progress) {
+                std::lock_guard lock(mutex);
+                progress(i, plan.files[i]);
+            }
+            Result result = verifyFile(plan.files[i], folder, deep);
+            emptyFolder(folder);
+            std::lock_guard lock(mutex);
+            results[i] = std::move(result);
+            ready.notify_all();
+        }
+    };
+    // One thread works alone; several work while this one prints.
+    std::vector<std::jthread> pool;
+    if (threads == 1)
+        work(0);
+    else
+        for (std::size_t w = 0; w < threads; ++w) pool.emplace_back(work, w);
+
+    // The lines come out in the order of the plan, each as soon as it and
+    // every one before it are known.
+    for (std::size_t i = 0; i < count; ++i) {
+        std::unique_lock lock(mutex);
+        ready.wait(lock, [&] { return results[i].has_value(); });
+        Result result = std::move(*results[i]);
+        lock.unlock();
+        done(result);
+    }
+}
+
+std::string_view verdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Identical:
+            return "identical";
+        case Verdict::IdenticalButReserved:
+            return "identical but for reserved fields";
+        case Verdict::Equivalent:
+            return "equivalent after renumbering";
+        case Verdict::Differs:
+            return "differs";
+        case Verdict::NotSupported:
+            return "not supported";
+        case Verdict::Failed:
+            return "failed";
+    }
+    return "failed";
+}
+
+std::string resultLines(const Result& result) {
+    std::string text = result.path + ": " + std::string(verdictText(result.verdict));
+    if (!result.detail.empty()) text += ": " + result.detail;
+    text += '\n';
+    for (const Result& member : result.members) text += "  " + resultLines(member);
+    return text;
+}
+
+void Tally::add(const Result& result) {
+    switch (result.verdict) {
+        case Verdict::Identical:
+        case Verdict::IdenticalButReserved:
+            ++identical;
+            break;
+        case Verdict::Equivalent:
+            ++equivalent;
+            break;
+        case Verdict::Differs:
+            ++differ;
+            break;
+        case Verdict::NotSupported:
+            ++unsupported;
+            break;
+        case Verdict::Failed:
+            ++failed;
+            break;
+    }
+    for (const Result& member : result.members) add(member);
+}
+
+std::string summaryLine(const Tally& t) {
+    return std::to_string(t.files()) + " files: " + std::to_string(t.identical) + " identical, " +
+           std::to_string(t.equivalent) + " equivalent, " + std::to_string(t.differ) + " differ, " +
+           std::to_string(t.unsupported) + " not supported, " + std::to_string(t.failed) +
+           " failed, " + std::to_string(t.skipped) + " skipped";
+}
+
+}  // namespace z5::verify

@@ -1,0 +1,72 @@
+// z5def verify: whether each file survives the round trip through its
+// definition files (or, for an archive, through unpack and pack) unchanged.
+// Every step runs the same command bodies the user runs, in private folders;
+// the user's folders are only read.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace z5::verify {
+
+enum class Verdict {
+    Identical,             // the compiled bytes equal the file
+    IdenticalButReserved,  // equal once the fields always written as 0 are 0 in both
+    Equivalent,            // the same object once renumbered (3do)
+    Differs,
+    NotSupported,  // the decompiler stopped at a flavor type it cannot decode
+    Failed,
+};
+
+struct Result {
+    std::string path;
+    Verdict verdict = Verdict::Identical;
+    std::string detail;           // what differs, why it failed, ...
+    std::vector<Result> members;  // with --deep: an archive's members of a known kind
+};
+
+// The files to verify: each path a file or a folder walked recursively.
+// Files are taken by their extension (.3do .trk .cam .scr .stg .dat, any
+// letter case); other files are counted as skipped. A path that does not
+// exist is a file that failed.
+struct Plan {
+    std::vector<std::string> files;
+    std::size_t skipped = 0;
+};
+Plan plan(const std::vector<std::string>& paths);
+
+// True for the extensions verify knows.
+bool knownKind(std::string_view path);
+
+// Verifies one file in `folder`, a private folder this call may fill and
+// empty. `deep`: members of an archive that are of a known kind too.
+Result verifyFile(const std::string& path, const std::string& folder, bool deep);
+
+// Verifies the planned files on `jobs` threads, each in its own private
+// folder below one temporary folder. `done` receives the results in the
+// order of the plan; `progress` is told each file as it is started.
+void verifyAll(const Plan& plan, int jobs, bool deep,
+               const std::function<void(const Result&)>& done,
+               const std::function<void(std::size_t, const std::string&)>& progress = {});
+
+// "identical", "differs", ... as the lines show them.
+std::string_view verdictText(Verdict verdict);
+// "PATH: verdict[: detail]", then one indented line per member.
+std::string resultLines(const Result& result);
+
+// Counts for the summary line.
+struct Tally {
+    std::size_t identical = 0, equivalent = 0, differ = 0, unsupported = 0, failed = 0, skipped = 0;
+    void add(const Result& result);
+    std::size_t files() const {
+        return identical + equivalent + differ + unsupported + failed + skipped;
+    }
+    bool clean() const { return differ == 0 && unsupported == 0 && failed == 0; }
+};
+// "412 files: 398 identical, 9 equivalent, 3 differ, 1 not supported, 1 failed, 57 skipped"
+std::string summaryLine(const Tally& tally);
+
+}  // namespace z5::verify
