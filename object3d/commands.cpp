@@ -17,11 +17,11 @@ public:
         : slots_(std::bit_ceil(2 * records + 2)), shift_(64 - std::countr_zero(slots_.size())) {}
 
     void add(std::int32_t oldNumber, std::int32_t newNumber) {
-        Slot& slot = find(oldNumber);
+        Slot& slot = slots_[find(oldNumber)];
         if (!slot.used) slot = {oldNumber, newNumber, true};
     }
-    std::int32_t operator()(std::int32_t value) {
-        const Slot& slot = find(value);
+    std::int32_t operator()(std::int32_t value) const {
+        const Slot& slot = slots_[find(value)];
         return slot.used ? slot.newNumber : value;
     }
 
@@ -31,14 +31,15 @@ private:
         std::int32_t newNumber = 0;
         bool used = false;
     };
-    // Fibonacci hashing: the top bits of the product spread neighbouring
-    // numbers over the whole table.
-    Slot& find(std::int32_t number) {
+    // The slot of `number`, or the free slot where it would go. Fibonacci
+    // hashing: the top bits of the product spread neighbouring numbers over
+    // the whole table.
+    std::size_t find(std::int32_t number) const {
         const std::size_t mask = slots_.size() - 1;
         auto i = static_cast<std::size_t>(
             (std::uint64_t{static_cast<std::uint32_t>(number)} * 0x9E3779B97F4A7C15u) >> shift_);
         while (slots_[i].used && slots_[i].oldNumber != number) i = (i + 1) & mask;
-        return slots_[i];
+        return i;
     }
 
     std::vector<Slot> slots_;

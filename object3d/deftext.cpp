@@ -181,16 +181,16 @@ public:
         }
     }
     void flavors(std::vector<Flavor>& flavors) {
-        bool begun = false;
         while (peek()) {
             const std::string line = take();
             const FlavorDefLine l = classify(line);
             if (l.kind == FlavorDefLine::Kind::Name) fail("file name after the first flavor line");
-            begun = begun || l.kind != FlavorDefLine::Kind::Other;
             if (l.kind == FlavorDefLine::Kind::Flavor) flavors.push_back(flavor(l, flavors.size()));
         }
-        // A file without any flavor line could not be told from a damaged one.
-        if (!begun) fail("the file ends without a flavor line (FL02 to FL21)");
+        // A file without any flavor to compile could not be told from a
+        // damaged one, and its object would not decompile to a file that
+        // compiles.
+        if (flavors.empty()) fail("the file ends without a flavor line (FL02 to FL21)");
     }
     // The message lines that end a decompiled flavor list are not read back.
     void unsupported(std::optional<Unsupported>&) {}

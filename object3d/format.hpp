@@ -5,6 +5,7 @@
 // references.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -80,6 +81,13 @@ constexpr int flavorTypeOfTag(std::string_view tag) {
     return isSupportedFlavor(type) ? type : 0;
 }
 
+// The flavor bodies of fixed size, by type: the number of plain values,
+// then of references to flavors. The other types have their own layout.
+inline constexpr std::array<std::array<std::int8_t, 2>, 22> kFixedBodies = {{
+    {},     {}, {},     {3, 0}, {},     {}, {5, 1}, {5, 2}, {5, 4}, {5, 3}, {5, 3},
+    {5, 2}, {}, {7, 1}, {2, 0}, {4, 0}, {}, {},     {},     {7, 1}, {},     {5, 0},
+}};
+
 // How a list count may be used. The decompiler and the compiler differ on
 // FL12 (a compiled FL12 may carry an empty list, a stored one may not) and
 // on FL05 kind 0 (a negative count is stored harmlessly but would give the
@@ -106,12 +114,6 @@ std::optional<std::int32_t> walkFlavorBody(int type, W& w) {
                    std::to_string(lowest) + ".." + std::to_string(highest));
         return n;
     };
-    // A body of fixed size: plain values, then references to flavors.
-    auto fixed = [&w](std::int32_t plain, std::int32_t references) {
-        w.run(kI32, plain);
-        w.run(kFlavorRef, references);
-        return std::optional<std::int32_t>();
-    };
     switch (type) {
         case 2: {
             const std::int32_t kind = w.decide(kI32);
@@ -127,8 +129,14 @@ std::optional<std::int32_t> walkFlavorBody(int type, W& w) {
             return std::nullopt;
         }
         case 4:
-            w.run(kFlavorRef, count("FL04", w.decide(kI32), 0));
+        case 16: {
+            // A count, then a list: of references for FL04, which may be
+            // empty, of plain values for FL16.
+            const bool references = type == 4;
+            const std::int32_t n = count(flavorTag(type), w.decide(kI32), references ? 0 : 1);
+            w.run(references ? kFlavorRef : kI32, n);
             return std::nullopt;
+        }
         case 5: {
             w.run(kFlavorRef, 1);
             const std::int32_t kind = w.decide(kI16);
@@ -150,38 +158,17 @@ std::optional<std::int32_t> walkFlavorBody(int type, W& w) {
             w.run(kFlavorRef, count("FL12", n, compiling ? 0 : 1));
             return std::nullopt;
         }
-        case 16:
-            w.run(kI32, count("FL16", w.decide(kI32), 1));
-            return std::nullopt;
         case 17: {
             w.run(kI32, 3);
             const std::int32_t n = count("FL17", w.decide(kI32), 1);
             w.pairs(kI32, kFlavorRef, n);
             return std::nullopt;
         }
-        case 3:
-            return fixed(3, 0);
-        case 6:
-            return fixed(5, 1);
-        case 7:
-        case 11:
-            return fixed(5, 2);
-        case 8:
-            return fixed(5, 4);
-        case 9:
-        case 10:
-            return fixed(5, 3);
-        case 13:
-        case 19:
-            return fixed(7, 1);
-        case 14:
-            return fixed(2, 0);
-        case 15:
-            return fixed(4, 0);
-        case 21:
-            return fixed(5, 0);
         default:
-            w.fail("not a flavor type with a layout");
+            if (!isSupportedFlavor(type)) w.fail("not a flavor type with a layout");
+            w.run(kI32, kFixedBodies[static_cast<std::size_t>(type)][0]);
+            w.run(kFlavorRef, kFixedBodies[static_cast<std::size_t>(type)][1]);
+            return std::nullopt;
     }
 }
 

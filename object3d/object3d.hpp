@@ -9,24 +9,7 @@
 #include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
-namespace z5 {
-
-// Writes vertex.def (vertices and normals) and flavor.def (file names and
-// one line per flavor) from the chosen .3do file. A flavor type or kind
-// without a layout ends the flavor list with a message line and the offset
-// reached; the command still succeeds. A failure while reading keeps the
-// lines of what was read and shows "CRASH - <section>" for the last section
-// tag read.
-void run3doDecompile(Command& cmd);
-
-// Compiles vertex.def and flavor.def of the working folder into the chosen
-// file: vertices and normals are numbered by position, flavors placed one
-// after another with the last as root, and every reference renumbered.
-// offset.def in the working folder shows the old and new numbers. A line
-// that cannot be compiled fails the command with its file and line number.
-void run3doCompile(Command& cmd);
-
-namespace object3d {
+namespace z5::object3d {
 
 // Reads up to five section tags, the flavors last. A failure does not
 // throw: what was read before it comes back with the reason.
@@ -50,5 +33,23 @@ void parseFlavorDef(TextReader& def, TextWriter& offsetDef, Object& object);
 // carries stays as it is.
 void compileObject(Object& object);
 
-}  // namespace object3d
+}  // namespace z5::object3d
+
+namespace z5 {
+
+// Writes vertex.def (vertices and normals) and flavor.def (file names and
+// one line per flavor) from the chosen .3do file. A flavor type or kind
+// without a layout ends the flavor list with a message line and the offset
+// reached; the command still succeeds. A failure while reading keeps the
+// lines of what was read and shows "CRASH - <section>" for the last section
+// tag read.
+void run3doDecompile(Command& cmd);
+
+// Compiles vertex.def and flavor.def of the working folder into the chosen
+// file: vertices and normals are numbered by position, flavors placed one
+// after another with the last as root, and every reference renumbered.
+// offset.def in the working folder shows the old and new numbers. A line
+// that cannot be compiled fails the command with its file and line number.
+void run3doCompile(Command& cmd);
+
 }  // namespace z5

@@ -384,8 +384,8 @@ TEST_F(Object3d, CompileOffsetFileShowsEveryRenumbering) {
                "FL04  117  2  100  117", "FL05  200  100  0  0", "FL06  300  1  2  3  4  5  100",
                "FL07  400  1  2  3  4  5  100  117", "FL08  500  1  2  3  4  5  6  7  8  9",
                "FL09  600  1  2  3  4  5  100  7  8", "FL12  700  100  1  117",
-               "FL13  800  1  2  3  4  5  6  7  117", "FL16  900  1  5",
-               "FL17  999  1  2  3  1  5  100"}));
+               "FL13  800  1  2  3  4  5  6  7  117", "FL16  900  1  100",
+               "FL17  999  117  2  3  1  5  100"}));
     const Object expected{
         .vertices = {{0, 1, 2, 3}},
         .normals = {{0, 0, 0, 1}},
@@ -394,8 +394,8 @@ TEST_F(Object3d, CompileOffsetFileShowsEveryRenumbering) {
                     Flavor(5, {4}).i({0, 0}), Flavor(6, {1, 2, 3, 4, 5, 4}),
                     Flavor(7, {1, 2, 3, 4, 5, 4, 37}), Flavor(8, {1, 2, 3, 4, 5, 6, 7, 8, 9}),
                     Flavor(9, {1, 2, 3, 4, 5, 4, 7, 8}), Flavor(12, {4, 1, 37}),
-                    Flavor(13, {1, 2, 3, 4, 5, 6, 7, 37}), Flavor(16, {1, 5}),
-                    Flavor(17, {1, 2, 3, 1, 5, 4})}};
+                    Flavor(13, {1, 2, 3, 4, 5, 6, 7, 37}), Flavor(16, {1, 100}),
+                    Flavor(17, {117, 2, 3, 1, 5, 4})}};
     EXPECT_EQ(compiled(), expected.bytes());
     // Each flavor's entry: its tag, old offset and the values it refers by,
     // then its new offset on a line of its own.
@@ -409,6 +409,32 @@ TEST_F(Object3d, CompileOffsetFileShowsEveryRenumbering) {
         "FL13 800 117", "224",          "FL16 900 1", "261",
         "FL17 999 1", "274"}));
     // clang-format on
+}
+
+TEST_F(Object3d, CompileRenumbersOnlyTheFieldsThatReferToFlavors) {
+    // Every value is 21, the old offset of the first flavor, which lands at 4.
+    const std::vector<Flavor> flavors = {
+        Flavor(14, {21, 21}),
+        Flavor(3, {21, 21, 21}),
+        Flavor(6, {21, 21, 21, 21, 21, 4}),
+        Flavor(7, {21, 21, 21, 21, 21, 4, 4}),
+        Flavor(8, {21, 21, 21, 21, 21, 4, 4, 4, 4}),
+        Flavor(9, {21, 21, 21, 21, 21, 4, 4, 4}),
+        Flavor(10, {21, 21, 21, 21, 21, 4, 4, 4}),
+        Flavor(11, {21, 21, 21, 21, 21, 4, 4}),
+        Flavor(13, {21, 21, 21, 21, 21, 21, 21, 4}),
+        Flavor(15, {21, 21, 21, 21}),
+        Flavor(19, {21, 21, 21, 21, 21, 21, 21, 4}),
+        Flavor(21, {21, 21, 21, 21, 21}),
+    };
+    std::string text;
+    for (const Flavor& f : flavors) {
+        text += f.line(text.empty() ? 21 : 999).substr(0, 11);
+        for (std::size_t k = 0; k < f.fields.size(); ++k) text += " 21";
+        text += "\r\n";
+    }
+    defs("", text);
+    EXPECT_EQ(compiled(), Object{.flavors = flavors}.bytes());
 }
 
 TEST_F(Object3d, CompileEditsMoveExactlyTheRightBytes) {
@@ -483,64 +509,70 @@ TEST_F(Object3d, CompileTakesOnlyTheLinesItReads) {
 }
 
 TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {
-    // flavor.def texts under a good vertex.def, then vertex.def texts beside
-    // a good flavor.def.
     const std::string vertices = crlf({"VERTICES:", "0 0 0 0"}), flavors = crlf({"FL14 4 1 2"});
-    // Lines and flavors are counted with 16-bit counters: 32768 at most.
-    std::string manyPoints = "VERTICES:\r\n", manyFlavors;
-    for (int i = 0; i <= 32768; ++i) {
-        manyPoints += "0 0 0 0\r\n";
-        manyFlavors += "FL14 4 1 2\r\n";
-    }
-    const std::tuple<std::string, std::string, std::string> cases[] = {
-        {vertices, crlf({"FL14 4 1 2", "FL02  21  7  0  1  0"}),
-         "flavor.def:2: FL02 kind 7 has no layout"},
-        {vertices, crlf({"FL05  4  4  3"}), "flavor.def:1: FL05 kind 3 has no layout"},
-        {vertices, crlf({"FL02  4  0  0  0"}), "flavor.def:1: FL02 count 0 out of range 1..32767"},
-        {vertices, crlf({"FL04  4  -1"}), "flavor.def:1: FL04 count -1 out of range 0..32767"},
-        {vertices, crlf({"FL12  4  4  -2"}), "flavor.def:1: FL12 count -2 out of range 0..32767"},
-        {vertices, crlf({"FL05  4  4  0  -1"}),
-         "flavor.def:1: FL05 count -1 out of range 0..32766"},
-        {vertices, crlf({"FL17  4  1  2  3  0"}),
-         "flavor.def:1: FL17 count 0 out of range 1..32767"},
-        {vertices, crlf({"FL03  4  1  2"}),
-         "flavor.def:1: FL03 line ends after 2 values; its layout needs more"},
-        {vertices, crlf({"FL03"}), "flavor.def:1: flavor line without its offset"},
-        {vertices, crlf({"FL05  4  4  1  70000  1"}),
-         "flavor.def:1: FL05 value \"70000\" out of the 16-bit range"},
-        {vertices, crlf({"FL05  4  4  1  5  x"}),
-         "flavor.def:1: FL05 value \"x\" is not a number that fits 32 bits"},
-        {vertices, crlf({"FL14  4  3000000000  1"}),
-         "flavor.def:1: FL14 value \"3000000000\" out of the 32-bit range"},
-        {vertices, crlf({"FL14 4 1 2", "FILE  late.mip"}),
-         "flavor.def:2: file name after the first flavor line"},
-        {vertices, crlf({"FL18 4 1 2", "FILE  late.mip"}),
-         "flavor.def:2: file name after the first flavor line"},
-        {vertices, crlf({"FILE", "FL14 4 1 2"}), "flavor.def:1: empty file name"},
-        {vertices, crlf({"FILE  a\xFF", "FL14 4 1 2"}),
-         "flavor.def:1: a file name cannot hold the bytes 0 or 255"},
-        {crlf({"VERTICES:", ""}), flavors, "vertex.def:2: the section above has no lines"},
-        {crlf({"VERTICES:", "NORMALS:", "0 0 0 0"}), flavors,
-         "vertex.def:2: the section above has no lines"},
-        {crlf({"0 0 0 0", "NORMALS:"}), flavors, "vertex.def:2: the section above has no lines"},
-        {crlf({"VERTICES:", "0 0 0 0", "", "VERTICES:", "1 0 0 0"}), flavors,
-         "vertex.def:4: a second VERTICES: section"},
-        {crlf({"VERTICES:", "1x 0 0 0"}), flavors,
-         "vertex.def:2: \"1x\" is not a number that fits 32 bits"},
-        {crlf({"VERTICES:", "5 1 2"}), flavors, "vertex.def:2: a line needs a number and x, y, z"},
-        {crlf({"VERTICES:", "5 1 2 99999999999"}), flavors,
-         "vertex.def:2: coordinate \"99999999999\" out of the 32-bit range"},
-        {manyPoints, flavors, "vertex.def:32770: more than 32768 lines in one section"},
-        {vertices, manyFlavors, "flavor.def:32769: more than 32768 flavor lines"},
-    };
-    for (const auto& [vertexDef, flavorDef, reason] : cases) {
+    // Fails with `reason` and writes no object.
+    const auto refused = [this](const std::string& vertexDef, const std::string& flavorDef,
+                                const std::string& reason) {
         defs(vertexDef, flavorDef);
         const Outcome o = compile("refused.3do");
         EXPECT_EQ(o.status, Status::Failed);
         EXPECT_EQ(o.reason, reason);
         EXPECT_TRUE(host.messages.empty());
         EXPECT_FALSE(fileExists(dir.file("refused.3do")));
+    };
+    // A flavor line that cannot be compiled, alone in flavor.def.
+    const std::pair<const char*, const char*> lines[] = {
+        {"FL05  4  4  3", "FL05 kind 3 has no layout"},
+        {"FL02  4  0  0  0", "FL02 count 0 out of range 1..32767"},
+        {"FL04  4  -1", "FL04 count -1 out of range 0..32767"},
+        {"FL12  4  4  -2", "FL12 count -2 out of range 0..32767"},
+        {"FL05  4  4  0  -1", "FL05 count -1 out of range 0..32766"},
+        {"FL16  4  0", "FL16 count 0 out of range 1..32767"},
+        {"FL17  4  1  2  3  0", "FL17 count 0 out of range 1..32767"},
+        {"FL03  4  1  2", "FL03 line ends after 2 values; its layout needs more"},
+        {"FL03", "flavor line without its offset"},
+        {"FL18  4  1  2", "the file ends without a flavor line (FL02 to FL21)"},
+        {"FL05  4  4  1  70000  1", "FL05 value \"70000\" out of the 16-bit range"},
+        {"FL05  4  4  1  5  x", "FL05 value \"x\" is not a number that fits 32 bits"},
+        {"FL14  4  3000000000  1", "FL14 value \"3000000000\" out of the 32-bit range"},
+    };
+    for (const auto& [line, reason] : lines)
+        refused(vertices, crlf({line}), "flavor.def:1: " + std::string(reason));
+
+    // Names stand before the flavors and hold no byte that ends one.
+    refused(vertices, crlf({"FL14 4 1 2", "FL02  21  7  0  1  0"}),
+            "flavor.def:2: FL02 kind 7 has no layout");
+    for (const char* first : {"FL14 4 1 2", "FL18 4 1 2"})
+        refused(vertices, crlf({first, "FILE  late.mip"}),
+                "flavor.def:2: file name after the first flavor line");
+    refused(vertices, crlf({"FILE", "FL14 4 1 2"}), "flavor.def:1: empty file name");
+    refused(vertices, crlf({"FILE  a\xFF", "FL14 4 1 2"}),
+            "flavor.def:1: a file name cannot hold the bytes 0 or 255");
+
+    // vertex.def: sections with lines, once each, of a number and x, y, z.
+    const std::pair<std::string, const char*> vertexDefs[] = {
+        {crlf({"VERTICES:", ""}), "vertex.def:2: the section above has no lines"},
+        {crlf({"VERTICES:", "NORMALS:", "0 0 0 0"}),
+         "vertex.def:2: the section above has no lines"},
+        {crlf({"0 0 0 0", "NORMALS:"}), "vertex.def:2: the section above has no lines"},
+        {crlf({"VERTICES:", "0 0 0 0", "", "VERTICES:", "1 0 0 0"}),
+         "vertex.def:4: a second VERTICES: section"},
+        {crlf({"VERTICES:", "1x 0 0 0"}), "vertex.def:2: \"1x\" is not a number that fits 32 bits"},
+        {crlf({"VERTICES:", "5 1 2"}), "vertex.def:2: a line needs a number and x, y, z"},
+        {crlf({"VERTICES:", "5 1 2 99999999999"}),
+         "vertex.def:2: coordinate \"99999999999\" out of the 32-bit range"},
+    };
+    for (const auto& [vertexDef, reason] : vertexDefs) refused(vertexDef, flavors, reason);
+
+    // Lines and flavors are counted with 16-bit counters: 32768 at most.
+    std::string manyPoints = "VERTICES:\r\n", manyFlavors;
+    for (int i = 0; i <= 32768; ++i) {
+        manyPoints += "0 0 0 0\r\n";
+        manyFlavors += "FL14 4 1 2\r\n";
     }
+    refused(manyPoints, flavors, "vertex.def:32770: more than 32768 lines in one section");
+    refused(vertices, manyFlavors, "flavor.def:32769: more than 32768 flavor lines");
+
     defs(vertices, "");
     std::filesystem::remove(dir.file("flavor.def"));
     const Outcome o = compile();
