@@ -1,69 +1,26 @@
-#include "object3d/deftext.hpp"
+// vertex.def and flavor.def: the layout of each, declared once and walked by
+// a printer (decompile) and a parser (compile).
+#include "textfmt/deftext.hpp"
 
-#include "object3d/format.hpp"
+#include <array>
+#include <limits>
+
+#include "object3d/object3d.hpp"
+#include "textfmt/columns.hpp"
+#include "textfmt/numbers.hpp"
+#include "textfmt/printform.hpp"
 
 namespace z5::object3d {
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool isRadixDigit(char c, bool hex) {
-    if (c >= '0' && c <= '7') return true;
-    if (!hex) return false;
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// A plain decimal integer of at most 9 digits: exact in a double, so the
-// general reading would give the same value. nullopt for any other text.
-template <class T>
-std::optional<std::optional<T>> plainInteger(std::string_view text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    const std::size_t digits = text.size() - (negative ? 1 : 0);
-    if (digits == 0 || digits > 9) return std::nullopt;
-    std::int32_t value = 0;
-    for (char c : text.substr(negative ? 1 : 0)) {
-        if (!isDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return std::optional<std::optional<T>>(narrowTo<T>(negative ? -value : value));
-}
-
-// True when the trimmed text is a number as a whole.
-bool isWholeNumber(std::string_view s) {
-    if (s.size() >= 2 && s[0] == '&' &&
-        (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
-        const bool hex = s[1] == 'H' || s[1] == 'h';
-        if (s.size() == 2) return false;
-        for (char c : s.substr(2))
-            if (!isRadixDigit(c, hex)) return false;
-        return true;
-    }
-    std::size_t i = 0;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    bool digits = false;
-    for (; i < s.size() && isDigit(s[i]); ++i) digits = true;
-    if (i < s.size() && s[i] == '.')
-        for (++i; i < s.size() && isDigit(s[i]); ++i) digits = true;
-    if (!digits) return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        if (i == s.size() || !isDigit(s[i])) return false;
-        while (i < s.size() && isDigit(s[i])) ++i;
-    }
-    return i == s.size();
-}
-
-}  // namespace
-
-std::string_view trimBlanks(std::string_view text) {
-    std::size_t first = 0, end = text.size();
-    while (first < end && text[first] == ' ') ++first;
-    while (end > first && text[end - 1] == ' ') --end;
-    return text.substr(first, end - first);
-}
+constexpr std::string_view kVerticesHeader = "VERTICES:";
+constexpr std::string_view kNormalsHeader = "NORMALS:";
+constexpr std::string_view kNamePrefix = "FILE  ";
+constexpr std::size_t kKeyColumn = 6;     // a point's Key, and a flavor's offset
+constexpr std::size_t kValueColumn = 13;  // every other value
+constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+// Sections and flavors are counted with 16-bit counters: 32768 at most.
+constexpr std::size_t kMaxEntries = kMaxCount + 1;
 
 std::string quoted(std::string_view text) {
     std::string out(text.size() + 2, '"');
@@ -71,47 +28,351 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
-std::optional<std::string_view> Tokens::next() {
-    if (rest_.empty()) return std::nullopt;
-    // rest_ never ends in a blank: the token ends at the first blank or at
-    // the end, and the blanks after it are skipped.
-    const char* const end = rest_.data() + rest_.size();
-    const char* stop = rest_.data();
-    while (stop < end && *stop != ' ') ++stop;
-    const std::string_view token(rest_.data(), static_cast<std::size_t>(stop - rest_.data()));
-    while (stop < end && *stop == ' ') ++stop;
-    rest_ = std::string_view(stop, static_cast<std::size_t>(end - stop));
-    return token;
+// The message line for a flavor list that stops at a type or kind without
+// a layout.
+std::string unsupportedMessage(const Unsupported& u) {
+    if (!u.kind) return u.type == 1 ? "ERROR FLAVOR 1" : "ERROR - Flavor " + numberText(u.type);
+    const std::int32_t kind = *u.kind;
+    const bool named = kind >= 6 && kind <= 11;
+    if (u.type == 2) return named ? "ERROR Flavor 2 T" + numberText(kind) : "ERROR Flavor 2 ELSE";
+    if (kind == 2 || kind == 3) return "ERROR - Flavor 5 Type " + numberText(kind);
+    return named ? "ERROR Flavor 5 T" + numberText(kind) : "ERROR - Flavor 5 Type ELSE";
 }
 
-template <class T>
-std::optional<T> leadingInteger(const TextReader& def, std::string_view text) {
-    if (const auto plain = plainInteger<T>(text)) return *plain;
-    return roundTo<T>(def.number(text));
-}
+// Writes the values of an object.
+class ObjPrinter : public DefPrinter {
+public:
+    using DefPrinter::DefPrinter;
 
-template <class T>
-std::optional<T> wholeInteger(std::string_view text) {
-    text = trimBlanks(text);
-    if (!isWholeNumber(text)) return std::nullopt;
-    if (const auto plain = plainInteger<T>(text)) return *plain;
-    return roundTo<T>(LeadingNumber(text));
-}
+    template <class T, class Body>
+    void repeat(std::vector<T>& items, Body body) {
+        for (T& item : items) body(item);
+    }
+    void pointHeader(const PointSection& s) { line(s.normals ? kNormalsHeader : kVerticesHeader); }
+    void points(const PointSection& s) {
+        for (const Point& p : s.points) {
+            text_.clear();
+            appendNumber(text_, p[0], kKeyColumn);
+            for (std::size_t axis = 1; axis < p.size(); ++axis)
+                appendNumber(text_, p[axis], kValueColumn);
+            line(text_);
+        }
+    }
+    void names(const std::vector<std::string>& names) {
+        for (const std::string& name : names) line(std::string(kNamePrefix) + name);
+    }
+    void flavors(const std::vector<Flavor>& flavors) {
+        for (const Flavor& f : flavors) {
+            text_ = flavorTag(f.type);
+            text_ += ' ';
+            appendNumber(text_, f.offset, kKeyColumn);
+            for (const Value& v : f.values) appendNumber(text_, v.number, kValueColumn);
+            line(text_);
+        }
+    }
+    void unsupported(const std::optional<Unsupported>& u) {
+        if (!u) return;
+        line(unsupportedMessage(*u));
+        line(printNumber(u->offset));
+    }
 
-template std::optional<std::int16_t> leadingInteger<std::int16_t>(const TextReader&,
-                                                                  std::string_view);
-template std::optional<std::int32_t> leadingInteger<std::int32_t>(const TextReader&,
-                                                                  std::string_view);
-template std::optional<std::int16_t> wholeInteger<std::int16_t>(std::string_view);
-template std::optional<std::int32_t> wholeInteger<std::int32_t>(std::string_view);
+private:
+    std::string text_;
+};
 
-FlavorDefLine classifyFlavorLine(std::string_view line) {
+// How the compiler sees a line of flavor.def, trimmed.
+struct FlavorDefLine {
+    enum class Kind {
+        Other,       // remarks, empty lines, message lines
+        Name,        // "FILE" and the name
+        Flavor,      // a tag with a layout, "FL02" .. "FL21"
+        OtherFlavor  // any other text starting with "FL" (FL18, FL20 ...): skipped
+    };
+    Kind kind;
+    int type;               // for Flavor
+    std::string_view rest;  // after "FILE" or the tag, trimmed
+};
+
+FlavorDefLine classify(std::string_view line) {
     const std::string_view text = trimBlanks(line);
     if (text.starts_with("FILE")) return {FlavorDefLine::Kind::Name, 0, trimBlanks(text.substr(4))};
     if (!text.starts_with("FL")) return {FlavorDefLine::Kind::Other, 0, {}};
     const int type = flavorTypeOfTag(text.substr(0, 4));
     if (type == 0) return {FlavorDefLine::Kind::OtherFlavor, 0, {}};
     return {FlavorDefLine::Kind::Flavor, type, trimBlanks(text.substr(4))};
+}
+
+// A value of a flavor line as the layout takes it.
+struct Taken {
+    Field field;
+    std::string_view text;
+    std::optional<std::int32_t> number;  // for values that shape the body (kinds, counts)
+};
+
+// The values of a flavor line that offset.def shows after the offset,
+// indexed by type: 1-based positions among the values (the references and counts it
+// carries); FL04 shows the whole rest of its line.
+constexpr std::array<std::array<std::uint8_t, 4>, 22> kShownValues = {{
+    {},     {},     {1, 3}, {}, {}, {1}, {6}, {6, 7}, {6, 7, 8, 9}, {6, 7, 8}, {6, 7, 8},
+    {6, 7}, {1, 2}, {8},    {}, {}, {1}, {4}, {},     {8},          {},        {},
+}};
+
+// Reads an object back where the compiler finds its values. Sections are
+// found by their header lines, names and flavors by their first word; the
+// lines around them are skipped, never compared. Each record's old and new
+// number goes to offset.def as it is read. For a flavor line it is the
+// walker of walkFlavorBody over the words of the line.
+class ObjParser : public DefParser {
+public:
+    static constexpr CountUse countUse = CountUse::Compiled;
+
+    ObjParser(TextReader& in, TextWriter& offsetDef) : DefParser(in), offsetDef_(offsetDef) {}
+
+    template <class T, class Body>
+    void repeat(std::vector<T>& items, Body body) {
+        while (begins(items)) body(items.emplace_back());
+    }
+
+    // vertex.def: a section runs from its header to an empty line or the
+    // next header. One section of each kind, with at least one line.
+    void pointHeader(PointSection& s) {
+        const std::string header = take();
+        s.normals = header == kNormalsHeader;
+        bool& seen = s.normals ? seenNormals_ : seenVertices_;
+        if (seen) fail("a second " + header + " section");
+        seen = true;
+        offsetDef_.line(s.normals ? "NORM" : "VERT");
+        if (!pointFollows()) fail("the section above has no lines");
+    }
+    // Key, x, y and z; the last takes the rest of the line.
+    void points(PointSection& s) {
+        while (pointFollows()) {
+            const std::string line = take();
+            Tokens tokens(line);
+            const std::string_view key = tokens.word().value_or("");
+            const auto number = wholeInteger<std::int32_t>(key);
+            if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
+            if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
+            entry_.clear();
+            appendPrintNumber(entry_, *number);
+            appendPrintNumber(entry_, static_cast<std::int64_t>(s.points.size()));
+            offsetDef_.line(entry_);
+            const auto x = tokens.word(), y = tokens.word();
+            if (!y || tokens.rest().empty()) fail("a line needs a number and x, y, z");
+            s.points.push_back(
+                {*number, coordinate(*x), coordinate(*y), coordinate(tokens.rest())});
+        }
+    }
+
+    // flavor.def: names stand before the first flavor line, all in one
+    // section; flavor types without a layout are skipped.
+    void names(std::vector<std::string>& names) {
+        for (; peek(); held_.reset()) {
+            const FlavorDefLine l = classify(*held_);
+            if (l.kind == FlavorDefLine::Kind::Flavor || l.kind == FlavorDefLine::Kind::OtherFlavor)
+                return;
+            if (l.kind != FlavorDefLine::Kind::Name) continue;
+            if (l.rest.empty()) fail("empty file name");
+            if (l.rest.find_first_of(std::string_view("\0\xFF", 2)) != std::string_view::npos)
+                fail("a file name cannot hold the bytes 0 or 255");
+            namesLength_ += static_cast<std::int64_t>(l.rest.size()) + 1;
+            if (namesLength_ > kMaxInt32) fail("file names beyond 32-bit sizes");
+            names.emplace_back(l.rest);
+        }
+    }
+    void flavors(std::vector<Flavor>& flavors) {
+        while (peek()) {
+            const std::string line = take();
+            const FlavorDefLine l = classify(line);
+            if (l.kind == FlavorDefLine::Kind::Name) fail("file name after the first flavor line");
+            if (l.kind == FlavorDefLine::Kind::Flavor) flavors.push_back(flavor(l, flavors.size()));
+        }
+        // A file without any flavor to compile could not be told from a
+        // damaged one, and its object would not decompile to a file that
+        // compiles.
+        if (flavors.empty()) fail("the file ends without a flavor line (FL02 to FL21)");
+    }
+    // The message lines that end a decompiled flavor list are not read back.
+    void unsupported(std::optional<Unsupported>&) {}
+
+    std::int32_t decide(Field field) {
+        const std::string_view text = word();
+        return *taken_.emplace_back(Taken{field, text, number(field, text)}).number;
+    }
+    void run(Field field, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) taken_.push_back({field, word(), std::nullopt});
+    }
+    void pairs(Field first, Field second, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            run(first, 1);
+            run(second, 1);
+        }
+    }
+
+private:
+    // The next line, read ahead and held until taken; false at the end.
+    bool peek() {
+        if (!held_ && !reader().atEnd()) held_ = reader().readLine();
+        return held_.has_value();
+    }
+    std::string take() {
+        std::string line = std::move(*held_);
+        held_.reset();
+        return line;
+    }
+    static bool isPointHeader(std::string_view line) {
+        return line == kVerticesHeader || line == kNormalsHeader;
+    }
+    bool begins(const std::vector<PointSection>&) {
+        for (; peek(); held_.reset())
+            if (isPointHeader(*held_)) return true;
+        return false;
+    }
+    bool pointFollows() { return peek() && !held_->empty() && !isPointHeader(*held_); }
+    bool begins(const std::vector<std::vector<std::string>>& sections) {
+        for (; sections.empty() && peek(); held_.reset()) {
+            const FlavorDefLine::Kind kind = classify(*held_).kind;
+            if (kind != FlavorDefLine::Kind::Other) return kind == FlavorDefLine::Kind::Name;
+        }
+        return false;
+    }
+
+    template <class T>
+    std::optional<T> leadingInteger(std::string_view text) const {
+        return roundTo<T>(reader().number(text));
+    }
+    std::int32_t coordinate(std::string_view text) const {
+        const auto n = leadingInteger<std::int32_t>(text);
+        if (!n) fail("coordinate " + quoted(text) + " out of the 32-bit range");
+        return *n;
+    }
+
+    // A flavor line: the old offset, then the values of the type's layout.
+    // The values that shape the layout are read as they are taken, the
+    // others once the last has taken the rest of the line.
+    Flavor flavor(const FlavorDefLine& l, std::size_t index) {
+        if (index == kMaxEntries) fail("more than 32768 flavor lines");
+        const std::string_view tag = flavorTag(l.type);
+        Tokens tokens(l.rest);
+        const auto offset = tokens.word();
+        if (!offset) fail("flavor line without its offset");
+        const auto oldOffset = leadingInteger<std::int32_t>(*offset);
+        if (!oldOffset) fail("offset " + quoted(*offset) + " out of the 32-bit range");
+        const std::string_view afterOffset = tokens.rest();
+        taken_.clear();
+        tokens_ = &tokens;
+        type_ = l.type;
+        if (const auto kind = walkFlavorBody(l.type, *this))
+            fail(std::string(tag) + " kind " + numberText(*kind) + " has no layout");
+        const std::string_view rest = tokens.rest();
+        if (!rest.empty() && !taken_.empty() && !taken_.back().number) {
+            std::string_view& last = taken_.back().text;
+            last = std::string_view(
+                last.data(), static_cast<std::size_t>(rest.data() + rest.size() - last.data()));
+        }
+        Flavor f{l.type, *oldOffset, {}};
+        f.values.reserve(taken_.size());
+        for (const Taken& t : taken_)
+            f.values.push_back({t.number ? *t.number : number(t.field, t.text), t.field});
+
+        entry_ = tag;
+        entry_ += ' ';
+        entry_ += *offset;
+        if (l.type == 4 && !afterOffset.empty()) (entry_ += ' ') += afterOffset;
+        for (std::uint8_t position : kShownValues[static_cast<std::size_t>(l.type)]) {
+            if (position == 0) break;
+            (entry_ += ' ') += taken_[position - 1u].text;
+        }
+        offsetDef_.line(entry_);
+        offsetDef_.line(numberText(flavorsLength_));
+        flavorsLength_ += flavorSize(f);
+        if (flavorsLength_ > kMaxInt32) fail("flavors beyond 32-bit offsets");
+        return f;
+    }
+    std::string_view word() {
+        const auto w = tokens_->word();
+        if (!w)
+            fail(std::string(flavorTag(type_)) + " line ends after " + numberText(taken_.size()) +
+                 " values; its layout needs more");
+        return *w;
+    }
+    std::int32_t number(Field field, std::string_view text) const {
+        const std::optional<std::int32_t> n =
+            field.width == 2  ? std::optional<std::int32_t>(leadingInteger<std::int16_t>(text))
+            : field.wholeText ? wholeInteger<std::int32_t>(text)
+                              : leadingInteger<std::int32_t>(text);
+        if (!n)
+            fail(std::string(flavorTag(type_)) + " value " + quoted(text) +
+                 (field.wholeText    ? " is not a number that fits 32 bits"
+                  : field.width == 2 ? " out of the 16-bit range"
+                                     : " out of the 32-bit range"));
+        return *n;
+    }
+
+    TextWriter& offsetDef_;
+    std::optional<std::string> held_;
+    std::string entry_;
+    bool seenVertices_ = false;
+    bool seenNormals_ = false;
+    std::int64_t namesLength_ = 1;  // the end mark
+    // Where the next flavor lands: after the root field and the flavors before it.
+    std::int64_t flavorsLength_ = kFirstFlavorOffset;
+    Tokens* tokens_ = nullptr;
+    int type_ = 0;
+    std::vector<Taken> taken_;
+};
+
+template <class IO>
+void head(IO& io, std::string_view sections) {
+    io.line("REM  Z5 DEF V1.0");
+    io.line("REM  Z5 Vertex File");
+    io.line(sections);
+    io.blank(2);
+}
+
+// Every line of vertex.def, in order: the sections as the object holds them.
+template <class IO>
+void vertexLayout(IO& io, Object& o) {
+    head(io, "REM  Includes PERP and MRON Sections");
+    io.repeat(o.points, [&io](PointSection& s) {
+        if (s.normals) io.blank(2);
+        io.pointHeader(s);
+        io.points(s);
+    });
+}
+
+// Every line of flavor.def, in order.
+template <class IO>
+void flavorLayout(IO& io, Object& o) {
+    head(io, "REM  Includes NRTS and PRIM Sections");
+    io.repeat(o.names, [&io](std::vector<std::string>& names) {
+        io.names(names);
+        io.blank();
+    });
+    io.flavors(o.flavors);
+    io.unsupported(o.unsupported);
+}
+
+}  // namespace
+
+void printVertexDef(TextWriter& def, const Object& object) {
+    ObjPrinter printer(def);
+    vertexLayout(printer, const_cast<Object&>(object));  // the printer only reads
+}
+
+void printFlavorDef(TextWriter& def, const Object& object) {
+    ObjPrinter printer(def);
+    flavorLayout(printer, const_cast<Object&>(object));
+}
+
+void parseVertexDef(TextReader& def, TextWriter& offsetDef, Object& object) {
+    ObjParser parser(def, offsetDef);
+    vertexLayout(parser, object);
+}
+
+void parseFlavorDef(TextReader& def, TextWriter& offsetDef, Object& object) {
+    ObjParser parser(def, offsetDef);
+    flavorLayout(parser, object);
 }
 
 }  // namespace z5::object3d

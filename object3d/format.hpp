@@ -1,9 +1,11 @@
 // The .3do object file: section tags, record sizes, and the shape of every
-// flavor body. The decompiler reads with `walkFlavorBody` and the compiler
-// counts and writes with it, so the two can never disagree on a flavor's
-// size or field order.
+// flavor body. The binary reader and the flavor.def parser both take a
+// flavor's values with `walkFlavorBody`, which tags each value with its
+// field, so every direction agrees on a flavor's size, field widths and
+// references.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,10 +21,6 @@ inline constexpr std::int32_t kTagNormals = 0x4E4F524D;
 inline constexpr std::int32_t kTagNames = 0x5354524E;
 inline constexpr std::int32_t kTagFlavors = 0x5052494D;
 
-// A section header after its tag: Reserved (0) and Length, both i32.
-inline constexpr int kSectionHeaderSize = 8;
-// Vertex and normal records: Key, X, Y, Z.
-inline constexpr int kPointRecordSize = 16;
 // Flavor header: the type byte and a reserved i32.
 inline constexpr int kFlavorHeaderSize = 5;
 // The Root field at the start of the flavor data; the first flavor follows it.
@@ -66,12 +64,13 @@ constexpr bool isUnsupportedFlavor(int type) {
     return type == 1 || type == 18 || type == 20 || (type >= 22 && type <= 24);
 }
 
+inline constexpr std::string_view kFlavorTags[] = {
+    "",     "",     "FL02", "FL03", "FL04", "FL05", "FL06", "FL07", "FL08", "FL09", "FL10",
+    "FL11", "FL12", "FL13", "FL14", "FL15", "FL16", "FL17", "",     "FL19", "",     "FL21"};
+
 // "FL02" .. "FL21" for a supported type.
 constexpr std::string_view flavorTag(int type) {
-    constexpr std::string_view tags[] = {
-        "",     "",     "FL02", "FL03", "FL04", "FL05", "FL06", "FL07", "FL08", "FL09", "FL10",
-        "FL11", "FL12", "FL13", "FL14", "FL15", "FL16", "FL17", "",     "FL19", "",     "FL21"};
-    return isSupportedFlavor(type) ? tags[type] : std::string_view();
+    return isSupportedFlavor(type) ? kFlavorTags[type] : std::string_view();
 }
 
 // The type whose tag is `tag` ("FL02" -> 2), or 0.
@@ -82,12 +81,12 @@ constexpr int flavorTypeOfTag(std::string_view tag) {
     return isSupportedFlavor(type) ? type : 0;
 }
 
-// A body whose kind has no layout. The decompiler ends the flavor list with a
-// message; the compiler refuses the line.
-struct UnsupportedKind {
-    int type;  // 2 or 5
-    std::int32_t kind;
-};
+// The flavor bodies of fixed size, by type: the number of plain values,
+// then of references to flavors. The other types have their own layout.
+inline constexpr std::array<std::array<std::int8_t, 2>, 22> kFixedBodies = {{
+    {},     {}, {},     {3, 0}, {},     {}, {5, 1}, {5, 2}, {5, 4}, {5, 3}, {5, 3},
+    {5, 2}, {}, {7, 1}, {2, 0}, {4, 0}, {}, {},     {},     {7, 1}, {},     {5, 0},
+}};
 
 // How a list count may be used. The decompiler and the compiler differ on
 // FL12 (a compiled FL12 may carry an empty list, a stored one may not) and
@@ -102,9 +101,10 @@ enum class CountUse { Stored, Compiled };
 //   void pairs(Field, Field, std::int32_t n)  n pairs, stored pair by pair
 //   [[noreturn]] void fail(std::string_view what)
 //   static constexpr CountUse countUse
-// Returns the unsupported kind when the body stops at its kind field.
+// Returns the kind of an FL02 or FL05 whose kind has no layout: the body
+// stops at its kind field.
 template <class W>
-std::optional<UnsupportedKind> walkFlavorBody(int type, W& w) {
+std::optional<std::int32_t> walkFlavorBody(int type, W& w) {
     constexpr bool compiling = W::countUse == CountUse::Compiled;
     // A list count in [lowest, highest], or the walker's failure.
     auto count = [&w](std::string_view tag, std::int32_t n, std::int32_t lowest,
@@ -119,114 +119,56 @@ std::optional<UnsupportedKind> walkFlavorBody(int type, W& w) {
             const std::int32_t kind = w.decide(kI32);
             w.run(kI32, 1);
             const std::int32_t raw = w.decide(kI32);
-            if (kind < 0 || (kind > 5 && kind != 12 && kind != 13)) return UnsupportedKind{2, kind};
+            if (kind < 0 || (kind > 5 && kind != 12 && kind != 13)) return kind;
             const std::int32_t n = count("FL02", raw, 1);
             w.run(kind == 4 ? kI32 : kVertexRef, n);
-            switch (kind) {
-                case 0:
-                    break;
-                case 1:
-                case 2:
-                    w.run(kI16, 2 * n);
-                    break;
-                case 3:
-                case 5:
-                    w.run(kI16, 2 * n);
-                    w.run(kI32, n);
-                    break;
-                case 4:
-                    w.run(kI32, n);
-                    break;
-                case 12:
-                    w.run(kNormalRef, n);
-                    break;
-                case 13:
-                    w.run(kI16, 2 * n);
-                    w.run(kNormalRef, n);
-                    break;
-            }
+            // By kind: two 16-bit values per entry (kinds 1, 2, 3, 5 and
+            // 13), then a second run of 32-bit values (3, 4, 5, 12 and 13).
+            if (kind != 0 && kind != 4 && kind != 12) w.run(kI16, 2 * n);
+            if (kind >= 3) w.run(kind >= 12 ? kNormalRef : kI32, n);
             return std::nullopt;
         }
-        case 3:
-            w.run(kI32, 3);
-            return std::nullopt;
         case 4:
-            w.run(kFlavorRef, count("FL04", w.decide(kI32), 0));
+        case 16: {
+            // A count, then a list: of references for FL04, which may be
+            // empty, of plain values for FL16.
+            const bool references = type == 4;
+            const std::int32_t n = count(flavorTag(type), w.decide(kI32), references ? 0 : 1);
+            w.run(references ? kFlavorRef : kI32, n);
             return std::nullopt;
+        }
         case 5: {
             w.run(kFlavorRef, 1);
             const std::int32_t kind = w.decide(kI16);
-            switch (kind) {
-                case 0: {
-                    const std::int32_t n = w.decide(kI16);
-                    if (compiling || n >= 1) count("FL05", n, 0, kMaxCount - 1);
-                    if (n >= 1) w.run(kI16, n + 1);
-                    return std::nullopt;
-                }
-                case 1:
-                case 4:
-                    w.run(kI16, 1);
-                    w.run(kI32Whole, 1);
-                    return std::nullopt;
-                case 5:
-                case 12:
-                    w.run(kI16, 1);
-                    w.run(kI32Whole, 1);
-                    w.run(kI32, 1);
-                    return std::nullopt;
-                default:
-                    return UnsupportedKind{5, kind};
+            if (kind == 0) {
+                const std::int32_t n = w.decide(kI16);
+                if (compiling || n >= 1) count("FL05", n, 0, kMaxCount - 1);
+                if (n >= 1) w.run(kI16, n + 1);
+                return std::nullopt;
             }
+            if (kind != 1 && kind != 4 && kind != 5 && kind != 12) return kind;
+            w.run(kI16, 1);
+            w.run(kI32Whole, 1);
+            if (kind >= 5) w.run(kI32, 1);
+            return std::nullopt;
         }
-        case 6:
-            w.run(kI32, 5);
-            w.run(kFlavorRef, 1);
-            return std::nullopt;
-        case 7:
-        case 11:
-            w.run(kI32, 5);
-            w.run(kFlavorRef, 2);
-            return std::nullopt;
-        case 8:
-            w.run(kI32, 5);
-            w.run(kFlavorRef, 4);
-            return std::nullopt;
-        case 9:
-        case 10:
-            w.run(kI32, 5);
-            w.run(kFlavorRef, 3);
-            return std::nullopt;
         case 12: {
             w.run(kFlavorRef, 1);
             const std::int32_t n = w.decide(kI32);
             w.run(kFlavorRef, count("FL12", n, compiling ? 0 : 1));
             return std::nullopt;
         }
-        case 13:
-        case 19:
-            w.run(kI32, 7);
-            w.run(kFlavorRef, 1);
-            return std::nullopt;
-        case 14:
-            w.run(kI32, 2);
-            return std::nullopt;
-        case 15:
-            w.run(kI32, 4);
-            return std::nullopt;
-        case 16:
-            w.run(kI32, count("FL16", w.decide(kI32), 1));
-            return std::nullopt;
         case 17: {
             w.run(kI32, 3);
             const std::int32_t n = count("FL17", w.decide(kI32), 1);
             w.pairs(kI32, kFlavorRef, n);
             return std::nullopt;
         }
-        case 21:
-            w.run(kI32, 5);
-            return std::nullopt;
         default:
-            w.fail("not a flavor type with a layout");
+            if (!isSupportedFlavor(type)) w.fail("not a flavor type with a layout");
+            w.run(kI32, kFixedBodies[static_cast<std::size_t>(type)][0]);
+            w.run(kFlavorRef, kFixedBodies[static_cast<std::size_t>(type)][1]);
+            return std::nullopt;
     }
 }
 

@@ -1,8 +1,39 @@
 // 3D objects: .3do files to the definition files vertex.def and flavor.def,
-// and back.
+// and back. The model is in object3d/model.hpp; the binary codec reads and
+// writes it, the text codec prints and parses it through one layout of each
+// definition file.
 #pragma once
 
+#include "object3d/model.hpp"
+#include "textfmt/binio.hpp"
 #include "textfmt/command.hpp"
+#include "textfmt/textio.hpp"
+
+namespace z5::object3d {
+
+// Reads up to five section tags, the flavors last. A failure does not
+// throw: what was read before it comes back with the reason.
+ObjectRead readObject(BinaryReader& in);
+// Writes the sections in the model's order with their lengths and the
+// total worked out, reserved fields 0 and blank padding.
+void writeObject(BinaryWriter& out, const Object& object);
+
+// The definition files: printed from an object, and parsed back into one.
+// The parsers keep the lines the compiler reads and note the old and new
+// numbers of each record in `offsetDef`; a line that cannot be compiled
+// fails with its file and line number.
+void printVertexDef(TextWriter& def, const Object& object);
+void printFlavorDef(TextWriter& def, const Object& object);
+void parseVertexDef(TextReader& def, TextWriter& offsetDef, Object& object);
+void parseFlavorDef(TextReader& def, TextWriter& offsetDef, Object& object);
+
+// Numbers vertices and normals by position, places each flavor after the one
+// before it with the last as root, and renumbers every reference. When two
+// records carry the same old number the first wins; a number no record
+// carries stays as it is.
+void compileObject(Object& object);
+
+}  // namespace z5::object3d
 
 namespace z5 {
 
@@ -10,7 +41,7 @@ namespace z5 {
 // one line per flavor) from the chosen .3do file. A flavor type or kind
 // without a layout ends the flavor list with a message line and the offset
 // reached; the command still succeeds. A failure while reading keeps the
-// lines written so far and shows "CRASH - <section>" for the last section
+// lines of what was read and shows "CRASH - <section>" for the last section
 // tag read.
 void run3doDecompile(Command& cmd);
 

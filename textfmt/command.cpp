@@ -38,7 +38,7 @@ BinaryWriter& Command::createBinaryAt(const std::string& path, std::string displ
 }
 
 void Command::watch(TextReader& reader) {
-    // The 3do compiler reads its inputs twice; each remark is made once.
+    // Each remark is made once, however many values of a line have no number.
     reader.setNoticeHook([this](const std::string& line) {
         if (notices_.insert(line).second) host_.notice(line);
     });

@@ -1,7 +1,10 @@
 #include "textfmt/numbers.hpp"
 
 #include <charconv>
+#include <optional>
 #include <string>
+
+#include "textfmt/deftext.hpp"
 
 namespace z5 {
 namespace {
@@ -32,9 +35,55 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// A plain decimal integer (an optional sign and up to 15 digits, nothing
+// else), the common case, read without building texts: it is exact in a
+// double, so the general reading gives the same value.
+std::optional<double> plainInteger(std::string_view text) {
+    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (text.size() == sign || text.size() - sign > 15) return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : text.substr(sign)) {
+        if (!isDigit(c)) return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    const auto magnitude = static_cast<double>(value);
+    return text[0] == '-' ? -magnitude : magnitude;
+}
+
 }  // namespace
 
+bool isWholeNumber(std::string_view text) {
+    const std::string_view s = trimBlanks(text);
+    if (s.size() >= 2 && s[0] == '&') {
+        const int radix = s[1] == 'H' || s[1] == 'h' ? 16 : s[1] == 'O' || s[1] == 'o' ? 8 : 0;
+        if (radix == 0 || s.size() == 2) return false;
+        for (char c : s.substr(2)) {
+            const int d = hexDigit(c);
+            if (d < 0 || d >= radix) return false;
+        }
+        return true;
+    }
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    bool digits = false;
+    for (; i < s.size() && isDigit(s[i]); ++i) digits = true;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && isDigit(s[i]); ++i) digits = true;
+    if (!digits) return false;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (i == s.size() || !isDigit(s[i])) return false;
+        while (i < s.size() && isDigit(s[i])) ++i;
+    }
+    return i == s.size();
+}
+
 double LeadingNumber(std::string_view text, bool* found) {
+    if (const auto plain = plainInteger(text)) {
+        if (found) *found = true;
+        return *plain;
+    }
     if (found) *found = false;
     std::string s;
     s.reserve(text.size());

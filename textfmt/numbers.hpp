@@ -20,6 +20,11 @@ namespace z5 {
 // integer field accepts. `found`, when given, tells whether any digit was read.
 double LeadingNumber(std::string_view text, bool* found = nullptr);
 
+// True when `text`, blanks around it allowed, is one number and nothing
+// else: digits with an optional sign, point and exponent, or "&H" / "&O"
+// and their digits.
+bool isWholeNumber(std::string_view text);
+
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4), and checks the result against the range of T. NaN, infinities
 // and values outside the range give nullopt: never a wrap, never undefined
@@ -33,6 +38,14 @@ std::optional<T> roundTo(double value) {
         r > static_cast<double>(std::numeric_limits<T>::max()))
         return std::nullopt;
     return static_cast<T>(r);
+}
+
+// `text` read as a whole (isWholeNumber) and rounded into T as roundTo
+// does; nullopt when it is no number or does not fit.
+template <class T>
+std::optional<T> wholeInteger(std::string_view text) {
+    if (!isWholeNumber(text)) return std::nullopt;
+    return roundTo<T>(LeadingNumber(text));
 }
 
 // Narrows an integer to T, or nullopt when it does not fit.

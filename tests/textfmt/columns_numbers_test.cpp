@@ -84,6 +84,30 @@ TEST(LeadingNumber, HexAndOctal) {
     EXPECT_EQ(LeadingNumber(" & H 1 F"), 31);
 }
 
+TEST(LeadingNumber, PlainIntegersReadAsTheGeneralRuleReadsThem) {
+    EXPECT_EQ(LeadingNumber("999999999999999"), 999999999999999.0);
+    EXPECT_EQ(LeadingNumber("-000000000000000000012"), -12);
+    EXPECT_EQ(LeadingNumber("12345678901234567890"), 12345678901234567890.0);
+    EXPECT_TRUE(std::signbit(LeadingNumber("-0")));
+    bool found = false;
+    LeadingNumber("-7", &found);
+    EXPECT_TRUE(found);
+}
+
+TEST(WholeInteger, TheWholeTextMustBeOneNumber) {
+    EXPECT_EQ(wholeInteger<std::int32_t>("  -12  "), -12);
+    EXPECT_EQ(wholeInteger<std::int32_t>("2.5"), 2);
+    EXPECT_EQ(wholeInteger<std::int32_t>("+1.5E1"), 15);
+    EXPECT_EQ(wholeInteger<std::int32_t>(".5d1"), 5);
+    EXPECT_EQ(wholeInteger<std::int32_t>("&h1F"), 31);
+    EXPECT_EQ(wholeInteger<std::int32_t>("&O17"), 15);
+    for (const char* no : {"", " ", "1x", "1 2", "-", ".", "1E", "1E+", "&H", "&O8", "&X1", "\t1"})
+        EXPECT_FALSE(wholeInteger<std::int32_t>(no)) << no;
+    EXPECT_FALSE(wholeInteger<std::int32_t>("2147483648"));
+    EXPECT_EQ(wholeInteger<std::int16_t>("-32768"), -32768);
+    EXPECT_FALSE(wholeInteger<std::int16_t>("32767.5"));
+}
+
 TEST(CheckedRounding, HalvesToEvenAndRangeChecked) {
     EXPECT_EQ(roundTo<std::int32_t>(2.5), 2);
     EXPECT_EQ(roundTo<std::int32_t>(3.5), 4);

@@ -1,0 +1,221 @@
+// The .3do binary codec: readObject and its mirror image writeObject.
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "object3d/object3d.hpp"
+#include "textfmt/numbers.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5::object3d {
+namespace {
+
+constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+
+// Reads the tagged sections in file order. For flavor bodies it is the
+// walker of walkFlavorBody: each field is read, kept with its field and
+// counted into the running offset.
+class ObjectReader {
+public:
+    static constexpr CountUse countUse = CountUse::Stored;
+
+    ObjectReader(BinaryReader& in, ObjectRead& read) : in_(in), read_(read), object_(read.object) {}
+
+    void read() {
+        for (int tags = 0; tags < 5; ++tags) {
+            switch (in_.i32()) {
+                case kTagObject:
+                    read_.stage = 1;
+                    in_.i32();  // Reserved
+                    in_.i32();  // Length: the writer works it out
+                    break;
+                case kTagVertices:
+                    read_.stage = 2;
+                    points(false);
+                    break;
+                case kTagNormals:
+                    read_.stage = 3;
+                    points(true);
+                    break;
+                case kTagNames:
+                    read_.stage = 4;
+                    names();
+                    break;
+                case kTagFlavors:
+                    read_.stage = 5;
+                    flavors();
+                    return;
+                default:
+                    break;  // not a tag: its 4 bytes are passed over
+            }
+        }
+    }
+
+    std::int32_t decide(Field field) {
+        const std::int32_t number = field.width == 2 ? in_.i16() : in_.i32();
+        offset_ += field.width;
+        values_.push_back({number, field});
+        return number;
+    }
+    void run(Field field, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) decide(field);
+    }
+    void pairs(Field first, Field second, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            decide(first);
+            decide(second);
+        }
+    }
+    [[noreturn]] void fail(std::string_view what) const {
+        throw CommandFailure(in_.name() + ": " + std::string(kStages[read_.stage].section) +
+                             " at byte " + numberText(in_.position()) + ": " + std::string(what));
+    }
+
+private:
+    // Length / 16 records: the count is worked out in floating point and
+    // rounded half to even, as the stored Length need not be a multiple of
+    // 16, and the records are counted with a 16-bit counter.
+    void points(bool normals) {
+        in_.i32();  // Reserved
+        const std::int32_t length = in_.i32();
+        const auto last = roundTo<std::int16_t>(length / 16.0 - 1);
+        if (!last) fail("length " + numberText(length) + " gives more than 32768 records");
+        PointSection& section = object_.points.emplace_back(PointSection{normals, {}});
+        section.points.resize(static_cast<std::size_t>(std::max(*last + 1, 0)));
+        for (Point& point : section.points)
+            for (std::int32_t& v : point) v = in_.i32();
+    }
+
+    // One name per zero-ended run of bytes up to the end mark; a name the
+    // mark cuts short is dropped. Bytes after an early end mark are passed
+    // over up to the section's Length, then the padding, so that the next
+    // tag is read where the section ends.
+    void names() {
+        in_.i32();  // Reserved
+        const std::int32_t length = in_.i32();
+        if (!narrowTo<std::int16_t>(length))
+            fail("length " + numberText(length) + " out of the 16-bit range");
+        if (length < 1) fail("name list length " + numberText(length) + " below 1");
+        std::vector<std::string>& names = object_.names.emplace_back();
+        std::string name;
+        std::int32_t index = 1;
+        for (; index <= length; ++index) {
+            const std::uint8_t byte = in_.u8();
+            if (byte == 0)
+                names.push_back(std::exchange(name, {}));
+            else
+                name.push_back(static_cast<char>(byte));
+            if (byte == kNamesEnd) break;
+        }
+        for (; index < length; ++index) in_.u8();
+        for (int pad = padFor(length); pad > 0; --pad) in_.u8();
+    }
+
+    // Flavors up to the end of the file. Type 0 and types above 24 are no
+    // flavors: only their header is consumed and the offset stays.
+    void flavors() {
+        in_.i32();  // Reserved
+        in_.i32();  // Length
+        object_.root = in_.i32();
+        offset_ = kFirstFlavorOffset;
+        while (!in_.atEnd()) {
+            if (offset_ > kMaxInt32) fail("flavor offset beyond 32 bits");
+            const int type = in_.u8();
+            in_.i32();  // Reserved
+            if (isSupportedFlavor(type)) {
+                const auto offset = static_cast<std::int32_t>(offset_);
+                offset_ += kFlavorHeaderSize;
+                values_.clear();
+                if (const auto kind = walkFlavorBody(type, *this)) {
+                    object_.unsupported = Unsupported{type, kind, offset_};
+                    return;
+                }
+                object_.flavors.push_back({type, offset, {values_.begin(), values_.end()}});
+            } else if (isUnsupportedFlavor(type)) {
+                object_.unsupported = Unsupported{type, std::nullopt, offset_};
+                return;
+            }
+        }
+    }
+
+    BinaryReader& in_;
+    ObjectRead& read_;
+    Object& object_;
+    std::vector<Value> values_;  // of the flavor being read
+    std::int64_t offset_ = 0;
+};
+
+void sectionHeader(BinaryWriter& out, std::int32_t tag, std::int64_t length) {
+    out.i32(tag);
+    out.i32(0);
+    out.i32(static_cast<std::int32_t>(length));
+}
+
+void pad(BinaryWriter& out, std::int64_t length) {
+    for (int i = padFor(length); i > 0; --i) out.u8(kPadByte);
+}
+
+// The names, their zero bytes and the end mark.
+std::int64_t namesLength(const std::vector<std::string>& names) {
+    std::int64_t length = 1;
+    for (const std::string& name : names) length += static_cast<std::int64_t>(name.size()) + 1;
+    return length;
+}
+
+}  // namespace
+
+ObjectRead readObject(BinaryReader& in) {
+    ObjectRead read;
+    try {
+        ObjectReader(in, read).read();
+    } catch (const std::exception& e) {
+        read.failure = e.what();
+    }
+    return read;
+}
+
+void writeObject(BinaryWriter& out, const Object& object) {
+    std::int64_t flavorsLength = kFirstFlavorOffset;  // the root field and every flavor
+    for (const Flavor& flavor : object.flavors) flavorsLength += flavorSize(flavor);
+    std::int64_t total = 0;
+    for (const PointSection& section : object.points)
+        total += 12 + 16 * static_cast<std::int64_t>(section.points.size());
+    for (const auto& names : object.names)
+        total += 12 + namesLength(names) + padFor(namesLength(names));
+    if (!object.flavors.empty()) total += 12 + flavorsLength + padFor(flavorsLength);
+    if (total > kMaxInt32)
+        throw CommandFailure(out.name() + ": object larger than 32-bit sizes allow");
+
+    sectionHeader(out, kTagObject, total);
+    for (const PointSection& section : object.points) {
+        sectionHeader(out, section.normals ? kTagNormals : kTagVertices,
+                      16 * static_cast<std::int64_t>(section.points.size()));
+        for (const Point& point : section.points)
+            for (std::int32_t v : point) out.i32(v);
+    }
+    for (const auto& names : object.names) {
+        sectionHeader(out, kTagNames, namesLength(names));
+        for (const std::string& name : names) {
+            for (char c : name) out.u8(static_cast<std::uint8_t>(c));
+            out.u8(0);
+        }
+        out.u8(kNamesEnd);
+        pad(out, namesLength(names));
+    }
+    if (object.flavors.empty()) return;
+    sectionHeader(out, kTagFlavors, flavorsLength);
+    out.i32(object.root);
+    for (const Flavor& flavor : object.flavors) {
+        out.u8(static_cast<std::uint8_t>(flavor.type));
+        out.i32(0);
+        for (const Value& v : flavor.values) {
+            if (v.field.width == 2)
+                out.i16(static_cast<std::int16_t>(v.number));
+            else
+                out.i32(v.number);
+        }
+    }
+    pad(out, flavorsLength);
+}
+
+}  // namespace z5::object3d
