@@ -6,6 +6,7 @@
 #include "setup/setup.hpp"
 #include "shell/pathnames.hpp"
 #include "textfmt/columns.hpp"
+#include "textfmt/paths.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5 {
@@ -77,8 +78,10 @@ void runStgDecompile(Command& cmd) {
     // leaves an existing stg.def as it was.
     std::string folderName = cmd.workingFolder();
     GetTrackName2().GetName(folderName);
+    folderName = pathToName(folderName, "folder name");
     std::string baseName = cmd.chosenPath();
     GetTrackName().GetName(baseName);
+    baseName = pathToName(baseName, "setup name");
 
     BinaryReader stg = cmd.openInput();
     SetupRecord record{};
