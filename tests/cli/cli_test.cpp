@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 #include <vector>
 #ifndef _WIN32
 #include <fcntl.h>
@@ -11,31 +10,18 @@
 #include <unistd.h>
 #endif
 
-#include "cli/cli_host.hpp"
+#include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
 namespace {
 
+using test::cli;
+using test::CliRun;
 using test::folderNames;
 using test::readFile;
 using test::TempFolder;
 using test::writeFile;
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "z5def");
-    std::vector<const char*> argv;
-    for (auto& a : args) argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    const int status = runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(Cli, HelpAndVersion) {
     CliRun r = cli({"--help"});
