@@ -437,6 +437,12 @@ void OutputFile::abandon() {
 }
 
 void removeCaseVariants(const std::string& path) {
+#ifdef _WIN32
+    // The file system finds a name in any letter case: the rename replaced
+    // the one file of this name, which may keep its old spelling and must
+    // not be taken for another.
+    (void)path;
+#else
     const std::string folder = folderOf(path);
     const std::string name = path.substr(path.find_last_of(kSeparators) + 1);
     std::error_code ec;
@@ -449,6 +455,7 @@ void removeCaseVariants(const std::string& path) {
             continue;
         removePath(pathText(it->path()));
     }
+#endif
 }
 
 void removeFile(const std::string& path, std::string_view name) {

@@ -75,7 +75,8 @@ private:
 };
 
 // Removes the files and links in the folder of `path` whose names equal its
-// name but for letter case (never `path` itself, never a folder).
+// name but for letter case (never `path` itself, never a folder). On Windows,
+// where the file system finds a name in any letter case, there are none.
 void removeCaseVariants(const std::string& path);
 
 // Removes one file or link by its exact name (never a folder).

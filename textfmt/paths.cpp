@@ -52,13 +52,14 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 
 std::string findInFolder(std::string_view folder, std::string_view name) {
     const std::string fileName = nameToPath(name);
+    const std::string folded = foldCase(fileName);
     const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
     std::vector<std::string> matches;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(nativePath(dir), ec), end; !ec && it != end;
          it.increment(ec)) {
         std::string entry = pathText(it->path().filename());
-        if (equalsIgnoringCase(entry, fileName)) matches.push_back(std::move(entry));
+        if (foldCase(entry) == folded) matches.push_back(std::move(entry));
     }
     // On Windows the file system itself finds a name in any letter case and
     // holds one of them; a folder there can still be case-sensitive.
