@@ -10,6 +10,7 @@ set(CPACK_PACKAGE_NAME z5def)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME z5def-${PROJECT_VERSION}-windows-x86_64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "z5def: definition files of the racing simulation's data files, and back")
 include(CPack)

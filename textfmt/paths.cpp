@@ -14,7 +14,7 @@ namespace z5 {
 namespace {
 
 // Bytes 0x80 to 0x9F of Windows-1252; bytes 0xA0 to 0xFF are U+00A0 to U+00FF.
-constexpr std::array<char32_t, 32> kHighControls = {
+constexpr std::array<char32_t, 32> kCodesOf80To9F = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
@@ -61,8 +61,8 @@ std::string findInFolder(std::string_view folder, std::string_view name) {
         std::string entry = pathText(it->path().filename());
         if (foldCase(entry) == folded) matches.push_back(std::move(entry));
     }
-    // On Windows the file system itself finds a name in any letter case and
-    // holds one of them; a folder there can still be case-sensitive.
+    // Windows folders hold one file of a name in any letter case, unless a
+    // folder there is made case-sensitive.
     if (matches.size() > 1) {
         // Two files that differ only in letter case: editing one while the
         // other is read would silently lose the edits.
@@ -101,7 +101,7 @@ std::string windows1252ToUtf8(std::string_view bytes) {
     text.reserve(bytes.size());
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        const char32_t code = byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+        const char32_t code = byte >= 0x80 && byte < 0xA0 ? kCodesOf80To9F[byte - 0x80] : byte;
         if (code < 0x80) {
             text += static_cast<char>(code);
         } else if (code < 0x800) {
@@ -140,9 +140,9 @@ std::optional<std::string> utf8ToWindows1252(std::string_view text) {
             bytes += static_cast<char>(code);
             continue;
         }
-        const auto* at = std::find(kHighControls.begin(), kHighControls.end(), code);
-        if (at == kHighControls.end()) return std::nullopt;
-        bytes += static_cast<char>(0x80 + (at - kHighControls.begin()));
+        const auto* at = std::find(kCodesOf80To9F.begin(), kCodesOf80To9F.end(), code);
+        if (at == kCodesOf80To9F.end()) return std::nullopt;
+        bytes += static_cast<char>(0x80 + (at - kCodesOf80To9F.begin()));
     }
     return bytes;
 }

@@ -149,10 +149,16 @@ TEST(Paths, NamesAndPathsMeetThroughTheCodePage) {
         EXPECT_EQ(pathToName(bytes, "setup name"), bytes);
     }
 #endif
-    // A name found in a folder is found through its file name there.
+    // A name is found in a folder through its file name there, in any case
+    // of its ASCII letters (on Windows of every letter, as its file system
+    // finds names).
     TempFolder dir;
-    writeFile(dir.file(nameToPath("Caf\xE9.stg")), "x");
-    EXPECT_EQ(findInFolder(dir.str(), "CAF\xC9.STG"), dir.file(nameToPath("Caf\xE9.stg")));
+    const std::string file = dir.file(nameToPath("Caf\xE9.stg"));
+    writeFile(file, "x");
+    EXPECT_EQ(findInFolder(dir.str(), "CAF\xE9.STG"), file);
+#ifdef _WIN32
+    EXPECT_EQ(findInFolder(dir.str(), "CAF\xC9.STG"), file);
+#endif
 }
 
 TEST(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
