@@ -132,6 +132,18 @@ TEST(Platform, MemberNamesKeepTheirBytesThroughUnpackAndPack) {
     r = cli({"-q", "-C", work, "cleanup"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(folderNames(work), (std::vector<std::string>{"dattext.pck", "game.dat"}));
+
+#ifdef _WIN32
+    // The list names its archive on line 1: an archive whose file name has
+    // no Windows-1252 form cannot be unpacked into a list.
+    const std::string other = folder(root, "other");
+    writeFile(root.file(kJapanese + ".dat"), dat.str());
+    r = cli({"-q", "-C", other, "unpack", root.file(kJapanese + ".dat")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("archive name \"" + kJapanese + "\" has a character"), std::string::npos)
+        << r.err;
+    EXPECT_TRUE(folderNames(other).empty());
+#endif
 }
 
 #ifdef _WIN32
