@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "textfmt/failure.hpp"
+#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {
@@ -30,7 +31,6 @@ std::string reasonOf(int error) {
 }
 
 #ifdef _WIN32
-constexpr const char* kSeparators = "/\\";
 using PathChar = wchar_t;
 
 // The reason for a Windows error, in the words the C library uses for the
@@ -109,7 +109,6 @@ int closeDescriptor(int fd) {
     return _close(fd);
 }
 #else
-constexpr const char* kSeparators = "/";
 using PathChar = char;
 
 std::string lastReason() {
@@ -129,11 +128,17 @@ int closeDescriptor(int fd) {
 }
 #endif
 
+// Where the last part of a path begins.
+std::size_t lastPartAt(const std::string& path) {
+    const auto separator = std::find_if(path.rbegin(), path.rend(), isNativeSeparator);
+    return static_cast<std::size_t>(path.rend() - separator);
+}
+
 // The folder part of a path, for the temporary file beside the target.
 std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of(kSeparators);
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+    const std::size_t at = lastPartAt(path);
+    if (at == 0) return ".";
+    return at == 1 ? path.substr(0, 1) : path.substr(0, at - 1);
 }
 
 // Temporary files in progress, for the signal handler: a fixed table of
@@ -327,10 +332,7 @@ OutputFile::OutputFile(std::string target, std::string name)
     const std::string folder = folderOf(target_);
     std::string reason;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string prefix = folder.find_last_of(kSeparators) == folder.size() - 1
-                                       ? folder
-                                       : folder + kSeparators[0];
-        std::string candidate = prefix + temporaryName();
+        std::string candidate = joinPath(folder, temporaryName());
 #ifdef _WIN32
         // CREATE_NEW never opens an existing file or link.
         fd_ = openDescriptor(candidate, true);
@@ -444,7 +446,7 @@ void removeCaseVariants(const std::string& path) {
     (void)path;
 #else
     const std::string folder = folderOf(path);
-    const std::string name = path.substr(path.find_last_of(kSeparators) + 1);
+    const std::string name = path.substr(lastPartAt(path));
     std::error_code ec;
     for (std::filesystem::directory_iterator it(nativePath(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
