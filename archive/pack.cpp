@@ -8,6 +8,7 @@
 #include "archive/archive.hpp"
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
+#include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {
@@ -72,7 +73,7 @@ void runPack(Command& cmd) {
                 list.fail(e.what());
             }
             std::error_code ec;
-            const std::uintmax_t length = std::filesystem::file_size(m.path, ec);
+            const std::uintmax_t length = std::filesystem::file_size(nativePath(m.path), ec);
             if (ec) list.fail("member " + m.name + ": " + ec.message());
             const auto size = narrowTo<std::int32_t>(length);
             if (!size)

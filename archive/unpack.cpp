@@ -40,8 +40,6 @@ void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
     auto refuse = [&](std::string_view why) {
         throw CommandFailure("member name \"" + displayName(name) + "\" " + std::string(why));
     };
-    if (name.find_first_of("\r\n") != std::string::npos)
-        refuse("holds a line break, which the list file cannot keep");
     if (trimBlanks(name).size() != name.size())
         refuse("begins or ends with a blank, which pack and clean up would drop");
     if (equalsIgnoringCase(name, archive))
@@ -58,6 +56,7 @@ void runUnpack(Command& cmd) {
 
     std::string strArchive = cmd.chosenPath();
     GetTrackName().GetName(strArchive);
+    strArchive = pathToName(strArchive, "archive name");
     const std::string archiveName = strArchive + ".dat";
     list.line(strArchive);
     const std::int16_t intCount = readCount(dat);

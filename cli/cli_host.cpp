@@ -16,6 +16,7 @@
 #include "commands/table.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/failure.hpp"
+#include "textfmt/files.hpp"
 #include "verify/verify.hpp"
 
 #ifndef Z5_VERSION
@@ -41,9 +42,20 @@ namespace {
 // The working folder as an absolute path without a trailing separator
 // (a root keeps its separator).
 std::string absoluteFolder(const std::string& dir) {
-    std::filesystem::path p = std::filesystem::absolute(dir.empty() ? "." : dir).lexically_normal();
+    std::filesystem::path p =
+        std::filesystem::absolute(nativePath(dir.empty() ? "." : dir)).lexically_normal();
     if (p.has_relative_path() && !p.has_filename()) p = p.parent_path();
-    return p.string();
+    return pathText(p);
+}
+
+// -C names an existing folder. (CLI11's own check would take the name in the
+// ANSI code page on Windows.)
+std::string checkFolder(std::string& dir) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(nativePath(dir), ec);
+    if (!std::filesystem::exists(status)) return "Directory does not exist: " + dir;
+    if (!std::filesystem::is_directory(status)) return "Directory is actually a file: " + dir;
+    return {};
 }
 
 // "z5def", then the words of the commands the parser took ("z5def trk").
@@ -176,7 +188,7 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
     app.add_option("-C,--directory", dir,
                    "working folder: outputs and fixed-name inputs live here, and relative FILE "
                    "arguments are taken from here (default: the current folder)")
-        ->check(CLI::ExistingDirectory);
+        ->check(CLI::Validator(checkFolder, "DIR"));
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
 
     std::string file;
@@ -237,8 +249,8 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
     }
 
     const std::string folder = absoluteFolder(dir);
-    if (!file.empty() && std::filesystem::path(file).is_relative())
-        file = (std::filesystem::path(folder) / file).string();
+    if (!file.empty() && nativePath(file).is_relative())
+        file = pathText(nativePath(folder) / nativePath(file));
 
     CliHost host(folder, file, quiet, out, err);
     const Outcome outcome = chosen->run(host);

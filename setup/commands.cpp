@@ -9,8 +9,10 @@ void runStgDecompile(Command& cmd) {
     // fails before anything is read.
     std::string folderName = cmd.workingFolder();
     GetTrackName2().GetName(folderName);
+    folderName = pathToName(folderName, "folder name");
     std::string baseName = cmd.chosenPath();
     GetTrackName().GetName(baseName);
+    baseName = pathToName(baseName, "setup name");
 
     BinaryReader stg = cmd.openInput();
     setup::Setup setup = setup::readSetup(stg);

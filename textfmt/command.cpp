@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "textfmt/display.hpp"
+#include "textfmt/files.hpp"
 #include "textfmt/paths.hpp"
 
 namespace z5 {
@@ -13,7 +14,7 @@ Command::Command(Host& host, std::string chosenPath)
     : host_(host), chosenPath_(std::move(chosenPath)), folder_(host.workingFolder()) {}
 
 std::string Command::outputPath(std::string_view name) const {
-    return joinPath(folder_, name);
+    return joinPath(folder_, nameToPath(name));
 }
 
 std::string Command::inputPath(std::string_view name) const {
@@ -80,10 +81,15 @@ std::string Command::folderKey(const std::string& folder) {
     auto it = folderKeys_.find(folder);
     if (it == folderKeys_.end()) {
         std::error_code ec;
-        std::string key =
-            std::filesystem::weakly_canonical(folder.empty() ? "." : folder, ec).string();
+        std::string key = pathText(
+            std::filesystem::weakly_canonical(nativePath(folder.empty() ? "." : folder), ec)
+                .make_preferred());
         if (ec) key = folder;
-        while (key.size() > 1 && key.back() == '/') key.pop_back();
+        while (key.size() > 1 && isNativeSeparator(key.back())) key.pop_back();
+#ifdef _WIN32
+        // One folder in any letter case.
+        key = foldCase(key);
+#endif
         it = folderKeys_.emplace(folder, std::move(key)).first;
     }
     return it->second;
@@ -91,7 +97,7 @@ std::string Command::folderKey(const std::string& folder) {
 
 void Command::claim(const std::string& path, std::string_view display, bool output) {
     namespace fs = std::filesystem;
-    fs::path entry(path);
+    fs::path entry = nativePath(path);
     // An input reached through a link is the file the link names; an
     // output replaces a link and never writes through it.
     std::error_code ec;
@@ -99,8 +105,8 @@ void Command::claim(const std::string& path, std::string_view display, bool outp
         const fs::path resolved = fs::weakly_canonical(entry, ec);
         if (!ec) entry = resolved;
     }
-    std::string key = folderKey(entry.parent_path().string()) + '/';
-    for (char c : entry.filename().string()) key += asciiLower(c);
+    std::string key =
+        folderKey(pathText(entry.parent_path())) + '/' + foldCase(pathText(entry.filename()));
 
     const auto [it, added] = claimIndex_.try_emplace(key, claims_.size());
     if (!added) {

@@ -1,9 +1,15 @@
 #include "textfmt/files.hpp"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -11,13 +17,13 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "textfmt/failure.hpp"
+#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {
@@ -26,11 +32,115 @@ std::string reasonOf(int error) {
     return std::strerror(error);
 }
 
+#ifdef _WIN32
+using PathChar = wchar_t;
+
+// The reason for a Windows error, in the words the C library uses for the
+// same error elsewhere where there is one ("No such file or directory").
+std::string windowsReason(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+            return reasonOf(ENOENT);
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+            return reasonOf(EACCES);
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return reasonOf(EEXIST);
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return reasonOf(ENOSPC);
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return reasonOf(ENOMEM);
+        case ERROR_FILENAME_EXCED_RANGE:
+            return reasonOf(ENAMETOOLONG);
+        default:
+            break;
+    }
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string reason = length ? narrow(std::wstring_view(text, length)) : std::string();
+    if (text) LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
+                               reason.back() == ' ' || reason.back() == '.'))
+        reason.pop_back();
+    return reason.empty() ? "Windows error " + std::to_string(error) : reason;
+}
+
+std::string lastReason() {
+    return windowsReason(GetLastError());
+}
+
+bool removePath(const std::string& path) {
+    return DeleteFileW(widen(path).c_str()) != 0;
+}
+
+int processId() {
+    return static_cast<int>(GetCurrentProcessId());
+}
+
+// A file opened through its UTF-16 name, as a C library descriptor in binary
+// mode. Every file may be read, written and deleted by others while it is
+// open: a command reads its own work file back, and Ctrl+C removes a
+// temporary file that is still open.
+int openDescriptor(const std::string& path, bool create) {
+    HANDLE handle =
+        CreateFileW(widen(path).c_str(), create ? GENERIC_WRITE : GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return -1;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), create ? 0 : _O_RDONLY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+        return -1;
+    }
+    _setmode(fd, _O_BINARY);
+    return fd;
+}
+
+int closeDescriptor(int fd) {
+    return _close(fd);
+}
+#else
+using PathChar = char;
+
+std::string lastReason() {
+    return reasonOf(errno);
+}
+
+bool removePath(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+int processId() {
+    return static_cast<int>(::getpid());
+}
+
+int closeDescriptor(int fd) {
+    return ::close(fd);
+}
+#endif
+
+// Where the last part of a path begins.
+std::size_t lastPartAt(const std::string& path) {
+    const auto separator = std::find_if(path.rbegin(), path.rend(), isNativeSeparator);
+    return static_cast<std::size_t>(path.rend() - separator);
+}
+
 // The folder part of a path, for the temporary file beside the target.
 std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    const std::size_t at = lastPartAt(path);
+    if (at == 0) return ".";
+    return at == 1 ? path.substr(0, 1) : path.substr(0, at - 1);
 }
 
 // Temporary files in progress, for the signal handler: a fixed table of
@@ -38,16 +148,21 @@ std::string folderOf(const std::string& path) {
 // that another thread may free.
 struct TemporarySlot {
     std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
-    std::array<char, 4096> path{};
+    std::array<PathChar, 4096> path{};
 };
 std::array<TemporarySlot, 64> temporaries;
 
 int registerTemporary(const std::string& path) {
-    if (path.size() >= TemporarySlot{}.path.size()) return -1;
+#ifdef _WIN32
+    const std::wstring native = widen(path);
+#else
+    const std::string& native = path;
+#endif
+    if (native.size() >= TemporarySlot{}.path.size()) return -1;
     for (std::size_t i = 0; i < temporaries.size(); ++i) {
         int expected = 0;
         if (!temporaries[i].state.compare_exchange_strong(expected, 1)) continue;
-        std::memcpy(temporaries[i].path.data(), path.c_str(), path.size() + 1);
+        std::copy(native.c_str(), native.c_str() + native.size() + 1, temporaries[i].path.begin());
         temporaries[i].state.store(2);
         return static_cast<int>(i);
     }
@@ -58,24 +173,83 @@ void unregisterTemporary(int slot) {
     if (slot >= 0) temporaries[static_cast<std::size_t>(slot)].state.store(0);
 }
 
+#ifdef _WIN32
+// Runs on a thread of its own; returning FALSE lets the next handler end
+// the program as usual. Files still open are deleted once closed.
+BOOL WINAPI removeTemporariesAndEnd(DWORD) {
+    for (auto& slot : temporaries)
+        if (slot.state.load() == 2) DeleteFileW(slot.path.data());
+    return FALSE;
+}
+#else
 extern "C" void removeTemporariesAndEnd(int signal) {
     for (auto& slot : temporaries)
         if (slot.state.load() == 2) ::unlink(slot.path.data());
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
+#endif
 
 // A name no other output uses: ".z5-" and 10 random letters and digits.
 std::string temporaryName() {
     static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937_64 random{std::random_device{}() ^
-                                        (static_cast<std::uint64_t>(::getpid()) << 32)};
+                                        (static_cast<std::uint64_t>(processId()) << 32)};
     std::string name = ".z5-";
     for (int i = 0; i < 10; ++i) name += kAlphabet[random() % (sizeof kAlphabet - 1)];
     return name + ".tmp";
 }
 
 }  // namespace
+
+#ifdef _WIN32
+std::wstring widen(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    const int size = static_cast<int>(utf8.size());
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size);
+    wide.resize(static_cast<std::size_t>(std::max(length, 0)));
+    return wide;
+}
+
+std::string narrow(std::wstring_view utf16) {
+    if (utf16.empty()) return {};
+    const int size = static_cast<int>(utf16.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+std::filesystem::path nativePath(std::string_view path) {
+    return std::filesystem::path(widen(path));
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    return narrow(path.native());
+}
+
+std::string foldCase(std::string_view text) {
+    std::wstring wide = widen(text);
+    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return narrow(wide);
+}
+#else
+std::filesystem::path nativePath(std::string_view path) {
+    return std::filesystem::path(path);
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    return path.native();
+}
+
+std::string foldCase(std::string_view text) {
+    std::string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), asciiLower);
+    return folded;
+}
+#endif
 
 char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -87,6 +261,22 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
+#ifdef _WIN32
+InputFile::InputFile(const std::string& path, std::string name) : name_(std::move(name)) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw CommandFailure(path + " is a folder, not a file");
+    fd_ = openDescriptor(path, false);
+    if (fd_ < 0) throw CommandFailure("cannot open " + path + ": " + lastReason());
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd_));
+    LARGE_INTEGER size{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
+        ::_close(std::exchange(fd_, -1));
+        throw CommandFailure(path + " is not a regular file (a device, FIFO or socket)");
+    }
+    size_ = static_cast<std::int64_t>(size.QuadPart);
+}
+#else
 InputFile::InputFile(const std::string& path, std::string name) : name_(std::move(name)) {
     // Non-blocking, so that opening a FIFO does not wait for a writer.
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -106,13 +296,14 @@ InputFile::InputFile(const std::string& path, std::string name) : name_(std::mov
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     size_ = static_cast<std::int64_t>(st.st_size);
 }
+#endif
 
 InputFile::InputFile(InputFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), name_(std::move(other.name_)), size_(other.size_) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) closeDescriptor(fd_);
         fd_ = std::exchange(other.fd_, -1);
         name_ = std::move(other.name_);
         size_ = other.size_;
@@ -121,34 +312,49 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
 }
 
 InputFile::~InputFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) closeDescriptor(fd_);
 }
 
 std::size_t InputFile::read(void* data, std::size_t size) {
     if (fd_ < 0) return 0;
+#ifdef _WIN32
+    const int n = ::_read(fd_, data, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+    if (n < 0) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
+    return static_cast<std::size_t>(n);
+#else
     for (;;) {
         const ssize_t n = ::read(fd_, data, size);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
     }
+#endif
 }
 
 OutputFile::OutputFile(std::string target, std::string name)
     : target_(std::move(target)), name_(std::move(name)) {
     const std::string folder = folderOf(target_);
+    std::string reason;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = (folder == "/" ? "" : folder) + "/" + temporaryName();
+        std::string candidate = joinPath(folder, temporaryName());
+#ifdef _WIN32
+        // CREATE_NEW never opens an existing file or link.
+        fd_ = openDescriptor(candidate, true);
+        const bool taken = fd_ < 0 && (GetLastError() == ERROR_FILE_EXISTS ||
+                                       GetLastError() == ERROR_ALREADY_EXISTS);
+#else
         // O_EXCL with O_CREAT never follows a link and never opens an
         // existing file; mode 0666 is reduced by the umask as for any file.
         fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const bool taken = fd_ < 0 && errno == EEXIST;
+#endif
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
             slot_ = registerTemporary(temporary_);
             return;
         }
-        if (errno != EEXIST) break;
+        if (!taken) break;
     }
-    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + reasonOf(errno));
+    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
@@ -180,8 +386,13 @@ void OutputFile::write(const void* data, std::size_t size) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
+#ifdef _WIN32
+        const int n =
+            ::_write(fd_, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+#else
         const ssize_t n = ::write(fd_, bytes, size);
         if (n < 0 && errno == EINTR) continue;
+#endif
         if (n <= 0) {
             broken_ = true;
             throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
@@ -199,104 +410,128 @@ void OutputFile::release() {
 void OutputFile::commit(bool replaceCaseVariants) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
     const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0) {
+    if (closeDescriptor(fd) != 0) {
         const int error = errno;
-        ::unlink(temporary_.c_str());
+        removePath(temporary_);
         release();
         throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
     }
-    // rename() replaces a link at the target by the file, never the file the
-    // link points to, and readers see either the old or the new file whole.
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary_.c_str());
+    // The rename replaces a link at the target by the file, never the file
+    // the link points to, and readers see either the old or the new file
+    // whole.
+#ifdef _WIN32
+    const bool renamed = MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
+                                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    const bool renamed = ::rename(temporary_.c_str(), target_.c_str()) == 0;
+#endif
+    if (!renamed) {
+        const std::string reason = lastReason();
+        removePath(temporary_);
         release();
-        throw CommandFailure("cannot replace " + target_ + ": " + reasonOf(error));
+        throw CommandFailure("cannot replace " + target_ + ": " + reason);
     }
     release();
     if (replaceCaseVariants) removeCaseVariants(target_);
 }
 
 void OutputFile::abandon() {
-    if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (fd_ >= 0) closeDescriptor(std::exchange(fd_, -1));
+    if (!temporary_.empty()) removePath(temporary_);
     release();
 }
 
 std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count) {
     if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
     std::int64_t done = 0;
+#ifndef _WIN32
     // copy_file_range lets the file system share or copy the blocks itself;
     // sendfile still copies inside the kernel where that is refused (other
     // file systems, old kernels); a read/write loop is the last resort.
-    enum class Way { Range, Send, Buffer } way = Way::Range;
-    std::vector<char> buffer;
-    while (done < count) {
+    for (bool range = true; done < count;) {
         const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
-        ssize_t n = -1;
-        if (way == Way::Range) {
-            n = ::copy_file_range(from.descriptor(), nullptr, to.descriptor(), nullptr, want, 0);
-            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                          errno == EOPNOTSUPP || errno == EPERM)) {
-                way = Way::Send;
-                continue;
-            }
-        } else if (way == Way::Send) {
-            n = ::sendfile(to.descriptor(), from.descriptor(), nullptr, want);
-            if (n < 0 && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-                way = Way::Buffer;
-                continue;
-            }
-        } else {
-            buffer.resize(1 << 20);
-            const std::size_t got = from.read(buffer.data(), std::min(want, buffer.size()));
-            if (got == 0) break;
-            to.write(buffer.data(), got);
-            done += static_cast<std::int64_t>(got);
+        const ssize_t n =
+            range ? ::copy_file_range(from.descriptor(), nullptr, to.descriptor(), nullptr, want, 0)
+                  : ::sendfile(to.descriptor(), from.descriptor(), nullptr, want);
+        if (n > 0) {
+            done += n;
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int error = errno;
+        if (n == 0) return done;  // the input ended
+        if (errno == EINTR) continue;
+        const bool refused = errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                             errno == EOPNOTSUPP || (range && errno == EPERM);
+        if (!refused)
             throw CommandFailure("cannot copy " + from.name() + " into " + to.name() + ": " +
-                                 reasonOf(error));
-        }
-        if (n == 0) break;  // the input ended
-        done += n;
+                                 reasonOf(errno));
+        if (!range) break;
+        range = false;
+    }
+#endif
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
+    while (done < count) {
+        const auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(buffer.size())));
+        const std::size_t got = from.read(buffer.data(), want);
+        if (got == 0) break;
+        to.write(buffer.data(), got);
+        done += static_cast<std::int64_t>(got);
     }
     return done;
 }
 
 void removeCaseVariants(const std::string& path) {
+#ifdef _WIN32
+    // The file system finds a name in any letter case: the rename replaced
+    // the one file of this name, which may keep its old spelling and must
+    // not be taken for another.
+    (void)path;
+#else
     const std::string folder = folderOf(path);
-    const std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::string name = path.substr(lastPartAt(path));
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(nativePath(folder), ec), end; !ec && it != end;
          it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
+        const std::string entry = pathText(it->path().filename());
         if (entry == name || !equalsIgnoringCase(entry, name)) continue;
         std::error_code statusError;
         if (it->symlink_status(statusError).type() == std::filesystem::file_type::directory)
             continue;
-        ::unlink(it->path().c_str());
+        removePath(pathText(it->path()));
     }
+#endif
 }
 
 void removeFile(const std::string& path, std::string_view name) {
+    auto fail = [&](const std::string& reason) {
+        throw CommandFailure("cannot delete " + std::string(name) + ": " + reason);
+    };
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        fail(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? "no such file"
+                                                                            : windowsReason(error));
+    }
+    const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+#else
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0)
-        throw CommandFailure("cannot delete " + std::string(name) + ": " +
-                             (errno == ENOENT ? std::string("no such file") : reasonOf(errno)));
-    if (S_ISDIR(st.st_mode)) throw CommandFailure(std::string(name) + " is a folder, not a file");
-    if (::unlink(path.c_str()) != 0)
-        throw CommandFailure("cannot delete " + std::string(name) + ": " + reasonOf(errno));
+    if (::lstat(path.c_str(), &st) != 0) fail(errno == ENOENT ? "no such file" : reasonOf(errno));
+    const bool folder = S_ISDIR(st.st_mode);
+#endif
+    if (folder) throw CommandFailure(std::string(name) + " is a folder, not a file");
+    if (!removePath(path)) fail(lastReason());
 }
 
 void removeTemporaryFilesOnSignals() {
+#ifdef _WIN32
+    SetConsoleCtrlHandler(removeTemporariesAndEnd, TRUE);
+#else
     struct sigaction action {};
     action.sa_handler = removeTemporariesAndEnd;
     sigemptyset(&action.sa_mask);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+#endif
 }
 
 }  // namespace z5

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,6 @@ public:
     // The length of the file when it was opened.
     std::int64_t size() const { return size_; }
     const std::string& name() const { return name_; }
-    int descriptor() const { return fd_; }
 
 private:
     int fd_ = -1;
@@ -66,7 +66,6 @@ public:
     // Where the bytes are until commit, for a command that reads its own
     // work file back before it is complete.
     const std::string& temporaryPath() const { return temporary_; }
-    int descriptor() const { return fd_; }
 
 private:
     void release();
@@ -85,19 +84,37 @@ private:
 std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count);
 
 // Removes the files and links in the folder of `path` whose names equal its
-// name but for letter case (never `path` itself, never a folder).
+// name but for letter case (never `path` itself, never a folder). On Windows,
+// where the file system finds a name in any letter case, there are none.
 void removeCaseVariants(const std::string& path);
 
 // Removes one file or link by its exact name (never a folder).
 void removeFile(const std::string& path, std::string_view name);
 
-// From now on SIGINT and SIGTERM remove every temporary output before the
-// program ends as the signal would end it.
+// From now on SIGINT and SIGTERM (on Windows: Ctrl+C, Ctrl+Break and the
+// console closing) remove every temporary output before the program ends as
+// it would have ended.
 void removeTemporaryFilesOnSignals();
+
+// Paths are held as std::string everywhere. On Windows that text is UTF-8
+// and reaches the system as UTF-16, converted here and nowhere else (never
+// through the ANSI code page); elsewhere it is the bytes the system uses.
+std::filesystem::path nativePath(std::string_view path);
+std::string pathText(const std::filesystem::path& path);
+
+#ifdef _WIN32
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+#endif
 
 // ASCII letter case, as file names are compared: names are 8-bit bytes and
 // only A-Z / a-z are folded.
 char asciiLower(char c);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// A path or name in one letter case, for telling whether two spellings name
+// one file: on Windows every letter the file system folds (the whole path
+// compares without regard to case there), elsewhere only A-Z.
+std::string foldCase(std::string_view text);
 
 }  // namespace z5

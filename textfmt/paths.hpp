@@ -1,6 +1,7 @@
 // Paths in the working folder.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,16 +22,38 @@ bool isNativeSeparator(char c);
 // the name alone.
 std::string joinPath(std::string_view folder, std::string_view name);
 
-// The path of a fixed input name in a folder, found without regard to letter
-// case ("Cam.def" finds "cam.def"). Two names that differ only in case are
-// refused as ambiguous, naming both. With no match the joined path is
-// returned, so opening it reports the missing file.
+// The path of a name (as names are kept in files, see nameToPath) in a
+// folder, found without regard to letter case ("Cam.def" finds "cam.def").
+// Two names that differ only in case are refused as ambiguous, naming both.
+// With no match the joined path is returned, so opening it reports the
+// missing file.
 std::string findInFolder(std::string_view folder, std::string_view name);
 
 // Checks that a name taken from inside a file (an archive member, a list
-// line, a setup name) is a plain file name: not empty, no '/', '\\', ':'
-// or zero byte, and not "." or "..". Throws CommandFailure with `what` and the name
-// otherwise, before anything could touch a file outside the working folder.
+// line, a setup name) is a plain file name that every system can create:
+// not empty, not "." or "..", no '/', '\\', ':', zero byte or other byte
+// below 0x20, none of < > " | ? *, no blank or dot at its end, and not a
+// device name of Windows (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, in any
+// letter case, with or without an extension). Throws CommandFailure with
+// `what` and the name otherwise, before anything could touch a file outside
+// the working folder, so an archive unpacks alike everywhere.
 void requirePlainName(std::string_view name, std::string_view what);
+
+// Names kept inside files (archive members, list lines, setup names) are
+// Windows-1252 bytes on every system. On Windows, where a path is UTF-8
+// text, a name becomes part of a path through that code page, and a part of
+// a path becomes a name only when each of its characters has a Windows-1252
+// form (refused with `what` otherwise). Elsewhere a name is the very bytes
+// of the file name, both ways.
+std::string nameToPath(std::string_view name);
+std::string pathToName(std::string_view part, std::string_view what);
+
+// The code page itself, the same on every system. Every byte has a form
+// (the five bytes the code page leaves unassigned stand for the control
+// characters U+0081, U+008D, U+008F, U+0090 and U+009D, as on Windows), so
+// a name survives the trip there and back byte for byte; text with another
+// character, or that is not UTF-8, has no Windows-1252 form.
+std::string windows1252ToUtf8(std::string_view bytes);
+std::optional<std::string> utf8ToWindows1252(std::string_view text);
 
 }  // namespace z5

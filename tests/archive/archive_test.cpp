@@ -155,8 +155,9 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     ASSERT_LE(outside.size(), 13u);
     fs::remove(outside);
     std::vector<std::pair<std::string, std::string>> cases;
-    for (const std::string& bad : std::vector<std::string>{"..\\x", "../x", outside, "c:x", "..",
-                                                           ".", "", "a\r\nb", " lead", "trail "})
+    for (const std::string& bad :
+         std::vector<std::string>{"..\\x", "../x", outside, "c:x", "..", ".", "", "a\r\nb", " lead",
+                                  "trail ", "end.", "NUL.TXT", "a|b"})
         cases.emplace_back(archive({{"OK.TXT", "fine"}, {bad, "evil"}}),
                            "entry 2 of 2: member name");
     // Names that are one file on Windows, and the archive that packing the
@@ -191,6 +192,7 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     EXPECT_TRUE(failed(unpack(archive({{"dattext.pck", "x"}})), "would be written as one file"));
     EXPECT_FALSE(fileExists(in("dattext.pck")));
 
+#ifndef _WIN32
     // A link at a member's name is replaced, never written through, even
     // when the member is cut short.
     fresh();
@@ -203,6 +205,7 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     EXPECT_FALSE(fs::is_symlink(in("victim")));
     EXPECT_EQ(readFile(in("victim")), "new");
     EXPECT_TRUE(fs::is_symlink(in("short")));
+#endif
 }
 
 TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {
@@ -274,9 +277,10 @@ TEST_F(Archive, CleanUpDeletesExactlyTheListedFiles) {
     EXPECT_TRUE(fileExists(in("C")));
 
     const std::pair<std::string, std::string> cases[] = {
-        {"a*", "cannot delete a*: no such file"},   {"?2", "cannot delete ?2: no such file"},
-        {"../x", "holds a path separator"},         {"..\\x", "holds a path separator"},
-        {root.file("x"), "holds a path separator"}, {"sub", "sub is a folder"},
+        {"a*", "member name \"a*\" holds \"*\""},     {"?2", "member name \"?2\" holds \"?\""},
+        {"../x", "holds a path separator"},           {"..\\x", "holds a path separator"},
+        {root.file("x"), "holds a path separator"},   {"sub", "sub is a folder"},
+        {"gone", "cannot delete gone: no such file"},
     };
     for (const auto& [name, reason] : cases) {
         writeFile(in("dattext.pck"), crlf({"game", "1", name}));

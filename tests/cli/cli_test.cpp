@@ -15,7 +15,7 @@
 #include <unistd.h>
 #endif
 
-#include "cli/cli_host.hpp"
+#include "tests/cli/run.hpp"
 #include "commands/table.hpp"
 #include "tests/support/support.hpp"
 
@@ -23,26 +23,13 @@ namespace z5 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cli;
+using test::CliRun;
 using test::folderFiles;
 using test::folderNames;
 using test::readFile;
 using test::TempFolder;
 using test::writeFile;
-
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "z5def");
-    std::vector<const char*> argv;
-    for (auto& a : args) argv.push_back(a.c_str());
-    std::ostringstream out, err;
-    const int status = runCli(static_cast<int>(argv.size()), argv.data(), out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string sample(const char* name) {
     return (fs::path(Z5_SAMPLES_DIR) / name).string();

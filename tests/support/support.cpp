@@ -8,6 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "textfmt/files.hpp"
+
 namespace z5::test {
 
 TempFolder::TempFolder(std::string_view label) {
@@ -30,14 +32,22 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ec);
 }
 
+std::string TempFolder::str() const {
+    return pathText(path_);
+}
+
+std::string TempFolder::file(std::string_view name) const {
+    return pathText(path_ / nativePath(name));
+}
+
 void writeFile(const std::string& path, std::string_view bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    std::ofstream f(nativePath(path), std::ios::binary | std::ios::trunc);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!f) throw std::runtime_error("cannot write " + path);
 }
 
 std::string readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
+    std::ifstream f(nativePath(path), std::ios::binary);
     if (!f) throw std::runtime_error("cannot read " + path);
     std::ostringstream s;
     s << f.rdbuf();
@@ -46,8 +56,8 @@ std::string readFile(const std::string& path) {
 
 std::vector<std::string> folderNames(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
+    for (const auto& e : std::filesystem::directory_iterator(nativePath(folder)))
+        names.push_back(pathText(e.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -77,7 +87,7 @@ std::int32_t valueAt(std::string_view bytes, std::size_t offset) {
 }
 
 bool fileExists(const std::string& path) {
-    return std::filesystem::exists(path);
+    return std::filesystem::exists(nativePath(path));
 }
 
 std::string crlf(std::initializer_list<std::string_view> lines) {

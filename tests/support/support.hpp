@@ -63,13 +63,15 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string str() const { return path_.string(); }
-    std::string file(std::string_view name) const { return (path_ / name).string(); }
+    // Paths as the program holds them (UTF-8 on Windows).
+    std::string str() const;
+    std::string file(std::string_view name) const;
 
 private:
     std::filesystem::path path_;
 };
 
+// Paths here are as the program holds them (UTF-8 on Windows).
 void writeFile(const std::string& path, std::string_view bytes);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);

@@ -1,0 +1,16 @@
+# The release ZIP a Windows user downloads: `cpack` in the build folder
+# writes z5def-<version>-windows-x86_64.zip holding z5def.exe, the README and
+# the samples.
+install(TARGETS z5def RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME z5def)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME z5def-${PROJECT_VERSION}-windows-x86_64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "z5def: definition files of the racing simulation's data files, and back")
+include(CPack)
