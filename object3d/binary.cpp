@@ -1,6 +1,7 @@
 // The .3do binary codec: readObject and its mirror image writeObject.
 #include <algorithm>
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "object3d/object3d.hpp"
@@ -19,14 +20,17 @@ class ObjectReader {
 public:
     static constexpr CountUse countUse = CountUse::Stored;
 
-    ObjectReader(BinaryReader& in, ObjectRead& read) : in_(in), read_(read), object_(read.object) {}
+    ObjectReader(BinaryReader& in, ObjectRead& read, bool marks)
+        : in_(in), read_(read), object_(read.object), marks_(marks) {}
 
     void read() {
         for (int tags = 0; tags < 5; ++tags) {
+            mark("section tag");
             switch (in_.i32()) {
                 case kTagObject:
                     read_.stage = 1;
-                    in_.i32();  // Reserved
+                    reserved();
+                    mark("object Length");
                     in_.i32();  // Length: the writer works it out
                     break;
                 case kTagVertices:
@@ -72,18 +76,37 @@ public:
     }
 
 private:
+    // Notes where the next part begins, when asked to; `what` is a text or
+    // makes one.
+    template <class What>
+    void mark(What what) {
+        if (!marks_) return;
+        if constexpr (std::is_invocable_v<What>)
+            read_.marks.push_back({in_.position(), what()});
+        else
+            read_.marks.push_back({in_.position(), std::string(what)});
+    }
+    // A field the writer always writes as 0.
+    void reserved() {
+        mark("Reserved");
+        in_.i32();
+    }
+
     // Length / 16 records: the count is worked out in floating point and
     // rounded half to even, as the stored Length need not be a multiple of
     // 16, and the records are counted with a 16-bit counter.
     void points(bool normals) {
-        in_.i32();  // Reserved
+        reserved();
+        mark(normals ? "MRON Length" : "PERP Length");
         const std::int32_t length = in_.i32();
         const auto last = roundTo<std::int16_t>(length / 16.0 - 1);
         if (!last) fail("length " + numberText(length) + " gives more than 32768 records");
         PointSection& section = object_.points.emplace_back(PointSection{normals, {}});
         section.points.resize(static_cast<std::size_t>(std::max(*last + 1, 0)));
-        for (Point& point : section.points)
-            for (std::int32_t& v : point) v = in_.i32();
+        for (std::size_t i = 0; i < section.points.size(); ++i) {
+            mark([&] { return (normals ? "normal " : "vertex ") + numberText(i); });
+            for (std::int32_t& v : section.points[i]) v = in_.i32();
+        }
     }
 
     // One name per zero-ended run of bytes up to the end mark; a name the
@@ -91,7 +114,8 @@ private:
     // over up to the section's Length, then the padding, so that the next
     // tag is read where the section ends.
     void names() {
-        in_.i32();  // Reserved
+        reserved();
+        mark("NRTS Length");
         const std::int32_t length = in_.i32();
         if (!narrowTo<std::int16_t>(length))
             fail("length " + numberText(length) + " out of the 16-bit range");
@@ -99,6 +123,7 @@ private:
         std::vector<std::string>& names = object_.names.emplace_back();
         std::string name;
         std::int32_t index = 1;
+        mark("file names");
         for (; index <= length; ++index) {
             const std::uint8_t byte = in_.u8();
             if (byte == 0)
@@ -114,14 +139,19 @@ private:
     // Flavors up to the end of the file. Type 0 and types above 24 are no
     // flavors: only their header is consumed and the offset stays.
     void flavors() {
-        in_.i32();  // Reserved
+        reserved();
+        mark("PRIM Length");
         in_.i32();  // Length
+        mark("Root");
         object_.root = in_.i32();
         offset_ = kFirstFlavorOffset;
         while (!in_.atEnd()) {
             if (offset_ > kMaxInt32) fail("flavor offset beyond 32 bits");
+            const std::int64_t at = offset_;
+            mark([&] { return "flavor at offset " + numberText(at) + ", type"; });
             const int type = in_.u8();
-            in_.i32();  // Reserved
+            reserved();
+            mark([&] { return "flavor at offset " + numberText(at) + ", body"; });
             if (isSupportedFlavor(type)) {
                 const auto offset = static_cast<std::int32_t>(offset_);
                 offset_ += kFlavorHeaderSize;
@@ -143,6 +173,7 @@ private:
     Object& object_;
     std::vector<Value> values_;  // of the flavor being read
     std::int64_t offset_ = 0;
+    bool marks_;
 };
 
 void sectionHeader(BinaryWriter& out, std::int32_t tag, std::int64_t length) {
@@ -164,10 +195,10 @@ std::int64_t namesLength(const std::vector<std::string>& names) {
 
 }  // namespace
 
-ObjectRead readObject(BinaryReader& in) {
+ObjectRead readObject(BinaryReader& in, bool marks) {
     ObjectRead read;
     try {
-        ObjectReader(in, read).read();
+        ObjectReader(in, read, marks).read();
     } catch (const std::exception& e) {
         read.failure = e.what();
     }

@@ -62,12 +62,22 @@ struct Object {
     std::optional<Unsupported> unsupported;
 };
 
+// Where a part of the file begins, for naming a byte of it: "PERP header",
+// "Reserved", "flavor at offset 21 (FL03)".
+struct Mark {
+    std::int64_t position;
+    std::string what;
+};
+
 // What was read of a .3do file: everything before a failure, the last
-// section tag recognised, and the failure's reason (empty when none).
+// section tag recognised, and the failure's reason (empty when none). Asked
+// for, `marks` lists where each part of the file begins, in file order; the
+// fields always written as 0 are the marks named "Reserved" (4 bytes each).
 struct ObjectRead {
     Object object;
     int stage = 0;  // 0 none yet, 1 header, 2 PERP, 3 MRON, 4 NRTS, 5 PRIM
     std::string failure;
+    std::vector<Mark> marks;
 };
 
 // Names of the stages, for failure reasons and the message box.

@@ -12,8 +12,9 @@
 namespace z5::object3d {
 
 // Reads up to five section tags, the flavors last. A failure does not
-// throw: what was read before it comes back with the reason.
-ObjectRead readObject(BinaryReader& in);
+// throw: what was read before it comes back with the reason. `marks`: note
+// where each part of the file begins (for naming bytes; costs time).
+ObjectRead readObject(BinaryReader& in, bool marks = false);
 // Writes the sections in the model's order with their lengths and the
 // total worked out, reserved fields 0 and blank padding.
 void writeObject(BinaryWriter& out, const Object& object);

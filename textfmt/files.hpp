@@ -29,6 +29,8 @@ public:
     // The length of the file when it was opened.
     std::int64_t size() const { return size_; }
     const std::string& name() const { return name_; }
+    // The open file's descriptor, -1 for bytes held in memory.
+    int descriptor() const { return fd_; }
 
 private:
     int fd_ = -1;
@@ -66,6 +68,7 @@ public:
     // Where the bytes are until commit, for a command that reads its own
     // work file back before it is complete.
     const std::string& temporaryPath() const { return temporary_; }
+    int descriptor() const { return fd_; }
 
 private:
     void release();

@@ -7,6 +7,7 @@
 
 #include "archive/format.hpp"
 #include "camera/camera.hpp"
+#include "object3d/object3d.hpp"
 #include "setup/setup.hpp"
 #include "textfmt/binio.hpp"
 #include "track/track.hpp"
@@ -161,6 +162,21 @@ void archiveFields(std::string_view bytes, Locator& at) {
             [&] { return "member " + std::to_string(i + 1) + " " + entryName(entries[i]); }, false);
 }
 
+// A 3do object names its parts as its reader marks them.
+std::optional<Field> objectField(std::string_view bytes, std::int64_t offset) {
+    BinaryReader in = BinaryReader::ofBytes(bytes, "file");
+    const auto marks = object3d::readObject(in, true).marks;
+    const auto next =
+        std::upper_bound(marks.begin(), marks.end(), offset,
+                         [](std::int64_t o, const object3d::Mark& m) { return o < m.position; });
+    if (next == marks.begin()) return std::nullopt;
+    const object3d::Mark& mark = *std::prev(next);
+    const std::int64_t end =
+        next == marks.end() ? static_cast<std::int64_t>(bytes.size()) : next->position;
+    const std::int64_t width = end - mark.position;
+    return Field{mark.what, mark.position, width, width == 4};
+}
+
 }  // namespace
 
 std::optional<Field> fieldAt(std::string_view extension, std::string_view bytes,
@@ -169,6 +185,7 @@ std::optional<Field> fieldAt(std::string_view extension, std::string_view bytes,
         {".trk", trackFields}, {".cam", camFields},     {".scr", scrFields},
         {".stg", setupFields}, {".dat", archiveFields},
     };
+    if (extension == ".3do") return objectField(bytes, offset);
     Locator at(offset);
     for (const auto& [kind, walk] : kinds) {
         if (kind != extension) continue;

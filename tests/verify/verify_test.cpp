@@ -1,0 +1,127 @@
+// z5def verify: the verdict for each kind of file, the field a difference
+// is named by, the walk over folders, the order of the lines with several
+// threads, and that the user's folders are only read.
+#include "verify/verify.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "tests/cli/run.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+const fs::path kSamples = Z5_SAMPLES_DIR;
+
+std::string sample(const char* name) {
+    return readFile((kSamples / name).string());
+}
+
+// `bytes` with the 32-bit value at `offset` replaced.
+std::string with(std::string bytes, std::size_t offset, std::int32_t value) {
+    bytes.replace(offset, 4, Bytes().i32(value).str());
+    return bytes;
+}
+
+struct Verify : ::testing::Test {
+    TempFolder files;
+    TempFolder work;
+
+    std::string verdictOf(const std::string& name, const std::string& bytes) {
+        writeFile(files.file(name), bytes);
+        const verify::Result r = verify::verifyFile(files.file(name), work.str(), false);
+        fs::remove_all(work.path());
+        fs::create_directory(work.path());
+        return std::string(verify::verdictText(r.verdict)) +
+               (r.detail.empty() ? "" : ": " + r.detail);
+    }
+};
+
+TEST_F(Verify, VerdictsOfEveryKind) {
+    const std::string box = sample("box.3do");
+    const std::size_t prim = box.find("MIRP");
+    std::string renumbered =
+        with(with(box, 24, 5), 24 + 5 * 16, 0);  // keys of vertices 0 and 5 swapped
+    std::string unsupported = box;
+    unsupported[prim + 16] = 1;  // the first flavor's type
+    const std::pair<std::pair<const char*, std::string>, std::string> cases[] = {
+        {{"oval.trk", sample("oval.trk")}, "identical"},
+        {{"SAMPLE.CAM", sample("sample.cam")}, "identical"},
+        {{"sample.scr", sample("sample.scr")}, "identical"},
+        {{"sample.stg", sample("sample.stg")}, "identical"},
+        // A setup keeps its name inside: renamed, it no longer comes back.
+        {{"renamed.stg", sample("sample.stg")},
+         "differs: byte 128 (base name, byte 0): 115 in the file, 114 written"},
+        {{"sample.dat", sample("sample.dat")}, "identical"},
+        {{"box.3do", box}, "identical"},
+        // The compiler writes 1 as Version and 0 in every reserved field.
+        {{"v3.trk", with(sample("oval.trk"), 4, 3)},
+         "differs: byte 4 (Version): 3 in the file, 1 written"},
+        {{"box.3do", with(box, 4, 7)}, "identical but for reserved fields"},
+        {{"box.3do", renumbered}, "equivalent after renumbering: 2 vertices and 0 normals moved"},
+        {{"box.3do", with(box, prim + 12, 4)},
+         "differs: byte " + std::to_string(prim + 12) + " (Root): 4 in the file, 509 written"},
+        {{"box.3do", unsupported}, "not supported: ERROR FLAVOR 1 at offset 4"},
+        // Pack writes 5 as each entry's tag.
+        {{"sample.dat",
+          [] {
+              std::string dat = sample("sample.dat");
+              dat[2] = 0x15;
+              return dat;
+          }()},
+         "differs: byte 2 (directory entry 1 (Tag)): 21 in the file, 5 written"},
+        {{"cut.trk", sample("oval.trk").substr(0, 100)}, "failed: "},
+    };
+    for (const auto& [file, verdict] : cases) {
+        const std::string got = verdictOf(file.first, file.second);
+        EXPECT_EQ(got.substr(0, verdict.size()), verdict) << file.first;
+    }
+}
+
+// Folders are walked for known kinds in any letter case; the lines come out
+// in path order with several threads; nothing is written beside the files;
+// --deep adds an archive's members; the exit status says whether all is well.
+TEST_F(Verify, CommandLineOverFolders) {
+    fs::create_directories(files.path() / "sub");
+    for (const char* name : {"oval.trk", "box.3do", "mixed.bin"})
+        writeFile(files.file(std::string("sub/") + name), sample(name));
+    // An archive holding a track and a file of no known kind.
+    TempFolder members;
+    writeFile(members.file("OVAL.TRK"), sample("oval.trk"));
+    writeFile(members.file("MIXED.BIN"), sample("mixed.bin"));
+    writeFile(members.file("dattext.pck"), crlf({"pair", "2", "OVAL.TRK", "MIXED.BIN"}));
+    ASSERT_EQ(cli({"-q", "-C", members.str(), "pack", "dattext.pck"}).status, 0);
+    writeFile(files.file("sub/pair.dat"), readFile(members.file("pair.dat")));
+    writeFile(files.file("sample.STG"), sample("sample.stg"));
+    writeFile(files.file("a.trk"), with(sample("oval.trk"), 4, 3));
+    const auto before = folderFiles(files.str());
+
+    CliRun r = cli({"verify", "-j", "3", "--deep", files.str()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, files.file("a.trk") +
+                         ": differs: byte 4 (Version): 3 in the file, 1 written\n" +
+                         files.file("sample.STG") + ": identical\n" + files.file("sub/box.3do") +
+                         ": identical\n" + files.file("sub/oval.trk") + ": identical\n" +
+                         files.file("sub/pair.dat") +
+                         ": identical\n  OVAL.TRK: identical\n"
+                         "7 files: 5 identical, 0 equivalent, 1 differ, 0 not supported, 0 failed, "
+                         "1 skipped\n");
+    EXPECT_EQ(folderFiles(files.str()), before);
+
+    r = cli({"verify", "--quiet", files.file("sub"), files.file("missing.trk")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(files.file("missing.trk") + ": failed: cannot open"), std::string::npos);
+    EXPECT_EQ(r.out.find("identical\n"), std::string::npos);
+    EXPECT_EQ(cli({"verify", files.file("sub")}).status, 0);
+    EXPECT_EQ(cli({"verify"}).status, 2);
+    EXPECT_EQ(cli({"verify", "-j", "0", files.str()}).status, 2);
+}
+
+}  // namespace
+}  // namespace z5
