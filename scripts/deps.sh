@@ -3,7 +3,8 @@
 # Usage: scripts/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev qt6-base-dev "$@")
+packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev qt6-base-dev
+          scdoc dpkg-dev file "$@")
 
 missing=()
 for p in "${packages[@]}"; do
