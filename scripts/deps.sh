@@ -3,7 +3,10 @@
 # Usage: scripts/deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev qt6-base-dev "$@")
+# scdoc builds the man pages; dpkg-dev and file let cpack compute the Debian
+# package's dependencies.
+packages=(cmake ninja-build g++ pkg-config libcli11-dev libgtest-dev libgmock-dev qt6-base-dev
+          scdoc dpkg-dev file "$@")
 
 missing=()
 for p in "${packages[@]}"; do

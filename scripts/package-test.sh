@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Checks what the release build installs and packages: installs it into a
+# temporary DESTDIR and runs the installed programs there (z5def on an
+# installed sample, --version of both without a display, the launcher), checks
+# that the installed z5def(1) names every command the installed z5def offers,
+# then makes the Debian package with cpack and checks its name, file list and
+# computed dependencies. Builds the release preset first (never the sanitizer
+# build). Every step runs under timeout, so nothing can hang.
+# Usage: scripts/package-test.sh
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+build=build/release
+
+fail() {
+    echo "FAILED  $*" >&2
+    exit 1
+}
+ok() { echo "ok      $*"; }
+quick() { timeout 60 "$@"; }
+
+timeout 120 cmake --preset release >/dev/null
+timeout 1200 cmake --build --preset release -j2
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ -n "$version" ] || fail "no project version in $build/CMakeCache.txt"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/z5package.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+root=$work/root
+usr=$root/usr
+
+# The install: every file where the desktop, man and dpkg look for it.
+DESTDIR="$root" quick cmake --install "$build" --prefix /usr >/dev/null
+expected=(
+    /usr/bin/z5def /usr/bin/z5deftool /usr/bin/z5deftool-launcher
+    /usr/share/applications/z5deftool.desktop
+    /usr/share/man/man1/z5def.1.gz /usr/share/man/man1/z5deftool.1.gz
+    /usr/share/doc/z5def/README.md
+)
+for size in 16 32 48 64 128 256; do
+    expected+=("/usr/share/icons/hicolor/${size}x$size/apps/z5deftool.png")
+done
+for sample in samples/*; do expected+=("/usr/share/doc/z5def/$sample"); done
+for f in "${expected[@]}"; do [ -f "$root$f" ] || fail "install: $f is missing"; done
+for f in z5def z5deftool z5deftool-launcher; do
+    [ -x "$usr/bin/$f" ] || fail "install: /usr/bin/$f is not executable"
+done
+installed=$(cd "$root" && find . ! -type d | sed 's|^\.||' | sort)
+[ "$installed" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
+    fail "install: other files than expected:"$'\n'"$installed"
+grep -qx 'Exec=z5deftool-launcher' "$usr/share/applications/z5deftool.desktop" &&
+    grep -qx 'Icon=z5deftool' "$usr/share/applications/z5deftool.desktop" ||
+    fail "install: the desktop entry does not start the launcher with the icon"
+ok "install into DESTDIR: ${#expected[@]} files"
+
+# One version, the project's, from both programs, with no display at all.
+for program in z5def z5deftool; do
+    shown=$(quick env -i PATH=/usr/bin:/bin "$usr/bin/$program" --version)
+    [ "$shown" = "$program $version" ] || fail "$program --version says \"$shown\""
+done
+ok "installed z5def and z5deftool --version: $version"
+
+# The installed z5def on installed samples, in a folder of its own: the
+# same bytes come back.
+run=$work/run
+mkdir -p "$run"
+samples=$usr/share/doc/z5def/samples
+quick "$usr/bin/z5def" -q -C "$run" trk decompile "$samples/oval.trk"
+quick "$usr/bin/z5def" -q -C "$run" trk compile
+cmp -s "$samples/oval.trk" "$run/New.trk" || fail "installed z5def: New.trk differs from oval.trk"
+quick "$usr/bin/z5def" -q -C "$run" unpack "$samples/sample.dat"
+quick "$usr/bin/z5def" -q -C "$run" pack dattext.pck
+cmp -s "$samples/sample.dat" "$run/sample.dat" || fail "installed z5def: sample.dat packs differently"
+ok "installed z5def on installed samples"
+
+# z5def(1) names every command that z5def --help lists, and each exit status.
+page=$(gzip -dc "$usr/share/man/man1/z5def.1.gz")
+words() {  # the words listed under "Subcommands:" in the help of z5def "$@"
+    quick "$usr/bin/z5def" "$@" --help | sed -n '/^Subcommands:/,/^$/s/^  \([^ ]*\).*/\1/p'
+}
+commands=0
+for word in $(words); do
+    subs=$(words "$word")
+    for command in $subs; do
+        grep -qF "\\fB$word $command\\fR" <<<"$page" || fail "z5def(1) lacks \"$word $command\""
+        commands=$((commands + 1))
+    done
+    if [ -z "$subs" ]; then
+        grep -qF "\\fB$word\\fR" <<<"$page" || fail "z5def(1) lacks \"$word\""
+        commands=$((commands + 1))
+    fi
+done
+[ "$commands" -ge 15 ] || fail "z5def --help lists only $commands commands"
+statuses=$(sed -n '/^\.SH EXIT STATUS/,/^\.SH /p' <<<"$page")
+for status in 0 1 2; do
+    grep -qxF "\\fB$status\\fR" <<<"$statuses" || fail "z5def(1) lacks exit status $status"
+done
+ok "z5def(1) names all $commands commands and exit statuses 0, 1, 2"
+
+# The launcher, as the desktop entry runs it: a z5.ini with the home folder
+# in ~/.config/z5def, then the installed window (--version: no window opens).
+home=$work/home
+mkdir -p "$home"
+shown=$(quick env -i PATH=/usr/bin:/bin HOME="$home" "$usr/bin/z5deftool-launcher" --version)
+[ "$shown" = "z5deftool $version" ] || fail "launcher: the window said \"$shown\""
+[ "$(head -n 1 "$home/.config/z5def/z5.ini")" = "\"$home\""$'\r' ] ||
+    fail "launcher: z5.ini does not start in the home folder"
+ok "installed launcher: z5.ini in ~/.config/z5def, then the installed window"
+
+# The Debian package: its name, the same files as the install, and the
+# dependencies dpkg-shlibdeps found.
+arch=$(dpkg --print-architecture)
+deb=$build/z5def_${version}_$arch.deb
+rm -f "$deb"
+(cd "$build" && timeout 300 cpack -G DEB >"$work/cpack.log" 2>&1) ||
+    fail "cpack -G DEB:"$'\n'"$(cat "$work/cpack.log")"
+[ -f "$deb" ] || fail "cpack made no $deb"
+packaged=$(quick dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }' | sort)
+[ "$packaged" = "$installed" ] ||
+    fail "$deb: other files than the install:"$'\n'"$(diff <(echo "$installed") <(echo "$packaged"))"
+[ "$(quick dpkg-deb -f "$deb" Package Version Architecture)" = \
+  "Package: z5def"$'\n'"Version: $version"$'\n'"Architecture: $arch" ] ||
+    fail "$deb: wrong package name, version or architecture"
+depends=$(quick dpkg-deb -f "$deb" Depends)
+names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+    grep -qxF "$library" <<<"$names" || fail "$deb: Depends lacks $library: $depends"
+done
+ok "$(basename "$deb"): the installed files; Depends: $depends"
