@@ -35,8 +35,9 @@ constexpr FixedBlock kIntroduction[] = {
      "nothing is written. The window's caption then shows the chosen file, the pointer is an "
      "hourglass while the command works, and a box saying DONE tells you that every output file "
      "was written. If a command fails there is no box: the status bar at the bottom says why "
-     "(which file, and for a definition file which line). Output written before the failure "
-     "stays."},
+     "(which file, and for a definition file which line), and every file is as it was: an "
+     "output replaces an older file only once it is complete. Only 3do Decompile and Text Doc "
+     "keep what they wrote before a failure, because it shows where the input went wrong."},
     {K::Heading, "Menu commands"},
 };
 

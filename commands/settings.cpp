@@ -14,15 +14,7 @@ constexpr std::size_t kReadLimit = 1 << 20;
 
 std::string readHead(const std::string& path, std::string_view display) {
     try {
-        InputFile in(path, std::string(display));
-        std::string text(kReadLimit, '\0');
-        std::size_t size = 0;
-        while (size < text.size()) {
-            const std::size_t n = in.read(text.data() + size, text.size() - size);
-            if (n == 0) break;
-            size += n;
-        }
-        text.resize(size);
+        std::string text = readFileBytes(path, std::string(display), kReadLimit);
         // Windows editors begin a UTF-8 text with a byte order mark.
         if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
         return text;

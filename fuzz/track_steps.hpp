@@ -17,32 +17,33 @@ inline std::string scratch(std::string_view name) {
     return folder.file(name);
 }
 
-inline std::optional<std::string> decompiled(std::string_view trk) {
-    const std::string in = scratch("in.trk"), out = scratch("Trk.def");
-    writeFile(in, trk);
+// `convert` reads the scratch file `in` (holding `input`) and writes the
+// scratch file `out`; nullopt when it fails with a reason.
+template <class Input, class Output, class Convert>
+std::optional<std::string> step(std::string_view input, const char* in, const char* out,
+                                Convert convert) {
+    writeFile(scratch(in), input);
     try {
-        BinaryReader reader(in, "in.trk");
-        TextWriter writer(out, "Trk.def");
-        track::printTrack(writer, track::readTrack(reader));
+        Input reader(scratch(in), in);
+        Output writer(scratch(out), out);
+        convert(reader, writer);
         writer.close();
     } catch (const CommandFailure&) {
         return std::nullopt;
     }
-    return readFile(out);
+    return readFile(scratch(out));
+}
+
+inline std::optional<std::string> decompiled(std::string_view trk) {
+    return step<BinaryReader, TextWriter>(trk, "in.trk", "Trk.def", [](auto& in, auto& out) {
+        track::printTrack(out, track::readTrack(in));
+    });
 }
 
 inline std::optional<std::string> compiled(std::string_view def) {
-    const std::string in = scratch("in.def"), out = scratch("New.trk");
-    writeFile(in, def);
-    try {
-        TextReader reader(in, "Trk.def");
-        BinaryWriter writer(out, "New.trk");
-        track::writeTrack(writer, track::compileTrack(reader));
-        writer.close();
-    } catch (const CommandFailure&) {
-        return std::nullopt;
-    }
-    return readFile(out);
+    return step<TextReader, BinaryWriter>(def, "Trk.def", "New.trk", [](auto& in, auto& out) {
+        track::writeTrack(out, track::compileTrack(in));
+    });
 }
 
 }  // namespace z5::fuzz

@@ -10,12 +10,10 @@
 
 namespace {
 
+// The lines of a text every line of which must end with CR LF.
 std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t pos = 0;
-    for (std::size_t end; (end = text.find("\r\n", pos)) != std::string::npos; pos = end + 2)
-        lines.push_back(text.substr(pos, end - pos));
-    if (pos != text.size()) std::abort();  // every line ends with CR LF
+    std::vector<std::string> lines = z5::test::splitCrlf(text);
+    if (z5::test::joinCrlf(lines) != text) std::abort();
     return lines;
 }
 

@@ -90,27 +90,9 @@ float BinaryReader::f32() {
     return std::bit_cast<float>(i32());
 }
 
-BinaryWriter::BinaryWriter(const std::string& path, std::string name, bool fixedName)
-    : file_(path, std::move(name)), fixedName_(fixedName) {
-    buffer_.reserve(kBufferSize);
-}
-
-void BinaryWriter::flush() {
-    if (!buffer_.empty()) file_.write(buffer_.data(), buffer_.size());
-    buffer_.clear();
-}
-
 void BinaryWriter::bytes(std::span<const std::uint8_t> data) {
-    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
+    append({reinterpret_cast<const char*>(data.data()), data.size()});
     position_ += static_cast<std::int64_t>(data.size());
-    if (buffer_.size() + data.size() > kBufferSize) {
-        flush();
-        if (data.size() >= kBufferSize) {
-            file_.write(data.data(), data.size());
-            return;
-        }
-    }
-    buffer_.insert(buffer_.end(), data.begin(), data.end());
 }
 
 void BinaryWriter::u8(std::uint8_t v) {
@@ -146,23 +128,11 @@ std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count)
     std::int64_t done = static_cast<std::int64_t>(buffered);
     if (done < count && from.file_.descriptor() >= 0) {
         to.flush();
-        done += copyFileBytes(from.file_, to.file_, count - done);
+        done += copyFileBytes(from.file_, to.file(), count - done);
     }
     from.position_ += done;
     to.position_ += done - static_cast<std::int64_t>(buffered);
     return done;
-}
-
-void BinaryWriter::close() {
-    if (!file_.isOpen()) return;
-    flush();
-    file_.commit(fixedName_);
-    std::vector<std::uint8_t>().swap(buffer_);
-}
-
-void BinaryWriter::discard() {
-    file_.abandon();
-    std::vector<std::uint8_t>().swap(buffer_);
 }
 
 }  // namespace z5

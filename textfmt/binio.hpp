@@ -50,16 +50,12 @@ private:
     std::int64_t position_ = 0;
 };
 
-// A binary output. Bytes go to a temporary file that replaces the target
-// only when close() completes it; a writer destroyed or discarded before that
-// leaves the target as it was.
-class BinaryWriter {
+// A binary output: bytes go to a temporary file that replaces the target
+// only when close() completes it.
+class BinaryWriter : public BufferedOutput {
 public:
-    // `name` names the file in failure reasons; a fixed output name
-    // (`fixedName`) replaces its letter-case variants when complete.
-    BinaryWriter(const std::string& path, std::string name, bool fixedName = false);
-    BinaryWriter(BinaryWriter&&) noexcept = default;
-    BinaryWriter& operator=(BinaryWriter&&) noexcept = default;
+    BinaryWriter(const std::string& path, std::string name, bool fixedName = false)
+        : BufferedOutput(path, std::move(name), fixedName) {}
 
     void u8(std::uint8_t v);
     void i16(std::int16_t v);
@@ -69,19 +65,8 @@ public:
     void bytes(std::span<const std::uint8_t> data);
     std::int64_t position() const { return position_; }
 
-    // Completes the file and puts it in place of the target.
-    void close();
-    // Leaves the target as it was and removes what was written.
-    void discard();
-    bool isOpen() const { return file_.isOpen(); }
-    const std::string& name() const { return file_.name(); }
-
 private:
     friend std::int64_t copyBytes(BinaryReader&, BinaryWriter&, std::int64_t);
-    void flush();
-    OutputFile file_;
-    bool fixedName_;
-    std::vector<std::uint8_t> buffer_;
     std::int64_t position_ = 0;
 };
 

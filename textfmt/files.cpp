@@ -38,31 +38,23 @@ using PathChar = wchar_t;
 // The reason for a Windows error, in the words the C library uses for the
 // same error elsewhere where there is one ("No such file or directory").
 std::string windowsReason(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-        case ERROR_BAD_NETPATH:
-            return reasonOf(ENOENT);
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_WRITE_PROTECT:
-            return reasonOf(EACCES);
-        case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-            return reasonOf(EEXIST);
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return reasonOf(ENOSPC);
-        case ERROR_NOT_ENOUGH_MEMORY:
-        case ERROR_OUTOFMEMORY:
-            return reasonOf(ENOMEM);
-        case ERROR_FILENAME_EXCED_RANGE:
-            return reasonOf(ENAMETOOLONG);
-        default:
-            break;
-    }
+    static constexpr std::pair<DWORD, int> kSameAs[] = {{ERROR_FILE_NOT_FOUND, ENOENT},
+                                                        {ERROR_PATH_NOT_FOUND, ENOENT},
+                                                        {ERROR_INVALID_NAME, ENOENT},
+                                                        {ERROR_BAD_NETPATH, ENOENT},
+                                                        {ERROR_ACCESS_DENIED, EACCES},
+                                                        {ERROR_SHARING_VIOLATION, EACCES},
+                                                        {ERROR_LOCK_VIOLATION, EACCES},
+                                                        {ERROR_WRITE_PROTECT, EACCES},
+                                                        {ERROR_FILE_EXISTS, EEXIST},
+                                                        {ERROR_ALREADY_EXISTS, EEXIST},
+                                                        {ERROR_DISK_FULL, ENOSPC},
+                                                        {ERROR_HANDLE_DISK_FULL, ENOSPC},
+                                                        {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+                                                        {ERROR_OUTOFMEMORY, ENOMEM},
+                                                        {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}};
+    for (const auto& [windows, posix] : kSameAs)
+        if (windows == error) return reasonOf(posix);
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -441,6 +433,64 @@ void OutputFile::abandon() {
     release();
 }
 
+namespace {
+constexpr std::size_t kBufferSize = 1 << 16;
+}
+
+BufferedOutput::BufferedOutput(const std::string& path, std::string name, bool fixedName)
+    : file_(path, std::move(name)), fixedName_(fixedName) {
+    buffer_.reserve(kBufferSize);
+}
+
+void BufferedOutput::append(std::string_view bytes) {
+    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
+    if (buffer_.size() + bytes.size() > kBufferSize) {
+        flush();
+        if (bytes.size() >= kBufferSize) return file_.write(bytes.data(), bytes.size());
+    }
+    buffer_.append(bytes);
+}
+
+void BufferedOutput::flush() {
+    if (!buffer_.empty()) file_.write(buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+void BufferedOutput::close() {
+    if (!file_.isOpen()) return;
+    flush();
+    file_.commit(fixedName_);
+    std::string().swap(buffer_);
+}
+
+void BufferedOutput::closePartial() {
+    if (!file_.isOpen()) return;
+    try {
+        if (!file_.broken()) close();
+    } catch (const CommandFailure&) {
+        // What could not be written is not shown; the target stays.
+    }
+    discard();
+}
+
+void BufferedOutput::discard() {
+    file_.abandon();
+    std::string().swap(buffer_);
+}
+
+std::string readFileBytes(const std::string& path, std::string name, std::size_t limit) {
+    InputFile in(path, std::move(name));
+    std::string bytes(std::min(static_cast<std::size_t>(in.size()), limit), '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const std::size_t n = in.read(bytes.data() + got, bytes.size() - got);
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
 std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count) {
     if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
     std::int64_t done = 0;
@@ -468,7 +518,8 @@ std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count) 
         range = false;
     }
 #endif
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
+    std::vector<char> buffer(
+        static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
     while (done < count) {
         const auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(count - done, static_cast<std::int64_t>(buffer.size())));

@@ -80,6 +80,50 @@ private:
     bool broken_ = false;
 };
 
+// An output written through a buffer: what the text and binary writers share.
+// close() completes the file and puts it in place of the target; a writer
+// destroyed or discarded before that leaves the target as it was.
+class BufferedOutput {
+public:
+    // `name` is how failure reasons refer to the file (usually the bare file
+    // name). A fixed output name (`fixedName`) replaces its letter-case
+    // variants in the folder when the file is complete.
+    BufferedOutput(const std::string& path, std::string name, bool fixedName);
+    BufferedOutput(BufferedOutput&&) noexcept = default;
+    BufferedOutput& operator=(BufferedOutput&&) noexcept = default;
+
+    // Writes what is buffered to the temporary file, so it can be read back.
+    void flush();
+    // Completes the file: a write error becomes a CommandFailure and the
+    // target stays as it was. Closing a closed writer does nothing.
+    void close();
+    // Puts what was written so far in place of the target, for the outputs
+    // that show how far a failed command got. Unless a write failed: then
+    // the target stays as it was.
+    void closePartial();
+    // Leaves the target as it was and removes what was written.
+    void discard();
+    bool isOpen() const { return file_.isOpen(); }
+    const std::string& name() const { return file_.name(); }
+    const std::string& path() const { return file_.target(); }
+    const std::string& temporaryPath() const { return file_.temporaryPath(); }
+
+protected:
+    void append(std::string_view bytes);
+    // The file itself, for a copy the kernel makes after flush().
+    OutputFile& file() { return file_; }
+
+private:
+    OutputFile file_;
+    bool fixedName_;
+    std::string buffer_;
+};
+
+// The bytes of a regular file, at most `limit` of them; failures name the
+// file as `name`.
+std::string readFileBytes(const std::string& path, std::string name,
+                          std::size_t limit = std::string::npos);
+
 // Copies up to `count` bytes from the current offset of `from` to the end of
 // `to`, letting the kernel move them where it can (no pass through this
 // process); both file offsets advance. Returns the bytes copied: fewer only

@@ -16,49 +16,9 @@ std::string systemReason() {
     return std::strerror(errno);
 }
 
-TextWriter::TextWriter(const std::string& path, std::string name, bool fixedName)
-    : file_(path, std::move(name)), fixedName_(fixedName) {
-    buffer_.reserve(kBufferSize);
-}
-
-void TextWriter::flush() {
-    if (!buffer_.empty()) file_.write(buffer_.data(), buffer_.size());
-    buffer_.clear();
-}
-
-void TextWriter::text(std::string_view text) {
-    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
-    buffer_.append(text);
-    if (buffer_.size() >= kBufferSize) flush();
-}
-
 void TextWriter::line(std::string_view text) {
-    if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
-    buffer_.append(text);
-    buffer_.append("\r\n");
-    if (buffer_.size() >= kBufferSize) flush();
-}
-
-void TextWriter::close() {
-    if (!file_.isOpen()) return;
-    flush();
-    file_.commit(fixedName_);
-    std::string().swap(buffer_);
-}
-
-void TextWriter::closePartial() {
-    if (!file_.isOpen()) return;
-    try {
-        if (!file_.broken()) close();
-    } catch (const CommandFailure&) {
-        // What could not be written is not shown; the target stays.
-    }
-    discard();
-}
-
-void TextWriter::discard() {
-    file_.abandon();
-    std::string().swap(buffer_);
+    append(text);
+    append("\r\n");
 }
 
 TextReader::TextReader(const std::string& path, std::string name) : file_(path, std::move(name)) {

@@ -10,41 +10,16 @@
 
 namespace z5 {
 
-// A text output. Lines go to a temporary file that replaces the target only
-// when close() completes it; a writer destroyed or discarded before that
-// leaves the target as it was.
-class TextWriter {
+// A text output: lines go to a temporary file that replaces the target only
+// when close() completes it.
+class TextWriter : public BufferedOutput {
 public:
-    // `name` is how failure reasons refer to the file (usually the bare file
-    // name). A fixed output name (`fixedName`) replaces its letter-case
-    // variants in the folder when the file is complete.
-    TextWriter(const std::string& path, std::string name, bool fixedName = false);
-    TextWriter(TextWriter&&) noexcept = default;
-    TextWriter& operator=(TextWriter&&) noexcept = default;
+    using BufferedOutput::BufferedOutput;
+    TextWriter(const std::string& path, std::string name)
+        : BufferedOutput(path, std::move(name), false) {}
 
     void line(std::string_view text);  // text, then CR LF
-    void text(std::string_view text);  // text only
-    // Writes what is buffered to the temporary file, so it can be read back.
-    void flush();
-    // Completes the file: flushes it and puts it in place of the target; a
-    // write error becomes a CommandFailure and the target stays as it was.
-    // Closing a closed writer does nothing.
-    void close();
-    // Puts what was written so far in place of the target, for the outputs
-    // that show how far a failed command got. Unless a write failed: then
-    // the target stays as it was.
-    void closePartial();
-    // Leaves the target as it was and removes what was written.
-    void discard();
-    bool isOpen() const { return file_.isOpen(); }
-    const std::string& name() const { return file_.name(); }
-    const std::string& path() const { return file_.target(); }
-    const std::string& temporaryPath() const { return file_.temporaryPath(); }
-
-private:
-    OutputFile file_;
-    bool fixedName_;
-    std::string buffer_;
+    void text(std::string_view text) { append(text); }
 };
 
 class TextReader {

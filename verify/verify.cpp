@@ -57,19 +57,6 @@ std::string lowerExtension(std::string_view path) {
     return ext;
 }
 
-std::string readWhole(const std::string& path) {
-    InputFile in(path, path);
-    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const std::size_t n = in.read(bytes.data() + got, bytes.size() - got);
-        if (n == 0) break;
-        got += n;
-    }
-    bytes.resize(got);
-    return bytes;
-}
-
 // A new folder of this run's own below the system's temporary folder.
 std::string privateFolder() {
     std::random_device random;
@@ -147,7 +134,7 @@ std::string compiledFile(const Kind& kind, const std::string& folder) {
 // The line after the one that starts with "ERROR" in flavor.def: where the
 // 3do decompiler stopped at a flavor it cannot decode.
 std::optional<std::string> unsupportedFlavor(const std::string& folder) {
-    const std::string text = readWhole(findInFolder(folder, "flavor.def"));
+    const std::string text = readFileBytes(findInFolder(folder, "flavor.def"), "flavor.def");
     const std::size_t at = text.find("\r\nERROR");
     if (at == std::string::npos) return std::nullopt;
     const std::size_t end = text.find("\r\n", at + 2);
@@ -257,7 +244,7 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& ori
         result.detail = *failure;
         return;
     }
-    const std::string written = readWhole(compiledFile(kind, folder));
+    const std::string written = readFileBytes(compiledFile(kind, folder), "the compiled file");
     if (written != original && kind.extension == ".3do") {
         compareObjects(original, written, result);
     } else if (written != original) {
@@ -331,7 +318,7 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
                                        [&](const Kind& k) { return k.extension == ext; });
         if (kind == std::end(kKinds)) throw CommandFailure("not a kind of file verify knows");
         // The file is read once; every step works on these bytes.
-        const std::string original = readWhole(path);
+        const std::string original = readFileBytes(path, path);
         roundTrip(*kind, path, original, folder, deep, result);
     } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
@@ -396,21 +383,13 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
 }
 
 std::string_view verdictText(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Identical:
-            return "identical";
-        case Verdict::IdenticalButReserved:
-            return "identical but for reserved fields";
-        case Verdict::Equivalent:
-            return "equivalent after renumbering";
-        case Verdict::Differs:
-            return "differs";
-        case Verdict::NotSupported:
-            return "not supported";
-        case Verdict::Failed:
-            return "failed";
-    }
-    return "failed";
+    static constexpr std::string_view kTexts[] = {"identical",
+                                                  "identical but for reserved fields",
+                                                  "equivalent after renumbering",
+                                                  "differs",
+                                                  "not supported",
+                                                  "failed"};
+    return kTexts[static_cast<std::size_t>(verdict)];
 }
 
 std::string resultLines(const Result& result) {
@@ -422,32 +401,25 @@ std::string resultLines(const Result& result) {
 }
 
 void Tally::add(const Result& result) {
-    switch (result.verdict) {
-        case Verdict::Identical:
-        case Verdict::IdenticalButReserved:
-            ++identical;
-            break;
-        case Verdict::Equivalent:
-            ++equivalent;
-            break;
-        case Verdict::Differs:
-            ++differ;
-            break;
-        case Verdict::NotSupported:
-            ++unsupported;
-            break;
-        case Verdict::Failed:
-            ++failed;
-            break;
-    }
+    ++counts[static_cast<std::size_t>(result.verdict)];
     for (const Result& member : result.members) add(member);
 }
 
 std::string summaryLine(const Tally& t) {
-    return std::to_string(t.files()) + " files: " + std::to_string(t.identical) + " identical, " +
-           std::to_string(t.equivalent) + " equivalent, " + std::to_string(t.differ) + " differ, " +
-           std::to_string(t.unsupported) + " not supported, " + std::to_string(t.failed) +
-           " failed, " + std::to_string(t.skipped) + " skipped";
+    // Identical but for reserved fields counts as identical.
+    const std::size_t shown[] = {
+        t.count(Verdict::Identical) + t.count(Verdict::IdenticalButReserved),
+        t.count(Verdict::Equivalent),
+        t.count(Verdict::Differs),
+        t.count(Verdict::NotSupported),
+        t.count(Verdict::Failed),
+        t.skipped};
+    static constexpr const char* kNames[] = {"identical",     "equivalent", "differ",
+                                             "not supported", "failed",     "skipped"};
+    std::string line = std::to_string(t.files()) + " files:";
+    for (std::size_t i = 0; i < std::size(shown); ++i)
+        line += std::string(i ? ", " : " ") + std::to_string(shown[i]) + " " + kNames[i];
+    return line;
 }
 
 }  // namespace z5::verify

@@ -4,8 +4,10 @@
 // the user's folders are only read.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,12 +61,14 @@ std::string resultLines(const Result& result);
 
 // Counts for the summary line.
 struct Tally {
-    std::size_t identical = 0, equivalent = 0, differ = 0, unsupported = 0, failed = 0, skipped = 0;
+    std::array<std::size_t, 6> counts{};  // by verdict
+    std::size_t skipped = 0;
     void add(const Result& result);
-    std::size_t files() const {
-        return identical + equivalent + differ + unsupported + failed + skipped;
+    std::size_t count(Verdict v) const { return counts[static_cast<std::size_t>(v)]; }
+    std::size_t files() const { return std::accumulate(counts.begin(), counts.end(), skipped); }
+    bool clean() const {
+        return count(Verdict::Differs) + count(Verdict::NotSupported) + count(Verdict::Failed) == 0;
     }
-    bool clean() const { return differ == 0 && unsupported == 0 && failed == 0; }
 };
 // "412 files: 398 identical, 9 equivalent, 3 differ, 1 not supported, 1 failed, 57 skipped"
 std::string summaryLine(const Tally& tally);

@@ -10,16 +10,13 @@
 #include "commands/menu.hpp"
 #include "commands/table.hpp"
 #include "man/pages.hpp"
+#include "tests/support/support.hpp"
 
 namespace z5 {
 namespace {
 
 std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        out.push_back(text.substr(start, end - start));
-    return out;
+    return test::splitLines(text, "\n");
 }
 
 TEST(ManPages, MarkupCharactersAreEscaped) {

@@ -99,14 +99,18 @@ std::string crlf(std::initializer_list<std::string_view> lines) {
     return out;
 }
 
-std::vector<std::string> splitCrlf(std::string_view text) {
+std::vector<std::string> splitLines(std::string_view text, std::string_view end) {
     std::vector<std::string> lines;
     while (!text.empty()) {
-        const std::size_t end = text.find("\r\n");
-        lines.emplace_back(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 2);
+        const std::size_t at = text.find(end);
+        lines.emplace_back(text.substr(0, at));
+        text.remove_prefix(at == std::string_view::npos ? text.size() : at + end.size());
     }
     return lines;
+}
+
+std::vector<std::string> splitCrlf(std::string_view text) {
+    return splitLines(text, "\r\n");
 }
 
 std::string joinCrlf(const std::vector<std::string>& lines) {

@@ -92,6 +92,8 @@ std::string crlf(std::initializer_list<std::string_view> lines);
 // A CR LF text cut into its lines and joined again (each line ended), for
 // tests that edit a written definition file line by line.
 std::vector<std::string> splitCrlf(std::string_view text);
+// The same for lines ended by `end` ("\n").
+std::vector<std::string> splitLines(std::string_view text, std::string_view end);
 std::string joinCrlf(const std::vector<std::string>& lines);
 
 // Little-endian byte builder for test inputs.
