@@ -36,34 +36,42 @@ TEST(Columns, PadsShortTextsAndLeavesEmptyAndLongOnes) {
     EXPECT_EQ(pad5(""), "");
 }
 
-TEST(LeadingNumber, IgnoresBlanksTabsAndLineFeedsAnywhere) {
-    EXPECT_EQ(LeadingNumber("1 2 3"), 123);
-    EXPECT_EQ(LeadingNumber(" \t-\n4 5 . 5"), -45.5);
-    EXPECT_EQ(LeadingNumber("12abc"), 12);
-    EXPECT_EQ(LeadingNumber("abc"), 0);
-    EXPECT_EQ(LeadingNumber(""), 0);
-    EXPECT_EQ(LeadingNumber("   "), 0);
-    // A carriage return is not among the ignored characters: it stops reading.
-    EXPECT_EQ(LeadingNumber("1\r2"), 1);
-}
-
-TEST(LeadingNumber, SignsPointsAndExponents) {
-    EXPECT_EQ(LeadingNumber("+7"), 7);
-    EXPECT_EQ(LeadingNumber("-.5"), -0.5);
-    EXPECT_EQ(LeadingNumber(".25x"), 0.25);
-    EXPECT_EQ(LeadingNumber("1.5.3"), 1.5);
-    EXPECT_EQ(LeadingNumber("1E3"), 1000);
-    EXPECT_EQ(LeadingNumber("1d3"), 1000);
-    EXPECT_EQ(LeadingNumber("25E-1"), 2.5);
-    EXPECT_EQ(LeadingNumber("2 E + 2"), 200);
-    EXPECT_EQ(LeadingNumber("12E"), 12);  // no exponent digits: exponent ignored
-    EXPECT_EQ(LeadingNumber("12E+x"), 12);
-    EXPECT_EQ(LeadingNumber("-"), 0);
-    EXPECT_EQ(LeadingNumber("--5"), 0);
-    EXPECT_EQ(LeadingNumber("."), 0);
-    EXPECT_EQ(LeadingNumber("0.000000000000000000000000000001"), 1e-30);
-    EXPECT_EQ(LeadingNumber("2147483647"), 2147483647.0);
-    EXPECT_EQ(LeadingNumber("-2147483648"), -2147483648.0);
+// Blanks, tabs and line feeds are ignored anywhere; then a sign, digits, a
+// point and an exponent are read as far as they go, or &H / &O digits.
+TEST(LeadingNumber, ReadsAsFarAsTheNumberGoes) {
+    const std::pair<const char*, double> cases[] = {
+        {"1 2 3", 123},
+        {" \t-\n4 5 . 5", -45.5},
+        {"12abc", 12},
+        {"abc", 0},
+        {"", 0},
+        {"   ", 0},
+        {"1\r2", 1},  // a carriage return is not ignored: it stops reading
+        {"+7", 7},
+        {"-.5", -0.5},
+        {".25x", 0.25},
+        {"1.5.3", 1.5},
+        {"1E3", 1000},
+        {"1d3", 1000},
+        {"25E-1", 2.5},
+        {"2 E + 2", 200},
+        {"12E", 12},  // no exponent digits: exponent ignored
+        {"12E+x", 12},
+        {"-", 0},
+        {"--5", 0},
+        {".", 0},
+        {"0.000000000000000000000000000001", 1e-30},
+        {"2147483647", 2147483647.0},
+        {"-2147483648", -2147483648.0},
+        {"&H10", 16},
+        {"&hff", 255},
+        {"&O17", 15},
+        {"&O19", 1},  // 9 is no octal digit
+        {"&H", 0},
+        {"&X1", 0},
+        {" & H 1 F", 31},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumber(text), value) << text;
 }
 
 TEST(LeadingNumber, HugeAndTinyExponentsNeitherCrashNorWrap) {
@@ -72,16 +80,6 @@ TEST(LeadingNumber, HugeAndTinyExponentsNeitherCrashNorWrap) {
     EXPECT_EQ(LeadingNumber("1E-400"), 0);
     EXPECT_EQ(LeadingNumber("0.0001E-99999999999"), 0);
     EXPECT_FALSE(roundTo<std::int32_t>(LeadingNumber("1E400")));
-}
-
-TEST(LeadingNumber, HexAndOctal) {
-    EXPECT_EQ(LeadingNumber("&H10"), 16);
-    EXPECT_EQ(LeadingNumber("&hff"), 255);
-    EXPECT_EQ(LeadingNumber("&O17"), 15);
-    EXPECT_EQ(LeadingNumber("&O19"), 1);  // 9 is no octal digit
-    EXPECT_EQ(LeadingNumber("&H"), 0);
-    EXPECT_EQ(LeadingNumber("&X1"), 0);
-    EXPECT_EQ(LeadingNumber(" & H 1 F"), 31);
 }
 
 TEST(LeadingNumber, PlainIntegersReadAsTheGeneralRuleReadsThem) {
