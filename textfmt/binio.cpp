@@ -81,7 +81,13 @@ std::int16_t BinaryReader::i16() {
 
 std::int32_t BinaryReader::i32() {
     std::uint8_t b[4];
-    read(b);
+    if (end_ - pos_ >= 4) {  // the usual case: the value is in the buffer
+        std::memcpy(b, buffer_.data() + pos_, 4);
+        pos_ += 4;
+        position_ += 4;
+    } else {
+        read(b);
+    }
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (b[1] << 8) | (b[2] << 16) |
                                      (static_cast<std::uint32_t>(b[3]) << 24));
 }

@@ -1,5 +1,7 @@
 #include "textfmt/columns.hpp"
 
+#include <charconv>
+
 #include "textfmt/printform.hpp"
 
 namespace z5 {
@@ -15,7 +17,12 @@ void appendColumn(std::string& line, std::string text, std::size_t width) {
 }
 
 void appendNumber(std::string& line, std::int64_t value, std::size_t width) {
-    appendColumn(line, numberText(value), width);
+    // Decompilers write millions of these: no string is made for the digits.
+    char digits[24];
+    const auto length =
+        static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+    if (length < width) line.append(width - length, ' ');
+    line.append(digits, length);
 }
 
 void PadTo13(std::string& text) {

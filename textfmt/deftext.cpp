@@ -17,20 +17,39 @@ std::string_view lastColumns(std::string_view line, std::size_t count) {
     return line.size() > count ? line.substr(line.size() - count) : line;
 }
 
+namespace {
+
+// Where the blanks after position `blank` of `rest` end. The rest never ends
+// in a blank (it is trimmed once, when the line is taken), so only the
+// blanks after a token need skipping.
+std::string_view after(std::string_view rest, std::size_t blank) {
+    while (blank < rest.size() && rest[blank] == ' ') ++blank;
+    return {rest.data() + blank, rest.size() - blank};
+}
+
+// The first blank of `text`, or npos.
+std::size_t firstBlank(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == ' ') return i;
+    return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string_view Tokens::next() {
-    const std::size_t blank = rest_.find(' ');
+    const std::size_t blank = firstBlank(rest_);
     if (blank == std::string_view::npos) return {};
-    const std::string_view token = rest_.substr(0, blank);
-    rest_ = trimBlanks(rest_.substr(blank + 1));
+    const std::string_view token(rest_.data(), blank);
+    rest_ = after(rest_, blank);
     return token;
 }
 
 std::optional<std::string_view> Tokens::word() {
     if (rest_.empty()) return std::nullopt;
-    const std::size_t blank = rest_.find(' ');
+    const std::size_t blank = firstBlank(rest_);
     if (blank == std::string_view::npos) return std::exchange(rest_, {});
-    const std::string_view token = rest_.substr(0, blank);
-    rest_ = trimBlanks(rest_.substr(blank + 1));
+    const std::string_view token(rest_.data(), blank);
+    rest_ = after(rest_, blank);
     return token;
 }
 

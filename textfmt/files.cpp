@@ -433,16 +433,12 @@ void OutputFile::abandon() {
     release();
 }
 
-namespace {
-constexpr std::size_t kBufferSize = 1 << 16;
-}
-
 BufferedOutput::BufferedOutput(const std::string& path, std::string name, bool fixedName)
     : file_(path, std::move(name)), fixedName_(fixedName) {
     buffer_.reserve(kBufferSize);
 }
 
-void BufferedOutput::append(std::string_view bytes) {
+void BufferedOutput::appendSlow(std::string_view bytes) {
     if (!file_.isOpen()) throw CommandFailure("cannot write " + name() + ": file is closed");
     if (buffer_.size() + bytes.size() > kBufferSize) {
         flush();

@@ -109,11 +109,19 @@ public:
     const std::string& temporaryPath() const { return file_.temporaryPath(); }
 
 protected:
-    void append(std::string_view bytes);
+    void append(std::string_view bytes) {
+        // Most appends are a few bytes that fit: no call for them.
+        if (buffer_.size() + bytes.size() <= kBufferSize && file_.isOpen())
+            buffer_.append(bytes);
+        else
+            appendSlow(bytes);
+    }
     // The file itself, for a copy the kernel makes after flush().
     OutputFile& file() { return file_; }
 
 private:
+    static constexpr std::size_t kBufferSize = 1 << 16;
+    void appendSlow(std::string_view bytes);
     OutputFile file_;
     bool fixedName_;
     std::string buffer_;

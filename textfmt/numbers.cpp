@@ -39,15 +39,19 @@ bool isDigit(char c) {
 // else), the common case, read without building texts: it is exact in a
 // double, so the general reading gives the same value.
 std::optional<double> plainInteger(std::string_view text) {
-    const std::size_t sign = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    if (text.size() == sign || text.size() - sign > 15) return std::nullopt;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    if (p == end || end - p > 15) return std::nullopt;
     std::int64_t value = 0;
-    for (char c : text.substr(sign)) {
-        if (!isDigit(c)) return std::nullopt;
-        value = value * 10 + (c - '0');
+    for (; p != end; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - '0';
+        if (digit > 9) return std::nullopt;
+        value = value * 10 + digit;
     }
     const auto magnitude = static_cast<double>(value);
-    return text[0] == '-' ? -magnitude : magnitude;
+    return negative ? -magnitude : magnitude;
 }
 
 }  // namespace
