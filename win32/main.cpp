@@ -8,7 +8,6 @@
 //                         line)
 #include <windows.h>
 // After windows.h:
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -54,8 +53,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     }
     LocalFree(argv);
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
     z5::removeTemporaryFilesOnSignals();
 
     z5::frmZ5Def window(options);

@@ -24,8 +24,6 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kWidth = 560, kHeight = 400;
 constexpr int kLogoSize = 112;
 
-enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatus };
-
 HWND child(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id) {
     return CreateWindowExW(0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -48,6 +46,8 @@ void deleteObject(auto*& object) {
 
 frmZ5Def::frmZ5Def(WindowOptions options)
     : options_(options), starter_(std::make_unique<SystemStarter>()) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
     registerWindowClass(kMainClass, procedure);
     CreateWindowExW(kExStyle, kMainClass, widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
                     CW_USEDEFAULT, kWidth, kHeight, nullptr, menu_.handle(),
@@ -153,7 +153,7 @@ void frmZ5Def::createControls() {
     Label1 = child(WC_STATICW, kLabel1Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel1);
     Label2 = child(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
     Label3 = child(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
-    status_ = child(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatus);
+    status_ = child(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
     setFonts();
     fillDrives();
     layout();
@@ -330,7 +330,9 @@ bool frmZ5Def::DirList1_Change(const std::string& folder) {
 
 void frmZ5Def::DrvList1_Change(const std::string& root) {
     const std::string current = folder_;
-    if (foldCase(volumeOf(current, drives_)) == foldCase(root)) return;
+    const std::string currentRoot = volumeOf(current, drives_);
+    if (foldCase(currentRoot) == foldCase(root)) return;
+    lastFolderOfDrive_[foldCase(currentRoot)] = current;
     const auto known = lastFolderOfDrive_.find(foldCase(root));
     std::string folder = known != lastFolderOfDrive_.end() ? known->second : root;
     if (!folderReason(folder).empty()) folder = root;  // the last folder there is gone

@@ -22,6 +22,9 @@ class ProgramStarter;
 class frmAbout;
 class frmHelp;
 
+// The child windows' ids.
+enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
+
 struct WindowOptions {
     // Enables the entries that this version's window keeps disabled (3do
     // compile and the Other menu), so every converter can be reached.
