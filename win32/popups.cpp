@@ -175,6 +175,13 @@ LRESULT CALLBACK frmHelp::procedure(HWND window, UINT message, WPARAM wParam, LP
     auto* self = windowObject<frmHelp>(window, message, lParam);
     if (self) {
         switch (message) {
+            case WM_CTLCOLORSTATIC: {
+                // A read-only text is grey by default: the help reads as a page.
+                const auto dc = reinterpret_cast<HDC>(wParam);
+                SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
             case WM_SIZE:
                 if (self->text_)
                     MoveWindow(self->text_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
