@@ -71,6 +71,30 @@ TEST(Win32Commands, DoneFailedAndCancelled) {
     EXPECT_EQ(windowText(window->hwnd()), "Z5 DEF TOOL " + longInput);
 }
 
+// The 3do decompiler names the stage it stopped in, in its own box; the
+// status bar gives the reason.
+TEST(Win32Commands, StageBoxOfTheObjectDecompiler) {
+    TempFolder dir, reference;
+    const std::string object = dir.file("broken.3do");
+    // The object's head, then a vertex section too long for 16-bit counts.
+    writeFile(object, Bytes().text("3DO3").i32(0).i32(0).text("PERP").i32(0).i32(16 * 32769).str());
+    FakeHost host(reference.str());
+    host.answer = object;
+    const Outcome failed = findCommandByMenu("mnu3doDecompile")->run(host);
+    ASSERT_EQ(failed.status, Status::Failed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_TRUE(host.messages[0].first.starts_with("CRASH - ")) << host.messages[0].first;
+
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(".", {}), script);
+    script.answers = {object};
+    choose(*window, "mnu3doDecompile");
+    EXPECT_EQ(script.asked, (std::vector<std::string>{"open 3do Files(*.3do)\\0*.3do\\0\\0",
+                                                      "exclamation " + host.messages[0].second +
+                                                          ": " + host.messages[0].first}));
+    EXPECT_EQ(window->statusText(), "3do > Def Tools > Decompile: " + failed.reason);
+}
+
 TEST(Win32Commands, TrackRoundTripAndTheSaveDialogOf3doCompile) {
     TempFolder dir;
     DialogScript script;
