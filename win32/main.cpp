@@ -65,8 +65,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (window.hwnd() && TranslateAcceleratorW(window.hwnd(), window.accelerators(), &message))
             continue;
-        // Tab and the arrow keys between the lists.
-        if (window.hwnd() && IsDialogMessageW(window.hwnd(), &message)) continue;
+        // Tab between the lists, Enter and Escape in the About window.
+        const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (root && IsDialogMessageW(root, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

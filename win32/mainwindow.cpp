@@ -133,10 +133,12 @@ LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             if (options_.endsProgram) PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        case WM_NCDESTROY: {
+            const HWND window = hwnd_;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
-            return 0;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
         default:
             break;
     }
