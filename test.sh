@@ -2,11 +2,12 @@
 # Installs what is missing, builds the dev preset (Debug, ASan + UBSan) and
 # runs every test; checks the install and the Debian package of the release
 # build; then cross-builds the windows preset, runs the core's test suites
-# under wine and checks that z5def.exe writes what z5def writes.
+# and the window's (on a virtual display, Xvfb) under wine and checks that
+# z5def.exe writes what z5def writes.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
-scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest
+scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest xvfb
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev --output-on-failure

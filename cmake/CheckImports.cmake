@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # Fails unless every DLL the program imports is one of Windows' own, so that
 # it runs on a bare Windows machine with no DLL beside it.
 set(windows_dlls kernel32.dll msvcrt.dll user32.dll advapi32.dll shell32.dll ws2_32.dll ole32.dll
-                 bcrypt.dll)
+                 bcrypt.dll gdi32.dll comdlg32.dll comctl32.dll)
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")

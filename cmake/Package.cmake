@@ -1,7 +1,10 @@
 # The release ZIP a Windows user downloads: `cpack` in the build folder
-# writes z5def-<version>-windows-x86_64.zip holding z5def.exe, the README and
-# the samples.
-install(TARGETS z5def RUNTIME DESTINATION .)
+# writes z5def-<version>-windows-x86_64.zip holding z5def.exe, the window
+# z5deftool.exe with a z5.ini whose start folder is "." (the folder it is
+# started in: by a double click, the folder of z5deftool.exe), the README
+# and the samples.
+install(TARGETS z5def z5deftool RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples DESTINATION .)
 

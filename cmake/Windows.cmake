@@ -40,20 +40,30 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_HOST_UNIX AND Z5_TESTS)
     if(NOT Z5_WINE64)
         message(FATAL_ERROR "wine64 not found: install wine64 to run the Windows tests")
     endif()
-    set(Z5_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-    set(Z5_WINE_ENV WINEPREFIX=${Z5_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
-    # A fresh prefix takes seconds to set up: it is made once, here, and
-    # every test process shares it.
-    if(NOT EXISTS ${Z5_WINEPREFIX}/system.reg)
-        message(STATUS "Creating the wine prefix ${Z5_WINEPREFIX}")
-        execute_process(COMMAND env ${Z5_WINE_ENV} ${Z5_WINE64} wineboot --init
+    # z5_wine_prefix(DIR): a wine prefix at DIR. A fresh prefix takes
+    # seconds to set up: it is made once, here, and every test process
+    # shares it.
+    function(z5_wine_prefix prefix)
+        if(EXISTS ${prefix}/system.reg)
+            return()
+        endif()
+        message(STATUS "Creating the wine prefix ${prefix}")
+        set(env WINEPREFIX=${prefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
+        execute_process(COMMAND env ${env} ${Z5_WINE64} wineboot --init
                         RESULT_VARIABLE wineboot_status OUTPUT_QUIET ERROR_QUIET)
         if(Z5_WINESERVER)
-            execute_process(COMMAND env ${Z5_WINE_ENV} ${Z5_WINESERVER} --wait)
+            execute_process(COMMAND env ${env} ${Z5_WINESERVER} --wait)
         endif()
-        if(NOT wineboot_status EQUAL 0 OR NOT EXISTS ${Z5_WINEPREFIX}/system.reg)
-            message(FATAL_ERROR "wine could not set up ${Z5_WINEPREFIX}")
+        if(NOT wineboot_status EQUAL 0 OR NOT EXISTS ${prefix}/system.reg)
+            message(FATAL_ERROR "wine could not set up ${prefix}")
         endif()
-    endif()
+    endfunction()
+    set(Z5_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    set(Z5_WINE_ENV WINEPREFIX=${Z5_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=)
+    z5_wine_prefix(${Z5_WINEPREFIX})
+    # The window's tests have a prefix of their own, served on a display of
+    # their own (tests/win32).
+    set(Z5_WINDOW_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix-window)
+    z5_wine_prefix(${Z5_WINDOW_WINEPREFIX})
     set(CMAKE_CROSSCOMPILING_EMULATOR env ${Z5_WINE_ENV} ${Z5_WINE64})
 endif()

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "commands/texts.hpp"
 #include "shell/pictures.hpp"
 
 namespace z5 {
@@ -23,15 +24,14 @@ void centreOnScreen(QWidget& window) {
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Z5 Def Tool"));
+    setWindowTitle(QString::fromUtf8(kAboutTitle));
     setModal(false);
 
     auto* logo = new QLabel(this);
     logo->setPixmap(drawLogo(72));
-    Label1 =
-        new QLabel(QStringLiteral("Z5 Def Tool V1.6, written by the Z5 Def Tool developers"), this);
-    Label2 = new QLabel(QStringLiteral("Z5 Def Tool home page"), this);
-    Label3 = new QLabel(QStringLiteral("https://z5deftool.example.org/"), this);
+    Label1 = new QLabel(QString::fromUtf8(kAboutCredit), this);
+    Label2 = new QLabel(QString::fromUtf8(kAboutSiteName), this);
+    Label3 = new QLabel(QString::fromUtf8(kAboutSite), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label2->setObjectName(QStringLiteral("Label2"));
     Label3->setObjectName(QStringLiteral("Label3"));

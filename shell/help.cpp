@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "commands/help.hpp"
+#include "commands/texts.hpp"
 
 namespace z5 {
 
@@ -60,7 +61,7 @@ QString helpHtml() {
 
 frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmHelp"));
-    setWindowTitle(QStringLiteral("Z5 Def Tool Help - ") +
+    setWindowTitle(QString::fromUtf8(kHelpTitle) +
                    QString::fromUtf8(kHelpFile.data(), qsizetype(kHelpFile.size())));
     setModal(false);
     auto* browser = new QTextBrowser(this);

@@ -34,7 +34,7 @@ QString text(std::string_view s) {
 }
 
 QFont serif(int points, bool bold) {
-    QFont font(QStringLiteral("Times New Roman"), points, bold ? QFont::Bold : QFont::Normal);
+    QFont font(QString::fromUtf8(kLabelFace), points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::Serif);  // the nearest serif face where it is missing
     return font;
 }
@@ -56,13 +56,13 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
     Image1 = new QLabel;
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(drawLogo(112));
-    Label1 = new QLabel(QStringLiteral("DEF TOOL"));
+    Label1 = new QLabel(QString::fromUtf8(kLabel1Text));
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setFont(serif(26, true));
-    Label2 = new QLabel(QStringLiteral("V1.6"));
+    Label2 = new QLabel(QString::fromUtf8(kLabel2Text));
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setFont(serif(16, false));
-    Label3 = new QLabel(QStringLiteral("Press F1 for help"));
+    Label3 = new QLabel(QString::fromUtf8(kLabel3Text));
     Label3->setObjectName(QStringLiteral("Label3"));
 
     auto* folders = new QVBoxLayout;

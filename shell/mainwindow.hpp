@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "commands/settings.hpp"
+#include "commands/texts.hpp"
 #include "shell/programstart.hpp"
 
 class QAction;
@@ -30,8 +31,6 @@ struct WindowOptions {
     // compile and the Other menu), so every converter can be reached.
     bool allCommands = false;
 };
-
-inline constexpr const char* kWindowTitle = "Z5 Def Tool";
 
 class frmZ5Def : public QMainWindow {
     Q_OBJECT

@@ -18,83 +18,13 @@
 #include "shell/about.hpp"
 #include "shell/folders.hpp"
 #include "shell/help.hpp"
+#include "tests/support/expected_menu.hpp"
 #include "tests/window/window_support.hpp"
 
 using namespace z5;
 using namespace z5::test;
 
 namespace {
-
-// One row per entry: name, caption, parent, shortcut, enabled at start,
-// enabled with --all-commands ("-" captions are separators).
-struct Row {
-    QString name, caption, parent, shortcut;
-    bool enabled, enabledAll;
-};
-
-const QList<Row> kExpected = {
-    {"mnuFile", "&File", "", "", true, true},
-    {"mnuDos", "&Dos Window", "mnuFile", "", true, true},
-    {"mnuFileBlank1", "-", "mnuFile", "", true, true},
-    {"mnuUnpack", "&Unpack", "mnuFile", "", true, true},
-    {"mnuPack", "&Pack", "mnuFile", "", true, true},
-    {"mnuCleanUp", "&Clean  Up", "mnuFile", "", true, true},
-    {"mnuFileBlank3", "-", "mnuFile", "", true, true},
-    {"mnuDecompile", "&Decompile", "mnuFile", "", true, true},
-    {"mnuTxtDoc", "&Text Doc", "mnuFile", "", true, true},
-    {"mnuValueSearch", "&Value Search", "mnuFile", "", false, false},
-    {"mnuFileBlank2", "-", "mnuFile", "", true, true},
-    {"mnuExit", "E&xit", "mnuFile", "", true, true},
-    {"mnu3do", "&3do", "", "", true, true},
-    {"mnu3doDef", "&Def Tools", "mnu3do", "", true, true},
-    {"mnu3doDecompile", "&Decompile", "mnu3doDef", "", true, true},
-    {"mnu3doBlank1", "-", "mnu3doDef", "", true, true},
-    {"mnu3doCompile", "&Compile", "mnu3doDef", "", false, true},
-    {"mnu3doBlank2", "-", "mnu3do", "", true, true},
-    {"mnu3doTools", "&Editing Tools", "mnu3do", "", false, false},
-    {"mnuTrk", "&Trk", "", "", true, true},
-    {"mnuTrkDef", "&Def Tools", "mnuTrk", "", true, true},
-    {"mnuTrkDecompile", "&Decompile", "mnuTrkDef", "", true, true},
-    {"mnuTrkBlank1", "-", "mnuTrkDef", "", true, true},
-    {"mnuTrkCompile", "&Compile", "mnuTrkDef", "", true, true},
-    {"mnuTrkBlank2", "-", "mnuTrk", "", true, true},
-    {"mnuTrkTools", "&Tools", "mnuTrk", "", false, false},
-    {"mnuLp", "&LP", "", "", true, true},
-    {"mnuLPDef", "&Def Tools", "mnuLp", "", true, true},
-    {"mnuLpDecompile", "&Decompile", "mnuLPDef", "", true, true},
-    {"mnuLpFileBlank1", "-", "mnuLPDef", "", true, true},
-    {"mnuLpCompile", "&Compile", "mnuLPDef", "", true, true},
-    {"mnuLpFileBlank2", "-", "mnuLp", "", true, true},
-    {"mnuLpTools", "&Tools", "mnuLp", "", false, false},
-    {"mnuOther", "&Other", "", "", false, true},
-    {"mnuCamera", "&Camera", "mnuOther", "", true, true},
-    {"mnuCamDecompile", "&Decompile", "mnuCamera", "", true, true},
-    {"mnuOtherBlank1", "-", "mnuCamera", "", true, true},
-    {"mnuCamCompile", "&Compile", "mnuCamera", "", true, true},
-    {"mnuScr", "&Scr Files", "mnuOther", "", true, true},
-    {"mnuScrDecompile", "&Decompile", "mnuScr", "", true, true},
-    {"mnuOtherBlank2", "-", "mnuScr", "", true, true},
-    {"mnuScrCompile", "&Compile", "mnuScr", "", true, true},
-    {"mnuOtherBlank3", "-", "mnuOther", "", true, true},
-    {"mnuSetupFiles", "Se&tup Files", "mnuOther", "", true, true},
-    {"mnuSetupDecompile", "&Decompile", "mnuSetupFiles", "", true, true},
-    {"mnuOtherBlank5", "-", "mnuSetupFiles", "", true, true},
-    {"mnuSetupCompile", "&Compile", "mnuSetupFiles", "", true, true},
-    {"mnuBinFiles", "&Bin Files", "mnuOther", "", false, false},
-    {"mnuPrograms", "&Programs", "", "", true, true},
-    {"mnuProgram1", "&Editor", "mnuPrograms", "Ctrl+F1", true, true},
-    {"mnuProgramBlank1", "-", "mnuPrograms", "", true, true},
-    {"mnuProgram2", "&Viewer", "mnuPrograms", "Ctrl+F2", true, true},
-    {"mnuProgramBlank2", "-", "mnuPrograms", "", true, true},
-    {"mnuProgram3", "", "mnuPrograms", "Ctrl+F3", false, false},
-    {"mnuProgramBlank3", "-", "mnuPrograms", "", true, true},
-    {"mnuProgram4", "", "mnuPrograms", "Ctrl+F4", false, false},
-    {"mnuProgramBlank4", "-", "mnuPrograms", "", true, true},
-    {"mnuProgram5", "&Five", "mnuPrograms", "Ctrl+F5", true, true},
-    {"mnuProgramBlank5", "-", "mnuPrograms", "", true, true},
-    {"mnuProgram6", "", "mnuPrograms", "Ctrl+F6", false, false},
-    {"mnuAbout", "&About", "", "", true, true},
-};
 
 // An entry as "<name> "<caption>" under <parent> [<shortcut>] on|off|hidden".
 QString describe(const QString& name, const QString& caption, const QString& parent,
@@ -112,10 +42,13 @@ void collect(const QList<QAction*>& actions, const QString& parent, QStringList&
     }
 }
 
-// Program 3 has a command line but no caption: unused. Program 5 has a
-// caption but no command line: shown.
-const std::string kIni =
-    iniText(".", {"\"ed one\",&Editor", "view,&Viewer", "ed3,", ",", ",&Five"});
+QStringList testPrograms() {
+    QStringList programs;
+    for (const char* line : kMenuTestPrograms) programs << line;
+    return programs;
+}
+
+const std::string kIni = iniText(".", testPrograms());
 
 }  // namespace
 
@@ -191,7 +124,7 @@ void WindowTest::menuTree() {
     auto window = loadWindow(dir.str(), kIni, script, {.allCommands = allCommands});
     QStringList rows, expected;
     collect(window->menuBar()->actions(), "", rows);
-    for (const Row& r : kExpected)
+    for (const ExpectedMenuRow& r : kExpectedMenu)
         expected << describe(r.name, r.caption, r.parent, r.shortcut,
                              (allCommands ? r.enabledAll : r.enabled) ? "on" : "off");
     QCOMPARE(rows, expected);

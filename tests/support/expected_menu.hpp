@@ -1,0 +1,88 @@
+// The menu tree as every window shows it once started with a z5.ini whose
+// programs are kMenuTestPrograms: the Qt window's and the Win32 window's
+// tests compare their menus with this one table.
+#pragma once
+
+namespace z5::test {
+
+// One row per entry in menu order: name, caption, parent, shortcut, enabled
+// at start, enabled with --all-commands ("-" captions are separators).
+struct ExpectedMenuRow {
+    const char* name;
+    const char* caption;
+    const char* parent;
+    const char* shortcut;
+    bool enabled;
+    bool enabledAll;
+};
+
+inline constexpr ExpectedMenuRow kExpectedMenu[] = {
+    {"mnuFile", "&File", "", "", true, true},
+    {"mnuDos", "&Dos Window", "mnuFile", "", true, true},
+    {"mnuFileBlank1", "-", "mnuFile", "", true, true},
+    {"mnuUnpack", "&Unpack", "mnuFile", "", true, true},
+    {"mnuPack", "&Pack", "mnuFile", "", true, true},
+    {"mnuCleanUp", "&Clean  Up", "mnuFile", "", true, true},
+    {"mnuFileBlank3", "-", "mnuFile", "", true, true},
+    {"mnuDecompile", "&Decompile", "mnuFile", "", true, true},
+    {"mnuTxtDoc", "&Text Doc", "mnuFile", "", true, true},
+    {"mnuValueSearch", "&Value Search", "mnuFile", "", false, false},
+    {"mnuFileBlank2", "-", "mnuFile", "", true, true},
+    {"mnuExit", "E&xit", "mnuFile", "", true, true},
+    {"mnu3do", "&3do", "", "", true, true},
+    {"mnu3doDef", "&Def Tools", "mnu3do", "", true, true},
+    {"mnu3doDecompile", "&Decompile", "mnu3doDef", "", true, true},
+    {"mnu3doBlank1", "-", "mnu3doDef", "", true, true},
+    {"mnu3doCompile", "&Compile", "mnu3doDef", "", false, true},
+    {"mnu3doBlank2", "-", "mnu3do", "", true, true},
+    {"mnu3doTools", "&Editing Tools", "mnu3do", "", false, false},
+    {"mnuTrk", "&Trk", "", "", true, true},
+    {"mnuTrkDef", "&Def Tools", "mnuTrk", "", true, true},
+    {"mnuTrkDecompile", "&Decompile", "mnuTrkDef", "", true, true},
+    {"mnuTrkBlank1", "-", "mnuTrkDef", "", true, true},
+    {"mnuTrkCompile", "&Compile", "mnuTrkDef", "", true, true},
+    {"mnuTrkBlank2", "-", "mnuTrk", "", true, true},
+    {"mnuTrkTools", "&Tools", "mnuTrk", "", false, false},
+    {"mnuLp", "&LP", "", "", true, true},
+    {"mnuLPDef", "&Def Tools", "mnuLp", "", true, true},
+    {"mnuLpDecompile", "&Decompile", "mnuLPDef", "", true, true},
+    {"mnuLpFileBlank1", "-", "mnuLPDef", "", true, true},
+    {"mnuLpCompile", "&Compile", "mnuLPDef", "", true, true},
+    {"mnuLpFileBlank2", "-", "mnuLp", "", true, true},
+    {"mnuLpTools", "&Tools", "mnuLp", "", false, false},
+    {"mnuOther", "&Other", "", "", false, true},
+    {"mnuCamera", "&Camera", "mnuOther", "", true, true},
+    {"mnuCamDecompile", "&Decompile", "mnuCamera", "", true, true},
+    {"mnuOtherBlank1", "-", "mnuCamera", "", true, true},
+    {"mnuCamCompile", "&Compile", "mnuCamera", "", true, true},
+    {"mnuScr", "&Scr Files", "mnuOther", "", true, true},
+    {"mnuScrDecompile", "&Decompile", "mnuScr", "", true, true},
+    {"mnuOtherBlank2", "-", "mnuScr", "", true, true},
+    {"mnuScrCompile", "&Compile", "mnuScr", "", true, true},
+    {"mnuOtherBlank3", "-", "mnuOther", "", true, true},
+    {"mnuSetupFiles", "Se&tup Files", "mnuOther", "", true, true},
+    {"mnuSetupDecompile", "&Decompile", "mnuSetupFiles", "", true, true},
+    {"mnuOtherBlank5", "-", "mnuSetupFiles", "", true, true},
+    {"mnuSetupCompile", "&Compile", "mnuSetupFiles", "", true, true},
+    {"mnuBinFiles", "&Bin Files", "mnuOther", "", false, false},
+    {"mnuPrograms", "&Programs", "", "", true, true},
+    {"mnuProgram1", "&Editor", "mnuPrograms", "Ctrl+F1", true, true},
+    {"mnuProgramBlank1", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram2", "&Viewer", "mnuPrograms", "Ctrl+F2", true, true},
+    {"mnuProgramBlank2", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram3", "", "mnuPrograms", "Ctrl+F3", false, false},
+    {"mnuProgramBlank3", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram4", "", "mnuPrograms", "Ctrl+F4", false, false},
+    {"mnuProgramBlank4", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram5", "&Five", "mnuPrograms", "Ctrl+F5", true, true},
+    {"mnuProgramBlank5", "-", "mnuPrograms", "", true, true},
+    {"mnuProgram6", "", "mnuPrograms", "Ctrl+F6", false, false},
+    {"mnuAbout", "&About", "", "", true, true},
+};
+
+// Lines 2 .. 6 of that z5.ini (line 7 empty). Program 3 has a command line
+// but no caption: unused. Program 5 has a caption but no command line: shown.
+inline constexpr const char* kMenuTestPrograms[] = {"\"ed one\",&Editor", "view,&Viewer", "ed3,",
+                                                    ",", ",&Five"};
+
+}  // namespace z5::test

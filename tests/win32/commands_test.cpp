@@ -1,0 +1,194 @@
+// Converters run through the Win32 window and its Host: the file choice
+// answered by the test, the caption, the hourglass, the "DONE" box, failures
+// in the status bar only; the filters in the dialogs' form; starting
+// programs for real.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "commands/table.hpp"
+#include "tests/win32/win32_support.hpp"
+#include "win32/system.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace test;
+namespace fs = std::filesystem;
+
+// Runs the command of menu entry `menu` on `input` for a scripted host
+// writing into `folder`.
+Outcome runScripted(const char* menu, const std::string& input, const std::string& folder) {
+    FakeHost host(folder);
+    host.answer = input;
+    return findCommandByMenu(menu)->run(host);
+}
+
+TEST(Win32Commands, DoneFailedAndCancelled) {
+    TempFolder dir;
+    const fs::path work = dir.path() / "work";
+    fs::create_directory(work);
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(pathText(work), {}), script);
+    const std::string input = dir.file("Input File.bin"), longInput = dir.file("long.bin");
+    writeFile(input, Bytes().i32(-2).f32(0.5f).u8(7).str());
+    // The byte table counts offsets in 16 bits: a longer file fails.
+    writeFile(longInput, std::string(40000, 'x'));
+    // The filter in the dialogs' form; the choice is made without the
+    // hourglass; the dumps keep it until "DONE" is closed.
+    const std::string open = "open Files(*.*)\\0*.*\\0\\0",
+                      done = "exclamation Bank App: DONE (busy)";
+    script.answers = {input};
+    choose(*window, "mnuDecompile");
+    EXPECT_EQ(script.asked, (std::vector<std::string>{open, done}));
+    EXPECT_FALSE(hourglassShown());
+    EXPECT_EQ(window->statusText(), "");
+    EXPECT_EQ(windowText(window->hwnd()), "Z5 DEF TOOL " + input);
+    // The window wrote exactly what the same command writes for any host.
+    TempFolder reference;
+    ASSERT_EQ(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
+    EXPECT_FALSE(folderFiles(pathText(work)).empty());
+    EXPECT_EQ(folderFiles(pathText(work)), folderFiles(reference.str()));
+
+    // A failure shows its reason in the status bar, and no box.
+    const Outcome failed = runScripted("mnuTxtDoc", longInput, reference.str());
+    ASSERT_EQ(failed.status, Status::Failed);
+    script.answers = {longInput};
+    choose(*window, "mnuTxtDoc");
+    EXPECT_EQ(window->statusText(), "File > Text Doc: " + failed.reason);
+    EXPECT_EQ(windowText(window->hwnd()), "Z5 DEF TOOL " + longInput);
+    EXPECT_EQ(script.asked, (std::vector<std::string>{open, done, open}));
+    EXPECT_FALSE(hourglassShown());
+
+    // Cancelled: nothing written, no box, the caption stays, and the status
+    // bar is cleared as every command starts.
+    const auto written = folderFiles(pathText(work));
+    choose(*window, "mnuTxtDoc");
+    EXPECT_EQ(script.asked, (std::vector<std::string>{open, done, open, open}));
+    EXPECT_EQ(window->statusText(), "");
+    EXPECT_FALSE(hourglassShown());
+    EXPECT_EQ(folderFiles(pathText(work)), written);
+    EXPECT_EQ(windowText(window->hwnd()), "Z5 DEF TOOL " + longInput);
+}
+
+// The 3do decompiler names the stage it stopped in, in its own box; the
+// status bar gives the reason.
+TEST(Win32Commands, StageBoxOfTheObjectDecompiler) {
+    TempFolder dir, reference;
+    const std::string object = dir.file("broken.3do");
+    // The object's head, then a vertex section too long for 16-bit counts.
+    writeFile(object, Bytes().text("3DO3").i32(0).i32(0).text("PERP").i32(0).i32(16 * 32769).str());
+    FakeHost host(reference.str());
+    host.answer = object;
+    const Outcome failed = findCommandByMenu("mnu3doDecompile")->run(host);
+    ASSERT_EQ(failed.status, Status::Failed);
+    ASSERT_EQ(host.messages.size(), 1u);
+    ASSERT_TRUE(host.messages[0].first.starts_with("CRASH - ")) << host.messages[0].first;
+
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(".", {}), script);
+    script.answers = {object};
+    choose(*window, "mnu3doDecompile");
+    EXPECT_EQ(script.asked, (std::vector<std::string>{"open 3do Files(*.3do)\\0*.3do\\0\\0",
+                                                      "exclamation " + host.messages[0].second +
+                                                          ": " + host.messages[0].first}));
+    EXPECT_EQ(window->statusText(), "3do > Def Tools > Decompile: " + failed.reason);
+}
+
+TEST(Win32Commands, TrackRoundTripAndTheSaveDialogOf3doCompile) {
+    TempFolder dir;
+    DialogScript script;
+    auto window =
+        loadWindow(dir.str(), iniText(".", {}), script, WindowOptions{.allCommands = true});
+    const std::string track = dir.file("oval.trk");
+    writeFile(track, readFile(std::string(Z5_SAMPLES_DIR) + "\\oval.trk"));
+    script.answers = {track};
+    choose(*window, "mnuTrkDecompile");
+    choose(*window, "mnuTrkCompile");
+    EXPECT_EQ(readFile(dir.file("New.trk")), readFile(track));
+    // 3do compile asks where to save, starting in the working folder.
+    choose(*window, "mnu3doCompile");
+    EXPECT_EQ(script.asked,
+              (std::vector<std::string>{"open Trk Files(*.trk)\\0*.trk\\0\\0",
+                                        "exclamation Bank App: DONE", "exclamation Bank App: DONE",
+                                        "save 3do Files(*.3do)\\0*.3do\\0\\0 in " + dir.str()}));
+}
+
+// A literal with NULs inside, without the one that ends it.
+template <std::size_t N>
+std::wstring withNuls(const wchar_t (&text)[N]) {
+    return std::wstring(text, N - 1);
+}
+
+TEST(Win32Host, FiltersInTheDialogsForm) {
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"Trk Files(*.trk)|*.trk", withNuls(L"Trk Files(*.trk)\0*.trk\0\0")},
+        {"Both|*.a;*.b|3do Files(*.3do)|*.3do", withNuls(L"Both\0*.a;*.b\0"
+                                                         L"3do Files(*.3do)\0*.3do\0\0")},
+        {"Fichiers \xC3\xA9t\xC3\xA9|*.x", withNuls(L"Fichiers \u00e9t\u00e9\0*.x\0\0")},
+        // A shown text without its pattern is dropped.
+        {"Shown|*.a|Orphan", withNuls(L"Shown\0*.a\0\0")},
+    };
+    for (const auto& [filter, expected] : cases)
+        EXPECT_EQ(visible(win32Filter(filter)), visible(expected)) << filter;
+}
+
+TEST(Win32Host, ChoicesCaptionAndPointer) {
+    TempFolder work;
+    frmZ5Def window;
+    DialogScript script;
+    ScriptedDialogs dialogs(script);
+    std::vector<std::string> notices;
+    Win32Host host(
+        window.hwnd(), dialogs, [&] { return work.str(); },
+        [&](const std::string& line) { notices.push_back(line); });
+    // Names cross as UTF-8 both ways; a cancelled choice is none.
+    const std::string name = work.file("\xE3\x83\x88\xE3\x83\xA9\xE3\x83\x83\xE3\x82\xAF.3do");
+    script.answers = {name, ""};
+    EXPECT_EQ(host.saveFileName("3do Files(*.3do)|*.3do", work.str()), name);
+    EXPECT_FALSE(host.openFileName("Files(*.*)|*.*"));
+    host.messageBox("DONE", "Bank App");
+    host.notice("Trk.def:12: no number, read as 0");
+    EXPECT_EQ(script.asked, (std::vector<std::string>{
+                                "save 3do Files(*.3do)\\0*.3do\\0\\0 in " + work.str(),
+                                "open Files(*.*)\\0*.*\\0\\0", "exclamation Bank App: DONE"}));
+    EXPECT_EQ(notices, std::vector<std::string>{"Trk.def:12: no number, read as 0"});
+    EXPECT_EQ(host.workingFolder(), work.str());
+    host.setCaption("Z5 DEF TOOL " + name);
+    EXPECT_EQ(windowText(window.hwnd()), "Z5 DEF TOOL " + name);
+
+    // The pointer is restored however often busy was asked for, and when a
+    // host goes while busy.
+    for (bool busy : {true, true, false}) host.setBusy(busy);
+    EXPECT_FALSE(hourglassShown());
+    {
+        Win32Host other(
+            window.hwnd(), dialogs, [] { return std::string(); }, [](const std::string&) {});
+        other.setBusy(true);
+        EXPECT_TRUE(hourglassShown());
+    }
+    EXPECT_FALSE(hourglassShown());
+}
+
+TEST(Win32Start, ProgramsStartInTheirFolderOrGiveTheSystemsReason) {
+    TempFolder dir;
+    SystemStarter starter;
+    EXPECT_EQ(starter.start("cmd.exe /c echo started> started.txt", dir.str()), "");
+    // Not waited for: the file appears once cmd.exe has run.
+    for (int i = 0; i < 600 && !fileExists(dir.file("started.txt")); ++i) Sleep(50);
+    EXPECT_EQ(readFile(dir.file("started.txt")), "started\r\n");
+    EXPECT_EQ(starter.start("z5-no-such-program.exe", dir.str()),
+              systemReason(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(starter.start("   ", dir.str()), "the command line is empty");
+
+    // The command shell: %COMSPEC%, in quotes when it holds a blank.
+    auto shell = [](std::string comspec) {
+        return shellCommandLine([=](const char*) { return comspec; });
+    };
+    EXPECT_EQ(shell("C:\\windows\\system32\\cmd.exe"), "C:\\windows\\system32\\cmd.exe");
+    EXPECT_EQ(shell("C:\\Program Files\\sh.exe"), "\"C:\\Program Files\\sh.exe\"");
+    EXPECT_EQ(shell(""), "cmd.exe");
+}
+
+}  // namespace
+}  // namespace z5

@@ -1,0 +1,125 @@
+// Helpers for the Win32 window's suite: answering file choices and boxes
+// from a script, running in a given current directory, recording program
+// starts, and the window's menu as rows.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "commands/menu.hpp"
+#include "tests/support/support.hpp"
+#include "textfmt/files.hpp"
+#include "win32/host.hpp"
+#include "win32/mainwindow.hpp"
+#include "win32/programstart.hpp"
+
+namespace z5::test {
+
+// A NUL as "\0", so that a filter in the dialogs' form can be compared.
+inline std::string visible(const std::wstring& text) {
+    std::string out;
+    for (wchar_t c : text) out += c ? narrow(std::wstring(1, c)) : std::string("\\0");
+    return out;
+}
+
+// The answers to a window's file choices, and a line for everything it
+// asked: "open <filter>", "save <filter> in <folder>" or "<icon> <title>:
+// <text>", each ended by " (busy)" while the hourglass shows. An empty
+// answer, or none left, cancels the choice.
+struct DialogScript {
+    std::vector<std::string> answers;
+    std::vector<std::string> asked;
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    explicit ScriptedDialogs(DialogScript& script) : script_(script) {}
+
+    std::optional<std::wstring> chooseOpen(const std::wstring& filter) override {
+        return answer("open " + visible(filter));
+    }
+    std::optional<std::wstring> chooseSave(const std::wstring& filter,
+                                           const std::wstring& folder) override {
+        return answer("save " + visible(filter) + " in " + narrow(folder));
+    }
+    void message(UINT icon, const std::wstring& title, const std::wstring& text) override {
+        // MB_ICONWARNING is MB_ICONEXCLAMATION.
+        const char* name = icon == MB_ICONEXCLAMATION ? "exclamation"
+                           : icon == MB_ICONERROR     ? "error"
+                                                      : "other";
+        note(std::string(name) + " " + narrow(title) + ": " + narrow(text));
+    }
+
+private:
+    std::optional<std::wstring> answer(const std::string& question) {
+        note(question);
+        if (script_.answers.empty()) return std::nullopt;
+        const std::string file = script_.answers.front();
+        script_.answers.erase(script_.answers.begin());
+        if (file.empty()) return std::nullopt;
+        return widen(file);
+    }
+    void note(const std::string& line) {
+        script_.asked.push_back(line + (hourglassShown() ? " (busy)" : ""));
+    }
+
+    DialogScript& script_;
+};
+
+// Makes `folder` the current directory for its lifetime.
+struct InFolder {
+    explicit InFolder(const std::string& folder) {
+        GetCurrentDirectoryW(MAX_PATH, before);
+        if (!SetCurrentDirectoryW(widen(folder).c_str()))
+            throw std::runtime_error("cannot enter the test folder");
+    }
+    ~InFolder() { SetCurrentDirectoryW(before); }
+    wchar_t before[MAX_PATH] = {};
+};
+
+// Records each program start as "<command line> in <folder>"; the command
+// line `failing` does not start.
+class RecordingStarter : public ProgramStarter {
+public:
+    explicit RecordingStarter(std::vector<std::string>& starts, std::string failing = {})
+        : starts_(starts), failing_(std::move(failing)) {}
+    std::string start(const std::string& commandLine, const std::string& folder) override {
+        starts_.push_back(commandLine + " in " + folder);
+        return commandLine == failing_ ? "no such program" : "";
+    }
+
+private:
+    std::vector<std::string>& starts_;
+    std::string failing_;
+};
+
+// z5.ini text: the start folder, then command line and caption of programs
+// 1 .. 6 (missing ones empty), one program per line.
+inline std::string iniText(const std::string& start, const std::vector<std::string>& programs) {
+    std::string text = "\"" + start + "\"\r\n";
+    for (std::size_t n = 0; n < 6; ++n) text += (n < programs.size() ? programs[n] : ",") + "\r\n";
+    return text;
+}
+
+// A window started from `folder` (z5.ini written there first) that asks
+// `script`: Form_Load must succeed.
+inline std::unique_ptr<frmZ5Def> loadWindow(const std::string& folder, const std::string& ini,
+                                            DialogScript& script, WindowOptions options = {}) {
+    writeFile(folder + "\\z5.ini", ini);
+    InFolder in(folder);
+    auto window = std::make_unique<frmZ5Def>(options);
+    window->setDialogs(std::make_unique<ScriptedDialogs>(script));
+    if (!window->Form_Load()) throw std::runtime_error("Form_Load failed");
+    return window;
+}
+
+// Chooses the menu entry `name` as a click on it does.
+inline void choose(frmZ5Def& window, std::string_view name) {
+    SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(menuCommandId(name), 0), 0);
+}
+
+}  // namespace z5::test

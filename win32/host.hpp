@@ -1,0 +1,83 @@
+// The window's Host: the common file dialogs answer the open and save
+// choices, the folder list gives the working folder, the caption is the
+// window's, the busy pointer is the hourglass and messages are modal boxes
+// with an exclamation icon.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textfmt/host.hpp"
+
+namespace z5 {
+
+// A filter "Shown text|pattern[|Shown text|pattern...]" in the form the
+// common file dialogs take: each text and pattern ended by a NUL, the whole
+// by a second one. The shown text stays exactly as it is.
+std::wstring win32Filter(std::string_view filter);
+
+// The window's modal questions, behind one interface so that a test answers
+// them from a script.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // An existing file to open; `filter` as win32Filter gives it. nullopt
+    // when cancelled.
+    virtual std::optional<std::wstring> chooseOpen(const std::wstring& filter) = 0;
+    // A file name to save under, starting in `folder`; nullopt when cancelled.
+    virtual std::optional<std::wstring> chooseSave(const std::wstring& filter,
+                                                   const std::wstring& folder) = 0;
+    // A modal box with one OK button; `icon` is one of the MB_ICON flags.
+    virtual void message(UINT icon, const std::wstring& title, const std::wstring& text) = 0;
+};
+
+// The real questions: GetOpenFileNameW, GetSaveFileNameW and MessageBoxW
+// over `owner`, each starting with an empty file name.
+class SystemDialogs : public Dialogs {
+public:
+    explicit SystemDialogs(HWND owner) : owner_(owner) {}
+    std::optional<std::wstring> chooseOpen(const std::wstring& filter) override;
+    std::optional<std::wstring> chooseSave(const std::wstring& filter,
+                                           const std::wstring& folder) override;
+    void message(UINT icon, const std::wstring& title, const std::wstring& text) override;
+
+private:
+    HWND owner_;
+};
+
+// The hourglass for the whole program: windows show it while it is on
+// (their WM_SETCURSOR asks hourglassShown).
+void showHourglass(bool on);
+bool hourglassShown();
+
+class Win32Host : public Host {
+public:
+    Win32Host(HWND window, Dialogs& dialogs, std::function<std::string()> folder,
+              std::function<void(const std::string&)> notice);
+    // Puts the pointer back if the command left it busy.
+    ~Win32Host() override;
+    Win32Host(const Win32Host&) = delete;
+    Win32Host& operator=(const Win32Host&) = delete;
+
+    std::optional<std::string> openFileName(std::string_view filter) override;
+    std::optional<std::string> saveFileName(std::string_view filter,
+                                            const std::string& initialFolder) override;
+    std::string workingFolder() override;
+    void setCaption(const std::string& caption) override;
+    void setBusy(bool busy) override;
+    void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& line) override;
+
+private:
+    HWND window_;
+    Dialogs& dialogs_;
+    std::function<std::string()> folder_;
+    std::function<void(const std::string&)> notice_;
+    bool busy_ = false;
+};
+
+}  // namespace z5

@@ -1,0 +1,56 @@
+// Small pieces of the Windows API the window's parts share. Text is UTF-8
+// inside and reaches the W functions through widen() (textfmt/files.hpp).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace z5 {
+
+// The system's text for an error code ("The device is not ready"), without
+// the final full stop and line end.
+std::string systemReason(DWORD error);
+
+// The text of a window or control.
+std::string windowText(HWND window);
+
+// Moves `window` to the middle of the monitor it is on: left = (screen
+// width - window width) / 2, top likewise, divided as floating point.
+void centreOnScreen(HWND window);
+
+// `value` in logical pixels (96 per inch) at `dpi`.
+int scaled(int value, UINT dpi);
+
+}  // namespace z5
+
+namespace z5 {
+
+// The system's font for text in windows and dialogs at `dpi`; the caller
+// deletes it.
+HFONT createMessageFont(UINT dpi);
+
+// The dpi of the monitor `window` is on.
+UINT dpiOf(HWND window);
+
+// Registers a window class of this program once; `icon` from the program's
+// resources when it has them.
+void registerWindowClass(const wchar_t* name, WNDPROC procedure);
+
+}  // namespace z5
+
+namespace z5 {
+
+// The object behind a window of this program: CreateWindowExW's last
+// argument, kept from WM_NCCREATE on; nullptr before.
+template <class T>
+T* windowObject(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+}  // namespace z5
