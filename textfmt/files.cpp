@@ -325,7 +325,16 @@ std::size_t InputFile::read(void* data, std::size_t size) {
 OutputFile::OutputFile(std::string target, std::string name)
     : target_(std::move(target)), name_(std::move(name)) {
     const std::string folder = folderOf(target_);
-    std::string reason;
+#ifndef _WIN32
+    // Where the system allows it, the file has no name until it is complete:
+    // it cannot be seen, and it vanishes by itself if the program ends
+    // before, so a new output costs one name in the folder instead of two.
+    static const bool namesLater = ::access("/proc/self/fd", X_OK) == 0;
+    if (namesLater) {
+        fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return;
+    }
+#endif
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folder, temporaryName());
 #ifdef _WIN32
@@ -399,8 +408,48 @@ void OutputFile::release() {
     temporary_.clear();
 }
 
+#ifndef _WIN32
+bool OutputFile::nameUnnamed() {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    // A new output takes its name directly, never replacing anything.
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST) return false;
+    // Something has the name: a unique name first, then the rename below.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folderOf(target_), temporaryName());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            temporary_ = std::move(candidate);
+            slot_ = registerTemporary(temporary_);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+#endif
+
 void OutputFile::commit(bool replaceCaseVariants) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+#ifndef _WIN32
+    if (temporary_.empty()) {
+        if (!nameUnnamed()) {
+            const std::string reason = lastReason();
+            abandon();
+            throw CommandFailure("cannot create " + target_ + ": " + reason);
+        }
+        if (temporary_.empty()) {  // it took the target's name
+            if (closeDescriptor(std::exchange(fd_, -1)) != 0) {
+                const std::string reason = lastReason();
+                removePath(target_);
+                throw CommandFailure("cannot write " + name_ + ": " + reason);
+            }
+            if (replaceCaseVariants) removeCaseVariants(target_);
+            return;
+        }
+    }
+#endif
     const int fd = std::exchange(fd_, -1);
     if (closeDescriptor(fd) != 0) {
         const int error = errno;

@@ -39,10 +39,11 @@ private:
 };
 
 // An output being written. Its bytes go to a fresh temporary file in the
-// target's folder (a unique name, created exclusively, never through a link,
-// with the mode a plain create gives), which replaces the target only in
-// commit(). Without commit the temporary file is removed and the target is
-// exactly as it was: a failure never leaves a partial or emptied file.
+// target's folder (on Linux a file without a name, elsewhere a unique name
+// created exclusively; never through a link; with the mode a plain create
+// gives), which replaces the target only in commit(). Without commit the
+// temporary file is removed and the target is exactly as it was: a failure
+// never leaves a partial or emptied file.
 class OutputFile {
 public:
     OutputFile(std::string target, std::string name);
@@ -65,13 +66,13 @@ public:
     bool broken() const { return broken_; }
     const std::string& target() const { return target_; }
     const std::string& name() const { return name_; }
-    // Where the bytes are until commit, for a command that reads its own
-    // work file back before it is complete.
-    const std::string& temporaryPath() const { return temporary_; }
     int descriptor() const { return fd_; }
 
 private:
     void release();
+    // Gives a file opened without a name the target's name, or a unique
+    // name beside it when the target exists; false with errno set.
+    bool nameUnnamed();
     int fd_ = -1;
     std::string target_;
     std::string name_;
@@ -106,7 +107,6 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const std::string& name() const { return file_.name(); }
     const std::string& path() const { return file_.target(); }
-    const std::string& temporaryPath() const { return file_.temporaryPath(); }
 
 protected:
     void append(std::string_view bytes) {
