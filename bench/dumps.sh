@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Raw dumps of a 64 MiB random file against GNU od giving the same three
+# Raw dumps of a 16 MiB random file against GNU od giving the same three
 # views, in the same run. Target: at most 0.25 of od's time; peak memory
 # under 16 MiB. Usage: bench/dumps.sh [--shm]
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -7,8 +7,8 @@ build_release
 
 work="$bench_out/dumps"
 rm -rf "$work" && mkdir -p "$work"
-head -c $((64 * 1024 * 1024)) /dev/urandom > "$work/input.bin"
-echo "Raw dumps, 64 MiB of random bytes:"
+head -c $((16 * 1024 * 1024)) /dev/urandom > "$work/input.bin"
+echo "Raw dumps, 16 MiB of random bytes:"
 
 od_views() {
     od -An -v -w4 -td4 "$1/input.bin" > "$1/od-long.txt"

@@ -147,27 +147,31 @@ public:
     // Key, x, y and z; the last takes the rest of the line.
     void points(PointSection& s) {
         while (pointFollows()) {
-            const std::string line = take();
+            const std::string& line = take();
             Tokens tokens(line);
-            const std::string_view key = tokens.word().value_or("");
-            const auto number = wholeInteger<std::int32_t>(key);
-            if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
+            std::optional<std::int32_t> number = tokens.int32();
+            if (!number) {
+                const std::string_view key = tokens.word().value_or("");
+                number = wholeInteger<std::int32_t>(key);
+                if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
+            }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
             entry_.clear();
             appendPrintNumber(entry_, *number);
             appendPrintNumber(entry_, static_cast<std::int64_t>(s.points.size()));
             offsetDef_.line(entry_);
-            const auto x = tokens.word(), y = tokens.word();
-            if (!y || tokens.rest().empty()) fail("a line needs a number and x, y, z");
-            s.points.push_back(
-                {*number, coordinate(*x), coordinate(*y), coordinate(tokens.rest())});
+            const std::int32_t x = coordinate(tokens), y = coordinate(tokens);
+            if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
+            const std::string_view rest = tokens.rest();
+            const auto z = tokens.int32();
+            s.points.push_back({*number, x, y, z && tokens.rest().empty() ? *z : coordinate(rest)});
         }
     }
 
     // flavor.def: names stand before the first flavor line, all in one
     // section; flavor types without a layout are skipped.
     void names(std::vector<std::string>& names) {
-        for (; peek(); held_.reset()) {
+        for (; peek(); held_ = nullptr) {
             const FlavorDefLine l = classify(*held_);
             if (l.kind == FlavorDefLine::Kind::Flavor || l.kind == FlavorDefLine::Kind::OtherFlavor)
                 return;
@@ -182,7 +186,7 @@ public:
     }
     void flavors(std::vector<Flavor>& flavors) {
         while (peek()) {
-            const std::string line = take();
+            const std::string& line = take();
             const FlavorDefLine l = classify(line);
             if (l.kind == FlavorDefLine::Kind::Name) fail("file name after the first flavor line");
             if (l.kind == FlavorDefLine::Kind::Flavor) flavors.push_back(flavor(l, flavors.size()));
@@ -212,25 +216,30 @@ public:
 private:
     // The next line, read ahead and held until taken; false at the end.
     bool peek() {
-        if (!held_ && !reader().atEnd()) held_ = reader().readLine();
-        return held_.has_value();
+        if (!held_ && !reader().atEnd()) {
+            reader().readLine(heldLine_);
+            held_ = &heldLine_;
+        }
+        return held_ != nullptr;
     }
-    std::string take() {
-        std::string line = std::move(*held_);
-        held_.reset();
-        return line;
+    // The held line; it stays valid until the line after it is taken (the
+    // two buffers trade places, so no line is copied or allocated).
+    const std::string& take() {
+        std::swap(heldLine_, takenLine_);
+        held_ = nullptr;
+        return takenLine_;
     }
     static bool isPointHeader(std::string_view line) {
         return line == kVerticesHeader || line == kNormalsHeader;
     }
     bool begins(const std::vector<PointSection>&) {
-        for (; peek(); held_.reset())
+        for (; peek(); held_ = nullptr)
             if (isPointHeader(*held_)) return true;
         return false;
     }
     bool pointFollows() { return peek() && !held_->empty() && !isPointHeader(*held_); }
     bool begins(const std::vector<std::vector<std::string>>& sections) {
-        for (; sections.empty() && peek(); held_.reset()) {
+        for (; sections.empty() && peek(); held_ = nullptr) {
             const FlavorDefLine::Kind kind = classify(*held_).kind;
             if (kind != FlavorDefLine::Kind::Other) return kind == FlavorDefLine::Kind::Name;
         }
@@ -245,6 +254,13 @@ private:
         const auto n = leadingInteger<std::int32_t>(text);
         if (!n) fail("coordinate " + quoted(text) + " out of the 32-bit range");
         return *n;
+    }
+    // The next word as a coordinate; a line that ends before it fails.
+    std::int32_t coordinate(Tokens& tokens) const {
+        if (const auto n = tokens.int32()) return *n;
+        const auto word = tokens.word();
+        if (!word) fail("a line needs a number and x, y, z");
+        return coordinate(*word);
     }
 
     // A flavor line: the old offset, then the values of the type's layout.
@@ -310,7 +326,9 @@ private:
     }
 
     TextWriter& offsetDef_;
-    std::optional<std::string> held_;
+    const std::string* held_ = nullptr;  // &heldLine_ while a line is held
+    std::string heldLine_;
+    std::string takenLine_;
     std::string entry_;
     bool seenVertices_ = false;
     bool seenNormals_ = false;

@@ -53,6 +53,14 @@ std::optional<std::string_view> Tokens::word() {
     return token;
 }
 
+std::optional<std::int32_t> Tokens::int32() {
+    const std::size_t blank = firstBlank(rest_);
+    const auto plain = plainInteger(rest_.substr(0, blank));
+    const auto value = plain ? narrowTo<std::int32_t>(*plain) : std::nullopt;
+    if (value) rest_ = blank == std::string_view::npos ? std::string_view() : after(rest_, blank);
+    return value;
+}
+
 std::string DefParser::readOne(std::string_view expected) {
     if (!expected.empty() && in_.atEnd())
         throw CommandFailure(in_.name() + ":" + std::to_string(in_.lineNumber() + 1) +

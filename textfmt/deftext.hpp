@@ -35,6 +35,10 @@ public:
     std::string_view next();
     // The text up to the next blank or the end; nullopt when nothing is left.
     std::optional<std::string_view> word();
+    // The next word when it is a plain integer (plainInteger) that fits 32
+    // bits, taken and read in one pass; nullopt, with nothing taken, for any
+    // other word.
+    std::optional<std::int32_t> int32();
     std::string_view rest() const { return rest_; }
 
 private:

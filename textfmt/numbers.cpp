@@ -35,10 +35,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// A plain decimal integer (an optional sign and up to 15 digits, nothing
-// else), the common case, read without building texts: it is exact in a
-// double, so the general reading gives the same value.
-std::optional<double> plainInteger(std::string_view text) {
+}  // namespace
+
+std::optional<std::int64_t> plainInteger(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     const bool negative = p != end && *p == '-';
@@ -50,11 +49,8 @@ std::optional<double> plainInteger(std::string_view text) {
         if (digit > 9) return std::nullopt;
         value = value * 10 + digit;
     }
-    const auto magnitude = static_cast<double>(value);
-    return negative ? -magnitude : magnitude;
+    return negative ? -value : value;
 }
-
-}  // namespace
 
 bool isWholeNumber(std::string_view text) {
     const std::string_view s = trimBlanks(text);
@@ -84,9 +80,11 @@ bool isWholeNumber(std::string_view text) {
 }
 
 double LeadingNumber(std::string_view text, bool* found) {
+    // The common case, read without building texts: exact in a double, so
+    // the general reading gives the same value (a minus zero included).
     if (const auto plain = plainInteger(text)) {
         if (found) *found = true;
-        return *plain;
+        return *plain == 0 && text[0] == '-' ? -0.0 : static_cast<double>(*plain);
     }
     if (found) *found = false;
     std::string s;

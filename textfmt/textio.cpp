@@ -31,6 +31,7 @@ bool TextReader::fill() {
     buffer_.resize(kBufferSize);
     buffer_.resize(file_.read(buffer_.data(), kBufferSize));
     pos_ = 0;
+    nextLf_ = kUnknown;
     return !buffer_.empty();
 }
 
@@ -39,29 +40,38 @@ bool TextReader::atEnd() {
 }
 
 std::string TextReader::readLine() {
+    std::string out;
+    readLine(out);
+    return out;
+}
+
+void TextReader::readLine(std::string& out) {
     if (!fill()) {
         ++line_;
         fail("unexpected end of file");
     }
     ++line_;
-    std::string out;
+    out.clear();
     while (fill()) {
-        const char* begin = buffer_.data() + pos_;
-        const std::size_t left = buffer_.size() - pos_;
-        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', left));
-        const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', cr ? cr - begin : left));
-        const char* stop = lf ? lf : cr;
-        if (!stop) {  // the line goes on in the next block
-            out.append(begin, left);
-            pos_ = buffer_.size();
-            continue;
+        const char* const begin = buffer_.data() + pos_;
+        const char* const end = buffer_.data() + buffer_.size();
+        // The next line feed is looked for once per block at most: a file
+        // without line feeds does not rescan the block for every line. The
+        // carriage return is looked for only up to it.
+        if (nextLf_ < pos_ || nextLf_ > buffer_.size()) {
+            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
+            nextLf_ = lf ? static_cast<std::size_t>(lf - buffer_.data()) : buffer_.size();
         }
+        const char* const lf = buffer_.data() + nextLf_;
+        const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', lf - begin));
+        const char* const stop = cr ? cr : lf;
         out.append(begin, stop);
-        pos_ += static_cast<std::size_t>(stop - begin) + 1;
+        pos_ += static_cast<std::size_t>(stop - begin);
+        if (stop == end) continue;  // the line goes on in the next block
+        ++pos_;
         if (*stop == '\r' && fill() && buffer_[pos_] == '\n') ++pos_;
         break;
     }
-    return out;
 }
 
 double TextReader::number(std::string_view text) const {

@@ -32,6 +32,8 @@ public:
     // CommandFailure naming the file and the line that was expected. A UTF-8
     // byte order mark at the start of the file is skipped.
     std::string readLine();
+    // The same into `line`, whose storage is reused from line to line.
+    void readLine(std::string& line);
     // Number of the line last read, counted from 1 (0 before the first).
     long lineNumber() const { return line_; }
     const std::string& name() const { return file_.name(); }
@@ -50,6 +52,8 @@ private:
     InputFile file_;
     std::string buffer_;
     std::size_t pos_ = 0;
+    static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+    std::size_t nextLf_ = kUnknown;  // the next line feed in the block, or its end
     long line_ = 0;
     std::function<void(const std::string&)> notice_;
 };

@@ -567,6 +567,11 @@ TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {
         {crlf({"VERTICES:", "5 1 2"}), "vertex.def:2: a line needs a number and x, y, z"},
         {crlf({"VERTICES:", "5 1 2 99999999999"}),
          "vertex.def:2: coordinate \"99999999999\" out of the 32-bit range"},
+        {crlf({"VERTICES:", "5 -3000000000 2 3"}),
+         "vertex.def:2: coordinate \"-3000000000\" out of the 32-bit range"},
+        {crlf({"VERTICES:", "2147483648 1 2 3"}),
+         "vertex.def:2: \"2147483648\" is not a number that fits 32 bits"},
+        {crlf({"VERTICES:", "5 1"}), "vertex.def:2: a line needs a number and x, y, z"},
     };
     for (const auto& [vertexDef, reason] : vertexDefs) refused(vertexDef, flavors, reason);
 
