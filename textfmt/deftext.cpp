@@ -54,11 +54,23 @@ std::optional<std::string_view> Tokens::word() {
 }
 
 std::optional<std::int32_t> Tokens::int32() {
-    const std::size_t blank = firstBlank(rest_);
-    const auto plain = plainInteger(rest_.substr(0, blank));
-    const auto value = plain ? narrowTo<std::int32_t>(*plain) : std::nullopt;
-    if (value) rest_ = blank == std::string_view::npos ? std::string_view() : after(rest_, blank);
-    return value;
+    // One pass over the word: a sign, then digits up to a blank or the end.
+    // Anything else, or more than ten digits, leaves it to the general rules.
+    const char* p = rest_.data();
+    const char* const end = p + rest_.size();
+    const bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+')) ++p;
+    const char* const digits = p;
+    std::int64_t value = 0;
+    for (; p != end && *p != ' '; ++p) {
+        const unsigned digit = static_cast<unsigned char>(*p) - '0';
+        if (digit > 9 || p - digits == 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (p == digits) return std::nullopt;
+    const auto n = narrowTo<std::int32_t>(negative ? -value : value);
+    if (n) rest_ = after(rest_, static_cast<std::size_t>(p - rest_.data()));
+    return n;
 }
 
 std::string DefParser::readOne(std::string_view expected) {

@@ -35,7 +35,8 @@ public:
     std::string_view next();
     // The text up to the next blank or the end; nullopt when nothing is left.
     std::optional<std::string_view> word();
-    // The next word when it is a plain integer (plainInteger) that fits 32
+    // The next word when it is a plain integer (an optional sign and digits,
+    // nothing else: it reads the same by every number rule) that fits 32
     // bits, taken and read in one pass; nullopt, with nothing taken, for any
     // other word.
     std::optional<std::int32_t> int32();

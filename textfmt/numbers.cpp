@@ -35,8 +35,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-}  // namespace
-
+// A plain decimal integer: an optional sign and 1 to 15 digits, nothing
+// else. Such a text reads the same by every rule here, and is exact in a
+// double; nullopt for any other text.
 std::optional<std::int64_t> plainInteger(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
@@ -51,6 +52,8 @@ std::optional<std::int64_t> plainInteger(std::string_view text) {
     }
     return negative ? -value : value;
 }
+
+}  // namespace
 
 bool isWholeNumber(std::string_view text) {
     const std::string_view s = trimBlanks(text);

@@ -25,11 +25,6 @@ double LeadingNumber(std::string_view text, bool* found = nullptr);
 // and their digits.
 bool isWholeNumber(std::string_view text);
 
-// A plain decimal integer: an optional sign and 1 to 15 digits, nothing
-// else (no blank). Such a text reads the same by every rule above; nullopt
-// for any other text.
-std::optional<std::int64_t> plainInteger(std::string_view text);
-
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4), and checks the result against the range of T. NaN, infinities
 // and values outside the range give nullopt: never a wrap, never undefined
