@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <ostream>
@@ -174,29 +175,41 @@ int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err
     return tally.clean() ? 0 : 1;
 }
 
-// The command line without the final check of standard output.
-int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+// The command tree and what its parse leaves. `wanted` says which commands
+// and groups to add: CLI11 matches a command only by its exact word, so one
+// whose word appears nowhere on the command line cannot change the parse, and
+// leaving it out saves building it (most of the start-up time of a run).
+struct CommandLine {
+    explicit CommandLine(const std::function<bool(std::string_view)>& wanted);
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
+
     CLI::App app{
         "z5def: converts the data files of the racing simulation to editable definition files "
         "and back, unpacks and packs archives, and dumps raw files.",
         "z5def"};
-    app.set_version_flag("--version", std::string("z5def " Z5_VERSION));
-    app.require_subcommand(1);
-
     std::string dir;
     bool quiet = false;
+    std::string file;
+    const CommandEntry* chosen = nullptr;
+    VerifyRequest verify;
+    CLI::App* verifyCommand = nullptr;
+};
+
+CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
+    app.set_version_flag("--version", std::string("z5def " Z5_VERSION));
+    app.require_subcommand(1);
     app.add_option("-C,--directory", dir,
                    "working folder: outputs and fixed-name inputs live here, and relative FILE "
                    "arguments are taken from here (default: the current folder)")
         ->check(CLI::Validator(checkFolder, "DIR"));
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
 
-    std::string file;
-    const CommandEntry* chosen = nullptr;
     std::map<std::string, CLI::App*, std::less<>> groups;
     for (const CommandEntry& entry : commandTable()) {
         CLI::App* parent = &app;
         if (!entry.cliGroup.empty()) {
+            if (!wanted(entry.cliGroup)) continue;
             auto it = groups.find(entry.cliGroup);
             if (it == groups.end()) {
                 CLI::App* group = app.add_subcommand(std::string(entry.cliGroup),
@@ -206,14 +219,15 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
             }
             parent = it->second;
         }
+        if (!wanted(entry.cliName)) continue;
         CLI::App* sub =
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         if (entry.takesFile()) sub->add_option(std::string(entry.argumentName), file)->required();
-        sub->callback([&chosen, &entry] { chosen = &entry; });
+        sub->callback([this, &entry] { chosen = &entry; });
     }
 
-    VerifyRequest verify;
-    CLI::App* verifyCommand = app.add_subcommand(
+    if (!wanted("verify")) return;
+    verifyCommand = app.add_subcommand(
         "verify",
         "decompile and compile back (unpack and pack for archives) each file in a "
         "private folder and say whether the same bytes come back");
@@ -226,38 +240,68 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
                             "verify an archive's members of known kinds too");
     verifyCommand->add_flag("--quiet", verify.quiet,
                             "print only what is not identical, and the summary");
+}
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e, out, err);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e, out, err);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e, out, err);
-    } catch (const CLI::ParseError& e) {
-        err << printableLine(parseProblem(app, e)) << '\n';
-        return 2;
-    }
-    if (verifyCommand->parsed()) return runVerify(verify, out, err);
+// Runs what the parsed command line asks for.
+int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
+    if (line.verifyCommand && line.verifyCommand->parsed()) return runVerify(line.verify, out, err);
+    const CommandEntry* chosen = line.chosen;
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to
     // write work files before it does.
+    std::string file = line.file;
     if (chosen->takesFile() && file.empty()) {
-        err << commandPath(app) << ": " << chosen->argumentName << " is empty\n";
+        err << commandPath(line.app) << ": " << chosen->argumentName << " is empty\n";
         return 2;
     }
 
-    const std::string folder = absoluteFolder(dir);
+    const std::string folder = absoluteFolder(line.dir);
     if (!file.empty() && nativePath(file).is_relative())
         file = pathText(nativePath(folder) / nativePath(file));
 
-    CliHost host(folder, file, quiet, out, err);
+    CliHost host(folder, file, line.quiet, out, err);
     const Outcome outcome = chosen->run(host);
     if (outcome.status == Status::Done) return 0;
     err << "z5def: " << printableLine(outcome.reason.empty() ? "cancelled" : outcome.reason)
         << '\n';
     return 1;
+}
+
+// The command line without the final check of standard output. It is parsed
+// first with only the commands its words name; help and every error are
+// given by the whole tree, so they list every command.
+int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    {
+        CommandLine named([argc, argv](std::string_view word) {
+            for (int i = 1; i < argc; ++i)
+                if (word == argv[i]) return true;
+            return false;
+        });
+        bool parsed = false;
+        try {
+            named.app.parse(argc, argv);
+            parsed = true;
+        } catch (const CLI::CallForVersion& e) {
+            return named.app.exit(e, out, err);
+        } catch (const CLI::Error&) {
+            // parsed again below with every command
+        }
+        if (parsed) return runCommand(named, out, err);
+    }
+    CommandLine line([](std::string_view) { return true; });
+    try {
+        line.app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return line.app.exit(e, out, err);
+    } catch (const CLI::CallForAllHelp& e) {
+        return line.app.exit(e, out, err);
+    } catch (const CLI::CallForVersion& e) {
+        return line.app.exit(e, out, err);
+    } catch (const CLI::ParseError& e) {
+        err << printableLine(parseProblem(line.app, e)) << '\n';
+        return 2;
+    }
+    return runCommand(line, out, err);
 }
 
 }  // namespace

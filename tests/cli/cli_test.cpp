@@ -15,8 +15,8 @@
 #include <unistd.h>
 #endif
 
-#include "tests/cli/run.hpp"
 #include "commands/table.hpp"
+#include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -120,6 +120,11 @@ TEST(Cli, HelpAndVersion) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("dump"), std::string::npos);
     EXPECT_NE(r.out.find("textdoc"), std::string::npos);
+    // A group's help names each of its commands, though none is on the line.
+    r = cli({"trk", "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("write Trk.def"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("write New.trk"), std::string::npos) << r.out;
     r = cli({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("z5def"), std::string::npos);
@@ -170,6 +175,11 @@ TEST(Cli, RelativeFilesAreTakenFromTheWorkingFolder) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(readFile(dir.file("outputlong.def")), test::crlf({" 16961 "}));
+
+    // A file may bear the word of a command.
+    writeFile(dir.file("verify"), "AB");
+    r = cli({"-q", "-C", dir.str(), "textdoc", "verify"});
+    EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST(Cli, FailuresExitOneWithTheReasonOnStderr) {
