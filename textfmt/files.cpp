@@ -55,6 +55,12 @@ std::string windowsReason(DWORD error) {
                                                         {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}};
     for (const auto& [windows, posix] : kSameAs)
         if (windows == error) return reasonOf(posix);
+    return windowsMessage(error);
+}
+
+}  // namespace
+
+std::string windowsMessage(unsigned long error) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -66,6 +72,8 @@ std::string windowsReason(DWORD error) {
         reason.pop_back();
     return reason.empty() ? "Windows error " + std::to_string(error) : reason;
 }
+
+namespace {
 
 std::string lastReason() {
     return windowsReason(GetLastError());

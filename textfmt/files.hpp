@@ -160,6 +160,8 @@ std::string pathText(const std::filesystem::path& path);
 #ifdef _WIN32
 std::wstring widen(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
+// The system's own text for a Windows error code, without the final period.
+std::string windowsMessage(unsigned long error);
 #endif
 
 // ASCII letter case, as file names are compared: names are 8-bit bytes and

@@ -74,7 +74,7 @@ std::vector<FolderRow> folderRows(const std::string& folder) {
 
 std::string folderReason(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(widen(folder).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return systemReason(GetLastError());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return windowsMessage(GetLastError());
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return "not a folder";
     return {};
 }

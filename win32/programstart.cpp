@@ -19,7 +19,7 @@ std::string SystemStarter::start(const std::string& commandLine, const std::stri
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory.c_str(), &startup, &process))
-        return systemReason(GetLastError());
+        return windowsMessage(GetLastError());
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return {};

@@ -8,10 +8,6 @@
 
 namespace z5 {
 
-// The system's text for an error code ("The device is not ready"), without
-// the final full stop and line end.
-std::string systemReason(DWORD error);
-
 // The text of a window or control.
 std::string windowText(HWND window);
 

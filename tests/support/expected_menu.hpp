@@ -1,7 +1,13 @@
-// The menu tree as every window shows it once started with a z5.ini whose
-// programs are kMenuTestPrograms: the Qt window's and the Win32 window's
-// tests compare their menus with this one table.
+// What every window shows, the same for the Qt window and the Win32 window:
+// the menu tree once started with a z5.ini whose programs are
+// kMenuTestPrograms, and the reasons a start-up ends with.
 #pragma once
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace z5::test {
 
@@ -84,5 +90,31 @@ inline constexpr ExpectedMenuRow kExpectedMenu[] = {
 // but no caption: unused. Program 5 has a caption but no command line: shown.
 inline constexpr const char* kMenuTestPrograms[] = {"\"ed one\",&Editor", "view,&Viewer", "ed3,",
                                                     ",", ",&Five"};
+
+// z5.ini text: the start folder, then command line and caption of programs
+// 1 .. 6 (missing ones empty), one program per line.
+inline std::string iniText(const std::string& start, const std::vector<std::string>& programs) {
+    std::string text = "\"" + start + "\"\r\n";
+    for (std::size_t n = 0; n < 6; ++n) text += (n < programs.size() ? programs[n] : ",") + "\r\n";
+    return text;
+}
+inline std::vector<std::string> testPrograms() {
+    return {std::begin(kMenuTestPrograms), std::end(kMenuTestPrograms)};
+}
+
+// z5.ini texts (an empty one writes none) that end the start-up in `dir`,
+// each with its reason; `gone` names no file, `ini` is the z5.ini itself.
+inline std::vector<std::pair<std::string, std::string>> startUpFailures(const std::string& dir,
+                                                                        const std::string& gone,
+                                                                        const std::string& ini) {
+    return {
+        {"", "cannot open z5.ini: " + std::string(std::strerror(ENOENT))},
+        {iniText(dir, {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
+         "z5.ini: input past end of file (12 of 13 fields)"},
+        {iniText(gone, {}),
+         "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
+        {iniText(ini, {}), "z5.ini: start folder \"" + ini + "\": path not found (not a folder)"},
+    };
+}
 
 }  // namespace z5::test

@@ -8,6 +8,7 @@
 
 #include "commands/table.hpp"
 #include "tests/win32/win32_support.hpp"
+#include "textfmt/files.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {
@@ -178,7 +179,7 @@ TEST(Win32Start, ProgramsStartInTheirFolderOrGiveTheSystemsReason) {
     for (int i = 0; i < 600 && !fileExists(dir.file("started.txt")); ++i) Sleep(50);
     EXPECT_EQ(readFile(dir.file("started.txt")), "started\r\n");
     EXPECT_EQ(starter.start("z5-no-such-program.exe", dir.str()),
-              systemReason(ERROR_FILE_NOT_FOUND));
+              windowsMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(starter.start("   ", dir.str()), "the command line is empty");
 
     // The command shell: %COMSPEC%, in quotes when it holds a blank.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/menu.hpp"
+#include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/files.hpp"
 #include "win32/host.hpp"
@@ -96,14 +97,6 @@ private:
     std::vector<std::string>& starts_;
     std::string failing_;
 };
-
-// z5.ini text: the start folder, then command line and caption of programs
-// 1 .. 6 (missing ones empty), one program per line.
-inline std::string iniText(const std::string& start, const std::vector<std::string>& programs) {
-    std::string text = "\"" + start + "\"\r\n";
-    for (std::size_t n = 0; n < 6; ++n) text += (n < programs.size() ? programs[n] : ",") + "\r\n";
-    return text;
-}
 
 // A window started from `folder` (z5.ini written there first) that asks
 // `script`: Form_Load must succeed.

@@ -11,6 +11,7 @@
 #include "commands/table.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/win32/win32_support.hpp"
+#include "textfmt/files.hpp"
 #include "win32/folders.hpp"
 #include "win32/popups.hpp"
 #include "win32/system.hpp"
@@ -51,23 +52,11 @@ void collect(HMENU menu, std::string_view parent, std::vector<std::string>& rows
     }
 }
 
-std::vector<std::string> testPrograms() {
-    return {std::begin(kMenuTestPrograms), std::end(kMenuTestPrograms)};
-}
-
 TEST(Win32Window, StartUpReadsZ5IniOrEndsWithTheReason) {
     TempFolder dir;
     InFolder in(dir.str());
     const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
-    const std::string cases[][2] = {
-        // No z5.ini at all (an empty text writes none).
-        {"", "cannot open z5.ini: " + std::string(std::strerror(ENOENT))},
-        {iniText(dir.str(), {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
-         "z5.ini: input past end of file (12 of 13 fields)"},
-        {iniText(gone, {}),
-         "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
-        {iniText(file, {}), "z5.ini: start folder \"" + file + "\": path not found (not a folder)"},
-    };
+    const auto cases = startUpFailures(dir.str(), gone, file);
     DialogScript script;
     std::vector<std::string> expected;
     for (const auto& [ini, reason] : cases) {
@@ -253,7 +242,7 @@ TEST(Win32Window, FolderListShowsThePathAndOpensSubfoldersByDoubleClick) {
     fs::remove(dir.path() / "b");
     EXPECT_EQ(doubleClick(down.size() + 1), dir.str());
     EXPECT_EQ(script.asked, std::vector<std::string>{"exclamation Z5 Def Tool: " + dir.file("b") +
-                                                     ": " + systemReason(ERROR_FILE_NOT_FOUND)});
+                                                     ": " + windowsMessage(ERROR_FILE_NOT_FOUND)});
 }
 
 TEST(Win32Window, DriveListSwitchesToTheFolderLastUsedThere) {
@@ -283,7 +272,7 @@ TEST(Win32Window, DriveListSwitchesToTheFolderLastUsedThere) {
     EXPECT_EQ(pick(2), b);  // not there: the reason, and the lists stay as they were
     EXPECT_EQ(window->chosenDrive(), 1);
     EXPECT_EQ(script.asked, std::vector<std::string>{"exclamation Z5 Def Tool: " + gone + ": " +
-                                                     systemReason(ERROR_FILE_NOT_FOUND)});
+                                                     windowsMessage(ERROR_FILE_NOT_FOUND)});
 }
 
 TEST(Win32Folders, CleanFoldersAndVolumes) {

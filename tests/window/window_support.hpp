@@ -17,6 +17,7 @@
 #include "shell/dialogs.hpp"
 #include "shell/mainwindow.hpp"
 #include "shell/programstart.hpp"
+#include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5::test {
@@ -95,15 +96,6 @@ private:
     QStringList& starts_;
     QString failing_;
 };
-
-// z5.ini text: the start folder, then command line and caption of programs
-// 1 .. 6 (missing ones empty), one program per line.
-inline std::string iniText(const std::string& start, const QStringList& programs) {
-    std::string text = "\"" + start + "\"\r\n";
-    for (int n = 0; n < 6; ++n)
-        text += (n < programs.size() ? programs[n] : ",").toStdString() + "\r\n";
-    return text;
-}
 
 // A window started from `folder` (z5.ini written there first) that asks
 // `script`: Form_Load must succeed.

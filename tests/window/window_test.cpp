@@ -42,12 +42,6 @@ void collect(const QList<QAction*>& actions, const QString& parent, QStringList&
     }
 }
 
-QStringList testPrograms() {
-    QStringList programs;
-    for (const char* line : kMenuTestPrograms) programs << line;
-    return programs;
-}
-
 const std::string kIni = iniText(".", testPrograms());
 
 }  // namespace
@@ -69,15 +63,7 @@ void WindowTest::startUp() {
     TempFolder dir;
     InFolder in(qs(dir.str()));
     const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
-    const std::string cases[][2] = {
-        // No z5.ini at all (an empty text writes none).
-        {"", "cannot open z5.ini: " + std::string(std::strerror(ENOENT))},
-        {iniText(dir.str(), {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
-         "z5.ini: input past end of file (12 of 13 fields)"},
-        {iniText(gone, {}),
-         "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
-        {iniText(file, {}), "z5.ini: start folder \"" + file + "\": path not found (not a folder)"},
-    };
+    const auto cases = startUpFailures(dir.str(), gone, file);
     DialogScript script;
     QStringList expected;
     for (const auto& [ini, reason] : cases) {
