@@ -9,29 +9,19 @@
 
 namespace z5 {
 
-class CliHost : public Host {
+class CliHost : public WindowlessHost {
 public:
     CliHost(std::string workingFolder, std::string fileArgument, bool quiet, std::ostream& out,
             std::ostream& err)
-        : folder_(std::move(workingFolder)),
-          file_(std::move(fileArgument)),
+        : WindowlessHost(std::move(workingFolder), std::move(fileArgument)),
           quiet_(quiet),
           out_(out),
           err_(err) {}
 
-    std::optional<std::string> openFileName(std::string_view) override { return file_; }
-    std::optional<std::string> saveFileName(std::string_view, const std::string&) override {
-        return file_;
-    }
-    std::string workingFolder() override { return folder_; }
-    void setCaption(const std::string&) override {}
-    void setBusy(bool) override {}
     void messageBox(const std::string& text, const std::string& title) override;
     void notice(const std::string& line) override;
 
 private:
-    std::string folder_;
-    std::string file_;
     bool quiet_;
     std::ostream& out_;
     std::ostream& err_;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace z5 {
 
@@ -30,6 +31,29 @@ public:
     // A one-line remark that does not stop the command, such as
     // "Trk.def:12: no number, read as 0".
     virtual void notice(const std::string& line) = 0;
+};
+
+// A Host without a window: every file dialog answers `answer`, the caption
+// and the pointer go nowhere, and so do messages unless a subclass shows them.
+class WindowlessHost : public Host {
+public:
+    WindowlessHost(std::string folder, std::string answer)
+        : answer(std::move(answer)), folder_(std::move(folder)) {}
+
+    std::optional<std::string> openFileName(std::string_view) override { return answer; }
+    std::optional<std::string> saveFileName(std::string_view, const std::string&) override {
+        return answer;
+    }
+    std::string workingFolder() override { return folder_; }
+    void setCaption(const std::string&) override {}
+    void setBusy(bool) override {}
+    void messageBox(const std::string&, const std::string&) override {}
+    void notice(const std::string&) override {}
+
+    std::string answer;
+
+private:
+    std::string folder_;
 };
 
 }  // namespace z5

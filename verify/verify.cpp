@@ -25,26 +25,12 @@ namespace fs = std::filesystem;
 
 // Answers a command's dialogs for verify: the file being verified (its
 // bytes already in memory), or a name in the private folder.
-class VerifyHost : public Host {
+class VerifyHost : public WindowlessHost {
 public:
-    explicit VerifyHost(std::string folder) : folder_(std::move(folder)) {}
-
-    std::optional<std::string> openFileName(std::string_view) override { return answer; }
-    std::optional<std::string> saveFileName(std::string_view, const std::string&) override {
-        return answer;
-    }
-    std::string workingFolder() override { return folder_; }
-    void setCaption(const std::string&) override {}
-    void setBusy(bool) override {}
-    void messageBox(const std::string&, const std::string&) override {}
-    void notice(const std::string&) override {}
+    explicit VerifyHost(std::string folder) : WindowlessHost(std::move(folder), {}) {}
     std::optional<std::string_view> chosenFileBytes() override { return bytes; }
 
-    std::string answer;
     std::optional<std::string_view> bytes;
-
-private:
-    std::string folder_;
 };
 
 std::string lowerExtension(std::string_view path) {
