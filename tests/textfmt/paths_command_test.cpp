@@ -55,38 +55,24 @@ TEST(Paths, NamesFromInsideFilesMustBePlain) {
                              "LPT", "NULL", "AUX1", "caf\xE9 ~#$%&'()+,;=@[]^`{}.txt", "\x7F\xFF"})
         EXPECT_NO_THROW(requirePlainName(good, "member")) << good;
     // What would leave the folder, and what Windows cannot create, on every system.
+    const char* device = "is a device name on Windows";
+    // clang-format off
     const std::pair<std::string, std::string> bad[] = {
-        {"", "is empty"},
-        {".", "is not a file name"},
-        {"..", "is not a file name"},
-        {"..\\x", "holds a path separator"},
-        {"../x", "holds a path separator"},
-        {"/tmp/x", "holds a path separator"},
-        {"a\\b", "holds a path separator"},
-        {"c:x", "holds a drive colon"},
-        {std::string("a.stg\0x", 7), "holds a zero byte"},
-        {"a\tb", "holds a control character"},
-        {"a\r\nb", "holds a control character"},
+        {"", "is empty"}, {".", "is not a file name"}, {"..", "is not a file name"},
+        {"..\\x", "holds a path separator"}, {"../x", "holds a path separator"},
+        {"/tmp/x", "holds a path separator"}, {"a\\b", "holds a path separator"},
+        {"c:x", "holds a drive colon"}, {std::string("a.stg\0x", 7), "holds a zero byte"},
+        {"a\tb", "holds a control character"}, {"a\r\nb", "holds a control character"},
         {"\x1f", "holds a control character"},
-        {"a<b", "holds \"<\", which Windows does not allow in file names"},
-        {"a>b", "holds \">\""},
-        {"say\"hi\"", "holds \"\"\""},
-        {"a|b", "holds \"|\""},
-        {"a?.txt", "holds \"?\""},
+        {"a<b", "holds \"<\", which Windows does not allow in file names"}, {"a>b", "holds \">\""},
+        {"say\"hi\"", "holds \"\"\""}, {"a|b", "holds \"|\""}, {"a?.txt", "holds \"?\""},
         {"*.dat", "holds \"*\""},
         {"trail.", "ends with a dot or blank, which Windows drops from file names"},
-        {"trail ", "ends with a dot or blank"},
-        {"CON", "is a device name on Windows"},
-        {"con.txt", "is a device name on Windows"},
-        {"Nul.tar.gz", "is a device name on Windows"},
-        {"aux", "is a device name on Windows"},
-        {"PRN.DAT", "is a device name on Windows"},
-        {"COM1", "is a device name on Windows"},
-        {"com9.stg", "is a device name on Windows"},
-        {"LPT5.TXT", "is a device name on Windows"},
-        {"lpt\xB9", "is a device name on Windows"},  // superscript one
-        {"CON .TXT", "is a device name on Windows"},
-    };
+        {"trail ", "ends with a dot or blank"}, {"CON", device}, {"con.txt", device},
+        {"Nul.tar.gz", device}, {"aux", device}, {"PRN.DAT", device}, {"COM1", device},
+        {"com9.stg", device}, {"LPT5.TXT", device}, {"lpt\xB9", device} /* superscript one */,
+        {"CON .TXT", device}};
+    // clang-format on
     for (const auto& [name, reason] : bad) {
         try {
             requirePlainName(name, "member");
@@ -161,9 +147,12 @@ TEST(Paths, NamesAndPathsMeetThroughTheCodePage) {
 #endif
 }
 
-TEST(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
+struct CommandSkeleton : ::testing::Test {
     TempFolder dir;
-    FakeHost host(dir.str());
+    FakeHost host{dir.str()};
+};
+
+TEST_F(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
     host.answer = "/some/in.trk";
     const auto outcome = runCommand(
         host, {.dialog = Dialog::Open, .filter = "Trk Files(*.trk)|*.trk"}, [](Command& cmd) {
@@ -180,9 +169,7 @@ TEST(CommandSkeleton, SuccessSetsCaptionBusyAndShowsDoneOnce) {
     EXPECT_EQ(readFile(dir.file("Trk.def")), "x\r\n");
 }
 
-TEST(CommandSkeleton, CancelTouchesNothing) {
-    TempFolder dir;
-    FakeHost host(dir.str());
+TEST_F(CommandSkeleton, CancelTouchesNothing) {
     bool ran = false;
     const auto outcome =
         runCommand(host, {.dialog = Dialog::Open, .filter = "f|*"}, [&](Command&) { ran = true; });
@@ -195,10 +182,9 @@ TEST(CommandSkeleton, CancelTouchesNothing) {
 
 // A failure leaves every output as it was, unless the command keeps what its
 // text outputs show so far; the pointer is restored and nothing is shown.
-TEST(CommandSkeleton, FailureKeepsOldOutputsRestoresPointerAndShowsNothing) {
+TEST_F(CommandSkeleton, FailureKeepsOldOutputsRestoresPointerAndShowsNothing) {
     for (const bool partial : {false, true}) {
-        TempFolder dir;
-        FakeHost host(dir.str());
+        host.busyChanges.clear();
         writeFile(dir.file("out.def"), "old");
         CommandOptions options;
         options.keepsPartialOutput = partial;
@@ -218,9 +204,7 @@ TEST(CommandSkeleton, FailureKeepsOldOutputsRestoresPointerAndShowsNothing) {
 
 // No command writes over one of its inputs or writes one file twice, in any
 // letter case; both are refused before anything is written.
-TEST(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
-    TempFolder dir;
-    FakeHost host(dir.str());
+TEST_F(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
     writeFile(dir.file("Flavor.def"), "x");
     const auto fails = [&](const std::function<void(Command&)>& body) {
         const Outcome o = runCommand(host, {}, body);
@@ -249,9 +233,7 @@ TEST(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
               "done");
 }
 
-TEST(CommandSkeleton, UnopenableInputAndOtherExceptionsBecomeReasons) {
-    TempFolder dir;
-    FakeHost host(dir.str());
+TEST_F(CommandSkeleton, UnopenableInputAndOtherExceptionsBecomeReasons) {
     host.answer = dir.file("missing.bin");
     auto outcome = runCommand(host, {.dialog = Dialog::Open, .filter = "f|*"},
                               [](Command& cmd) { cmd.openInput(); });
@@ -259,14 +241,6 @@ TEST(CommandSkeleton, UnopenableInputAndOtherExceptionsBecomeReasons) {
     EXPECT_NE(outcome.reason.find("missing.bin"), std::string::npos) << outcome.reason;
     outcome = runCommand(host, {}, [](Command&) { throw std::out_of_range("index 9"); });
     EXPECT_EQ(outcome.reason, "index 9");
-}
-
-TEST(CommandSkeleton, SaveDialogStartsInTheWorkingFolder) {
-    TempFolder dir;
-    FakeHost host(dir.str());
-    host.answer = dir.file("out.3do");
-    runCommand(host, {.dialog = Dialog::Save, .filter = "3do Files(*.3do)|*.3do"}, [](Command&) {});
-    EXPECT_EQ(host.saveFolders, std::vector<std::string>{dir.str()});
 }
 
 }  // namespace
