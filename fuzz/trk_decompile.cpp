@@ -1,17 +1,17 @@
 // The track decompiler on arbitrary bytes. Whatever it accepts must compile,
 // when the compiler's row limits allow, into a track that decompiles to the
 // same text apart from the lines the compiler recomputes.
-#include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "fuzz/track_steps.hpp"
+#include "commands/handlers.hpp"
+#include "fuzz/harness.hpp"
 
 namespace {
 
-// The lines of a text every line of which must end with CR LF.
-std::vector<std::string> linesOf(const std::string& text) {
+// The lines of Trk.def, every one of which must end with CR LF.
+std::vector<std::string> defLines(const z5::fuzz::Harness& harness) {
+    const std::string text = harness.read("Trk.def");
     std::vector<std::string> lines = z5::test::splitCrlf(text);
     if (z5::test::joinCrlf(lines) != text) std::abort();
     return lines;
@@ -20,14 +20,14 @@ std::vector<std::string> linesOf(const std::string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto def = z5::fuzz::decompiled({reinterpret_cast<const char*>(data), size});
-    if (!def) return 0;
-    const auto trk = z5::fuzz::compiled(*def);
-    if (!trk) return 0;
-    const auto again = z5::fuzz::decompiled(*trk);
-    if (!again) return 0;
-    auto first = linesOf(*def);
-    auto second = linesOf(*again);
+    static z5::fuzz::Harness harness("trk-decompile");
+    harness.start("in.trk", {reinterpret_cast<const char*>(data), size});
+    if (!harness.run(z5::mnuTrkDecompile_Click)) return 0;
+    auto first = defLines(harness);
+    if (!harness.run(z5::mnuTrkCompile_Click)) return 0;
+    harness.answer("New.trk");
+    if (!harness.run(z5::mnuTrkDecompile_Click)) return 0;
+    auto second = defLines(harness);
     // Version, Section 2 and Section 3 are the compiler's own.
     for (std::size_t line : {8, 12, 13}) {
         if (first.size() <= line || second.size() <= line) std::abort();
