@@ -46,26 +46,6 @@ TEST(RoundValue, TruncatesTowardZeroAndRefusesWhatDoesNotFit) {
     EXPECT_THROW(Round().RoundValue(std::nanf(""), out), CommandFailure);
 }
 
-struct Member {
-    std::string name, data;
-    std::uint8_t tag = 5;
-    std::int32_t size2 = -1;  // -1: equal to the size
-};
-
-// An archive as pack writes it (unless a member says otherwise).
-std::string archive(const std::vector<Member>& members) {
-    Bytes b;
-    b.i16(static_cast<std::int16_t>(members.size()));
-    std::int32_t offset = static_cast<std::int32_t>(2 + 27 * members.size());
-    for (const auto& m : members) {
-        const auto size = static_cast<std::int32_t>(m.data.size());
-        b.u8(m.tag).u8(0).i32(size).i32(m.size2 < 0 ? size : m.size2).fixed(m.name, 13).i32(offset);
-        offset += size;
-    }
-    for (const auto& m : members) b.text(m.data);
-    return b.str();
-}
-
 struct Archive : ::testing::Test {
     test::TempFolder root;  // the archive and list usually lie here, outside the working folder
     std::string work = root.file("work");

@@ -106,29 +106,21 @@ TEST(Platform, SetupNamesAreWindows1252InTheFile) {
 // names they are the same characters, and packing gives the same bytes.
 TEST(Platform, MemberNamesKeepTheirBytesThroughUnpackAndPack) {
     TempFolder root;
-    const std::vector<std::pair<std::string, std::string>> members = {
+    const std::vector<Member> members = {
         {"CAF\xC9.TXT", "coffee"}, {"\x80-\x9F.BIN", "euro"}, {"\x81\xFF", "unassigned"}};
-    Bytes dat;
-    dat.i16(static_cast<std::int16_t>(members.size()));
-    std::int32_t offset = 2 + 27 * static_cast<std::int32_t>(members.size());
-    for (const auto& [name, data] : members) {
-        const auto size = static_cast<std::int32_t>(data.size());
-        dat.u8(5).u8(0).i32(size).i32(size).fixed(name, 13).i32(offset);
-        offset += size;
-    }
-    for (const auto& member : members) dat.text(member.second);
-    writeFile(root.file("game.dat"), dat.str());
+    const std::string dat = archive(members);
+    writeFile(root.file("game.dat"), dat);
 
     const std::string work = folder(root, "work");
     CliRun r = cli({"-q", "-C", work, "unpack", root.file("game.dat")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readFile(joinPath(work, "dattext.pck")),
-              crlf({"game", " 3 ", members[0].first, members[1].first, members[2].first}));
-    for (const auto& [name, data] : members)
-        EXPECT_EQ(readFile(joinPath(work, nameToPath(name))), data) << name;
+              crlf({"game", " 3 ", members[0].name, members[1].name, members[2].name}));
+    for (const Member& m : members)
+        EXPECT_EQ(readFile(joinPath(work, nameToPath(m.name))), m.data) << m.name;
     r = cli({"-q", "-C", work, "pack", "dattext.pck"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readFile(joinPath(work, "game.dat")), dat.str());
+    EXPECT_EQ(readFile(joinPath(work, "game.dat")), dat);
     r = cli({"-q", "-C", work, "cleanup"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(folderNames(work), (std::vector<std::string>{"dattext.pck", "game.dat"}));
@@ -137,7 +129,7 @@ TEST(Platform, MemberNamesKeepTheirBytesThroughUnpackAndPack) {
     // The list names its archive on line 1: an archive whose file name has
     // no Windows-1252 form cannot be unpacked into a list.
     const std::string other = folder(root, "other");
-    writeFile(root.file(kJapanese + ".dat"), dat.str());
+    writeFile(root.file(kJapanese + ".dat"), dat);
     r = cli({"-q", "-C", other, "unpack", root.file(kJapanese + ".dat")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("archive name \"" + kJapanese + "\" has a character"), std::string::npos)

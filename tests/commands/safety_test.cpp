@@ -115,13 +115,12 @@ TEST_F(Safety, OutputsReplaceLinksInsteadOfWritingThroughThem) {
 }
 #endif
 
-// Inputs as the user meant them: a byte order mark is skipped, devices and
-// folders are no inputs, a value without a number is remarked on.
+// Inputs as the user meant them: devices and folders are no inputs, a value
+// without a number is remarked on.
 TEST_F(Safety, InputsAreReadAsMeant) {
     host.answer = (kSamples / "oval.trk").string();
     ASSERT_EQ(run(host, "mnuTrkDecompile").status, Status::Done);
     std::vector<std::string> lines = splitCrlf(readFile(in("Trk.def")));
-    lines[0] = "\xEF\xBB\xBF" + lines[0];
     lines[9] = lines[9].substr(0, lines[9].size() - 12) + "       blank";
     writeFile(in("Trk.def"), joinCrlf(lines));
     ASSERT_EQ(run(host, "mnuTrkCompile").status, Status::Done);

@@ -149,4 +149,17 @@ Bytes& Bytes::fill(std::size_t count, std::uint8_t v) {
     return *this;
 }
 
+std::string archive(const std::vector<Member>& members) {
+    Bytes b;
+    b.i16(static_cast<std::int16_t>(members.size()));
+    auto offset = static_cast<std::int32_t>(2 + 27 * members.size());
+    for (const auto& m : members) {
+        const auto size = static_cast<std::int32_t>(m.data.size());
+        b.u8(m.tag).u8(0).i32(size).i32(m.size2 < 0 ? size : m.size2).fixed(m.name, 13).i32(offset);
+        offset += size;
+    }
+    for (const auto& m : members) b.text(m.data);
+    return b.str();
+}
+
 }  // namespace z5::test

@@ -96,6 +96,15 @@ std::vector<std::string> splitCrlf(std::string_view text);
 std::vector<std::string> splitLines(std::string_view text, std::string_view end);
 std::string joinCrlf(const std::vector<std::string>& lines);
 
+// A member of a .dat archive; a second size of -1 equals the size.
+struct Member {
+    std::string name, data;
+    std::uint8_t tag = 5;
+    std::int32_t size2 = -1;
+};
+// An archive as pack writes it (unless a member says otherwise).
+std::string archive(const std::vector<Member>& members);
+
 // Little-endian byte builder for test inputs.
 class Bytes {
 public:

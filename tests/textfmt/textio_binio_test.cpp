@@ -112,29 +112,6 @@ TEST(BinaryReader, LargeReadsMixWithBufferedOnes) {
     EXPECT_EQ(rest[49999], 0);
 }
 
-// Every output goes to a temporary file that replaces the target only when
-// complete: abandoned, the target is as it was and nothing is left beside it.
-TEST(SafeOutput, ReplacesTheTargetOnlyWhenComplete) {
-    TempFolder dir;
-    writeFile(dir.file("car.stg"), "original");
-    {
-        BinaryWriter w(dir.file("car.stg"), "car.stg");
-        w.i32(1);
-    }  // abandoned without close: as if the compile failed half-way
-    {
-        TextWriter t(dir.file("new.def"), "new.def");
-        t.line("partial");
-        t.discard();
-    }
-    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"car.stg"});
-    EXPECT_EQ(readFile(dir.file("car.stg")), "original");
-    BinaryWriter w(dir.file("car.stg"), "car.stg");
-    w.i32(1);
-    w.close();
-    EXPECT_EQ(readFile(dir.file("car.stg")), Bytes().i32(1).str());
-    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"car.stg"});
-}
-
 #ifndef _WIN32
 TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
     TempFolder dir;
