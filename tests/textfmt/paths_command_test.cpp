@@ -233,14 +233,10 @@ TEST_F(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
               "done");
 }
 
-TEST_F(CommandSkeleton, UnopenableInputAndOtherExceptionsBecomeReasons) {
-    host.answer = dir.file("missing.bin");
-    auto outcome = runCommand(host, {.dialog = Dialog::Open, .filter = "f|*"},
-                              [](Command& cmd) { cmd.openInput(); });
-    EXPECT_EQ(outcome.status, Status::Failed);
-    EXPECT_NE(outcome.reason.find("missing.bin"), std::string::npos) << outcome.reason;
-    outcome = runCommand(host, {}, [](Command&) { throw std::out_of_range("index 9"); });
-    EXPECT_EQ(outcome.reason, "index 9");
+TEST_F(CommandSkeleton, OtherExceptionsBecomeReasons) {
+    const Outcome o = runCommand(host, {}, [](Command&) { throw std::out_of_range("index 9"); });
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_EQ(o.reason, "index 9");
 }
 
 }  // namespace
