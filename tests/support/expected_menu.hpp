@@ -1,13 +1,18 @@
 // What every window shows, the same for the Qt window and the Win32 window:
 // the menu tree once started with a z5.ini whose programs are
-// kMenuTestPrograms, and the reasons a start-up ends with.
+// kMenuTestPrograms, the reasons a start-up ends with, and what a converter
+// writes for any host.
 #pragma once
 
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "commands/table.hpp"
+#include "tests/support/support.hpp"
 
 namespace z5::test {
 
@@ -86,6 +91,23 @@ inline constexpr ExpectedMenuRow kExpectedMenu[] = {
     {"mnuAbout", "&About", "", "", true, true},
 };
 
+// An entry as "<name> "<caption>" under <parent> [<shortcut>] <state>".
+inline std::string menuRow(std::string_view name, std::string_view caption, std::string_view parent,
+                           std::string_view shortcut, std::string_view state) {
+    return std::string(name) + " \"" + std::string(caption) + "\" under " + std::string(parent) +
+           " [" + std::string(shortcut) + "] " + std::string(state);
+}
+
+// kExpectedMenu as rows, each on or off as the window starts or with
+// --all-commands.
+inline std::vector<std::string> expectedMenuRows(bool allCommands) {
+    std::vector<std::string> rows;
+    for (const ExpectedMenuRow& r : kExpectedMenu)
+        rows.push_back(menuRow(r.name, r.caption, r.parent, r.shortcut,
+                               (allCommands ? r.enabledAll : r.enabled) ? "on" : "off"));
+    return rows;
+}
+
 // Lines 2 .. 6 of that z5.ini (line 7 empty). Program 3 has a command line
 // but no caption: unused. Program 5 has a caption but no command line: shown.
 inline constexpr const char* kMenuTestPrograms[] = {"\"ed one\",&Editor", "view,&Viewer", "ed3,",
@@ -115,6 +137,14 @@ inline std::vector<std::pair<std::string, std::string>> startUpFailures(const st
          "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
         {iniText(ini, {}), "z5.ini: start folder \"" + ini + "\": path not found (not a folder)"},
     };
+}
+
+// Runs the command of menu entry `menu` on `input` for a scripted host
+// writing into `folder`.
+inline Outcome runScripted(const char* menu, const std::string& input, const std::string& folder) {
+    FakeHost host(folder);
+    host.answer = input;
+    return findCommandByMenu(menu)->run(host);
 }
 
 }  // namespace z5::test
