@@ -84,6 +84,7 @@ void CommandsTest::fileDialogSetUp() {
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
     QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
+    QCOMPARE(dialog.nameFilters(), filters);
     QCOMPARE(dialog.directory().absolutePath(), qs(work.str()));
     QCOMPARE(shown(), QString("Both"));  // the patterns are hidden
 

@@ -211,6 +211,7 @@ void WindowTest::driveListSwitchesFolders() {
     QVERIFY(folders->setPath(b + "/x"));
     QCOMPARE(drives->drive(), b);  // the drive list follows the folder list
     QVERIFY(folders->setPath(a + "/deep"));
+    QCOMPARE(drives->drive(), a);
     QCOMPARE(choose(b), b + "/x");  // back to the folder last used there
     QCOMPARE(choose(a), a + "/deep");
     fs::remove(dir.path() / "b/x");
