@@ -194,24 +194,18 @@ TEST(Win32Window, FolderListShowsThePathAndOpensSubfoldersByDoubleClick) {
     DialogScript script;
     auto window = loadWindow(dir.str(), iniText(".", {}), script);
 
-    // The root, each folder down to the working folder, then its subfolders.
-    const auto& rows = window->folderRows();
-    std::vector<std::string> down;
+    // The root, each folder down to the working folder (open, each a level
+    // deeper), then its subfolders by name (closed).
+    std::vector<std::string> down, rows, expected;
     for (fs::path p = dir.path(); p != p.root_path(); p = p.parent_path())
         down.insert(down.begin(), pathText(p));
     down.insert(down.begin(), pathText(dir.path().root_path()));
-    ASSERT_EQ(rows.size(), down.size() + 3);
-    for (std::size_t i = 0; i < down.size(); ++i) {
-        EXPECT_EQ(rows[i].path, down[i]);
-        EXPECT_EQ(rows[i].depth, static_cast<int>(i));
-        EXPECT_TRUE(rows[i].open);
-    }
-    std::vector<std::string> subs;
-    for (std::size_t i = down.size(); i < rows.size(); ++i) {
-        subs.push_back(rows[i].name);
-        EXPECT_FALSE(rows[i].open);
-    }
-    EXPECT_EQ(subs, (std::vector<std::string>{"A", "b", "c d"}));
+    for (const auto& row : window->folderRows())
+        rows.push_back(row.open ? row.path + " at " + std::to_string(row.depth) : row.name);
+    for (std::size_t i = 0; i < down.size(); ++i)
+        expected.push_back(down[i] + " at " + std::to_string(i));
+    for (const char* sub : {"A", "b", "c d"}) expected.push_back(sub);
+    EXPECT_EQ(rows, expected);
     HWND list = GetDlgItem(window->hwnd(), kDirList1);
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), static_cast<LRESULT>(down.size() - 1));
 
