@@ -51,11 +51,4 @@ void checkMemberSize(std::int32_t size, std::string_view member) {
                              " bytes; members must be smaller than 67108864 bytes (64 MiB)");
 }
 
-bool copyMember(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member) {
-    checkMemberSize(size, member);
-    // The blocks CheckDatFileSize plans add up to exactly `size` bytes; the
-    // kernel copies them in one run instead of block by block.
-    return copyBytes(from, to, size) == size;
-}
-
 }  // namespace z5

@@ -1,11 +1,10 @@
-// Block-copy arithmetic: member data moves through fixed-size blocks of 2048
-// down to 4 bytes, then single bytes.
+// The block plan of archive members: a size split into blocks of 2048 down
+// to 4 bytes, then single bytes, counted in 16 bits, which bounds the size
+// of a member. The copies themselves move each member in one run.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
-
-#include "textfmt/binio.hpp"
 
 namespace z5 {
 
@@ -33,10 +32,5 @@ public:
 // Refuses a member size the block loops cannot copy: negative, or 64 MiB or
 // more (they count 2048-byte blocks in 16 bits). `member` names it.
 void checkMemberSize(std::int32_t size, std::string_view member);
-
-// Copies `size` bytes, the blocks CheckDatFileSize plans, from the current
-// position of `from` to `to`, after checkMemberSize. Returns false, with the
-// bytes that did arrive written, when `from` ends before `size` bytes.
-bool copyMember(BinaryReader& from, BinaryWriter& to, std::int32_t size, std::string_view member);
 
 }  // namespace z5

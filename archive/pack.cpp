@@ -9,6 +9,7 @@
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
 #include "textfmt/files.hpp"
+#include "textfmt/inorder.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {
@@ -17,6 +18,7 @@ namespace {
 struct Member {
     std::string name;
     std::string path;
+    std::int32_t offset = 0;
     std::int32_t size = 0;
 };
 
@@ -80,6 +82,11 @@ void runPack(Command& cmd) {
                 list.fail("member " + m.name + " is " + std::to_string(length) +
                           " bytes, more than a 32-bit size can hold");
             m.size = *size;
+            try {
+                checkMemberSize(m.size, m.name);
+            } catch (const CommandFailure& e) {
+                list.fail(e.what());
+            }
             const auto offset = narrowTo<std::int32_t>(lngOffset);
             if (!offset)
                 list.fail("member " + m.name +
@@ -88,19 +95,26 @@ void runPack(Command& cmd) {
             DatEntry entry;
             entry.Size = entry.Size2 = m.size;
             setEntryName(entry, m.name);
-            entry.Offset = *offset;
+            entry.Offset = m.offset = *offset;
             writeDatEntry(*dat, entry);
             lngOffset += m.size;
             members.push_back(std::move(m));
         }
     }
 
-    for (const Member& m : members) {
-        BinaryReader in(m.path, m.name);
-        if (!copyMember(in, *dat, m.size, m.name))
-            throw CommandFailure("member " + m.name + " became shorter than its " +
-                                 std::to_string(m.size) + " bytes while it was packed");
-    }
+    // Each member goes to its place in the archive; several are copied at
+    // once. A failure names the first member, in list order, that failed.
+    OutputFile& archive = dat->flushedFile();
+    runInOrder(
+        members.size(), copyThreads(), members.size(),
+        [&](std::size_t i) {
+            const Member& m = members[i];
+            const InputFile in(m.path, m.name);
+            if (copyFileRange(in, 0, archive, m.offset, m.size) < m.size)
+                throw CommandFailure("member " + m.name + " became shorter than its " +
+                                     std::to_string(m.size) + " bytes while it was packed");
+        },
+        [](std::size_t) {});
 }
 
 }  // namespace z5

@@ -1,5 +1,6 @@
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "archive/format.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
+#include "textfmt/inorder.hpp"
 #include "textfmt/numbers.hpp"
 #include "textfmt/pathnames.hpp"
 #include "textfmt/paths.hpp"
@@ -85,21 +87,46 @@ void runUnpack(Command& cmd) {
     list.close();
 
     // The members, named as the list file gives them back, each read from
-    // where the one before it ended. Each member is complete, and in
-    // place, before the next one begins.
+    // where the one before it ends. Several are copied at once, each into a
+    // file of its own without a name yet, and they are put in place in
+    // archive order: when one fails, every member before it is complete and
+    // in place and none after it appears.
+    struct Member {
+        std::string name;
+        std::int64_t offset = 0;
+        std::int32_t size = 0;
+        std::optional<OutputFile> file;
+        std::int64_t copied = 0;
+    };
+    std::vector<Member> members;
+    members.reserve(lngSizes.size());
     TextReader names(list.path(), std::string(kListName));
     names.readLine();
     names.readLine();
+    std::int64_t offset = dat.position();
     for (const std::int32_t size : lngSizes) {
-        const std::string name = names.readLine();
-        BinaryWriter member(cmd.outputPath(name), name);
-        if (!copyMember(dat, member, size, name))
-            throw CommandFailure(dat.name() + ": the archive ends inside member " + name + ", " +
-                                 std::to_string(size - member.position()) + " of its " +
-                                 std::to_string(size) +
-                                 " bytes are missing; no file was written for it");
-        member.close();
+        members.push_back({names.readLine(), offset, size, std::nullopt, 0});
+        offset += size;
     }
+    // A few dozen finished members may wait for the one before them.
+    constexpr std::size_t kAhead = 32;
+    runInOrder(
+        members.size(), copyThreads(), kAhead,
+        [&](std::size_t i) {
+            Member& m = members[i];
+            m.file.emplace(cmd.outputPath(m.name), m.name);
+            m.copied = dat.copyRange(m.offset, *m.file, 0, m.size);
+        },
+        [&](std::size_t i) {
+            Member& m = members[i];
+            if (m.copied < m.size)
+                throw CommandFailure(dat.name() + ": the archive ends inside member " + m.name +
+                                     ", " + std::to_string(m.size - m.copied) + " of its " +
+                                     std::to_string(m.size) +
+                                     " bytes are missing; no file was written for it");
+            m.file->commit();
+            m.file.reset();
+        });
 }
 
 }  // namespace z5

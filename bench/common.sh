@@ -45,10 +45,13 @@ median() {
         awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# report NAME LABEL: one line with the median and the peak memory of NAME
+# report NAME LABEL: one line with the median and the peak memory of NAME,
+# then every round's time (the spread shows how noisy the machine was)
 report() {
-    eval "local peak=\${PEAK_$1:-0}"
+    eval "local peak=\${PEAK_$1:-0} times=\$TIMES_$1"
     printf '  %-40s %8.3f s median of %d, %8d KiB peak\n' "$2" "$(median "$1")" "$rounds" "$peak"
+    # shellcheck disable=SC2154
+    printf '  %-40s %s\n' "" "$times"
 }
 
 # ratio A B: A / B with two decimals

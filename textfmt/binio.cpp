@@ -126,19 +126,14 @@ void BinaryWriter::f32(float v) {
     i32(std::bit_cast<std::int32_t>(v));
 }
 
-std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count) {
-    const auto buffered =
-        static_cast<std::size_t>(std::min<std::int64_t>(count, from.end_ - from.pos_));
-    to.bytes({from.buffer_.data() + from.pos_, buffered});
-    from.pos_ += buffered;
-    std::int64_t done = static_cast<std::int64_t>(buffered);
-    if (done < count && from.file_.descriptor() >= 0) {
-        to.flush();
-        done += copyFileBytes(from.file_, to.file(), count - done);
-    }
-    from.position_ += done;
-    to.position_ += done - static_cast<std::int64_t>(buffered);
-    return done;
+std::int64_t BinaryReader::copyRange(std::int64_t offset, OutputFile& to, std::int64_t toOffset,
+                                     std::int64_t count) const {
+    if (file_.descriptor() >= 0) return copyFileRange(file_, offset, to, toOffset, count);
+    // Bytes held in memory: all of them are in the buffer.
+    const auto size = static_cast<std::int64_t>(end_);
+    const std::int64_t n = std::clamp<std::int64_t>(size - offset, 0, count);
+    if (n > 0) to.writeAt(buffer_.data() + offset, static_cast<std::size_t>(n), toOffset);
+    return n;
 }
 
 }  // namespace z5

@@ -37,11 +37,17 @@ public:
     // Fills `out`; bytes past the end of the file are zero. Returns how many
     // bytes really came from the file.
     std::size_t read(std::span<std::uint8_t> out);
+    // Copies `count` bytes of the file, from byte `offset` on, into `to` at
+    // byte `toOffset`, the kernel moving them where it can. The reader does
+    // not move, so several threads may copy out of it at once (once it is no
+    // longer read in order). Returns the bytes copied: fewer when the file
+    // ends first.
+    std::int64_t copyRange(std::int64_t offset, OutputFile& to, std::int64_t toOffset,
+                           std::int64_t count) const;
 
 private:
     struct InMemory {};
     BinaryReader(InMemory, std::string_view bytes, std::string name);
-    friend std::int64_t copyBytes(BinaryReader&, class BinaryWriter&, std::int64_t);
     bool fill();
     InputFile file_;
     std::vector<std::uint8_t> buffer_;
@@ -66,13 +72,7 @@ public:
     std::int64_t position() const { return position_; }
 
 private:
-    friend std::int64_t copyBytes(BinaryReader&, BinaryWriter&, std::int64_t);
     std::int64_t position_ = 0;
 };
-
-// Moves `count` bytes from the reader's position to the end of the writer:
-// what is buffered first, the rest copied by the kernel. Returns the bytes
-// moved, fewer only when the input ended.
-std::int64_t copyBytes(BinaryReader& from, BinaryWriter& to, std::int64_t count);
 
 }  // namespace z5

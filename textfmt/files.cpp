@@ -6,7 +6,6 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -330,6 +329,29 @@ std::size_t InputFile::read(void* data, std::size_t size) {
 #endif
 }
 
+std::size_t InputFile::readAt(void* data, std::size_t size, std::int64_t offset) const {
+    if (fd_ < 0) return 0;
+#ifdef _WIN32
+    // A read at an offset on a handle opened for plain (not overlapped) I/O.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), data,
+                  static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)), &got, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+        throw CommandFailure("cannot read " + name_ + ": " + lastReason());
+    }
+    return got;
+#else
+    for (;;) {
+        const ssize_t n = ::pread(fd_, data, size, offset);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
+    }
+#endif
+}
+
 OutputFile::OutputFile(std::string target, std::string name)
     : target_(std::move(target)), name_(std::move(name)) {
     const std::string folder = folderOf(target_);
@@ -372,7 +394,7 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       name_(std::move(other.name_)),
       temporary_(std::move(other.temporary_)),
       slot_(std::exchange(other.slot_, -1)),
-      broken_(other.broken_) {}
+      broken_(other.broken_.load()) {}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     if (this != &other) {
@@ -382,7 +404,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         name_ = std::move(other.name_);
         temporary_ = std::move(other.temporary_);
         slot_ = std::exchange(other.slot_, -1);
-        broken_ = other.broken_;
+        broken_ = other.broken_.load();
     }
     return *this;
 }
@@ -411,6 +433,37 @@ void OutputFile::write(const void* data, std::size_t size) {
     }
 }
 
+void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+#ifdef _WIN32
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+        DWORD n = 0;
+        const bool wrote =
+            WriteFile(reinterpret_cast<HANDLE>(_get_osfhandle(fd_)), bytes,
+                      static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)), &n, &at) &&
+            n > 0;
+        if (!wrote) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + lastReason());
+        }
+#else
+        const ssize_t n = ::pwrite(fd_, bytes, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
+        }
+#endif
+        bytes += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
 void OutputFile::release() {
     unregisterTemporary(std::exchange(slot_, -1));
     temporary_.clear();
@@ -426,8 +479,7 @@ bool OutputFile::nameUnnamed() {
     // Something has the name: a unique name first, then the rename below.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folderOf(target_), temporaryName());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
-            0) {
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temporary_ = std::move(candidate);
             slot_ = registerTemporary(temporary_);
             return true;
@@ -544,41 +596,42 @@ std::string readFileBytes(const std::string& path, std::string name, std::size_t
     return bytes;
 }
 
-std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count) {
+std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, OutputFile& to,
+                           std::int64_t toOffset, std::int64_t count) {
     if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
     std::int64_t done = 0;
 #ifndef _WIN32
-    // copy_file_range lets the file system share or copy the blocks itself;
-    // sendfile still copies inside the kernel where that is refused (other
-    // file systems, old kernels); a read/write loop is the last resort.
-    for (bool range = true; done < count;) {
+    // copy_file_range lets the file system share or copy the blocks itself.
+    // Where it is refused (other file systems, old kernels), or stops before
+    // the end the file had when it was opened, the bytes go through a buffer.
+    while (done < count) {
+        loff_t in = fromOffset + done;
+        loff_t out = toOffset + done;
         const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
-        const ssize_t n =
-            range ? ::copy_file_range(from.descriptor(), nullptr, to.descriptor(), nullptr, want, 0)
-                  : ::sendfile(to.descriptor(), from.descriptor(), nullptr, want);
+        const ssize_t n = ::copy_file_range(from.descriptor(), &in, to.descriptor(), &out, want, 0);
         if (n > 0) {
             done += n;
             continue;
         }
-        if (n == 0) return done;  // the input ended
+        if (n == 0) break;
         if (errno == EINTR) continue;
         const bool refused = errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                             errno == EOPNOTSUPP || (range && errno == EPERM);
+                             errno == EOPNOTSUPP || errno == EPERM;
         if (!refused)
             throw CommandFailure("cannot copy " + from.name() + " into " + to.name() + ": " +
                                  reasonOf(errno));
-        if (!range) break;
-        range = false;
+        break;
     }
+    if (done == count) return done;
 #endif
     std::vector<char> buffer(
         static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
     while (done < count) {
         const auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(count - done, static_cast<std::int64_t>(buffer.size())));
-        const std::size_t got = from.read(buffer.data(), want);
+        const std::size_t got = from.readAt(buffer.data(), want, fromOffset + done);
         if (got == 0) break;
-        to.write(buffer.data(), got);
+        to.writeAt(buffer.data(), got, toOffset + done);
         done += static_cast<std::int64_t>(got);
     }
     return done;

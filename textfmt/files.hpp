@@ -2,6 +2,7 @@
 // so the platform's file API is used in one place.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,11 @@ public:
 
     // Up to `size` bytes; 0 only at the end of the file.
     std::size_t read(void* data, std::size_t size);
+    // Up to `size` bytes from byte `offset` on; 0 only at or past the end.
+    // Several threads may read one file this way at once. On Windows it may
+    // move the position read() continues from, so a file is read one way or
+    // the other.
+    std::size_t readAt(void* data, std::size_t size, std::int64_t offset) const;
     // The length of the file when it was opened.
     std::int64_t size() const { return size_; }
     const std::string& name() const { return name_; }
@@ -52,6 +58,9 @@ public:
     ~OutputFile();
 
     void write(const void* data, std::size_t size);
+    // Writes at byte `offset`, wherever the file's position is; several
+    // threads may write to different places of one file at once.
+    void writeAt(const void* data, std::size_t size, std::int64_t offset);
     // Closes the temporary file and renames it over the target (an existing
     // link at the target is replaced, never followed). With
     // `replaceCaseVariants`, files whose names differ from the target's only
@@ -63,7 +72,7 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     // True once a write has failed: what was written is not what was meant.
-    bool broken() const { return broken_; }
+    bool broken() const { return broken_.load(); }
     const std::string& target() const { return target_; }
     const std::string& name() const { return name_; }
     int descriptor() const { return fd_; }
@@ -78,7 +87,7 @@ private:
     std::string name_;
     std::string temporary_;
     int slot_ = -1;  // in the table the signal handler cleans up
-    bool broken_ = false;
+    std::atomic<bool> broken_{false};
 };
 
 // An output written through a buffer: what the text and binary writers share.
@@ -107,6 +116,12 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     const std::string& name() const { return file_.name(); }
     const std::string& path() const { return file_.target(); }
+    // Writes what is buffered and hands out the file itself, for copies the
+    // kernel makes at chosen places in it; nothing is appended afterwards.
+    OutputFile& flushedFile() {
+        flush();
+        return file_;
+    }
 
 protected:
     void append(std::string_view bytes) {
@@ -116,8 +131,6 @@ protected:
         else
             appendSlow(bytes);
     }
-    // The file itself, for a copy the kernel makes after flush().
-    OutputFile& file() { return file_; }
 
 private:
     static constexpr std::size_t kBufferSize = 1 << 16;
@@ -132,11 +145,13 @@ private:
 std::string readFileBytes(const std::string& path, std::string name,
                           std::size_t limit = std::string::npos);
 
-// Copies up to `count` bytes from the current offset of `from` to the end of
-// `to`, letting the kernel move them where it can (no pass through this
-// process); both file offsets advance. Returns the bytes copied: fewer only
-// when `from` ended.
-std::int64_t copyFileBytes(InputFile& from, OutputFile& to, std::int64_t count);
+// Copies up to `count` bytes of `from`, from byte `fromOffset` on, into `to`
+// at byte `toOffset`, letting the kernel move them where it can (no pass
+// through this process). Neither file's position is used, so several threads
+// may copy out of one file, or into different places of one file, at once.
+// Returns the bytes copied: fewer only when `from` ended.
+std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, OutputFile& to,
+                           std::int64_t toOffset, std::int64_t count);
 
 // Removes the files and links in the folder of `path` whose names equal its
 // name but for letter case (never `path` itself, never a folder). On Windows,

@@ -1,13 +1,10 @@
 #include "verify/verify.hpp"
 
 #include <algorithm>
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
 #include <mutex>
 #include <optional>
 #include <random>
-#include <thread>
 
 #include "commands/table.hpp"
 #include "object3d/object3d.hpp"
@@ -15,6 +12,7 @@
 #include "textfmt/deftext.hpp"
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
+#include "textfmt/inorder.hpp"
 #include "textfmt/paths.hpp"
 #include "verify/fields.hpp"
 
@@ -316,7 +314,7 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
 void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(const Result&)>& done,
                const std::function<void(std::size_t, const std::string&)>& progress) {
-    // One private folder for the whole run, a subfolder per thread.
+    // One private folder for the whole run, a subfolder per file.
     const std::string root = privateFolder();
     struct Remove {
         std::string path;
@@ -327,45 +325,27 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
     } removeRoot{root};
 
     const std::size_t count = plan.files.size();
-    const auto threads = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
-                                                 std::max<std::size_t>(count, 1));
     std::vector<std::optional<Result>> results(count);
-    std::atomic<std::size_t> next{0};
-    std::mutex mutex;
-    std::condition_variable ready;
-
-    auto work = [&](std::size_t worker) {
-        const std::string folder = joinPath(root, "w" + std::to_string(worker));
-        std::error_code ec;
-        fs::create_directory(folder, ec);
-        for (std::size_t i; (i = next++) < count;) {
+    std::mutex progressLock;
+    // The lines come out in the order of the plan, each as soon as it and
+    // every one before it are known; each file has a folder of its own.
+    runInOrder(
+        count, static_cast<unsigned>(std::max(jobs, 1)), count,
+        [&](std::size_t i) {
             if (progress) {
-                std::lock_guard lock(mutex);
+                std::lock_guard lock(progressLock);
                 progress(i, plan.files[i]);
             }
-            Result result = verifyFile(plan.files[i], folder, deep);
-            emptyFolder(folder);
-            std::lock_guard lock(mutex);
-            results[i] = std::move(result);
-            ready.notify_all();
-        }
-    };
-    // One thread works alone; several work while this one prints.
-    std::vector<std::jthread> pool;
-    if (threads == 1)
-        work(0);
-    else
-        for (std::size_t w = 0; w < threads; ++w) pool.emplace_back(work, w);
-
-    // The lines come out in the order of the plan, each as soon as it and
-    // every one before it are known.
-    for (std::size_t i = 0; i < count; ++i) {
-        std::unique_lock lock(mutex);
-        ready.wait(lock, [&] { return results[i].has_value(); });
-        Result result = std::move(*results[i]);
-        lock.unlock();
-        done(result);
-    }
+            const std::string folder = joinPath(root, std::to_string(i));
+            std::error_code ec;
+            fs::create_directory(folder, ec);
+            results[i] = verifyFile(plan.files[i], folder, deep);
+            fs::remove_all(folder, ec);
+        },
+        [&](std::size_t i) {
+            done(*results[i]);
+            results[i].reset();
+        });
 }
 
 std::string_view verdictText(Verdict verdict) {

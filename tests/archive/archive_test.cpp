@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -171,6 +172,33 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     EXPECT_EQ(readFile(in("game.dat")), self);
     EXPECT_TRUE(failed(unpack(archive({{"dattext.pck", "x"}})), "would be written as one file"));
     EXPECT_FALSE(fileExists(in("dattext.pck")));
+}
+
+// Members are copied several at a time: every byte still lands in place,
+// and a cut archive keeps exactly the members before the cut.
+TEST_F(Archive, ManyMembersRoundTripAndACutKeepsExactlyThoseBefore) {
+    std::vector<Member> many;
+    std::size_t cut = 2 + 27 * 200;
+    for (int i = 0; i < 200; ++i) {
+        many.push_back({"M" + std::to_string(1000 + i), std::string(i * 37 % 5000, '\0')});
+        for (std::size_t b = 0; b < many.back().data.size(); ++b)
+            many.back().data[b] = static_cast<char>(i + b * 7);
+        if (i <= 150) cut += many.back().data.size();
+    }
+    const std::string bytes = archive(many);
+    ASSERT_EQ(unpack(bytes).status, Status::Done);
+    for (const Member& m : many) ASSERT_EQ(readFile(in(m.name)), m.data) << m.name;
+    host.answer = in("dattext.pck");
+    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    EXPECT_EQ(readFile(in("game.dat")), bytes);
+
+    fresh();
+    EXPECT_TRUE(
+        failed(unpack(bytes.substr(0, cut - 1)), "member M1150, 1 of its 550 bytes are missing"));
+    std::vector<std::string> expected{"dattext.pck"};
+    for (int i = 0; i < 150; ++i) expected.push_back(many[i].name);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(files(), expected);  // no member after the cut, no temporary file
 }
 
 TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {

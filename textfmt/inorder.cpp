@@ -1,0 +1,92 @@
+#include "textfmt/inorder.hpp"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace z5 {
+
+unsigned copyThreads() {
+    return std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+}
+
+void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
+                const std::function<void(std::size_t)>& work,
+                const std::function<void(std::size_t)>& finish) {
+    auto alone = [&] {
+        for (std::size_t i = 0; i < count; ++i) {
+            work(i);
+            finish(i);
+        }
+    };
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
+    if (threads <= 1) return alone();
+    ahead = std::max<std::size_t>(ahead, 1);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0;      // the next item to start
+    std::size_t finished = 0;  // items finished, in order
+    bool stop = false;
+    std::vector<char> done(count, 0);
+    std::vector<std::exception_ptr> errors(count);
+
+    auto worker = [&] {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return stop || next >= count || next < finished + ahead; });
+            if (stop || next >= count) return;
+            const std::size_t i = next++;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                work(i);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            errors[i] = error;
+            done[i] = 1;
+            changed.notify_all();
+        }
+    };
+    std::vector<std::jthread> pool;
+    // Declared after the pool, so it ends first: the workers are told to stop
+    // before they are joined, whichever way this function is left.
+    const struct Stop {
+        std::mutex& mutex;
+        std::condition_variable& changed;
+        bool& stop;
+        ~Stop() {
+            std::lock_guard lock(mutex);
+            stop = true;
+            changed.notify_all();
+        }
+    } stopper{mutex, changed, stop};
+    pool.reserve(threads);
+    try {
+        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // The system gave fewer threads: the ones started do all the work,
+        // or this one alone.
+        if (pool.empty()) return alone();
+    }
+
+    for (std::size_t i = 0; i < count; ++i) {
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return done[i] != 0; });
+        }
+        if (errors[i]) std::rethrow_exception(errors[i]);
+        finish(i);
+        std::lock_guard lock(mutex);
+        finished = i + 1;
+        changed.notify_all();
+    }
+}
+
+}  // namespace z5
