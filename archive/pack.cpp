@@ -9,7 +9,6 @@
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
 #include "textfmt/files.hpp"
-#include "textfmt/inorder.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {
@@ -102,19 +101,15 @@ void runPack(Command& cmd) {
         }
     }
 
-    // Each member goes to its place in the archive; several are copied at
-    // once. A failure names the first member, in list order, that failed.
+    // Each member goes to its place in the archive, copied by the kernel.
+    // (Several copies at once gain nothing: writes to one file take turns.)
     OutputFile& archive = dat->flushedFile();
-    runInOrder(
-        members.size(), copyThreads(), members.size(),
-        [&](std::size_t i) {
-            const Member& m = members[i];
-            const InputFile in(m.path, m.name);
-            if (copyFileRange(in, 0, archive, m.offset, m.size) < m.size)
-                throw CommandFailure("member " + m.name + " became shorter than its " +
-                                     std::to_string(m.size) + " bytes while it was packed");
-        },
-        [](std::size_t) {});
+    for (const Member& m : members) {
+        const InputFile in(m.path, m.name);
+        if (copyFileRange(in, 0, archive, m.offset, m.size) < m.size)
+            throw CommandFailure("member " + m.name + " became shorter than its " +
+                                 std::to_string(m.size) + " bytes while it was packed");
+    }
 }
 
 }  // namespace z5
