@@ -602,8 +602,9 @@ std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, Outpu
     std::int64_t done = 0;
 #ifndef _WIN32
     // copy_file_range lets the file system share or copy the blocks itself.
-    // Where it is refused (other file systems, old kernels), or stops before
-    // the end the file had when it was opened, the bytes go through a buffer.
+    // Where it is refused (other file systems, old kernels), or copies
+    // nothing where bytes may remain, the rest goes through a buffer, which
+    // also finds the real end of the input.
     while (done < count) {
         loff_t in = fromOffset + done;
         loff_t out = toOffset + done;
