@@ -175,8 +175,8 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
 }
 
 // Members are copied several at a time: every byte still lands in place,
-// and a cut archive keeps exactly the members before the cut.
-TEST_F(Archive, ManyMembersRoundTripAndACutKeepsExactlyThoseBefore) {
+// and a failed member keeps exactly the members before it.
+TEST_F(Archive, ManyMembersRoundTripAndAFailureKeepsExactlyThoseBefore) {
     std::vector<Member> many;
     std::size_t cut = 2 + 27 * 200;
     for (int i = 0; i < 200; ++i) {
@@ -199,6 +199,14 @@ TEST_F(Archive, ManyMembersRoundTripAndACutKeepsExactlyThoseBefore) {
     for (int i = 0; i < 150; ++i) expected.push_back(many[i].name);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(files(), expected);  // no member after the cut, no temporary file
+
+    // A member that cannot be put in place stops the others at it, too.
+    fresh();
+    fs::create_directory(in("M1100"));
+    EXPECT_TRUE(failed(unpack(bytes), "M1100"));
+    expected.resize(101);  // M1000 to M1100, the last a folder
+    expected.push_back("dattext.pck");
+    EXPECT_EQ(files(), expected);
 }
 
 TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {
