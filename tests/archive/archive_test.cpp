@@ -174,8 +174,8 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     EXPECT_FALSE(fileExists(in("dattext.pck")));
 }
 
-// Members are copied several at a time: every byte still lands in place,
-// and a failed member keeps exactly the members before it.
+// Members are copied several at a time: every byte still lands in place, and
+// when one fails, exactly the members before it are in place.
 TEST_F(Archive, ManyMembersRoundTripAndAFailureKeepsExactlyThoseBefore) {
     std::vector<Member> many;
     std::size_t cut = 2 + 27 * 200;
