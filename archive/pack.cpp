@@ -17,7 +17,6 @@ namespace {
 struct Member {
     std::string name;
     std::string path;
-    std::int32_t offset = 0;
     std::int32_t size = 0;
 };
 
@@ -94,22 +93,22 @@ void runPack(Command& cmd) {
             DatEntry entry;
             entry.Size = entry.Size2 = m.size;
             setEntryName(entry, m.name);
-            entry.Offset = m.offset = *offset;
+            entry.Offset = *offset;
             writeDatEntry(*dat, entry);
             lngOffset += m.size;
             members.push_back(std::move(m));
         }
     }
 
-    // Each member goes to its place in the archive, copied by the kernel.
-    // (Several copies at once gain nothing: writes to one file take turns.)
-    OutputFile& archive = dat->flushedFile();
+    // The members follow the directory, one after another.
+    StreamCopy copy(dat->flushedFile(), dat->position());
     for (const Member& m : members) {
         const InputFile in(m.path, m.name);
-        if (copyFileRange(in, 0, archive, m.offset, m.size) < m.size)
+        if (copy.append(in, 0, m.size) < m.size)
             throw CommandFailure("member " + m.name + " became shorter than its " +
                                  std::to_string(m.size) + " bytes while it was packed");
     }
+    copy.flush();
 }
 
 }  // namespace z5

@@ -93,6 +93,7 @@ void runUnpack(Command& cmd) {
     // in place and none after it appears.
     struct Member {
         std::string name;
+        std::string path;
         std::int64_t offset = 0;
         std::int32_t size = 0;
         std::optional<OutputFile> file;
@@ -105,7 +106,9 @@ void runUnpack(Command& cmd) {
     names.readLine();
     std::int64_t offset = dat.position();
     for (const std::int32_t size : lngSizes) {
-        members.push_back({names.readLine(), offset, size, std::nullopt, 0});
+        std::string name = names.readLine();
+        std::string path = cmd.outputPath(name);
+        members.push_back({std::move(name), std::move(path), offset, size, std::nullopt, 0});
         offset += size;
     }
     // A few dozen finished members may wait for the one before them.
@@ -114,8 +117,10 @@ void runUnpack(Command& cmd) {
         members.size(), copyThreads(), kAhead,
         [&](std::size_t i) {
             Member& m = members[i];
-            m.file.emplace(cmd.outputPath(m.name), m.name);
-            m.copied = dat.copyRange(m.offset, *m.file, 0, m.size);
+            m.file.emplace(m.path, m.name);
+            StreamCopy copy(*m.file, 0);
+            m.copied = dat.copyRange(m.offset, copy, m.size);
+            copy.flush();
         },
         [&](std::size_t i) {
             Member& m = members[i];

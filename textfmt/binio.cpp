@@ -126,13 +126,13 @@ void BinaryWriter::f32(float v) {
     i32(std::bit_cast<std::int32_t>(v));
 }
 
-std::int64_t BinaryReader::copyRange(std::int64_t offset, OutputFile& to, std::int64_t toOffset,
+std::int64_t BinaryReader::copyRange(std::int64_t offset, StreamCopy& to,
                                      std::int64_t count) const {
-    if (file_.descriptor() >= 0) return copyFileRange(file_, offset, to, toOffset, count);
+    if (file_.descriptor() >= 0) return to.append(file_, offset, count);
     // Bytes held in memory: all of them are in the buffer.
     const auto size = static_cast<std::int64_t>(end_);
     const std::int64_t n = std::clamp<std::int64_t>(size - offset, 0, count);
-    if (n > 0) to.writeAt(buffer_.data() + offset, static_cast<std::size_t>(n), toOffset);
+    if (n > 0) to.append(buffer_.data() + offset, static_cast<std::size_t>(n));
     return n;
 }
 

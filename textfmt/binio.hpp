@@ -37,13 +37,11 @@ public:
     // Fills `out`; bytes past the end of the file are zero. Returns how many
     // bytes really came from the file.
     std::size_t read(std::span<std::uint8_t> out);
-    // Copies `count` bytes of the file, from byte `offset` on, into `to` at
-    // byte `toOffset`, the kernel moving them where it can. The reader does
-    // not move, so several threads may copy out of it at once (once it is no
-    // longer read in order). Returns the bytes copied: fewer when the file
-    // ends first.
-    std::int64_t copyRange(std::int64_t offset, OutputFile& to, std::int64_t toOffset,
-                           std::int64_t count) const;
+    // Appends `count` bytes of the file, from byte `offset` on, to `to`. The
+    // reader does not move, so several threads may copy out of it at once
+    // (once it is no longer read in order). Returns the bytes copied: fewer
+    // when the file ends first.
+    std::int64_t copyRange(std::int64_t offset, StreamCopy& to, std::int64_t count) const;
 
 private:
     struct InMemory {};

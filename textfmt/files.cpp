@@ -596,6 +596,11 @@ std::string readFileBytes(const std::string& path, std::string name, std::size_t
     return bytes;
 }
 
+namespace {
+
+// Copies up to `count` bytes of `from`, from byte `fromOffset` on, into `to`
+// at byte `toOffset`, without using either file's position. Returns the
+// bytes copied: fewer only when `from` ended.
 std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, OutputFile& to,
                            std::int64_t toOffset, std::int64_t count) {
     if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
@@ -636,6 +641,108 @@ std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, Outpu
         done += static_cast<std::int64_t>(got);
     }
     return done;
+}
+
+}  // namespace
+
+StreamCopy::StreamCopy(OutputFile& to, std::int64_t offset) : to_(to), position_(offset) {
+#ifndef _WIN32
+    if (::pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0) {
+        pipe_[0] = pipe_[1] = -1;
+        return;
+    }
+    // A larger pipe lets the output be written half a megabyte at a time;
+    // where the system refuses it (its limit per user), the usual one works.
+    ::fcntl(pipe_[1], F_SETPIPE_SZ, 1 << 20);
+    piece_ = std::max(::fcntl(pipe_[1], F_GETPIPE_SZ), 8192) / 2;
+#endif
+}
+
+StreamCopy::~StreamCopy() {
+    for (int& end : pipe_)
+        if (end >= 0) closeDescriptor(std::exchange(end, -1));
+}
+
+std::int64_t StreamCopy::append(const InputFile& from, std::int64_t fromOffset,
+                                std::int64_t count) {
+    if (!to_.isOpen()) throw CommandFailure("cannot write " + to_.name() + ": it is closed");
+    std::int64_t done = 0;
+#ifndef _WIN32
+    while (pipe_[1] >= 0 && done < count) {
+        loff_t at = fromOffset + done;
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
+        const ssize_t n = ::splice(from.descriptor(), &at, pipe_[1], nullptr, want,
+                                   SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+        if (n > 0) {
+            done += n;
+            inPipe_ += n;
+            if (inPipe_ >= piece_) drainToPieceEnd();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN && inPipe_ > 0) {  // the pipe is full
+            drainToPieceEnd();
+            continue;
+        }
+        // The end of the input (the buffer below makes sure), or a file the
+        // kernel will not splice: the buffer takes over for good.
+        if (n < 0) {
+            flush();
+            for (int& end : pipe_) closeDescriptor(std::exchange(end, -1));
+        }
+        break;
+    }
+#endif
+    if (done < count) {
+        flush();
+        const std::int64_t n = copyFileRange(from, fromOffset + done, to_, position_, count - done);
+        position_ += n;
+        done += n;
+    }
+    return done;
+}
+
+void StreamCopy::append(const void* data, std::size_t size) {
+    flush();
+    to_.writeAt(data, size, position_);
+    position_ += static_cast<std::int64_t>(size);
+}
+
+void StreamCopy::flush() {
+    drain(inPipe_);
+}
+
+void StreamCopy::drainToPieceEnd() {
+    // Up to the last piece boundary the bytes reach, so that the next write
+    // begins on one; everything when they reach none.
+    const std::int64_t end = (position_ + inPipe_) / piece_ * piece_;
+    drain(end > position_ ? end - position_ : inPipe_);
+}
+
+void StreamCopy::drain(std::int64_t count) {
+#ifndef _WIN32
+    while (count > 0) {
+        loff_t at = position_;
+        ssize_t n = ::splice(pipe_[0], nullptr, to_.descriptor(), &at,
+                             static_cast<std::size_t>(count), SPLICE_F_MOVE);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINVAL) {
+            // The output's file system takes no splice: through a buffer.
+            std::vector<char> buffer(
+                static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 16)));
+            n = ::read(pipe_[0], buffer.data(), buffer.size());
+            if (n > 0) to_.writeAt(buffer.data(), static_cast<std::size_t>(n), position_);
+        }
+        if (n <= 0)
+            throw CommandFailure("cannot write " + to_.name() + ": " +
+                                 reasonOf(n < 0 ? errno : ENOSPC));
+        position_ += n;
+        inPipe_ -= n;
+        count -= n;
+    }
+#else
+    (void)count;
+#endif
 }
 
 void removeCaseVariants(const std::string& path) {

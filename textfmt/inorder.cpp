@@ -28,9 +28,10 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     ahead = std::max<std::size_t>(ahead, 1);
 
     std::mutex mutex;
-    std::condition_variable changed;
-    std::size_t next = 0;      // the next item to start
-    std::size_t finished = 0;  // items finished, in order
+    std::condition_variable windowOpen;  // the workers wait on it
+    std::condition_variable itemDone;    // this thread waits on it
+    std::size_t next = 0;                // the next item to start
+    std::size_t finished = 0;            // items finished, in order
     bool stop = false;
     std::vector<char> done(count, 0);
     std::vector<std::exception_ptr> errors(count);
@@ -38,7 +39,7 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     auto worker = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
-            changed.wait(lock, [&] { return stop || next >= count || next < finished + ahead; });
+            windowOpen.wait(lock, [&] { return stop || next >= count || next < finished + ahead; });
             if (stop || next >= count) return;
             const std::size_t i = next++;
             lock.unlock();
@@ -51,7 +52,8 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
             lock.lock();
             errors[i] = error;
             done[i] = 1;
-            changed.notify_all();
+            // Only the item finished next is waited for.
+            if (i == finished) itemDone.notify_one();
         }
     };
     std::vector<std::jthread> pool;
@@ -59,14 +61,14 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     // before they are joined, whichever way this function is left.
     const struct Stop {
         std::mutex& mutex;
-        std::condition_variable& changed;
+        std::condition_variable& windowOpen;
         bool& stop;
         ~Stop() {
             std::lock_guard lock(mutex);
             stop = true;
-            changed.notify_all();
+            windowOpen.notify_all();
         }
-    } stopper{mutex, changed, stop};
+    } stopper{mutex, windowOpen, stop};
     pool.reserve(threads);
     try {
         for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
@@ -79,13 +81,13 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     for (std::size_t i = 0; i < count; ++i) {
         {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return done[i] != 0; });
+            itemDone.wait(lock, [&] { return done[i] != 0; });
         }
         if (errors[i]) std::rethrow_exception(errors[i]);
         finish(i);
         std::lock_guard lock(mutex);
         finished = i + 1;
-        changed.notify_all();
+        windowOpen.notify_all();
     }
 }
 
