@@ -115,7 +115,7 @@ void runUnpack(Command& cmd) {
     constexpr std::size_t kAhead = 32;
     runInOrder(
         members.size(), copyThreads(), kAhead,
-        [&](std::size_t i) {
+        [&](std::size_t i, unsigned) {
             Member& m = members[i];
             m.file.emplace(m.path, m.name);
             StreamCopy copy(*m.file, 0);

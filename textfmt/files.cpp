@@ -394,7 +394,7 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       name_(std::move(other.name_)),
       temporary_(std::move(other.temporary_)),
       slot_(std::exchange(other.slot_, -1)),
-      broken_(other.broken_.load()) {}
+      broken_(other.broken_) {}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     if (this != &other) {
@@ -404,7 +404,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         name_ = std::move(other.name_);
         temporary_ = std::move(other.temporary_);
         slot_ = std::exchange(other.slot_, -1);
-        broken_ = other.broken_.load();
+        broken_ = other.broken_;
     }
     return *this;
 }
@@ -596,55 +596,6 @@ std::string readFileBytes(const std::string& path, std::string name, std::size_t
     return bytes;
 }
 
-namespace {
-
-// Copies up to `count` bytes of `from`, from byte `fromOffset` on, into `to`
-// at byte `toOffset`, without using either file's position. Returns the
-// bytes copied: fewer only when `from` ended.
-std::int64_t copyFileRange(const InputFile& from, std::int64_t fromOffset, OutputFile& to,
-                           std::int64_t toOffset, std::int64_t count) {
-    if (!to.isOpen()) throw CommandFailure("cannot write " + to.name() + ": it is closed");
-    std::int64_t done = 0;
-#ifndef _WIN32
-    // copy_file_range lets the file system share or copy the blocks itself.
-    // Where it is refused (other file systems, old kernels), or copies
-    // nothing where bytes may remain, the rest goes through a buffer, which
-    // also finds the real end of the input.
-    while (done < count) {
-        loff_t in = fromOffset + done;
-        loff_t out = toOffset + done;
-        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
-        const ssize_t n = ::copy_file_range(from.descriptor(), &in, to.descriptor(), &out, want, 0);
-        if (n > 0) {
-            done += n;
-            continue;
-        }
-        if (n == 0) break;
-        if (errno == EINTR) continue;
-        const bool refused = errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                             errno == EOPNOTSUPP || errno == EPERM;
-        if (!refused)
-            throw CommandFailure("cannot copy " + from.name() + " into " + to.name() + ": " +
-                                 reasonOf(errno));
-        break;
-    }
-    if (done == count) return done;
-#endif
-    std::vector<char> buffer(
-        static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
-    while (done < count) {
-        const auto want = static_cast<std::size_t>(
-            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(buffer.size())));
-        const std::size_t got = from.readAt(buffer.data(), want, fromOffset + done);
-        if (got == 0) break;
-        to.writeAt(buffer.data(), got, toOffset + done);
-        done += static_cast<std::int64_t>(got);
-    }
-    return done;
-}
-
-}  // namespace
-
 StreamCopy::StreamCopy(OutputFile& to, std::int64_t offset) : to_(to), position_(offset) {
 #ifndef _WIN32
     if (::pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0) {
@@ -693,11 +644,17 @@ std::int64_t StreamCopy::append(const InputFile& from, std::int64_t fromOffset,
         break;
     }
 #endif
-    if (done < count) {
-        flush();
-        const std::int64_t n = copyFileRange(from, fromOffset + done, to_, position_, count - done);
-        position_ += n;
-        done += n;
+    // Through a buffer: on Windows, for a file the kernel does not splice,
+    // and to tell the real end of the input.
+    std::vector<char> buffer(
+        static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 20)));
+    while (done < count) {
+        const auto want = static_cast<std::size_t>(
+            std::min<std::int64_t>(count - done, static_cast<std::int64_t>(buffer.size())));
+        const std::size_t got = from.readAt(buffer.data(), want, fromOffset + done);
+        if (got == 0) break;
+        append(buffer.data(), got);
+        done += static_cast<std::int64_t>(got);
     }
     return done;
 }

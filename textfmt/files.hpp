@@ -2,7 +2,6 @@
 // so the platform's file API is used in one place.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -72,7 +71,7 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     // True once a write has failed: what was written is not what was meant.
-    bool broken() const { return broken_.load(); }
+    bool broken() const { return broken_; }
     const std::string& target() const { return target_; }
     const std::string& name() const { return name_; }
     int descriptor() const { return fd_; }
@@ -87,7 +86,7 @@ private:
     std::string name_;
     std::string temporary_;
     int slot_ = -1;  // in the table the signal handler cleans up
-    std::atomic<bool> broken_{false};
+    bool broken_ = false;
 };
 
 // An output written through a buffer: what the text and binary writers share.

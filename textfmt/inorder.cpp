@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <stop_token>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -15,11 +16,11 @@ unsigned copyThreads() {
 }
 
 void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
-                const std::function<void(std::size_t)>& work,
+                const std::function<void(std::size_t, unsigned)>& work,
                 const std::function<void(std::size_t)>& finish) {
     auto alone = [&] {
         for (std::size_t i = 0; i < count; ++i) {
-            work(i);
+            work(i, 0);
             finish(i);
         }
     };
@@ -28,24 +29,23 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     ahead = std::max<std::size_t>(ahead, 1);
 
     std::mutex mutex;
-    std::condition_variable windowOpen;  // the workers wait on it
-    std::condition_variable itemDone;    // this thread waits on it
-    std::size_t next = 0;                // the next item to start
-    std::size_t finished = 0;            // items finished, in order
-    bool stop = false;
+    std::condition_variable_any windowOpen;  // the workers wait on it
+    std::condition_variable itemDone;        // this thread waits on it
+    std::size_t next = 0;                    // the next item to start
+    std::size_t finished = 0;                // items finished, in order
     std::vector<char> done(count, 0);
     std::vector<std::exception_ptr> errors(count);
 
-    auto worker = [&] {
+    auto worker = [&](std::stop_token stop, unsigned self) {
         std::unique_lock lock(mutex);
-        for (;;) {
-            windowOpen.wait(lock, [&] { return stop || next >= count || next < finished + ahead; });
-            if (stop || next >= count) return;
+        while (
+            windowOpen.wait(lock, stop, [&] { return next >= count || next < finished + ahead; }) &&
+            !stop.stop_requested() && next < count) {
             const std::size_t i = next++;
             lock.unlock();
             std::exception_ptr error;
             try {
-                work(i);
+                work(i, self);
             } catch (...) {
                 error = std::current_exception();
             }
@@ -56,22 +56,16 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
             if (i == finished) itemDone.notify_one();
         }
     };
-    std::vector<std::jthread> pool;
-    // Declared after the pool, so it ends first: the workers are told to stop
-    // before they are joined, whichever way this function is left.
-    const struct Stop {
-        std::mutex& mutex;
-        std::condition_variable& windowOpen;
-        bool& stop;
-        ~Stop() {
-            std::lock_guard lock(mutex);
-            stop = true;
-            windowOpen.notify_all();
+    // However this function is left, every worker is asked to stop (no
+    // further item starts) before the first one is joined.
+    struct Pool : std::vector<std::jthread> {
+        ~Pool() {
+            for (std::jthread& t : *this) t.request_stop();
         }
-    } stopper{mutex, windowOpen, stop};
+    } pool;
     pool.reserve(threads);
     try {
-        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker, t);
     } catch (const std::system_error&) {
         // The system gave fewer threads: the ones started do all the work,
         // or this one alone.

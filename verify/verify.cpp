@@ -314,7 +314,7 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
 void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(const Result&)>& done,
                const std::function<void(std::size_t, const std::string&)>& progress) {
-    // One private folder for the whole run, a subfolder per file at work.
+    // One private folder for the whole run, a subfolder per thread.
     const std::string root = privateFolder();
     struct Remove {
         std::string path;
@@ -326,32 +326,21 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
 
     const std::size_t count = plan.files.size();
     std::vector<std::optional<Result>> results(count);
-    std::mutex lock;
-    // Emptied folders ready for the next file: as many as files run at once.
-    std::vector<std::string> idle;
-    std::size_t folders = 0;
+    std::mutex progressLock;
     // The lines come out in the order of the plan, each as soon as it and
     // every one before it are known.
     runInOrder(
         count, static_cast<unsigned>(std::max(jobs, 1)), count,
-        [&](std::size_t i) {
-            std::string folder;
-            {
-                std::lock_guard hold(lock);
-                if (progress) progress(i, plan.files[i]);
-                if (idle.empty()) {
-                    folder = joinPath(root, "w" + std::to_string(folders++));
-                    std::error_code ec;
-                    fs::create_directory(folder, ec);
-                } else {
-                    folder = std::move(idle.back());
-                    idle.pop_back();
-                }
+        [&](std::size_t i, unsigned worker) {
+            if (progress) {
+                std::lock_guard lock(progressLock);
+                progress(i, plan.files[i]);
             }
+            const std::string folder = joinPath(root, "w" + std::to_string(worker));
+            std::error_code ec;
+            fs::create_directory(folder, ec);
             results[i] = verifyFile(plan.files[i], folder, deep);
             emptyFolder(folder);
-            std::lock_guard hold(lock);
-            idle.push_back(std::move(folder));
         },
         [&](std::size_t i) {
             done(*results[i]);

@@ -33,7 +33,7 @@ TEST(RunInOrder, FinishesInOrderWithinTheWindowAndStopsAtTheFirstFailure) {
         std::vector<int> worked(100, 0);
         runInOrder(
             100, threads, kAhead,
-            [&](std::size_t i) {
+            [&](std::size_t i, unsigned) {
                 if (i >= finishedCount.load() + kAhead) beyondWindow = true;
                 uneven(i);
                 worked[i] = 1;
@@ -51,7 +51,7 @@ TEST(RunInOrder, FinishesInOrderWithinTheWindowAndStopsAtTheFirstFailure) {
         finished.clear();
         EXPECT_THROW(runInOrder(
                          100, threads, kAhead,
-                         [&](std::size_t i) {
+                         [&](std::size_t i, unsigned) {
                              uneven(i);
                              if (i == 6) throw CommandFailure("six");
                          },
@@ -62,7 +62,7 @@ TEST(RunInOrder, FinishesInOrderWithinTheWindowAndStopsAtTheFirstFailure) {
         // A failure of finish itself ends the run the same way.
         finished.clear();
         EXPECT_THROW(runInOrder(
-                         50, threads, 50, [](std::size_t i) { uneven(i); },
+                         50, threads, 50, [](std::size_t i, unsigned) { uneven(i); },
                          [&](std::size_t i) {
                              if (i == 3) throw std::runtime_error("three");
                              finished.push_back(i);
