@@ -1,36 +1,40 @@
-#include "shell/mainwindow.hpp"
+#include "qt/mainwindow.hpp"
 
 #include <QAction>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
-#include <exception>
 
-#include "commands/help.hpp"
-#include "commands/menu.hpp"
-#include "commands/table.hpp"
-#include "shell/about.hpp"
-#include "shell/dialogs.hpp"
-#include "shell/folders.hpp"
-#include "shell/help.hpp"
-#include "shell/pictures.hpp"
-#include "shell/qthost.hpp"
+#include "qt/about.hpp"
+#include "qt/dialogs.hpp"
+#include "qt/folders.hpp"
+#include "qt/help.hpp"
+#include "qt/pictures.hpp"
+#include "qt/programstart.hpp"
+#include "qt/qthost.hpp"
+#include "window/help.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 namespace {
 
-constexpr void (frmZ5Def::*kProgramHandlers[])() = {
-    &frmZ5Def::mnuProgram1_Click, &frmZ5Def::mnuProgram2_Click, &frmZ5Def::mnuProgram3_Click,
-    &frmZ5Def::mnuProgram4_Click, &frmZ5Def::mnuProgram5_Click, &frmZ5Def::mnuProgram6_Click};
-
 QString text(std::string_view s) {
     return QString::fromLocal8Bit(s.data(), qsizetype(s.size()));
+}
+
+// Paths cross between the window and the controller in the file system's
+// own 8-bit encoding.
+QString fromNative(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+std::string toNative(const QString& path) {
+    return QFile::encodeName(path).toStdString();
 }
 
 QFont serif(int points, bool bold) {
@@ -42,7 +46,7 @@ QFont serif(int points, bool bold) {
 }  // namespace
 
 frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
-    : QMainWindow(parent), options_(options), starter_(std::make_unique<SystemStarter>()) {
+    : QMainWindow(parent), controller_(*this, std::make_unique<SystemStarter>(), options) {
     setObjectName(QStringLiteral("frmZ5Def"));
     setWindowTitle(QLatin1String(kWindowTitle));
 
@@ -50,8 +54,10 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
     DirList1 = new FolderList;
     DrvList1->setObjectName(QStringLiteral("DrvList1"));
     DirList1->setObjectName(QStringLiteral("DirList1"));
-    connect(DrvList1, &DriveList::driveChosen, this, &frmZ5Def::DrvList1_Change);
-    connect(DirList1, &FolderList::pathChanged, this, &frmZ5Def::DirList1_Change);
+    connect(DrvList1, &DriveList::driveChosen, this,
+            [this](const QString& root) { controller_.driveChosen(toNative(root)); });
+    connect(DirList1, &FolderList::pathChanged, this,
+            [this](const QString& folder) { controller_.folderChosen(toNative(folder)); });
 
     Image1 = new QLabel;
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -84,7 +90,7 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
     dialogs_ = std::make_unique<SharedDialogs>(*this, *dlgCommon);
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, &frmZ5Def::showHelp);
+    connect(f1, &QShortcut::activated, this, [this] { controller_.help(); });
 
     buildMenus();
     resize(560, 400);
@@ -97,118 +103,81 @@ void frmZ5Def::buildMenus() {
     for (const MenuEntry& e : menuTree()) {
         const QString name = text(e.name);
         QMenu* parentMenu = menus.value(text(e.parent));
-        auto add = [&](QAction* action) {
-            if (parentMenu)
-                parentMenu->addAction(action);
-            else
-                menuBar()->addAction(action);
-        };
         QAction* action = nullptr;
-        switch (e.role) {
-            case MenuRole::Submenu: {
-                auto* menu = new QMenu(text(e.caption), this);
-                menu->setObjectName(name);
-                menus.insert(name, menu);
-                action = menu->menuAction();
-                break;
-            }
-            case MenuRole::Separator:
-                action = new QAction(this);
-                action->setSeparator(true);
-                break;
-            default:
-                action = new QAction(text(e.caption), this);
-                break;
+        if (e.role == MenuRole::Submenu) {
+            auto* menu = new QMenu(text(e.caption), this);
+            menu->setObjectName(name);
+            menus.insert(name, menu);
+            action = menu->menuAction();
+        } else {
+            action = new QAction(text(e.caption), this);
+            action->setObjectName(name);
+            action->setSeparator(e.role == MenuRole::Separator);
+            action->setShortcut(QKeySequence(text(e.shortcut), QKeySequence::PortableText));
+            connect(action, &QAction::triggered, this, [this, &e] { controller_.choose(e); });
         }
-        if (e.role != MenuRole::Submenu) action->setObjectName(name);
-        add(action);
+        if (parentMenu)
+            parentMenu->addAction(action);
+        else
+            menuBar()->addAction(action);
         entries_.insert(name, action);
-
-        switch (e.role) {
-            case MenuRole::Command:
-                connect(action, &QAction::triggered, this,
-                        [this, command = findCommandByMenu(e.name)] { runConverter(*command); });
-                break;
-            case MenuRole::Program:
-                action->setShortcut(QKeySequence(text(e.shortcut), QKeySequence::PortableText));
-                connect(action, &QAction::triggered, this, kProgramHandlers[e.program - 1]);
-                break;
-            case MenuRole::Shell:
-                if (e.name == "mnuDos")
-                    connect(action, &QAction::triggered, this, &frmZ5Def::mnuDos_Click);
-                else if (e.name == "mnuExit")
-                    connect(action, &QAction::triggered, this, &frmZ5Def::mnuExit_Click);
-                else if (e.name == "mnuAbout")
-                    connect(action, &QAction::triggered, this, &frmZ5Def::mnuAbout_Click);
-                break;
-            default:
-                break;
-        }
     }
 }
 
 bool frmZ5Def::Form_Load() {
     centreOnScreen(*this);
     dlgCommon->setProperty("helpFile", text(kHelpFile));
-
-    try {
-        settings_ = readSettings(std::string(strIni));
-    } catch (const SettingsError& e) {
-        showError(QString::fromLocal8Bit(e.what()), true);
-        return false;
-    }
-    const QString start = QFile::decodeName(QByteArray::fromStdString(settings_.strStart));
-    if (!DirList1->setPath(start)) {
-        showError(QStringLiteral("%1: start folder \"%2\": path not found")
-                      .arg(QLatin1String(strIni.data(), qsizetype(strIni.size())), start),
-                  true);
-        return false;
-    }
-    DrvList1->showDriveOf(DirList1->path());
-
-    for (const MenuEntry& e : menuTree()) {
-        QAction* entry = entries_.value(text(e.name));
-        const MenuState state = menuState(e, settings_, options_.allCommands);
-        if (e.role == MenuRole::Program) entry->setText(text(state.caption));
-        entry->setEnabled(state.enabled);
-    }
-    return true;
+    return controller_.start();
 }
 
 QString frmZ5Def::workingFolder() const {
-    return QDir::toNativeSeparators(DirList1->path());
-}
-
-void frmZ5Def::setStarter(std::unique_ptr<ProgramStarter> starter) {
-    starter_ = std::move(starter);
+    return QDir::toNativeSeparators(fromNative(controller_.workingFolder()));
 }
 
 void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
     dialogs_ = std::move(dialogs);
 }
 
-void frmZ5Def::startProgram(const QString& commandLine) {
-    const QString reason = starter_->start(commandLine, DirList1->path());
-    if (!reason.isEmpty())
-        showError(QStringLiteral("Cannot start \"%1\": %2").arg(commandLine, reason), false);
+void frmZ5Def::showEntry(const MenuEntry& entry, const MenuState& state) {
+    QAction* action = entries_.value(text(entry.name));
+    action->setText(text(state.caption));
+    action->setEnabled(state.enabled);
 }
 
-void frmZ5Def::mnuDos_Click() {
-    startProgram(shellCommandLine());
+bool frmZ5Def::showFolder(const std::string& folder) {
+    // Only the user's own changes of the folder list are reported.
+    const QSignalBlocker quiet(DirList1);
+    return DirList1->setPath(fromNative(folder));
 }
 
-void frmZ5Def::mnuProgram_Click(int intProgram) {
-    if (intProgram < 1 || intProgram > kProgramCount) return;
-    startProgram(text(settings_.strProgram[intProgram - 1]));
+std::vector<std::string> frmZ5Def::drives() {
+    std::vector<std::string> roots;
+    for (const QString& root : DrvList1->roots()) roots.push_back(toNative(root));
+    return roots;
 }
 
-void frmZ5Def::mnuAbout_Click() {
+void frmZ5Def::showDrive(const std::string& root) {
+    DrvList1->showDrive(fromNative(root));
+}
+
+void frmZ5Def::showStatus(const std::string& message) {
+    statusBar()->showMessage(text(message));
+    statusBar()->setToolTip(text(message));  // a long reason is cut in the bar
+}
+
+void frmZ5Def::showError(const std::string& message, Severity severity) {
+    dialogs_->message(severity == Severity::Critical ? QMessageBox::Critical : QMessageBox::Warning,
+                      QLatin1String(kWindowTitle), text(message));
+}
+
+std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
+                                            std::function<void(const std::string&)> notice) {
+    return std::make_unique<QtHost>(*this, *dialogs_, folder, std::move(notice));
+}
+
+void frmZ5Def::showAbout() {
     if (!about_) about_ = new frmAbout(this);
     about_->Form_Load();
-}
-
-void frmZ5Def::mnuExit_Click() {
-    close();
 }
 
 void frmZ5Def::showHelp() {
@@ -218,52 +187,8 @@ void frmZ5Def::showHelp() {
     help_->activateWindow();
 }
 
-void frmZ5Def::DrvList1_Change(const QString& root) {
-    const QString current = DirList1->path();
-    if (DrvList1->volumeOf(current) == root) return;
-    QString folder = lastFolderOfDrive_.value(root, root);
-    if (!QFileInfo(folder).isDir()) folder = root;  // the last folder there is gone
-    const std::string problem = folderProblem(QFile::encodeName(folder).toStdString());
-    if (!problem.empty() || !DirList1->setPath(folder)) {
-        DrvList1->showDriveOf(current);
-        showError(QStringLiteral("%1: %2").arg(
-                      QDir::toNativeSeparators(root),
-                      problem.empty() ? QStringLiteral("cannot be shown") : text(problem)),
-                  false);
-    }
-}
-
-void frmZ5Def::DirList1_Change(const QString& folder) {
-    lastFolderOfDrive_.insert(DrvList1->volumeOf(folder), folder);
-    DrvList1->showDriveOf(folder);
-}
-
-void frmZ5Def::runConverter(const CommandEntry& command) {
-    showStatus(QString());
-    QString failure;
-    try {
-        // Remarks show in the status bar while the command runs; a failure
-        // reason replaces them.
-        QtHost host(
-            *this, *dialogs_, [this] { return workingFolder(); },
-            [this](const QString& line) { showStatus(line); });
-        const Outcome outcome = command.run(host);
-        if (outcome.status == Status::Failed) failure = text(outcome.reason);
-    } catch (const std::exception& e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    if (failure.isEmpty()) return;
-    showStatus(text(menuPath(command.menu)) + QStringLiteral(": ") + failure);
-}
-
-void frmZ5Def::showStatus(const QString& message) {
-    statusBar()->showMessage(message);
-    statusBar()->setToolTip(message);  // a long reason is cut in the bar
-}
-
-void frmZ5Def::showError(const QString& message, bool critical) {
-    dialogs_->message(critical ? QMessageBox::Critical : QMessageBox::Warning,
-                      QLatin1String(kWindowTitle), message);
+void frmZ5Def::closeWindow() {
+    close();
 }
 
 }  // namespace z5

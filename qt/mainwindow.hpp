@@ -1,6 +1,6 @@
-// The main window frmZ5Def: drive and folder lists (the working folder), the
-// menu bar from which every command starts, the shared file dialog, and the
-// settings of z5.ini.
+// The main window frmZ5Def in Qt: drive and folder lists, the menu bar, the
+// logo and labels, the status bar and the shared file dialog. It draws what
+// the window controller tells it and forwards what the user does.
 #pragma once
 
 #include <QHash>
@@ -8,81 +8,55 @@
 #include <QPointer>
 #include <memory>
 
-#include "commands/settings.hpp"
-#include "commands/texts.hpp"
-#include "shell/programstart.hpp"
+#include "window/controller.hpp"
 
 class QAction;
 class QFileDialog;
 class QLabel;
-class QMenu;
 
 namespace z5 {
 
-struct CommandEntry;
 class Dialogs;
 class DriveList;
 class FolderList;
 class frmAbout;
 class frmHelp;
 
-struct WindowOptions {
-    // Enables the entries that this version's window keeps disabled (3do
-    // compile and the Other menu), so every converter can be reached.
-    bool allCommands = false;
-};
-
-class frmZ5Def : public QMainWindow {
+class frmZ5Def : public QMainWindow, private WindowView {
     Q_OBJECT
 public:
     explicit frmZ5Def(WindowOptions options = {}, QWidget* parent = nullptr);
     ~frmZ5Def() override;
 
-    // Start-up: settles the menu states, centres the window, reads z5.ini
-    // from the current directory and shows its start folder and programs.
-    // When the settings cannot be taken it shows the reason in an error box
-    // and returns false; the program then ends.
+    // Start-up: centres the window, then the controller reads z5.ini and
+    // shows its start folder and programs. False, the reason shown in an
+    // error box, when the settings cannot be taken; the program then ends.
     bool Form_Load();
 
-    // The folder list's current path, with the platform's separators.
+    WindowController& controller() { return controller_; }
+    // The working folder, with the platform's separators.
     QString workingFolder() const;
-    const Settings& settings() const { return settings_; }
-    // Replaces how programs are started (the default starts processes).
-    void setStarter(std::unique_ptr<ProgramStarter> starter);
     // Replaces how files are chosen and boxes shown (the default uses the
     // shared file dialog and message boxes), for the window's own boxes and
     // for every converter it runs.
     void setDialogs(std::unique_ptr<Dialogs> dialogs);
 
-    void mnuDos_Click();
-    // Program entries 1 .. 6 (and Ctrl+F1 .. Ctrl+F6) start their command lines.
-    void mnuProgram_Click(int intProgram);
-    void mnuProgram1_Click() { mnuProgram_Click(1); }
-    void mnuProgram2_Click() { mnuProgram_Click(2); }
-    void mnuProgram3_Click() { mnuProgram_Click(3); }
-    void mnuProgram4_Click() { mnuProgram_Click(4); }
-    void mnuProgram5_Click() { mnuProgram_Click(5); }
-    void mnuProgram6_Click() { mnuProgram_Click(6); }
-    void mnuAbout_Click();
-    void mnuExit_Click();
-    void DrvList1_Change(const QString& root);
-    void DirList1_Change(const QString& folder);
-    // F1: the help window.
-    void showHelp();
-    // Runs one converter of the command table through this window's Host.
-    void runConverter(const CommandEntry& command);
-
 private:
     void buildMenus();
-    void startProgram(const QString& commandLine);
-    void showError(const QString& text, bool critical);
-    void showStatus(const QString& message);
 
-    WindowOptions options_;
-    Settings settings_;
-    std::unique_ptr<ProgramStarter> starter_;
+    void showEntry(const MenuEntry& entry, const MenuState& state) override;
+    bool showFolder(const std::string& folder) override;
+    std::vector<std::string> drives() override;
+    void showDrive(const std::string& root) override;
+    void showStatus(const std::string& text) override;
+    void showError(const std::string& text, Severity severity) override;
+    std::unique_ptr<Host> commandHost(const std::string& folder,
+                                      std::function<void(const std::string&)> notice) override;
+    void showAbout() override;
+    void showHelp() override;
+    void closeWindow() override;
+
     std::unique_ptr<Dialogs> dialogs_;
-    QHash<QString, QString> lastFolderOfDrive_;
     QHash<QString, QAction*> entries_;  // menu entries by name (submenus by their menu action)
     DriveList* DrvList1;
     FolderList* DirList1;
@@ -93,6 +67,7 @@ private:
     QLabel* Image1;
     QPointer<frmAbout> about_;
     QPointer<frmHelp> help_;
+    WindowController controller_;
 };
 
 }  // namespace z5

@@ -1,42 +1,38 @@
-#include "shell/programstart.hpp"
+#include "qt/programstart.hpp"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 
 namespace z5 {
 
-QString SystemStarter::start(const QString& commandLine, const QString& folder) {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty()) return QStringLiteral("the command line is empty");
+std::string SystemStarter::start(const std::string& commandLine, const std::string& folder) {
+    QStringList words = QProcess::splitCommand(QString::fromLocal8Bit(commandLine));
+    if (words.isEmpty()) return "the command line is empty";
     QProcess process;
     process.setProgram(words.takeFirst());
     process.setArguments(words);
-    process.setWorkingDirectory(folder);
+    process.setWorkingDirectory(QFile::decodeName(QByteArray::fromStdString(folder)));
     if (process.startDetached()) return {};
-    return process.errorString();
+    return process.errorString().toLocal8Bit().toStdString();
 }
 
 QString shellCommandLine(const std::function<QString(const char*)>& environment,
                          const std::function<bool(const QString&)>& onPath) {
-#ifdef _WIN32
-    (void)onPath;
-    // COMSPEC is a path, not a command line: a blank in it must not split it.
-    const QString comspec = environment("COMSPEC");
-    if (comspec.isEmpty()) return QStringLiteral("cmd.exe");
-    return comspec.contains(u' ') ? u'"' + comspec + u'"' : comspec;
-#else
     const QString terminal = environment("TERMINAL");
     if (!terminal.trimmed().isEmpty()) return terminal;
     const QString debianDefault = QStringLiteral("x-terminal-emulator");
     return onPath(debianDefault) ? debianDefault : QStringLiteral("xterm");
-#endif
 }
 
-QString shellCommandLine() {
-    return shellCommandLine(
-        [](const char* name) { return qEnvironmentVariable(name); },
-        [](const QString& program) { return !QStandardPaths::findExecutable(program).isEmpty(); });
+std::string SystemStarter::shellCommandLine() {
+    return z5::shellCommandLine([](const char* name) { return qEnvironmentVariable(name); },
+                                [](const QString& program) {
+                                    return !QStandardPaths::findExecutable(program).isEmpty();
+                                })
+        .toLocal8Bit()
+        .toStdString();
 }
 
 }  // namespace z5

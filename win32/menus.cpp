@@ -89,18 +89,6 @@ void MenuBar::apply(const MenuEntry& entry, const MenuState& state) {
     SetMenuItemInfoW(places_[index].menu, places_[index].position, TRUE, &item);
 }
 
-bool MenuBar::isEnabled(std::string_view name) const {
-    // An entry under a disabled menu cannot be reached either.
-    const std::size_t entry = indexOf(name);
-    for (std::size_t index = entry; index < places_.size();
-         index = indexOf(menuTree()[index].parent)) {
-        const UINT state =
-            GetMenuState(places_[index].menu, places_[index].position, MF_BYPOSITION);
-        if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;
-    }
-    return entry < places_.size();
-}
-
 HACCEL createAccelerators() {
     std::vector<ACCEL> keys;
     for (const MenuEntry& e : menuTree()) {

@@ -1,6 +1,5 @@
-// Helpers for the window's Qt Test suites: answering file choices and boxes
-// from a script, running in a given current directory, recording program
-// starts.
+// Helpers for the Qt window's suites: answering file choices and boxes from
+// a script, running in a given current directory.
 #pragma once
 
 #include <QApplication>
@@ -14,9 +13,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "shell/dialogs.hpp"
-#include "shell/mainwindow.hpp"
-#include "shell/programstart.hpp"
+#include "qt/dialogs.hpp"
+#include "qt/mainwindow.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
 
@@ -79,22 +77,6 @@ struct InFolder {
     }
     ~InFolder() { QDir::setCurrent(before); }
     QString before = QDir::currentPath();
-};
-
-// Records each program start as "<command line> in <folder>"; the command
-// line `failing` does not start.
-class RecordingStarter : public ProgramStarter {
-public:
-    explicit RecordingStarter(QStringList& starts, QString failing = {})
-        : starts_(starts), failing_(std::move(failing)) {}
-    QString start(const QString& commandLine, const QString& folder) override {
-        starts_ << commandLine + " in " + QDir::toNativeSeparators(folder);
-        return commandLine == failing_ ? QString("no such program") : QString();
-    }
-
-private:
-    QStringList& starts_;
-    QString failing_;
 };
 
 // A window started from `folder` (z5.ini written there first) that asks
