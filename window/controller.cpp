@@ -7,16 +7,6 @@
 #include "textfmt/paths.hpp"
 
 namespace z5 {
-namespace {
-
-std::size_t indexOf(std::string_view name) {
-    const auto tree = menuTree();
-    for (std::size_t i = 0; i < tree.size(); ++i)
-        if (tree[i].name == name) return i;
-    return tree.size();
-}
-
-}  // namespace
 
 WindowController::WindowController(WindowView& view, std::unique_ptr<ProgramStarter> starter,
                                    WindowOptions options)
@@ -54,9 +44,9 @@ bool WindowController::start() {
 bool WindowController::reachable(const MenuEntry& entry) const {
     // An entry under a disabled menu cannot be reached either.
     const auto tree = menuTree();
-    std::size_t index = indexOf(entry.name);
+    std::size_t index = menuIndex(entry.name);
     if (index >= tree.size()) return false;
-    for (; index < tree.size(); index = indexOf(tree[index].parent))
+    for (; index < tree.size(); index = menuIndex(tree[index].parent))
         if (!enabled_[index]) return false;
     return true;
 }

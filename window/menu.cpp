@@ -105,6 +105,12 @@ std::span<const MenuEntry> menuTree() {
     return kMenuTree;
 }
 
+std::size_t menuIndex(std::string_view name) {
+    std::size_t i = 0;
+    while (i < kMenuTree.size() && kMenuTree[i].name != name) ++i;
+    return i;
+}
+
 MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCommands) {
     MenuState state{entry.caption,
                     entry.enabledAtStart || (allCommands && entry.enabledByAllCommands)};
@@ -117,14 +123,10 @@ MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCo
 
 std::string menuPath(std::string_view name) {
     std::string path;
-    while (!name.empty()) {
-        const MenuEntry* found = nullptr;
-        for (const MenuEntry& e : kMenuTree)
-            if (e.name == name) found = &e;
-        if (!found) break;
-        const std::string caption = stripAccessKeys(found->caption);
+    for (std::size_t i = menuIndex(name); i < kMenuTree.size(); i = menuIndex(name)) {
+        const std::string caption = stripAccessKeys(kMenuTree[i].caption);
         path = path.empty() ? caption : caption + " > " + path;
-        name = found->parent;
+        name = kMenuTree[i].parent;
     }
     return path;
 }

@@ -44,6 +44,8 @@ struct MenuEntry {
 
 // Every entry in menu order: a parent always comes before its entries.
 std::span<const MenuEntry> menuTree();
+// The position of the entry `name` in menuTree(); its size for none.
+std::size_t menuIndex(std::string_view name);
 
 // How an entry shows once the window has read its settings: a program slot
 // takes its caption from them and is disabled without one; the other
