@@ -1,5 +1,5 @@
 // Helpers for the Qt window's suites: answering file choices and boxes from
-// a script, running in a given current directory.
+// a script, a window started in a folder.
 #pragma once
 
 #include <QApplication>
@@ -70,21 +70,12 @@ inline void answerFrom(frmZ5Def& window, DialogScript& script) {
     window.setDialogs(std::make_unique<ScriptedDialogs>(script));
 }
 
-// Makes `folder` the current directory for its lifetime.
-struct InFolder {
-    explicit InFolder(const QString& folder) {
-        if (!QDir::setCurrent(folder)) throw std::runtime_error("cannot enter the test folder");
-    }
-    ~InFolder() { QDir::setCurrent(before); }
-    QString before = QDir::currentPath();
-};
-
 // A window started from `folder` (z5.ini written there first) that asks
 // `script`: Form_Load must succeed.
 inline std::unique_ptr<frmZ5Def> loadWindow(const std::string& folder, const std::string& ini,
                                             DialogScript& script, WindowOptions options = {}) {
     writeFile(folder + "/z5.ini", ini);
-    InFolder in(qs(folder));
+    InFolder in(folder);
     auto window = std::make_unique<frmZ5Def>(options);
     answerFrom(*window, script);
     if (!window->Form_Load()) throw std::runtime_error("Form_Load failed");

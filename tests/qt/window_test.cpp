@@ -77,7 +77,7 @@ void WindowTest::shortcutsAndBoxes() {
     TempFolder dir;
     DialogScript script;
     {
-        InFolder in(qs(dir.str()));  // no z5.ini: a critical box, no window
+        InFolder in(dir.str());  // no z5.ini: a critical box, no window
         frmZ5Def window;
         answerFrom(window, script);
         QVERIFY(!window.Form_Load());

@@ -1,11 +1,13 @@
 // What every window shows, the same for the Qt window and the Win32 window:
 // the menu tree once started with a z5.ini whose programs are
 // kMenuTestPrograms, the reasons a start-up ends with, what a converter
-// writes for any host, and a program starter that records.
+// writes for any host, the current directory for a while, and a program
+// starter that records.
 #pragma once
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +15,7 @@
 
 #include "commands/table.hpp"
 #include "tests/support/support.hpp"
+#include "textfmt/files.hpp"
 #include "window/controller.hpp"
 
 namespace z5::test {
@@ -147,6 +150,16 @@ inline Outcome runScripted(const char* menu, const std::string& input, const std
     host.answer = input;
     return findCommandByMenu(menu)->run(host);
 }
+
+// Makes `folder` (a path as the program holds it) the current directory for
+// its lifetime.
+struct InFolder {
+    explicit InFolder(const std::string& folder) {
+        std::filesystem::current_path(nativePath(folder));
+    }
+    ~InFolder() { std::filesystem::current_path(before); }
+    std::filesystem::path before = std::filesystem::current_path();
+};
 
 // Records each program start as "<command line> in <folder>"; the command
 // line `failing` does not start; the command shell is "shell".

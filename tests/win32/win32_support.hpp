@@ -1,5 +1,5 @@
 // Helpers for the Win32 window's suite: answering file choices and boxes
-// from a script, running in a given current directory, choosing entries.
+// from a script, a window started in a folder, choosing entries.
 #pragma once
 
 #include <windows.h>
@@ -67,17 +67,6 @@ private:
     }
 
     DialogScript& script_;
-};
-
-// Makes `folder` the current directory for its lifetime.
-struct InFolder {
-    explicit InFolder(const std::string& folder) {
-        GetCurrentDirectoryW(MAX_PATH, before);
-        if (!SetCurrentDirectoryW(widen(folder).c_str()))
-            throw std::runtime_error("cannot enter the test folder");
-    }
-    ~InFolder() { SetCurrentDirectoryW(before); }
-    wchar_t before[MAX_PATH] = {};
 };
 
 // A window started from `folder` (z5.ini written there first) that asks
