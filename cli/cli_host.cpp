@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <charconv>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -59,6 +60,15 @@ std::string checkFolder(std::string& dir) {
     return {};
 }
 
+// -j takes a whole number of at least 1.
+std::string checkJobs(std::string& text) {
+    int jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs < 1)
+        return "-j takes a number of at least 1";
+    return {};
+}
+
 // "z5def", then the words of the commands the parser took ("z5def trk").
 std::string commandPath(const CLI::App& app) {
     std::string path = "z5def";
@@ -100,18 +110,6 @@ std::string parseProblem(const CLI::App& app, const CLI::ParseError& error) {
     return std::string("z5def: ") + error.what() + "; try \"z5def --help\"";
 }
 
-// Lines made printable one by one, their line ends kept.
-std::string printableText(std::string_view lines) {
-    std::string text;
-    for (std::size_t start = 0; start < lines.size();) {
-        std::size_t end = lines.find('\n', start);
-        if (end == std::string_view::npos) end = lines.size();
-        text += printableLine(lines.substr(start, end - start)) + '\n';
-        start = end + 1;
-    }
-    return text;
-}
-
 bool stderrIsTerminal() {
 #ifdef _WIN32
     return ::_isatty(2) != 0;
@@ -146,8 +144,10 @@ std::string quietLines(const verify::Result& r) {
     return text + indented;
 }
 
-int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err) {
-    const verify::Plan plan = verify::plan(request.paths);
+// `base`: the folder relative paths are taken from (-C), or empty.
+int runVerify(const VerifyRequest& request, const std::string& base, std::ostream& out,
+              std::ostream& err) {
+    const verify::Plan plan = verify::plan(request.paths, base);
     verify::Tally tally;
     tally.skipped = plan.skipped;
     // A progress line only for a person watching a terminal.
@@ -160,7 +160,7 @@ int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err
         tally.add(result);
         const std::string lines = request.quiet ? quietLines(result) : verify::resultLines(result);
         if (watched) err << "\r\x1b[K" << std::flush;
-        out << printableText(lines) << std::flush;
+        out << lines << std::flush;
     };
     try {
         verify::verifyAll(
@@ -239,7 +239,7 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
         ->required();
     verifyCommand
         ->add_option("-j,--jobs", verify.jobs, "files verified at once (default: the cores)")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Validator(checkJobs, "N"));
     verifyCommand->add_flag("--deep", verify.deep,
                             "verify an archive's members of known kinds too");
     verifyCommand->add_flag("--quiet", verify.quiet,
@@ -248,7 +248,8 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
 
 // Runs what the parsed command line asks for.
 int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
-    if (line.verifyCommand && line.verifyCommand->parsed()) return runVerify(line.verify, out, err);
+    if (line.verifyCommand && line.verifyCommand->parsed())
+        return runVerify(line.verify, line.dir.empty() ? "" : absoluteFolder(line.dir), out, err);
     const CommandEntry* chosen = line.chosen;
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to

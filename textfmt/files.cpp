@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -147,11 +148,12 @@ std::string folderOf(const std::string& path) {
 // that another thread may free.
 struct TemporarySlot {
     std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
+    bool folder = false;        // removed with everything in it, after the files
     std::array<PathChar, 4096> path{};
 };
 std::array<TemporarySlot, 64> temporaries;
 
-int registerTemporary(const std::string& path) {
+int registerTemporary(const std::string& path, bool folder = false) {
 #ifdef _WIN32
     const std::wstring native = widen(path);
 #else
@@ -162,6 +164,7 @@ int registerTemporary(const std::string& path) {
         int expected = 0;
         if (!temporaries[i].state.compare_exchange_strong(expected, 1)) continue;
         std::copy(native.c_str(), native.c_str() + native.size() + 1, temporaries[i].path.begin());
+        temporaries[i].folder = folder;
         temporaries[i].state.store(2);
         return static_cast<int>(i);
     }
@@ -173,17 +176,73 @@ void unregisterTemporary(int slot) {
 }
 
 #ifdef _WIN32
+void removeNative(const wchar_t* path) {
+    DeleteFileW(path);
+}
+
+void removeNativeFolder(const wchar_t* path) {
+    // The console's handler runs on a thread of its own: it may allocate.
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(path), ec);
+}
+#else
+void removeNative(const char* path) {
+    ::unlink(path);
+}
+
+// Removes the entry `name` of the folder open as `parent`, and what it
+// holds when it is a folder, with calls a signal handler may make: no
+// allocation, a buffer on the stack per level, at most 16 levels.
+void removeEntryAt(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || depth == 16) return;
+    const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) return;
+    alignas(dirent64) char buffer[4096];
+    // Read from the start again after each batch: removing entries while a
+    // folder is read could make the reading skip others.
+    for (bool removed = true; removed;) {
+        removed = false;
+        ::lseek(folder, 0, SEEK_SET);
+        const ssize_t length = ::getdents64(folder, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < length;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const char* entryName = entry->d_name;
+            if (entryName[0] == '.' &&
+                (entryName[1] == 0 || (entryName[1] == '.' && entryName[2] == 0)))
+                continue;
+            removeEntryAt(folder, entryName, depth + 1);
+            removed = true;
+        }
+    }
+    ::close(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+void removeNativeFolder(const char* path) {
+    removeEntryAt(AT_FDCWD, path, 0);
+}
+#endif
+
+// Removes the temporary files, then the temporary folders; safe in a signal
+// handler.
+void removeTemporaries() {
+    for (auto& slot : temporaries)
+        if (slot.state.load() == 2 && !slot.folder) removeNative(slot.path.data());
+    for (auto& slot : temporaries)
+        if (slot.state.load() == 2 && slot.folder) removeNativeFolder(slot.path.data());
+}
+
+#ifdef _WIN32
 // Runs on a thread of its own; returning FALSE lets the next handler end
 // the program as usual. Files still open are deleted once closed.
 BOOL WINAPI removeTemporariesAndEnd(DWORD) {
-    for (auto& slot : temporaries)
-        if (slot.state.load() == 2) DeleteFileW(slot.path.data());
+    removeTemporaries();
     return FALSE;
 }
 #else
 extern "C" void removeTemporariesAndEnd(int signal) {
-    for (auto& slot : temporaries)
-        if (slot.state.load() == 2) ::unlink(slot.path.data());
+    removeTemporaries();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
@@ -755,5 +814,36 @@ void removeTemporaryFilesOnSignals() {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 #endif
 }
+
+TemporaryFolder::TemporaryFolder(std::string path)
+    : path_(std::move(path)), slot_(registerTemporary(path_, true)) {}
+
+TemporaryFolder::~TemporaryFolder() {
+    unregisterTemporary(slot_);
+    std::error_code ec;
+    std::filesystem::remove_all(nativePath(path_), ec);
+}
+
+#ifdef _WIN32
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    const HANDLE file =
+        CreateFileW(widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+#else
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+#endif
 
 }  // namespace z5

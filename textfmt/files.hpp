@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -185,6 +186,32 @@ void removeCaseVariants(const std::string& path);
 
 // Removes one file or link by its exact name (never a folder).
 void removeFile(const std::string& path, std::string_view name);
+
+// A folder of this process's own, removed with everything in it when the
+// object ends, and by the signals that remove temporary outputs (see
+// removeTemporaryFilesOnSignals) if they end the program first.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(std::string path);
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    ~TemporaryFolder();
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    int slot_;
+};
+
+// What a path names, its links followed, told apart from every other file
+// or folder on the system (device and inode; volume serial and file index
+// on Windows), however it is spelled. nullopt when it cannot be found.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 // From now on SIGINT and SIGTERM (on Windows: Ctrl+C, Ctrl+Break and the
 // console closing) remove every temporary output before the program ends as

@@ -198,6 +198,19 @@ std::optional<Field> fieldAt(std::string_view extension, std::string_view bytes,
     return at.found();
 }
 
+std::optional<std::int64_t> largestFile(std::string_view extension) {
+    constexpr std::int64_t kMostBlocks = 32767;
+    if (extension == ".cam")
+        return 4 + kMostBlocks * std::int64_t{sizeof(camera::CamPosition)} +
+               std::int64_t{sizeof(camera::CamSectionTwo)} + 4 +
+               kMostBlocks * std::int64_t{sizeof(camera::CamSectionThreePosition)};
+    if (extension == ".scr") return 12 + 2 * kMostBlocks * std::int64_t{sizeof(camera::ScrCamera)};
+    if (extension == ".stg")
+        return std::int64_t{sizeof(setup::SetupRecord)} + setup::kBaseNameBytes + 8 +
+               setup::kMaxCommentLength;
+    return std::nullopt;
+}
+
 std::string fieldValue(const Field& field, std::string_view bytes, std::int64_t offset) {
     if (offset >= static_cast<std::int64_t>(bytes.size())) return "nothing";
     if (!field.number || field.width > 4 ||

@@ -21,6 +21,10 @@ struct Field {
 std::optional<Field> fieldAt(std::string_view extension, std::string_view bytes,
                              std::int64_t offset);
 
+// The most bytes a file of the kind `extension` names can hold, where its
+// format bounds it.
+std::optional<std::int64_t> largestFile(std::string_view extension);
+
 // The value of a field in `bytes` as the line shows it: a number for a
 // numeric field, else the byte at `offset`; "nothing" past the end.
 std::string fieldValue(const Field& field, std::string_view bytes, std::int64_t offset);

@@ -5,12 +5,14 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <set>
+#include <span>
 
 #include "archive/format.hpp"
 #include "commands/table.hpp"
 #include "object3d/object3d.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/deftext.hpp"
+#include "textfmt/display.hpp"
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/inorder.hpp"
@@ -23,15 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Answers a command's dialogs for verify: the file being verified (its
-// bytes already in memory), or a name in the private folder.
-class VerifyHost : public WindowlessHost {
-public:
-    explicit VerifyHost(std::string folder) : WindowlessHost(std::move(folder), {}) {}
-    std::optional<std::string_view> chosenFileBytes() override { return bytes; }
-
-    std::optional<std::string_view> bytes;
-};
+// The most of a file read into memory to name the field a difference lies
+// in: more than an archive's directory or a camera file can take. Files are
+// compared piece by piece, so a worker's memory does not grow with them.
+constexpr std::size_t kNamingBytes = std::size_t{8} << 20;
+constexpr std::size_t kComparePiece = std::size_t{1} << 16;
 
 std::string lowerExtension(std::string_view path) {
     const std::size_t dot = path.find_last_of('.');
@@ -45,36 +43,82 @@ std::string lowerExtension(std::string_view path) {
 
 // A new folder of this run's own below the system's temporary folder.
 std::string privateFolder() {
+    std::error_code ec;
+    const fs::path temporary = fs::temp_directory_path(ec);
+    if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder =
-            fs::temp_directory_path() / ("z5verify-" + std::to_string(random()));
-        std::error_code ec;
-        if (fs::create_directory(folder, ec)) return folder.string();
+        const fs::path folder = temporary / ("z5verify-" + std::to_string(random()));
+        if (fs::create_directory(folder, ec)) return pathText(folder);
     }
-    throw CommandFailure("cannot create a private folder in " + fs::temp_directory_path().string());
+    throw CommandFailure("cannot create a private folder in " + pathText(temporary));
 }
 
 // Empties a private folder between two files.
 void emptyFolder(const std::string& folder) {
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove_all(entry.path(), ec);
+    for (const auto& entry : fs::directory_iterator(nativePath(folder), ec))
+        fs::remove_all(entry.path(), ec);
 }
 
 // Runs a row of the command table for `host`; its reason when it failed.
-std::optional<std::string> run(const CommandEntry& row, VerifyHost& host) {
+std::optional<std::string> run(const CommandEntry& row, Host& host) {
     const Outcome outcome = row.run(host);
     if (outcome.status == Status::Done) return std::nullopt;
     return outcome.reason.empty() ? std::string("cancelled") : outcome.reason;
 }
 
-// The first byte at which `written` differs from `original`, named.
-std::string difference(std::string_view extension, std::string_view original,
-                       std::string_view written) {
-    const auto mismatch =
-        std::mismatch(original.begin(), original.end(), written.begin(), written.end());
-    const auto offset = static_cast<std::int64_t>(mismatch.first - original.begin());
-    const std::optional<Field> field = fieldAt(extension, original, offset);
+// Fills `data` from byte `offset` of `file` on; fewer bytes only at its end.
+std::size_t readFully(const InputFile& file, std::span<char> data, std::int64_t offset) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::size_t n = file.readAt(data.data() + done, data.size() - done,
+                                          offset + static_cast<std::int64_t>(done));
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+// The first `limit` bytes of `file`, or all of them.
+std::string readHead(const InputFile& file, std::size_t limit) {
+    std::string bytes(std::min(limit, static_cast<std::size_t>(file.size())), '\0');
+    bytes.resize(readFully(file, bytes, 0));
+    return bytes;
+}
+
+// The first byte at which the two files differ; nullopt when they hold the
+// same bytes.
+std::optional<std::int64_t> firstDifference(const InputFile& a, const InputFile& b) {
+    std::vector<char> x(kComparePiece), y(kComparePiece);
+    for (std::int64_t at = 0;; at += static_cast<std::int64_t>(kComparePiece)) {
+        const std::size_t n = readFully(a, x, at), m = readFully(b, y, at);
+        const auto [p, q] = std::mismatch(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n),
+                                          y.begin(), y.begin() + static_cast<std::ptrdiff_t>(m));
+        if (p != x.begin() + static_cast<std::ptrdiff_t>(n) ||
+            q != y.begin() + static_cast<std::ptrdiff_t>(m))
+            return at + (p - x.begin());
+        if (n < kComparePiece) return std::nullopt;
+    }
+}
+
+// The value of `field` at byte `offset` of `file`, as fieldValue shows it,
+// read from the file.
+std::string valueIn(const Field& field, const InputFile& file, std::int64_t offset) {
+    const bool whole = field.number && field.width <= 4;
+    const std::int64_t from = whole ? field.start : offset;
+    std::string window(whole ? static_cast<std::size_t>(field.width) : 1, '\0');
+    window.resize(readFully(file, window, from));
+    Field shifted = field;
+    shifted.start -= from;
+    return fieldValue(shifted, window, offset - from);
+}
+
+// The first differing byte, `offset`, named by its field, which `head` (the
+// start of the original) tells.
+std::string difference(std::string_view extension, std::string_view head, const InputFile& original,
+                       const InputFile& written, std::int64_t offset) {
+    const std::optional<Field> field = fieldAt(extension, head, offset);
     std::string text = "byte " + std::to_string(offset);
     if (!field)
         return text + ": the file has " + std::to_string(original.size()) + " bytes, " +
@@ -84,8 +128,8 @@ std::string difference(std::string_view extension, std::string_view original,
     } else {
         text += " (" + field->name + ")";
     }
-    return text + ": " + fieldValue(*field, original, offset) + " in the file, " +
-           fieldValue(*field, written, offset) + " written";
+    return text + ": " + valueIn(*field, original, offset) + " in the file, " +
+           valueIn(*field, written, offset) + " written";
 }
 
 // A kind of file verify knows: the row that decompiles (or unpacks) it and
@@ -130,8 +174,6 @@ std::string compiledFile(const Kind& kind, const std::string& folder,
     throw CommandFailure("the compile wrote no " + std::string(kind.extension) + " file");
 }
 
-void verifyMembers(const std::string& archive, const std::string& folder, Result& result);
-
 object3d::ObjectRead readObjectBytes(std::string_view bytes, bool marks = true) {
     BinaryReader in = BinaryReader::ofBytes(bytes, "object");
     return object3d::readObject(in, marks);
@@ -139,8 +181,9 @@ object3d::ObjectRead readObjectBytes(std::string_view bytes, bool marks = true) 
 
 // Where the 3do decompiler stopped at a flavor it cannot decode, as the
 // message line of flavor.def says it.
-std::optional<std::string> unsupportedFlavor(std::string_view bytes) {
-    const auto stop = readObjectBytes(bytes, false).object.unsupported;
+std::optional<std::string> unsupportedFlavor(const std::string& path) {
+    BinaryReader in(path, path);
+    const auto stop = object3d::readObject(in).object.unsupported;
     if (!stop) return std::nullopt;
     return object3d::unsupportedMessage(*stop) + " at offset " + numberText(stop->offset);
 }
@@ -176,7 +219,13 @@ bool sameObject(const object3d::Object& a, const object3d::Object& b) {
 // An object that did not come back byte for byte: the same but for the
 // reserved fields, or for the numbers the compiler gave its vertices,
 // normals and flavors, or different.
-void compareObjects(const std::string& original, const std::string& written, Result& result) {
+// An object that did not come back byte for byte (first at `offset`): the
+// same but for the reserved fields, or for the numbers the compiler gave
+// its vertices, normals and flavors, or different.
+void compareObjects(const InputFile& originalFile, const InputFile& writtenFile,
+                    std::int64_t offset, Result& result) {
+    const std::string original = readHead(originalFile, std::string::npos);
+    const std::string written = readHead(writtenFile, std::string::npos);
     const object3d::ObjectRead before = readObjectBytes(original);
     const object3d::ObjectRead after = readObjectBytes(written);
     if (withoutReserved(original, before) == withoutReserved(written, after)) {
@@ -210,45 +259,44 @@ void compareObjects(const std::string& original, const std::string& written, Res
         if (moved[2] > 0) result.detail += ", " + std::to_string(moved[2]) + " flavors";
         return;
     }
-    result.detail = difference(".3do", original, written);
+    result.detail = difference(".3do", original, originalFile, writtenFile, offset);
 }
 
-void roundTrip(const Kind& kind, const std::string& path, const std::string& original,
-               const std::string& folder, bool deep, Result& result) {
-    VerifyHost host(folder);
-    host.answer = path;
-    host.bytes = original;
-    if (auto failure = run(*kind.decompile, host)) {
+void verifyMembers(const InputFile& archive, const std::string& folder, Result& result);
+
+void roundTrip(const Kind& kind, const std::string& path, const std::string& folder, bool deep,
+               Result& result) {
+    const auto fail = [&](std::string reason) {
         result.verdict = Verdict::Failed;
-        result.detail = *failure;
-        return;
-    }
-    if (kind.extension == ".3do") {
-        if (auto stop = unsupportedFlavor(original)) {
+        result.detail = std::move(reason);
+    };
+    WindowlessHost host(folder, path);
+    if (auto failure = run(*kind.decompile, host)) return fail(*failure);
+    const bool object = kind.extension == ".3do";
+    if (object) {
+        if (auto stop = unsupportedFlavor(path)) {
             result.verdict = Verdict::NotSupported;
             result.detail = *stop;
             return;
         }
     }
-    host.bytes.reset();
     // A compile that asks for a file opens what the decompile wrote first
     // (pack: the list), or saves a new file of the kind.
     host.answer = kind.compile->options.dialog == Dialog::Open
                       ? joinPath(folder, kind.decompile->writes[0])
                       : joinPath(folder, "compiled" + std::string(kind.extension));
     const std::vector<std::string> before = namesIn(folder);
-    if (auto failure = run(*kind.compile, host)) {
-        result.verdict = Verdict::Failed;
-        result.detail = *failure;
-        return;
-    }
-    const std::string written =
-        readFileBytes(compiledFile(kind, folder, before), "the compiled file");
-    if (written != original && kind.extension == ".3do") {
-        compareObjects(original, written, result);
-    } else if (written != original) {
-        result.verdict = Verdict::Differs;
-        result.detail = difference(kind.extension, original, written);
+    if (auto failure = run(*kind.compile, host)) return fail(*failure);
+    const InputFile original(path, path);
+    const InputFile written(compiledFile(kind, folder, before), "the compiled file");
+    if (const auto offset = firstDifference(original, written)) {
+        if (object) {
+            compareObjects(original, written, *offset, result);
+        } else {
+            result.verdict = Verdict::Differs;
+            result.detail = difference(kind.extension, readHead(original, kNamingBytes), original,
+                                       written, *offset);
+        }
     }
     if (deep && kind.extension == ".dat") verifyMembers(original, folder, result);
 }
@@ -256,8 +304,8 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& ori
 // The members of `archive`, unpacked in `folder`, that are of a known kind,
 // in the archive's order. Each is verified in a folder beside `folder`, so
 // no member name can meet a name of verify's own.
-void verifyMembers(const std::string& archive, const std::string& folder, Result& result) {
-    BinaryReader in = BinaryReader::ofBytes(archive, "archive");
+void verifyMembers(const InputFile& archive, const std::string& folder, Result& result) {
+    BinaryReader in = BinaryReader::ofBytes(readHead(archive, kNamingBytes), archive.name());
     const std::uint16_t count = in.u16();
     std::vector<std::string> names;
     for (std::uint16_t i = 0; i < count; ++i) names.push_back(entryName(readDatEntry(in)));
@@ -274,38 +322,91 @@ void verifyMembers(const std::string& archive, const std::string& folder, Result
     fs::remove_all(nativePath(inner), ec);
 }
 
+// Walks folders for the files to verify. Each folder is walked once,
+// whatever links lead to it again (a link to a folder above it would lead
+// round for ever); links to folders are followed after the folders
+// themselves, so a folder is shown by its own name where the walk meets it.
+class Walk {
+public:
+    explicit Walk(Plan& plan) : plan_(plan) {}
+
+    // An entry, its links followed: a folder is walked, a file of a known
+    // kind verified; FIFOs, devices and other files are skipped. `path` is
+    // where it is read, `shown` how the lines name it.
+    void entry(const std::string& path, const std::string& shown, fs::file_status status,
+               bool link) {
+        if (fs::is_directory(status)) {
+            if (link)
+                links_.push_back({path, shown, {}});
+            else
+                folder(path, shown);
+        } else if (knownKind(path) && !fs::is_other(status)) {
+            found_.push_back({path, shown, {}});
+        } else {
+            ++plan_.skipped;
+        }
+    }
+
+    // Follows the links met so far, then adds the files found to the plan
+    // sorted by how they are shown: the order of a folder is the file
+    // system's, sorted the lines come out the same on every run.
+    void finish() {
+        while (!links_.empty()) {
+            std::vector<Planned> links = std::move(links_);
+            links_.clear();
+            std::sort(links.begin(), links.end(), byShown);
+            for (const Planned& link : links) folder(link.path, link.shown);
+        }
+        std::sort(found_.begin(), found_.end(), byShown);
+        plan_.files.insert(plan_.files.end(), found_.begin(), found_.end());
+        found_.clear();
+    }
+
+private:
+    static bool byShown(const Planned& a, const Planned& b) { return a.shown < b.shown; }
+
+    void folder(const std::string& path, const std::string& shown) {
+        if (const auto identity = fileIdentity(path); identity && !walked_.insert(*identity).second)
+            return;
+        std::error_code ec;
+        for (fs::directory_iterator it(nativePath(path), ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string name = pathText(it->path().filename());
+            std::error_code statusError;
+            entry(joinPath(path, name), joinPath(shown, name), it->status(statusError),
+                  it->is_symlink(statusError));
+        }
+        if (ec) found_.push_back({path, shown, "cannot read the folder: " + ec.message()});
+    }
+
+    Plan& plan_;
+    std::vector<Planned> found_;
+    std::vector<Planned> links_;
+    std::set<FileIdentity> walked_;
+};
+
 }  // namespace
 
 bool knownKind(std::string_view path) {
     return kindOf(path) != nullptr;
 }
 
-Plan plan(const std::vector<std::string>& paths) {
+Plan plan(const std::vector<std::string>& paths, const std::string& base) {
     Plan p;
-    for (const std::string& path : paths) {
+    Walk walk(p);
+    for (const std::string& shown : paths) {
+        const std::string path = base.empty() || !nativePath(shown).is_relative()
+                                     ? shown
+                                     : pathText(nativePath(base) / nativePath(shown));
         std::error_code ec;
-        if (!fs::is_directory(path, ec)) {
-            // A file, or a path that does not exist: verifying it says why.
-            if (knownKind(path) || !fs::exists(path, ec))
-                p.files.push_back(path);
-            else
-                ++p.skipped;
-            continue;
+        const fs::file_status status = fs::status(nativePath(path), ec);
+        // A file, or a path that does not exist: verifying it says why.
+        if (!fs::is_directory(status) && (knownKind(path) || !fs::exists(status))) {
+            p.files.push_back({path, shown, {}});
+        } else {
+            walk.entry(path, shown, status, false);
+            walk.finish();
         }
-        std::vector<std::string> found;
-        for (fs::recursive_directory_iterator it(path, ec), end; !ec && it != end;
-             it.increment(ec)) {
-            if (!it->is_regular_file(ec)) continue;
-            std::string file = it->path().string();
-            if (knownKind(file))
-                found.push_back(std::move(file));
-            else
-                ++p.skipped;
-        }
-        // Folder order is the file system's: sorted, the lines come out the
-        // same on every run.
-        std::sort(found.begin(), found.end());
-        p.files.insert(p.files.end(), found.begin(), found.end());
     }
     return p;
 }
@@ -315,9 +416,15 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
     try {
         const Kind* kind = kindOf(path);
         if (!kind) throw CommandFailure("not a kind of file verify knows");
-        // The file is read once; every step works on these bytes.
-        const std::string original = readFileBytes(path, path);
-        roundTrip(*kind, path, original, folder, deep, result);
+        // A file larger than its format can hold is refused unread.
+        std::error_code ec;
+        const std::uintmax_t size = fs::file_size(nativePath(path), ec);
+        const std::optional<std::int64_t> largest = largestFile(kind->extension);
+        if (!ec && largest && size > static_cast<std::uintmax_t>(*largest))
+            throw CommandFailure("the file has " + std::to_string(size) + " bytes; a " +
+                                 std::string(kind->extension) + " file holds at most " +
+                                 std::to_string(*largest));
+        roundTrip(*kind, path, folder, deep, result);
     } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
         result.detail = e.what();
@@ -328,15 +435,9 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
 void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(const Result&)>& done,
                const std::function<void(std::size_t, const std::string&)>& progress) {
-    // One private folder for the whole run, a subfolder per thread.
-    const std::string root = privateFolder();
-    struct Remove {
-        std::string path;
-        ~Remove() {
-            std::error_code ec;
-            fs::remove_all(path, ec);
-        }
-    } removeRoot{root};
+    // One private folder for the whole run, a subfolder per thread. A
+    // signal that ends the run removes it too.
+    const TemporaryFolder root(privateFolder());
 
     const std::size_t count = plan.files.size();
     std::vector<std::optional<Result>> results(count);
@@ -346,14 +447,20 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
     runInOrder(
         count, static_cast<unsigned>(std::max(jobs, 1)), count,
         [&](std::size_t i, unsigned worker) {
+            const Planned& file = plan.files[i];
             if (progress) {
                 std::lock_guard lock(progressLock);
-                progress(i, plan.files[i]);
+                progress(i, file.shown);
             }
-            const std::string folder = joinPath(root, "w" + std::to_string(worker));
+            if (!file.failure.empty()) {
+                results[i] = Result{file.shown, Verdict::Failed, file.failure, {}};
+                return;
+            }
+            const std::string folder = joinPath(root.path(), "w" + std::to_string(worker));
             std::error_code ec;
-            fs::create_directory(folder, ec);
-            results[i] = verifyFile(plan.files[i], folder, deep);
+            fs::create_directory(nativePath(folder), ec);
+            results[i] = verifyFile(file.path, folder, deep);
+            results[i]->path = file.shown;
             emptyFolder(folder);
         },
         [&](std::size_t i) {
@@ -373,8 +480,10 @@ std::string_view verdictText(Verdict verdict) {
 }
 
 std::string resultLines(const Result& result) {
-    std::string text = result.path + ": " + std::string(verdictText(result.verdict));
-    if (!result.detail.empty()) text += ": " + result.detail;
+    // A name may hold any byte but the separator: escaped, a line break in
+    // it cannot make a line of its own.
+    std::string text = printableLine(result.path) + ": " + std::string(verdictText(result.verdict));
+    if (!result.detail.empty()) text += ": " + printableLine(result.detail);
     text += '\n';
     for (const Result& member : result.members) text += "  " + resultLines(member);
     return text;

@@ -30,15 +30,22 @@ struct Result {
     std::vector<Result> members;  // with --deep: an archive's members of a known kind
 };
 
-// The files to verify: each path a file or a folder walked recursively.
-// Files are taken by their extension (.3do .trk .cam .scr .stg .dat, any
-// letter case); other files are counted as skipped. A path that does not
-// exist is a file that failed.
+// The files to verify: each path a file or a folder walked recursively
+// (each folder once, links followed). Files are taken by their extension
+// (.3do .trk .cam .scr .stg .dat, any letter case); other files, FIFOs and
+// devices are counted as skipped. A path that does not exist is a file that
+// failed; so is a folder the walk cannot read, with the reason.
+struct Planned {
+    std::string path;     // where the file is read
+    std::string shown;    // how the lines name it: as given, or as found in the walk
+    std::string failure;  // why it could not be walked; empty for a file to verify
+};
 struct Plan {
-    std::vector<std::string> files;
+    std::vector<Planned> files;
     std::size_t skipped = 0;
 };
-Plan plan(const std::vector<std::string>& paths);
+// A relative path is taken from `base` when it is not empty.
+Plan plan(const std::vector<std::string>& paths, const std::string& base = {});
 
 // True for the extensions verify knows.
 bool knownKind(std::string_view path);
@@ -56,7 +63,8 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
 
 // "identical", "differs", ... as the lines show them.
 std::string_view verdictText(Verdict verdict);
-// "PATH: verdict[: detail]", then one indented line per member.
+// "PATH: verdict[: detail]", then one indented line per member; control
+// characters in the path and the detail shown escaped.
 std::string resultLines(const Result& result);
 
 // Counts for the summary line.

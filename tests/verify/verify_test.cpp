@@ -4,13 +4,23 @@
 #include "verify/verify.hpp"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
+#endif
+
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/files.hpp"
+#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {
@@ -78,6 +88,9 @@ TEST_F(Verify, VerdictsOfEveryKind) {
           }()},
          "differs: byte 2 (directory entry 1 (Tag)): 21 in the file, 5 written"},
         {{"cut.trk", sample("oval.trk").substr(0, 100)}, "failed: "},
+        // Larger than a camera script can be: refused unread.
+        {{"big.scr", std::string(1048557, '\0')},
+         "failed: the file has 1048557 bytes; a .scr file holds at most 1048556"},
     };
     for (const auto& [file, verdict] : cases) {
         const std::string got = verdictOf(file.first, file.second);
@@ -92,11 +105,12 @@ TEST_F(Verify, CommandLineOverFolders) {
     fs::create_directories(files.path() / "sub");
     for (const char* name : {"oval.trk", "box.3do", "mixed.bin"})
         writeFile(files.file(std::string("sub/") + name), sample(name));
-    // An archive holding a track and a file of no known kind.
+    // An archive holding a track and a file of no known kind, named like a
+    // folder verify once kept beside the members.
     TempFolder members;
     writeFile(members.file("OVAL.TRK"), sample("oval.trk"));
-    writeFile(members.file("MIXED.BIN"), sample("mixed.bin"));
-    writeFile(members.file("dattext.pck"), crlf({"pair", "2", "OVAL.TRK", "MIXED.BIN"}));
+    writeFile(members.file(".members"), sample("mixed.bin"));
+    writeFile(members.file("dattext.pck"), crlf({"pair", "2", "OVAL.TRK", ".members"}));
     ASSERT_EQ(cli({"-q", "-C", members.str(), "pack", "dattext.pck"}).status, 0);
     writeFile(files.file("sub/pair.dat"), readFile(members.file("pair.dat")));
     writeFile(files.file("sample.STG"), sample("sample.stg"));
@@ -122,8 +136,98 @@ TEST_F(Verify, CommandLineOverFolders) {
     EXPECT_EQ(r.out.find("identical\n"), std::string::npos);
     EXPECT_EQ(cli({"verify", files.file("sub")}).status, 0);
     EXPECT_EQ(cli({"verify"}).status, 2);
-    EXPECT_EQ(cli({"verify", "-j", "0", files.str()}).status, 2);
+    r = cli({"verify", "-j", "0", files.str()});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("-j takes a number of at least 1"), std::string::npos) << r.err;
 }
+
+// Points the system's temporary folder at `path`; empty: back to the default.
+#ifdef _WIN32
+void setTemporaryFolder(const std::string& path) {
+    _putenv_s("TMP", path.c_str());
+}
+#else
+void setTemporaryFolder(const std::string& path) {
+    path.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", path.c_str(), 1);
+}
+#endif
+
+// Names outside ASCII, in the folders walked and in the temporary folder,
+// and a folder path longer than Windows' old limit.
+TEST_F(Verify, NamesAndLongPaths) {
+    const std::string named = files.file("Pistes \xC3\xA9t\xC3\xA9 \xE3\x83\x88");
+    const std::string temporary = files.file("Jos\xC3\xA9");
+    std::string deep = files.str();
+    while (deep.size() < 270) deep = joinPath(deep, "folder-of-twenty-one");
+    for (const std::string& folder : {named, temporary, deep})
+        fs::create_directories(nativePath(folder));
+    writeFile(joinPath(named, "oval.trk"), sample("oval.trk"));
+    writeFile(joinPath(deep, "box.3do"), sample("box.3do"));
+    setTemporaryFolder(temporary);
+    const CliRun r = cli({"verify", named, deep});
+    setTemporaryFolder("");
+    EXPECT_EQ(r.out, joinPath(named, "oval.trk") + ": identical\n" + joinPath(deep, "box.3do") +
+                         ": identical\n2 files: 2 identical, 0 equivalent, 0 differ, "
+                         "0 not supported, 0 failed, 0 skipped\n");
+    EXPECT_TRUE(folderNames(temporary).empty());
+}
+
+#ifndef _WIN32
+// What a walk meets besides files: a relative path taken from -C, links to
+// folders (each folder walked once, a loop ended), a FIFO (skipped), a
+// name with a line break (escaped), a folder it cannot read (failed, and
+// the walk goes on).
+TEST_F(Verify, WhatTheWalkMeets) {
+    TempFolder outside;
+    fs::create_directories(files.path() / "sub");
+    writeFile(files.file("sub/oval.trk"), sample("oval.trk"));
+    writeFile(files.file("a\nb.cam"), sample("sample.cam"));
+    writeFile(outside.file("box.3do"), sample("box.3do"));
+    fs::create_directory_symlink(files.path() / "sub", files.path() / "link");
+    fs::create_directory_symlink(files.path(), files.path() / "sub" / "up");
+    fs::create_directory_symlink(outside.path(), files.path() / "out");
+    ASSERT_EQ(mkfifo(files.file("pipe.trk").c_str(), 0600), 0);
+    const std::string summary = ", 0 equivalent, 0 differ, 0 not supported, ";
+
+    CliRun r = cli({"-C", files.str(), "verify", "sub/oval.trk", "."});
+    EXPECT_EQ(r.out,
+              "sub/oval.trk: identical\n./a\\x0ab.cam: identical\n./out/box.3do: "
+              "identical\n./sub/oval.trk: identical\n5 files: 4 identical" +
+                  summary + "0 failed, 1 skipped\n");
+    EXPECT_EQ(r.status, 0);
+
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    fs::permissions(files.path() / "sub", fs::perms::none);
+    r = cli({"verify", files.str()});
+    fs::permissions(files.path() / "sub", fs::perms::owner_all);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find(files.file("sub") + ": failed: cannot read the folder: "),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find(files.file("out/box.3do") + ": identical"), std::string::npos) << r.out;
+}
+
+// SIGINT in the middle of a run removes the private folder.
+TEST_F(Verify, InterruptedRunLeavesNoFolder) {
+    writeFile(files.file("a.trk"), sample("oval.trk"));
+    writeFile(files.file("b.trk"), sample("oval.trk"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        setTemporaryFolder(work.str());
+        removeTemporaryFilesOnSignals();
+        verify::verifyAll(
+            verify::plan({files.str()}), 1, false, [](const verify::Result&) {},
+            [](std::size_t i, const std::string&) {
+                if (i == 1) std::raise(SIGINT);
+            });
+        std::_Exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_TRUE(folderNames(work.str()).empty());
+}
+#endif
 
 }  // namespace
 }  // namespace z5
