@@ -97,6 +97,14 @@ constexpr Kind kKinds[] = {
     {".3do", "mnu3doDecompile", "mnu3doCompile"}, {".dat", "mnuUnpack", "mnuPack"},
 };
 
+const Kind& kindOf(std::string_view path) {
+    const std::string ext = lowerExtension(path);
+    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                   [&](const Kind& k) { return k.extension == ext; });
+    if (kind == std::end(kKinds)) throw CommandFailure("not a kind of file verify knows");
+    return *kind;
+}
+
 // What the compile of `kind` wrote into `folder`.
 std::string compiledFile(const Kind& kind, const std::string& folder) {
     if (kind.extension == ".trk") return joinPath(folder, "New.trk");
@@ -203,39 +211,25 @@ void compareObjects(const std::string& original, const std::string& written, Res
     result.detail = difference(".3do", original, written);
 }
 
-void roundTrip(const Kind& kind, const std::string& path, const std::string& original,
-               const std::string& folder, bool deep, Result& result) {
-    VerifyHost host(folder);
-    host.answer = path;
-    host.bytes = original;
-    if (auto failure = run(kind.decompile, host)) {
-        result.verdict = Verdict::Failed;
-        result.detail = *failure;
+void roundTrip(const std::string& path, const std::string& original, const std::string& folder,
+               bool deep, Result& result) {
+    if (std::optional<Result> stop = decompileStep(path, original, folder)) {
+        result.verdict = stop->verdict;
+        result.detail = stop->detail;
         return;
     }
-    if (kind.extension == ".3do") {
-        if (auto stop = unsupportedFlavor(folder)) {
-            result.verdict = Verdict::NotSupported;
-            result.detail = *stop;
-            return;
-        }
-    }
-    host.bytes.reset();
-    host.answer =
-        kind.extension == ".dat" ? joinPath(folder, "dattext.pck") : joinPath(folder, "verify.3do");
-    if (auto failure = run(kind.compile, host)) {
+    std::string written;
+    try {
+        written = readFileBytes(compileStep(path, folder), "the compiled file");
+    } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
-        result.detail = *failure;
+        result.detail = e.what();
         return;
     }
-    const std::string written = readFileBytes(compiledFile(kind, folder), "the compiled file");
-    if (written != original && kind.extension == ".3do") {
-        compareObjects(original, written, result);
-    } else if (written != original) {
-        result.verdict = Verdict::Differs;
-        result.detail = difference(kind.extension, original, written);
-    }
-    if (deep && kind.extension == ".dat") verifyMembers(folder, result);
+    const Result judged = judge(path, original, written);
+    result.verdict = judged.verdict;
+    result.detail = judged.detail;
+    if (deep && lowerExtension(path) == ".dat") verifyMembers(folder, result);
 }
 
 // The members of the unpacked archive in `folder` that are of a known kind,
@@ -262,6 +256,41 @@ bool knownKind(std::string_view path) {
     const std::string ext = lowerExtension(path);
     return std::any_of(std::begin(kKinds), std::end(kKinds),
                        [&](const Kind& k) { return k.extension == ext; });
+}
+
+std::optional<Result> decompileStep(const std::string& path, const std::string& original,
+                                    const std::string& folder) {
+    const Kind& kind = kindOf(path);
+    VerifyHost host(folder);
+    host.answer = path;
+    host.bytes = original;
+    if (auto failure = run(kind.decompile, host))
+        return Result{path, Verdict::Failed, *failure, {}};
+    if (kind.extension == ".3do")
+        if (auto stop = unsupportedFlavor(folder))
+            return Result{path, Verdict::NotSupported, *stop, {}};
+    return std::nullopt;
+}
+
+std::string compileStep(std::string_view path, const std::string& folder) {
+    const Kind& kind = kindOf(path);
+    VerifyHost host(folder);
+    host.answer =
+        kind.extension == ".dat" ? joinPath(folder, "dattext.pck") : joinPath(folder, "verify.3do");
+    if (auto failure = run(kind.compile, host)) throw CommandFailure(*failure);
+    return compiledFile(kind, folder);
+}
+
+Result judge(const std::string& path, const std::string& original, const std::string& written) {
+    Result result{path, Verdict::Identical, {}, {}};
+    const Kind& kind = kindOf(path);
+    if (written != original && kind.extension == ".3do") {
+        compareObjects(original, written, result);
+    } else if (written != original) {
+        result.verdict = Verdict::Differs;
+        result.detail = difference(kind.extension, original, written);
+    }
+    return result;
 }
 
 Plan plan(const std::vector<std::string>& paths) {
@@ -297,13 +326,10 @@ Plan plan(const std::vector<std::string>& paths) {
 Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
     Result result{path, Verdict::Identical, {}, {}};
     try {
-        const std::string ext = lowerExtension(path);
-        const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                       [&](const Kind& k) { return k.extension == ext; });
-        if (kind == std::end(kKinds)) throw CommandFailure("not a kind of file verify knows");
+        kindOf(path);
         // The file is read once; every step works on these bytes.
         const std::string original = readFileBytes(path, path);
-        roundTrip(*kind, path, original, folder, deep, result);
+        roundTrip(path, original, folder, deep, result);
     } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
         result.detail = e.what();
