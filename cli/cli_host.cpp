@@ -235,6 +235,7 @@ int runWorkspace(const WorkspaceRequest& request, bool build, const std::string&
 // leaving it out saves building it (most of the start-up time of a run).
 struct CommandLine {
     explicit CommandLine(const std::function<bool(std::string_view)>& wanted);
+    void addVerifyCommand();
     void addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted);
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
@@ -284,8 +285,11 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
         sub->callback([this, &entry] { chosen = &entry; });
     }
 
+    if (wanted("verify")) addVerifyCommand();
     addWorkspaceCommands(wanted);
-    if (!wanted("verify")) return;
+}
+
+void CommandLine::addVerifyCommand() {
     verifyCommand = app.add_subcommand(
         "verify",
         "decompile and compile back (unpack and pack for archives) each file in a "
