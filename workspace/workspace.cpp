@@ -55,7 +55,7 @@ public:
 
     // The folder of one worker, created when first asked for.
     std::string worker(unsigned index) const {
-        const std::string folder = joinPath(path_, "w" + std::to_string(index));
+        const std::string folder = joinPath(path_, std::string("w").append(std::to_string(index)));
         std::error_code ec;
         fs::create_directory(nativePath(folder), ec);
         return folder;
@@ -347,7 +347,8 @@ Report build(const BuildRequest& request, const Progress& progress) {
                     throw CommandFailure(name + ".def: not a kind of file the tool compiles");
                 const std::string work = scratch->worker(worker);
                 linkDefinitions(definitions, work);
-                const std::string result = joinPath(scratch->path(), "m" + std::to_string(i));
+                const std::string result =
+                    joinPath(scratch->path(), std::string("m").append(std::to_string(i)));
                 fs::rename(nativePath(verify::compileStep(name, work)), nativePath(result));
                 emptyFolder(work);
                 members[i] = {name, result, memberFileSize(result, name)};
