@@ -41,7 +41,7 @@ awk -v sections=741 'BEGIN {
 
 # 300 objects, 300 tracks, 100 each of cameras, scripts and setups (each
 # setup holds its own name, so each is compiled under it), and 313 files of
-# random sizes up to 512 KiB.
+# random sizes up to 704 KiB.
 src="$work/src"
 names=()
 for i in $(seq -w 1 300); do cp "$kinds/object.3do" "$src/O$i.3DO"; names+=("O$i.3DO"); done
@@ -56,7 +56,7 @@ for i in $(seq -w 1 100); do
 done
 RANDOM=7
 for i in $(seq -w 1 313); do
-    head -c $(((RANDOM * 32768 + RANDOM) % 524288 + 1)) /dev/urandom > "$src/R$i.BIN"
+    head -c $(((RANDOM * 32768 + RANDOM) % 720896 + 1)) /dev/urandom > "$src/R$i.BIN"
     names+=("R$i.BIN")
 done
 { printf 'game\r\n %d \r\n' "${#names[@]}"; printf '%s\r\n' "${names[@]}"; } > "$src/dattext.pck"
