@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "archive/blocks.hpp"
+#include "archive/limits.hpp"
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"
