@@ -72,10 +72,13 @@ std::int16_t readListCount(TextReader& list) {
     return *intCount;
 }
 
-std::string readMemberName(TextReader& list) {
+std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier) {
     std::string name = readListName(list, "member name");
     if (name.size() > kDatNameBytes)
         list.fail("member name \"" + name + "\" is longer than 13 characters");
+    for (const std::string& other : earlier)
+        if (equalsIgnoringCase(other, name))
+            list.fail("member " + name + " is listed twice (also as " + other + ")");
     return name;
 }
 

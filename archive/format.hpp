@@ -57,8 +57,9 @@ std::string readListName(TextReader& list, std::string_view what);
 // optional sign, within 0 to 1213; a failure names the list and the line.
 std::int16_t readListCount(TextReader& list);
 // The next member name of a list: a plain file name of at most 13
-// characters.
-std::string readMemberName(TextReader& list);
+// characters, none of the `earlier` ones in any letter case (unpack would
+// refuse the archive: both would be one file on Windows).
+std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier);
 
 // A member as pack writes it: its name and the file that holds its bytes.
 struct PackMember {

@@ -15,10 +15,10 @@ void runPack(Command& cmd) {
     BinaryWriter& dat = cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive);
     const std::int16_t intCount = readListCount(list);
     std::vector<PackMember> members;
-    members.reserve(static_cast<std::size_t>(intCount));
+    std::vector<std::string> names;
     for (int i = 1; i <= intCount; ++i) {
         PackMember m;
-        m.name = readMemberName(list);
+        m.name = names.emplace_back(readMemberName(list, names));
         m.path = cmd.outputPath(m.name);
         try {
             cmd.claimInput(m.path, m.name);

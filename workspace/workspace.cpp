@@ -291,7 +291,7 @@ Report build(const BuildRequest& request, const Progress& progress) {
         TextReader list(findInFolder(folder, kListName), std::string(kListName));
         const std::string archiveName = readListName(list, "archive name");
         const std::int16_t count = readListCount(list);
-        for (int i = 0; i < count; ++i) names.push_back(readMemberName(list));
+        for (int i = 0; i < count; ++i) names.push_back(readMemberName(list, names));
         shown = request.output.empty() ? archiveName + ".dat" : request.output;
         output = request.output.empty()
                      ? joinPath(request.workingFolder, nameToPath(archiveName + ".dat"))
