@@ -45,11 +45,10 @@ public:
     // The roots offered; by default the mounted volumes, listed again each
     // time the list opens. A test may fix them.
     void setVolumes(const QStringList& roots);
-    // The volume that holds `folder`: the longest root that contains it
-    // (the first root when none does).
-    QString volumeOf(const QString& folder) const;
-    // Shows the volume of `folder` as chosen, without reporting a change.
-    void showDriveOf(const QString& folder);
+    QStringList roots() const;
+    // Shows `root` as chosen (none when it is not listed), without
+    // reporting a change.
+    void showDrive(const QString& root);
     QString drive() const;
 
     void showPopup() override;
@@ -62,9 +61,6 @@ private:
 
     bool fixed_ = false;
 };
-
-// True when `folder` is `root` or lies below it (both in Qt's form).
-bool isWithin(const QString& folder, const QString& root);
 
 // `folder` in Qt's form: absolute, "/" separators, no "." or "..", no
 // trailing separator except for a root.

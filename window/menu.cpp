@@ -1,4 +1,4 @@
-#include "commands/menu.hpp"
+#include "window/menu.hpp"
 
 #include <array>
 #include <string>
@@ -19,6 +19,10 @@ constexpr MenuEntry entry(std::string_view name, std::string_view caption, std::
                           MenuRole role, bool enabled = true, bool byAll = false) {
     return {name, caption, parent, role, enabled, byAll};
 }
+constexpr MenuEntry shell(std::string_view name, std::string_view caption, std::string_view parent,
+                          ShellEntry what) {
+    return {name, caption, parent, R::Shell, true, false, 0, {}, what};
+}
 constexpr std::string_view kProgramKeys[] = {"Ctrl+F1", "Ctrl+F2", "Ctrl+F3",
                                              "Ctrl+F4", "Ctrl+F5", "Ctrl+F6"};
 constexpr MenuEntry program(std::string_view name, int n) {
@@ -27,7 +31,7 @@ constexpr MenuEntry program(std::string_view name, int n) {
 
 constexpr std::array kMenuTree = {
     sub("mnuFile", "&File", ""),
-    entry("mnuDos", "&Dos Window", "mnuFile", R::Shell),
+    shell("mnuDos", "&Dos Window", "mnuFile", ShellEntry::DosWindow),
     line("mnuFileBlank1", "mnuFile"),
     entry("mnuUnpack", "&Unpack", "mnuFile", R::Command),
     entry("mnuPack", "&Pack", "mnuFile", R::Command),
@@ -37,7 +41,7 @@ constexpr std::array kMenuTree = {
     entry("mnuTxtDoc", "&Text Doc", "mnuFile", R::Command),
     entry("mnuValueSearch", "&Value Search", "mnuFile", R::Nothing, false),
     line("mnuFileBlank2", "mnuFile"),
-    entry("mnuExit", "E&xit", "mnuFile", R::Shell),
+    shell("mnuExit", "E&xit", "mnuFile", ShellEntry::Exit),
 
     sub("mnu3do", "&3do", ""),
     sub("mnu3doDef", "&Def Tools", "mnu3do"),
@@ -92,13 +96,19 @@ constexpr std::array kMenuTree = {
     line("mnuProgramBlank5", "mnuPrograms"),
     program("mnuProgram6", 6),
 
-    entry("mnuAbout", "&About", "", R::Shell),
+    shell("mnuAbout", "&About", "", ShellEntry::About),
 };
 
 }  // namespace
 
 std::span<const MenuEntry> menuTree() {
     return kMenuTree;
+}
+
+std::size_t menuIndex(std::string_view name) {
+    std::size_t i = 0;
+    while (i < kMenuTree.size() && kMenuTree[i].name != name) ++i;
+    return i;
 }
 
 MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCommands) {
@@ -113,14 +123,10 @@ MenuState menuState(const MenuEntry& entry, const Settings& settings, bool allCo
 
 std::string menuPath(std::string_view name) {
     std::string path;
-    while (!name.empty()) {
-        const MenuEntry* found = nullptr;
-        for (const MenuEntry& e : kMenuTree)
-            if (e.name == name) found = &e;
-        if (!found) break;
-        const std::string caption = stripAccessKeys(found->caption);
+    for (std::size_t i = menuIndex(name); i < kMenuTree.size(); i = menuIndex(name)) {
+        const std::string caption = stripAccessKeys(kMenuTree[i].caption);
         path = path.empty() ? caption : caption + " > " + path;
-        name = found->parent;
+        name = kMenuTree[i].parent;
     }
     return path;
 }

@@ -1,9 +1,11 @@
-#include "commands/settings.hpp"
+#include "window/settings.hpp"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
+#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {
@@ -62,8 +64,20 @@ std::vector<std::string> readFields(std::string_view text, std::size_t count) {
 std::string folderProblem(const std::string& path) {
     if (path.empty()) return "no folder named";
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return {};
+    if (std::filesystem::is_directory(nativePath(path), ec)) return {};
     return ec ? ec.message() : "not a folder";
+}
+
+std::string cleanFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path path = fs::absolute(nativePath(folder), error);
+    if (error) path = nativePath(folder);
+    std::string clean = pathText(path.lexically_normal().make_preferred());
+    const std::size_t root = pathText(path.root_path().make_preferred()).size();
+    while (clean.size() > std::max<std::size_t>(root, 1) && isNativeSeparator(clean.back()))
+        clean.pop_back();
+    return clean;
 }
 
 Settings readSettings(const std::string& path, std::string_view display) {

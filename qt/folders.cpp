@@ -1,4 +1,4 @@
-#include "shell/folders.hpp"
+#include "qt/folders.hpp"
 
 #include <QDir>
 #include <QFileInfo>
@@ -18,18 +18,14 @@ QStringList mountedRoots() {
     return roots;
 }
 
-}  // namespace
-
-// True when `folder` is `root` or lies below it.
+// True when `folder` is `root` or lies below it (both in Qt's form).
 bool isWithin(const QString& folder, const QString& root) {
-    if (folder.compare(root, Qt::CaseInsensitive) == 0) return true;
+    if (folder == root) return true;
     const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-#ifdef _WIN32
-    return folder.startsWith(prefix, Qt::CaseInsensitive);
-#else
     return folder.startsWith(prefix);
-#endif
 }
+
+}  // namespace
 
 QString cleanFolder(const QString& folder) {
     return QDir::cleanPath(QDir::fromNativeSeparators(QFileInfo(folder).absoluteFilePath()));
@@ -111,20 +107,15 @@ void DriveList::fill(const QStringList& roots) {
     if (again >= 0) setCurrentIndex(again);
 }
 
-QString DriveList::volumeOf(const QString& folder) const {
-    const QString clean = cleanFolder(folder);
-    QString best;
-    for (int i = 0; i < count(); ++i) {
-        const QString root = itemData(i).toString();
-        if (isWithin(clean, root) && root.size() > best.size()) best = root;
-    }
-    if (best.isEmpty() && count() > 0) best = itemData(0).toString();
-    return best;
+QStringList DriveList::roots() const {
+    QStringList roots;
+    for (int i = 0; i < count(); ++i) roots << itemData(i).toString();
+    return roots;
 }
 
-void DriveList::showDriveOf(const QString& folder) {
+void DriveList::showDrive(const QString& root) {
     const QSignalBlocker block(this);
-    setCurrentIndex(findData(volumeOf(folder)));
+    setCurrentIndex(findData(root));
 }
 
 QString DriveList::drive() const {

@@ -40,6 +40,11 @@ std::vector<std::string> readFields(std::string_view text, std::size_t count);
 // ("No such file or directory", "not a folder").
 std::string folderProblem(const std::string& path);
 
+// `folder` as the window holds it: absolute (a relative one is taken from
+// the current directory), with the native separators, without "." or "..",
+// and without a trailing separator except for a root ("/", "C:\").
+std::string cleanFolder(const std::string& folder);
+
 // Reads the 13 fields of the settings file at `path` (named `display` in
 // reasons) and checks that the start folder is an existing folder (a
 // relative one is taken from the current directory).

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "commands/settings.hpp"
+#include "window/settings.hpp"
 
 namespace z5 {
 
@@ -15,9 +15,16 @@ enum class MenuRole {
     Submenu,    // opens the entries whose parent it is
     Separator,  // a line between entries
     Command,    // a converter: the command table has a row of the entry's name
-    Shell,      // handled by the window itself (Dos Window, Exit, About)
+    Shell,      // handled by the window itself: see ShellEntry
     Program,    // external program 1 .. 6, caption from z5.ini
     Nothing,    // shown but without a command in this version
+};
+
+// The entries the window handles itself.
+enum class ShellEntry {
+    DosWindow,  // the command shell in the working folder
+    Exit,       // closes the window
+    About,      // the About window
 };
 
 struct MenuEntry {
@@ -32,10 +39,13 @@ struct MenuEntry {
     bool enabledByAllCommands = false;
     int program = 0;                 // 1 .. 6 for Program entries
     std::string_view shortcut = {};  // "Ctrl+F1" .. "Ctrl+F6" for Program entries
+    ShellEntry shell = {};           // for Shell entries
 };
 
 // Every entry in menu order: a parent always comes before its entries.
 std::span<const MenuEntry> menuTree();
+// The position of the entry `name` in menuTree(); its size for none.
+std::size_t menuIndex(std::string_view name);
 
 // How an entry shows once the window has read its settings: a program slot
 // takes its caption from them and is disabled without one; the other

@@ -1,11 +1,11 @@
-#include "shell/qthost.hpp"
+#include "qt/qthost.hpp"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QWidget>
 
-#include "shell/dialogs.hpp"
+#include "qt/dialogs.hpp"
 
 namespace z5 {
 namespace {
@@ -46,8 +46,8 @@ QStringList qtNameFilters(std::string_view filter) {
     return filters;
 }
 
-QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::function<QString()> folder,
-               std::function<void(const QString&)> notice)
+QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
+               std::function<void(const std::string&)> notice)
     : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
 
 QtHost::~QtHost() {
@@ -69,7 +69,7 @@ std::optional<std::string> QtHost::saveFileName(std::string_view filter,
 }
 
 std::string QtHost::workingFolder() {
-    return toNative(folder_());
+    return folder_;
 }
 
 void QtHost::setCaption(const std::string& caption) {
@@ -95,7 +95,7 @@ void QtHost::messageBox(const std::string& text, const std::string& title) {
 }
 
 void QtHost::notice(const std::string& line) {
-    notice_(QString::fromLocal8Bit(line));
+    notice_(line);
 }
 
 }  // namespace z5

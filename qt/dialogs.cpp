@@ -1,4 +1,4 @@
-#include "shell/dialogs.hpp"
+#include "qt/dialogs.hpp"
 
 #include <QFileDialog>
 

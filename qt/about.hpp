@@ -1,10 +1,10 @@
-// The About window: a credit, the site's name and address, and a picture
-// button that closes it. It does not block the main window.
+// The About window: the version, what the tool does and where its
+// documentation is, and a picture button that closes it. It does not block
+// the main window.
 #pragma once
 
 #include <QDialog>
 
-class QLabel;
 class QPushButton;
 
 namespace z5 {
@@ -19,9 +19,6 @@ public:
     void cmdOK_Click();
 
 private:
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
     QPushButton* cmdOK;
 };
 

@@ -1,6 +1,5 @@
-// Helpers for the window's Qt Test suites: answering file choices and boxes
-// from a script, running in a given current directory, recording program
-// starts.
+// Helpers for the Qt window's suites: answering file choices and boxes from
+// a script, a window started in a folder.
 #pragma once
 
 #include <QApplication>
@@ -14,9 +13,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "shell/dialogs.hpp"
-#include "shell/mainwindow.hpp"
-#include "shell/programstart.hpp"
+#include "qt/dialogs.hpp"
+#include "qt/mainwindow.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
 
@@ -72,37 +70,12 @@ inline void answerFrom(frmZ5Def& window, DialogScript& script) {
     window.setDialogs(std::make_unique<ScriptedDialogs>(script));
 }
 
-// Makes `folder` the current directory for its lifetime.
-struct InFolder {
-    explicit InFolder(const QString& folder) {
-        if (!QDir::setCurrent(folder)) throw std::runtime_error("cannot enter the test folder");
-    }
-    ~InFolder() { QDir::setCurrent(before); }
-    QString before = QDir::currentPath();
-};
-
-// Records each program start as "<command line> in <folder>"; the command
-// line `failing` does not start.
-class RecordingStarter : public ProgramStarter {
-public:
-    explicit RecordingStarter(QStringList& starts, QString failing = {})
-        : starts_(starts), failing_(std::move(failing)) {}
-    QString start(const QString& commandLine, const QString& folder) override {
-        starts_ << commandLine + " in " + QDir::toNativeSeparators(folder);
-        return commandLine == failing_ ? QString("no such program") : QString();
-    }
-
-private:
-    QStringList& starts_;
-    QString failing_;
-};
-
 // A window started from `folder` (z5.ini written there first) that asks
 // `script`: Form_Load must succeed.
 inline std::unique_ptr<frmZ5Def> loadWindow(const std::string& folder, const std::string& ini,
                                             DialogScript& script, WindowOptions options = {}) {
     writeFile(folder + "/z5.ini", ini);
-    InFolder in(qs(folder));
+    InFolder in(folder);
     auto window = std::make_unique<frmZ5Def>(options);
     answerFrom(*window, script);
     if (!window->Form_Load()) throw std::runtime_error("Form_Load failed");

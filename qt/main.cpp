@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
-#include "shell/mainwindow.hpp"
+#include "qt/mainwindow.hpp"
 #include "textfmt/files.hpp"
 
 #ifndef Z5_VERSION

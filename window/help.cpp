@@ -1,9 +1,9 @@
-#include "commands/help.hpp"
+#include "window/help.hpp"
 
 #include <span>
 
-#include "commands/menu.hpp"
 #include "commands/table.hpp"
+#include "window/menu.hpp"
 
 namespace z5 {
 namespace {

@@ -1,11 +1,12 @@
 // The window's Host: the window's dialogs answer the open and save choices,
-// the folder list gives the working folder, the caption is the window title,
+// the controller gives the working folder, the caption is the window title,
 // the busy pointer is the application's override cursor and messages are
 // modal boxes with an exclamation icon.
 #pragma once
 
 #include <QStringList>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "textfmt/host.hpp"
@@ -25,8 +26,9 @@ QStringList qtNameFilters(std::string_view filter);
 
 class QtHost : public Host {
 public:
-    QtHost(QWidget& window, Dialogs& dialogs, std::function<QString()> folder,
-           std::function<void(const QString&)> notice);
+    // The working folder is `folder`; notices go to `notice`.
+    QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
+           std::function<void(const std::string&)> notice);
     ~QtHost() override;
     QtHost(const QtHost&) = delete;
     QtHost& operator=(const QtHost&) = delete;
@@ -43,8 +45,8 @@ public:
 private:
     QWidget& window_;
     Dialogs& dialogs_;
-    std::function<QString()> folder_;
-    std::function<void(const QString&)> notice_;
+    std::string folder_;
+    std::function<void(const std::string&)> notice_;
     bool busy_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "shell/about.hpp"
+#include "qt/about.hpp"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "commands/texts.hpp"
-#include "shell/pictures.hpp"
+#include "qt/pictures.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 
@@ -29,13 +29,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* logo = new QLabel(this);
     logo->setPixmap(drawLogo(72));
-    Label1 = new QLabel(QString::fromUtf8(kAboutCredit), this);
-    Label2 = new QLabel(QString::fromUtf8(kAboutSiteName), this);
-    Label3 = new QLabel(QString::fromUtf8(kAboutSite), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* texts = new QVBoxLayout;
+    for (std::size_t i = 0; i < kAboutLineCount; ++i) {
+        auto* label = new QLabel(QString::fromUtf8(kAboutLines[i]), this);
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(label);
+    }
 
     cmdOK = new QPushButton(this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -46,10 +47,6 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 
-    auto* texts = new QVBoxLayout;
-    texts->addWidget(Label1);
-    texts->addWidget(Label2);
-    texts->addWidget(Label3);
     auto* top = new QHBoxLayout;
     top->addWidget(logo, 0, Qt::AlignTop);
     top->addLayout(texts);

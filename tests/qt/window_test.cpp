@@ -1,7 +1,8 @@
-// The main window: z5.ini and how start-up ends when it cannot, the menu
-// tree, program entries and shortcuts, the command shell, About, help and the
-// drive list.
+// The Qt main window: the menu tree, shortcuts and boxes, the program
+// starter and the command shell, About, help, and the drive and folder lists
+// forwarding to the controller.
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -12,13 +13,14 @@
 #include <cerrno>
 #include <cstring>
 
-#include "commands/menu.hpp"
-#include "commands/settings.hpp"
 #include "commands/table.hpp"
-#include "shell/about.hpp"
-#include "shell/folders.hpp"
-#include "shell/help.hpp"
-#include "tests/window/window_support.hpp"
+#include "qt/about.hpp"
+#include "qt/folders.hpp"
+#include "qt/help.hpp"
+#include "qt/programstart.hpp"
+#include "tests/qt/window_support.hpp"
+#include "window/menu.hpp"
+#include "window/texts.hpp"
 
 using namespace z5;
 using namespace z5::test;
@@ -45,53 +47,14 @@ const std::string kIni = iniText(".", testPrograms());
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void startUp();
     void menuTree_data();
     void menuTree();
-    void programsAndShell();
+    void shortcutsAndBoxes();
     void starters();
     void helpAndAboutShowOnce();
     void driveListSwitchesFolders();
     void switchInHelp();
 };
-
-void WindowTest::startUp() {
-    TempFolder dir;
-    InFolder in(qs(dir.str()));
-    const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
-    const auto cases = startUpFailures(dir.str(), gone, file);
-    DialogScript script;
-    QStringList expected;
-    for (const auto& [ini, reason] : cases) {
-        if (!ini.empty()) writeFile(file, ini);
-        frmZ5Def window;
-        answerFrom(window, script);
-        QVERIFY(!window.Form_Load());
-        expected << "Critical Z5 Def Tool: " + qs(reason);
-    }
-
-    // A relative start folder is taken from the current directory.
-    std::filesystem::create_directory(dir.path() / "data");
-    writeFile(file, iniText("data", {"ed,&Edit", "\"sh -c x\",\"Sh, &Run\"",
-                                     "\"ed3 -a, -b\",Th&ree", "ed4,", ",Five", "last,Six"}));
-    frmZ5Def window;
-    answerFrom(window, script);
-    QVERIFY(window.Form_Load());
-    QCOMPARE(window.workingFolder(), QDir::toNativeSeparators(qs(dir.str()) + "/data"));
-    QStringList programs;
-    for (int n = 0; n < 6; ++n)
-        programs << qs(window.settings().strProgram[n] + " | " + window.settings().strPName[n]);
-    QCOMPARE(programs, QStringList({"ed | &Edit", "sh -c x | Sh, &Run", "ed3 -a, -b | Th&ree",
-                                    "ed4 | ", " | Five", "last | Six"}));
-
-    // run.sh starts the window in samples/ with its z5.ini.
-    InFolder samples(Z5_SAMPLES_DIR);
-    frmZ5Def sample;
-    answerFrom(sample, script);
-    QVERIFY(sample.Form_Load() && !sample.settings().strProgram[0].empty() &&
-            !sample.settings().strPName[0].empty());
-    QCOMPARE(script.asked, expected);
-}
 
 void WindowTest::menuTree_data() {
     QTest::addColumn<bool>("allCommands");
@@ -110,27 +73,28 @@ void WindowTest::menuTree() {
     QCOMPARE(rows, expected);
 }
 
-void WindowTest::programsAndShell() {
+void WindowTest::shortcutsAndBoxes() {
     TempFolder dir;
     DialogScript script;
+    {
+        InFolder in(dir.str());  // no z5.ini: a critical box, no window
+        frmZ5Def window;
+        answerFrom(window, script);
+        QVERIFY(!window.Form_Load());
+    }
     auto window = loadWindow(dir.str(), kIni, script);
-    QStringList starts;
-    window->setStarter(std::make_unique<RecordingStarter>(starts, "view"));
+    std::vector<std::string> starts;
+    window->controller().setStarter(std::make_unique<RecordingStarter>(starts, "view"));
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_F1, Qt::ControlModifier);
     QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);  // unused: nothing
-    window->findChild<QAction*>("mnuProgram2")->trigger();  // fails: the reason, the window goes on
-    window->findChild<QAction*>("mnuDos")->trigger();
-    // LP's Decompile and Compile are enabled and do nothing.
-    for (const char* name : {"mnuLpDecompile", "mnuLpCompile"})
-        window->findChild<QAction*>(name)->trigger();
-    const QString in = " in " + window->workingFolder();
-    QCOMPARE(starts, QStringList({"ed one" + in, "view" + in, shellCommandLine() + in}));
-    // No file was asked for, one box shown.
+    QTest::keyClick(window.get(), Qt::Key_F2, Qt::ControlModifier);  // fails: a warning box
+    const std::string in = " in " + dir.str();
+    QCOMPARE(starts, (std::vector<std::string>{"ed one" + in, "view" + in}));
     QCOMPARE(script.asked,
-             QStringList{"Warning Z5 Def Tool: Cannot start \"view\": no such program"});
-    QVERIFY(window->statusBar()->currentMessage().isEmpty());
+             QStringList({"Critical Z5 Def Tool: cannot open z5.ini: " + qs(std::strerror(ENOENT)),
+                          "Warning Z5 Def Tool: Cannot start \"view\": no such program"}));
 }
 
 void WindowTest::starters() {
@@ -146,12 +110,13 @@ void WindowTest::starters() {
 
     TempFolder dir;
     SystemStarter starter;
-    QCOMPARE(starter.start("sh -c \"pwd > started.txt\"", qs(dir.str())), QString());
+    QCOMPARE(starter.start("sh -c \"pwd > started.txt\"", dir.str()), std::string());
     QTRY_VERIFY_WITH_TIMEOUT(fileExists(dir.file("started.txt")) &&
                                  readFile(dir.file("started.txt")) == dir.str() + "\n",
                              10000);
-    QVERIFY(starter.start("/no/such/program", qs(dir.str())).contains(std::strerror(ENOENT)));
-    QCOMPARE(starter.start("   ", qs(dir.str())), QString("the command line is empty"));
+    QVERIFY(starter.start("/no/such/program", dir.str()).find(std::strerror(ENOENT)) !=
+            std::string::npos);
+    QCOMPARE(starter.start("   ", dir.str()), std::string("the command line is empty"));
 }
 
 void WindowTest::helpAndAboutShowOnce() {
@@ -181,6 +146,9 @@ void WindowTest::helpAndAboutShowOnce() {
     entry->trigger();
     auto* about = window->findChild<frmAbout*>();
     QVERIFY(about->isVisible() && !about->isModal() && !QApplication::activeModalWidget());
+    for (std::size_t i = 0; i < kAboutLineCount; ++i)
+        QCOMPARE(about->findChild<QLabel*>(QString("Label%1").arg(i + 1))->text(),
+                 QString::fromUtf8(kAboutLines[i]));
     const QPoint offCentre = about->frameGeometry().center() - about->screen()->geometry().center();
     QVERIFY(offCentre.manhattanLength() <= 2);
     QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
@@ -191,35 +159,23 @@ void WindowTest::helpAndAboutShowOnce() {
 }
 
 void WindowTest::driveListSwitchesFolders() {
+    // Picking a drive and opening a folder reach the controller, and the
+    // lists show what it decides.
     TempFolder dir;
-    namespace fs = std::filesystem;
-    for (const char* sub : {"a/deep", "b/x"}) fs::create_directories(dir.path() / sub);
-    const QString a = qs(dir.str()) + "/a", b = qs(dir.str()) + "/b", gone = qs(dir.str()) + "/c";
+    std::filesystem::create_directories(dir.path() / "a/deep");
+    std::filesystem::create_directory(dir.path() / "b");
+    const QString a = qs(dir.str()) + "/a", b = qs(dir.str()) + "/b";
     DialogScript script;
-    auto window = loadWindow(dir.str(), iniText((dir.path() / "a/deep").string(), {}), script);
+    auto window = loadWindow(dir.str(), iniText(dir.str() + "/a/deep", {}), script);
     auto* drives = window->findChild<DriveList*>("DrvList1");
     auto* folders = window->findChild<FolderList*>("DirList1");
-    drives->setVolumes({a, b, gone});
-    drives->showDriveOf(folders->path());
-    auto choose = [&](const QString& root) {  // picks a drive; the working folder it shows
-        const int index = drives->findData(root);
-        drives->setCurrentIndex(index);
-        emit drives->activated(index);
-        return QDir::fromNativeSeparators(window->workingFolder());
-    };
-    QCOMPARE(choose(b), b);  // never visited: its root
-    QVERIFY(folders->setPath(b + "/x"));
-    QCOMPARE(drives->drive(), b);  // the drive list follows the folder list
-    QVERIFY(folders->setPath(a + "/deep"));
-    QCOMPARE(drives->drive(), a);
-    QCOMPARE(choose(b), b + "/x");  // back to the folder last used there
-    QCOMPARE(choose(a), a + "/deep");
-    fs::remove(dir.path() / "b/x");
-    QCOMPARE(choose(b), b);     // its last folder is gone: the root
-    QCOMPARE(choose(gone), b);  // not there: the reason, and the lists stay as they were
-    QCOMPARE(drives->drive(), b);
-    QCOMPARE(script.asked, QStringList{"Warning Z5 Def Tool: " + QDir::toNativeSeparators(gone) +
-                                       ": " + std::strerror(ENOENT)});
+    drives->setVolumes({a, b});
+    emit drives->activated(drives->findData(b));
+    QCOMPARE(folders->path(), b);
+    QVERIFY(folders->setPath(a));
+    QCOMPARE(window->workingFolder(), a);
+    QCOMPARE(drives->currentData().toString(), a);  // the drive list follows the folder list
+    QVERIFY(script.asked.isEmpty());
 }
 
 void WindowTest::switchInHelp() {

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <map>
 
-#include "commands/help.hpp"
-#include "commands/menu.hpp"
-#include "commands/settings.hpp"
 #include "commands/table.hpp"
+#include "window/help.hpp"
+#include "window/menu.hpp"
+#include "window/settings.hpp"
 
 namespace z5 {
 namespace {

@@ -1,10 +1,10 @@
-#include "shell/help.hpp"
+#include "qt/help.hpp"
 
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include "commands/help.hpp"
-#include "commands/texts.hpp"
+#include "window/help.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 

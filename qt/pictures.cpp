@@ -1,4 +1,4 @@
-#include "shell/pictures.hpp"
+#include "qt/pictures.hpp"
 
 #include <QFont>
 #include <QPainter>
