@@ -61,38 +61,67 @@ void emptyFolder(const std::string& folder) {
         fs::remove_all(entry.path(), ec);
 }
 
+// Answers a command's dialogs for verify: the file being verified (its
+// bytes in memory when the caller holds them), or a name in the private
+// folder.
+class VerifyHost : public WindowlessHost {
+public:
+    using WindowlessHost::WindowlessHost;
+    std::optional<std::string_view> chosenFileBytes() override { return bytes; }
+
+    std::optional<std::string_view> bytes;
+};
+
 // Runs a row of the command table for `host`; its reason when it failed.
-std::optional<std::string> run(const CommandEntry& row, Host& host) {
+std::optional<std::string> run(const CommandEntry& row, VerifyHost& host) {
     const Outcome outcome = row.run(host);
     if (outcome.status == Status::Done) return std::nullopt;
     return outcome.reason.empty() ? std::string("cancelled") : outcome.reason;
 }
 
-// Fills `data` from byte `offset` of `file` on; fewer bytes only at its end.
-std::size_t readFully(const InputFile& file, std::span<char> data, std::int64_t offset) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const std::size_t n = file.readAt(data.data() + done, data.size() - done,
-                                          offset + static_cast<std::int64_t>(done));
-        if (n == 0) break;
-        done += n;
+// Bytes to compare: a file, read piece by piece, or bytes in memory.
+class Source {
+public:
+    explicit Source(const InputFile& file) : file_(&file), size_(file.size()) {}
+    explicit Source(std::string_view bytes)
+        : bytes_(bytes), size_(static_cast<std::int64_t>(bytes.size())) {}
+    std::int64_t size() const { return size_; }
+
+    // Fills `data` from byte `offset` on; fewer bytes only at the end.
+    std::size_t read(std::span<char> data, std::int64_t offset) const {
+        if (!file_) {
+            if (offset >= size_) return 0;
+            return bytes_.copy(data.data(), data.size(), static_cast<std::size_t>(offset));
+        }
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const std::size_t n = file_->readAt(data.data() + done, data.size() - done,
+                                                offset + static_cast<std::int64_t>(done));
+            if (n == 0) break;
+            done += n;
+        }
+        return done;
     }
-    return done;
-}
+
+private:
+    const InputFile* file_ = nullptr;
+    std::string_view bytes_;
+    std::int64_t size_;
+};
 
 // The first `limit` bytes of `file`, or all of them.
-std::string readHead(const InputFile& file, std::size_t limit) {
+std::string readHead(const Source& file, std::size_t limit) {
     std::string bytes(std::min(limit, static_cast<std::size_t>(file.size())), '\0');
-    bytes.resize(readFully(file, bytes, 0));
+    bytes.resize(file.read(bytes, 0));
     return bytes;
 }
 
 // The first byte at which the two files differ; nullopt when they hold the
 // same bytes.
-std::optional<std::int64_t> firstDifference(const InputFile& a, const InputFile& b) {
+std::optional<std::int64_t> firstDifference(const Source& a, const Source& b) {
     std::vector<char> x(kComparePiece), y(kComparePiece);
     for (std::int64_t at = 0;; at += static_cast<std::int64_t>(kComparePiece)) {
-        const std::size_t n = readFully(a, x, at), m = readFully(b, y, at);
+        const std::size_t n = a.read(x, at), m = b.read(y, at);
         const auto [p, q] = std::mismatch(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n),
                                           y.begin(), y.begin() + static_cast<std::ptrdiff_t>(m));
         if (p != x.begin() + static_cast<std::ptrdiff_t>(n) ||
@@ -104,11 +133,11 @@ std::optional<std::int64_t> firstDifference(const InputFile& a, const InputFile&
 
 // The value of `field` at byte `offset` of `file`, as fieldValue shows it,
 // read from the file.
-std::string valueIn(const Field& field, const InputFile& file, std::int64_t offset) {
+std::string valueIn(const Field& field, const Source& file, std::int64_t offset) {
     const bool whole = field.number && field.width <= 4;
     const std::int64_t from = whole ? field.start : offset;
     std::string window(whole ? static_cast<std::size_t>(field.width) : 1, '\0');
-    window.resize(readFully(file, window, from));
+    window.resize(file.read(window, from));
     Field shifted = field;
     shifted.start -= from;
     return fieldValue(shifted, window, offset - from);
@@ -116,8 +145,8 @@ std::string valueIn(const Field& field, const InputFile& file, std::int64_t offs
 
 // The first differing byte, `offset`, named by its field, which `head` (the
 // start of the original) tells.
-std::string difference(std::string_view extension, std::string_view head, const InputFile& original,
-                       const InputFile& written, std::int64_t offset) {
+std::string difference(std::string_view extension, std::string_view head, const Source& original,
+                       const Source& written, std::int64_t offset) {
     const std::optional<Field> field = fieldAt(extension, head, offset);
     std::string text = "byte " + std::to_string(offset);
     if (!field)
@@ -181,8 +210,7 @@ object3d::ObjectRead readObjectBytes(std::string_view bytes, bool marks = true) 
 
 // Where the 3do decompiler stopped at a flavor it cannot decode, as the
 // message line of flavor.def says it.
-std::optional<std::string> unsupportedFlavor(const std::string& path) {
-    BinaryReader in(path, path);
+std::optional<std::string> unsupportedFlavor(BinaryReader& in) {
     const auto stop = object3d::readObject(in).object.unsupported;
     if (!stop) return std::nullopt;
     return object3d::unsupportedMessage(*stop) + " at offset " + numberText(stop->offset);
@@ -222,8 +250,8 @@ bool sameObject(const object3d::Object& a, const object3d::Object& b) {
 // An object that did not come back byte for byte (first at `offset`): the
 // same but for the reserved fields, or for the numbers the compiler gave
 // its vertices, normals and flavors, or different.
-void compareObjects(const InputFile& originalFile, const InputFile& writtenFile,
-                    std::int64_t offset, Result& result) {
+void compareObjects(const Source& originalFile, const Source& writtenFile, std::int64_t offset,
+                    Result& result) {
     const std::string original = readHead(originalFile, std::string::npos);
     const std::string written = readHead(writtenFile, std::string::npos);
     const object3d::ObjectRead before = readObjectBytes(original);
@@ -262,35 +290,35 @@ void compareObjects(const InputFile& originalFile, const InputFile& writtenFile,
     result.detail = difference(".3do", original, originalFile, writtenFile, offset);
 }
 
-void verifyMembers(const InputFile& archive, const std::string& folder, Result& result);
+// The kind of `path`, one verify knows.
+const Kind& requireKind(std::string_view path) {
+    const Kind* kind = kindOf(path);
+    if (!kind) throw CommandFailure("not a kind of file verify knows");
+    return *kind;
+}
 
-void roundTrip(const Kind& kind, const std::string& path, const std::string& folder, bool deep,
-               Result& result) {
-    const auto fail = [&](std::string reason) {
-        result.verdict = Verdict::Failed;
-        result.detail = std::move(reason);
-    };
-    WindowlessHost host(folder, path);
-    if (auto failure = run(*kind.decompile, host)) return fail(*failure);
-    const bool object = kind.extension == ".3do";
-    if (object) {
-        if (auto stop = unsupportedFlavor(path)) {
-            result.verdict = Verdict::NotSupported;
-            result.detail = *stop;
-            return;
-        }
+// Decompiles `path` into `folder` (from `bytes` when the caller holds them):
+// nullopt, or the verdict it stopped with.
+std::optional<Result> decompile(const Kind& kind, const std::string& path,
+                                std::optional<std::string_view> bytes, const std::string& folder) {
+    VerifyHost host(folder, path);
+    host.bytes = bytes;
+    if (auto failure = run(*kind.decompile, host))
+        return Result{path, Verdict::Failed, *failure, {}};
+    if (kind.extension == ".3do") {
+        BinaryReader in = bytes ? BinaryReader::ofBytes(*bytes, path) : BinaryReader(path, path);
+        if (auto stop = unsupportedFlavor(in))
+            return Result{path, Verdict::NotSupported, *stop, {}};
     }
-    // A compile that asks for a file opens what the decompile wrote first
-    // (pack: the list), or saves a new file of the kind.
-    host.answer = kind.compile->options.dialog == Dialog::Open
-                      ? joinPath(folder, kind.decompile->writes[0])
-                      : joinPath(folder, "compiled" + std::string(kind.extension));
-    const std::vector<std::string> before = namesIn(folder);
-    if (auto failure = run(*kind.compile, host)) return fail(*failure);
-    const InputFile original(path, path);
-    const InputFile written(compiledFile(kind, folder, before), "the compiled file");
+    return std::nullopt;
+}
+
+// The verdict on `written`, compiled back from `original`.
+Result judgeBytes(const Kind& kind, const std::string& path, const Source& original,
+                  const Source& written) {
+    Result result{path, Verdict::Identical, {}, {}};
     if (const auto offset = firstDifference(original, written)) {
-        if (object) {
+        if (kind.extension == ".3do") {
             compareObjects(original, written, *offset, result);
         } else {
             result.verdict = Verdict::Differs;
@@ -298,14 +326,42 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& fol
                                        written, *offset);
         }
     }
+    return result;
+}
+
+void verifyMembers(const Source& archive, const std::string& folder, Result& result);
+
+// The file is not held in memory: the decompile reads it, and the compiled
+// file is compared with it piece by piece.
+void roundTrip(const Kind& kind, const std::string& path, const std::string& folder, bool deep,
+               Result& result) {
+    if (std::optional<Result> stop = decompile(kind, path, std::nullopt, folder)) {
+        result.verdict = stop->verdict;
+        result.detail = stop->detail;
+        return;
+    }
+    std::string compiled;
+    try {
+        compiled = compileStep(path, folder);
+    } catch (const CommandFailure& e) {
+        result.verdict = Verdict::Failed;
+        result.detail = e.what();
+        return;
+    }
+    const InputFile originalFile(path, path);
+    const InputFile writtenFile(compiled, "the compiled file");
+    const Source original(originalFile);
+    const Result judged = judgeBytes(kind, path, original, Source(writtenFile));
+    result.verdict = judged.verdict;
+    result.detail = judged.detail;
     if (deep && kind.extension == ".dat") verifyMembers(original, folder, result);
 }
 
 // The members of `archive`, unpacked in `folder`, that are of a known kind,
 // in the archive's order. Each is verified in a folder beside `folder`, so
 // no member name can meet a name of verify's own.
-void verifyMembers(const InputFile& archive, const std::string& folder, Result& result) {
-    BinaryReader in = BinaryReader::ofBytes(readHead(archive, kNamingBytes), archive.name());
+void verifyMembers(const Source& archive, const std::string& folder, Result& result) {
+    BinaryReader in = BinaryReader::ofBytes(readHead(archive, kNamingBytes), "archive");
     const std::uint16_t count = in.u16();
     std::vector<std::string> names;
     for (std::uint16_t i = 0; i < count; ++i) names.push_back(entryName(readDatEntry(in)));
@@ -391,6 +447,28 @@ bool knownKind(std::string_view path) {
     return kindOf(path) != nullptr;
 }
 
+std::optional<Result> decompileStep(const std::string& path, const std::string& original,
+                                    const std::string& folder) {
+    return decompile(requireKind(path), path, original, folder);
+}
+
+std::string compileStep(std::string_view path, const std::string& folder) {
+    const Kind& kind = requireKind(path);
+    VerifyHost host(folder, {});
+    // A compile that asks for a file opens what the decompile wrote first
+    // (pack: the list), or saves a new file of the kind.
+    host.answer = kind.compile->options.dialog == Dialog::Open
+                      ? joinPath(folder, kind.decompile->writes[0])
+                      : joinPath(folder, "compiled" + std::string(kind.extension));
+    const std::vector<std::string> before = namesIn(folder);
+    if (auto failure = run(*kind.compile, host)) throw CommandFailure(*failure);
+    return compiledFile(kind, folder, before);
+}
+
+Result judge(const std::string& path, const std::string& original, const std::string& written) {
+    return judgeBytes(requireKind(path), path, Source(original), Source(written));
+}
+
 Plan plan(const std::vector<std::string>& paths, const std::string& base) {
     Plan p;
     Walk walk(p);
@@ -414,8 +492,7 @@ Plan plan(const std::vector<std::string>& paths, const std::string& base) {
 Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
     Result result{path, Verdict::Identical, {}, {}};
     try {
-        const Kind* kind = kindOf(path);
-        if (!kind) throw CommandFailure("not a kind of file verify knows");
+        const Kind* kind = &requireKind(path);
         // A file larger than its format can hold is refused unread.
         std::error_code ec;
         const std::uintmax_t size = fs::file_size(nativePath(path), ec);
