@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {

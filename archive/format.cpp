@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "textfmt/failure.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/failure.hpp"
+#include "platform/paths.hpp"
 
 namespace z5 {
 

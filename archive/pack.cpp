@@ -8,7 +8,8 @@
 #include "archive/archive.hpp"
 #include "archive/blocks.hpp"
 #include "archive/format.hpp"
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {

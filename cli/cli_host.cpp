@@ -8,16 +8,13 @@
 #include <map>
 #include <ostream>
 #include <thread>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "commands/table.hpp"
-#include "textfmt/display.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
+#include "platform/console.hpp"
+#include "platform/display.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
 #include "verify/verify.hpp"
 
 #ifndef Z5_VERSION
@@ -113,11 +110,7 @@ std::string printableText(std::string_view lines) {
 }
 
 bool stderrIsTerminal() {
-#ifdef _WIN32
-    return ::_isatty(2) != 0;
-#else
-    return ::isatty(2) == 1;
-#endif
+    return isTerminal(2);
 }
 
 struct VerifyRequest {

@@ -1,7 +1,7 @@
 // The menu handlers, each running its row of the command table.
 #pragma once
 
-#include "textfmt/command.hpp"
+#include "core/command.hpp"
 
 namespace z5 {
 

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 namespace {

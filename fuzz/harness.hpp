@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
+#include "core/command.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/command.hpp"
 
 namespace z5::fuzz {
 

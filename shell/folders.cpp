@@ -6,6 +6,8 @@
 #include <QHeaderView>
 #include <QStorageInfo>
 
+#include "platform/paths.hpp"
+
 namespace z5 {
 namespace {
 
@@ -24,11 +26,7 @@ QStringList mountedRoots() {
 bool isWithin(const QString& folder, const QString& root) {
     if (folder.compare(root, Qt::CaseInsensitive) == 0) return true;
     const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-#ifdef _WIN32
-    return folder.startsWith(prefix, Qt::CaseInsensitive);
-#else
-    return folder.startsWith(prefix);
-#endif
+    return folder.startsWith(prefix, kNamesIgnoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
 }
 
 QString cleanFolder(const QString& folder) {

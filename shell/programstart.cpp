@@ -4,6 +4,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "platform/programs.hpp"
+
 namespace z5 {
 
 QString SystemStarter::start(const QString& commandLine, const QString& folder) {
@@ -19,18 +21,9 @@ QString SystemStarter::start(const QString& commandLine, const QString& folder) 
 
 QString shellCommandLine(const std::function<QString(const char*)>& environment,
                          const std::function<bool(const QString&)>& onPath) {
-#ifdef _WIN32
-    (void)onPath;
-    // COMSPEC is a path, not a command line: a blank in it must not split it.
-    const QString comspec = environment("COMSPEC");
-    if (comspec.isEmpty()) return QStringLiteral("cmd.exe");
-    return comspec.contains(u' ') ? u'"' + comspec + u'"' : comspec;
-#else
-    const QString terminal = environment("TERMINAL");
-    if (!terminal.trimmed().isEmpty()) return terminal;
-    const QString debianDefault = QStringLiteral("x-terminal-emulator");
-    return onPath(debianDefault) ? debianDefault : QStringLiteral("xterm");
-#endif
+    return QString::fromStdString(commandShellLine(
+        [&](const char* name) { return environment(name).toStdString(); },
+        [&](const std::string& program) { return onPath(QString::fromStdString(program)); }));
 }
 
 QString shellCommandLine() {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string_view>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 
 class QWidget;
 

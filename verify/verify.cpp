@@ -8,12 +8,13 @@
 
 #include "commands/table.hpp"
 #include "object3d/object3d.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/inorder.hpp"
+#include "platform/paths.hpp"
 #include "textfmt/binio.hpp"
 #include "textfmt/deftext.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/inorder.hpp"
-#include "textfmt/paths.hpp"
 #include "verify/fields.hpp"
 
 namespace z5::verify {

@@ -14,7 +14,8 @@
 #include <string_view>
 
 #include "commands/texts.hpp"
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/mainwindow.hpp"
 #include "win32/menus.hpp"
 

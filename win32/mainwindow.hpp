@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/settings.hpp"
+#include "platform/encoding.hpp"
 #include "win32/folders.hpp"
 #include "win32/menus.hpp"
 

@@ -5,7 +5,8 @@
 
 #include "commands/help.hpp"
 #include "commands/texts.hpp"
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/resource.h"
 #include "win32/system.hpp"
 

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/programs.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {
@@ -26,10 +28,7 @@ std::string SystemStarter::start(const std::string& commandLine, const std::stri
 }
 
 std::string shellCommandLine(const std::function<std::string(const char*)>& environment) {
-    // COMSPEC is a path, not a command line: a blank in it must not split it.
-    const std::string comspec = environment("COMSPEC");
-    if (comspec.empty()) return "cmd.exe";
-    return comspec.find(' ') == std::string::npos ? comspec : '"' + comspec + '"';
+    return commandShellLine(environment, [](const std::string&) { return false; });
 }
 
 std::string shellCommandLine() {

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/resource.h"
 
 namespace z5 {

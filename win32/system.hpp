@@ -1,10 +1,12 @@
 // Small pieces of the Windows API the window's parts share. Text is UTF-8
-// inside and reaches the W functions through widen() (textfmt/files.hpp).
+// inside and reaches the W functions through widen() (platform/files.hpp).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "platform/encoding.hpp"
 
 namespace z5 {
 

@@ -6,8 +6,8 @@
 
 #include "archive/blocks.hpp"
 #include "commands/handlers.hpp"
+#include "platform/failure.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/failure.hpp"
 
 namespace z5 {
 namespace {

@@ -7,8 +7,9 @@
 #include <tuple>
 
 #include "commands/handlers.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 
 namespace z5 {
 namespace {

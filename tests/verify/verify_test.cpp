@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <map>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 
 namespace z5 {
 namespace {

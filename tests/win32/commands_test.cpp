@@ -7,8 +7,9 @@
 #include <filesystem>
 
 #include "commands/table.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/win32/win32_support.hpp"
-#include "textfmt/files.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "commands/menu.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 #include "win32/host.hpp"
 #include "win32/mainwindow.hpp"
 #include "win32/programstart.hpp"
