@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "archive/archive.hpp"
-#include "archive/blocks.hpp"
 #include "archive/format.hpp"
+#include "archive/limits.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
 #include "textfmt/numbers.hpp"

@@ -109,6 +109,16 @@ TEST(Cli, EveryCommandRunsByItsWordsOnTheSamples) {
             if (!step.output.empty()) {
                 EXPECT_EQ(readFile(work + "/" + step.output), readFile(step.sameAs));
             }
+            // The row tells what it writes and which row compiles it back
+            // (the next step), as verify and the workspace commands use it.
+            const CommandEntry& row = rowOf(step.words);
+            for (std::string_view name : row.writes) {
+                EXPECT_TRUE(name.empty() || test::fileExists(work + "/" + std::string(name)))
+                    << name;
+            }
+            if (!row.compiledBy.empty()) {
+                EXPECT_EQ(wordsOf(*findCommandByMenu(row.compiledBy)), (&step + 1)->words);
+            }
             run.insert(step.words);
         }
     }
