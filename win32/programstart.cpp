@@ -4,7 +4,6 @@
 
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
-#include "platform/programs.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {
@@ -28,11 +27,14 @@ std::string SystemStarter::start(const std::string& commandLine, const std::stri
 }
 
 std::string shellCommandLine(const std::function<std::string(const char*)>& environment) {
-    return commandShellLine(environment, [](const std::string&) { return false; });
+    // COMSPEC is a path, not a command line: a blank in it must not split it.
+    const std::string comspec = environment("COMSPEC");
+    if (comspec.empty()) return "cmd.exe";
+    return comspec.find(' ') == std::string::npos ? comspec : '"' + comspec + '"';
 }
 
-std::string shellCommandLine() {
-    return shellCommandLine([](const char* name) {
+std::string SystemStarter::shellCommandLine() {
+    return z5::shellCommandLine([](const char* name) {
         const std::wstring variable = widen(name);
         const DWORD size = GetEnvironmentVariableW(variable.c_str(), nullptr, 0);
         if (size == 0) return std::string();
