@@ -2,17 +2,8 @@
 
 #include <commctrl.h>
 
-<<<<<<< HEAD
-#include <exception>
-
-#include "commands/help.hpp"
-#include "commands/table.hpp"
-#include "commands/texts.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
-    =======
-#include "platform/files.hpp"
-    >>>>>>> main
 #include "win32/host.hpp"
 #include "win32/popups.hpp"
 #include "win32/programstart.hpp"
@@ -20,284 +11,282 @@
 #include "win32/system.hpp"
 #include "window/texts.hpp"
 
-    namespace z5 {
-    namespace {
+namespace z5 {
+namespace {
 
-    constexpr wchar_t kMainClass[] = L"frmZ5Def";
-    constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-    // The client area in logical pixels when the window opens.
-    constexpr int kWidth = 560, kHeight = 400;
-    constexpr int kLogoSize = 112;
+constexpr wchar_t kMainClass[] = L"frmZ5Def";
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// The client area in logical pixels when the window opens.
+constexpr int kWidth = 560, kHeight = 400;
+constexpr int kLogoSize = 112;
 
-    HWND child(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id) {
-        return CreateWindowExW(0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
-                               0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                               GetModuleHandleW(nullptr), nullptr);
-    }
+HWND child(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id) {
+    return CreateWindowExW(0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+}
 
-    HFONT serif(int points, bool bold, UINT dpi) {
-        return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
-                           bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                           VARIABLE_PITCH | FF_ROMAN, widen(kLabelFace).c_str());
-    }
+HFONT serif(int points, bool bold, UINT dpi) {
+    return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
+                       bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       VARIABLE_PITCH | FF_ROMAN, widen(kLabelFace).c_str());
+}
 
-    void deleteObject(auto*& object) {
-        if (object) DeleteObject(object);
-        object = nullptr;
-    }
+void deleteObject(auto*& object) {
+    if (object) DeleteObject(object);
+    object = nullptr;
+}
 
-    }  // namespace
+}  // namespace
 
-    frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
-        : endsProgram_(endsProgram),
-          controller_(*this, std::make_unique<SystemStarter>(), options) {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
-        InitCommonControlsEx(&controls);
-        registerWindowClass(kMainClass, procedure);
-        CreateWindowExW(kExStyle, kMainClass, widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
-                        CW_USEDEFAULT, kWidth, kHeight, nullptr, menu_.handle(),
-                        GetModuleHandleW(nullptr), this);
-        dialogs_ = std::make_unique<SystemDialogs>(hwnd_);
-        accelerators_ = createAccelerators();
-        about_ = std::make_unique<frmAbout>(hwnd_);
-        help_ = std::make_unique<frmHelp>(hwnd_);
-    }
+frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
+    : endsProgram_(endsProgram), controller_(*this, std::make_unique<SystemStarter>(), options) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    registerWindowClass(kMainClass, procedure);
+    CreateWindowExW(kExStyle, kMainClass, widen(kWindowTitle).c_str(), kStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, kWidth, kHeight, nullptr, menu_.handle(),
+                    GetModuleHandleW(nullptr), this);
+    dialogs_ = std::make_unique<SystemDialogs>(hwnd_);
+    accelerators_ = createAccelerators();
+    about_ = std::make_unique<frmAbout>(hwnd_);
+    help_ = std::make_unique<frmHelp>(hwnd_);
+}
 
-    frmZ5Def::~frmZ5Def() {
-        about_.reset();
-        help_.reset();
-        if (hwnd_) DestroyWindow(hwnd_);
-        DestroyAcceleratorTable(accelerators_);
-        deleteObject(uiFont_);
-        deleteObject(titleFont_);
-        deleteObject(versionFont_);
-        deleteObject(logo_);
-    }
+frmZ5Def::~frmZ5Def() {
+    about_.reset();
+    help_.reset();
+    if (hwnd_) DestroyWindow(hwnd_);
+    DestroyAcceleratorTable(accelerators_);
+    deleteObject(uiFont_);
+    deleteObject(titleFont_);
+    deleteObject(versionFont_);
+    deleteObject(logo_);
+}
 
-    LRESULT CALLBACK frmZ5Def::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = windowObject<frmZ5Def>(window, message, lParam);
-        if (!self) return DefWindowProcW(window, message, wParam, lParam);
-        if (message == WM_NCCREATE) self->hwnd_ = window;
-        return self->handle(message, wParam, lParam);
-    }
+LRESULT CALLBACK frmZ5Def::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = windowObject<frmZ5Def>(window, message, lParam);
+    if (!self) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) self->hwnd_ = window;
+    return self->handle(message, wParam, lParam);
+}
 
-    LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-        switch (message) {
-            case WM_CREATE: {
-                dpi_ = dpiOf(hwnd_);
-                RECT frame{0, 0, scaled(kWidth, dpi_), scaled(kHeight, dpi_)};
-                AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi_);
-                SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left,
-                             frame.bottom - frame.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-                createControls();
-                return 0;
-            }
-            case WM_SIZE:
-                layout();
-                return 0;
-            case WM_DPICHANGED: {
-                dpi_ = HIWORD(wParam);
-                const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-                SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                             suggested->right - suggested->left, suggested->bottom - suggested->top,
-                             SWP_NOZORDER | SWP_NOACTIVATE);
-                setFonts();
-                layout();
-                return 0;
-            }
-            case WM_GETMINMAXINFO: {
-                auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-                limits->ptMinTrackSize = {scaled(400, dpi_), scaled(320, dpi_)};
-                return 0;
-            }
-            case WM_SETCURSOR:
-                if (hourglassShown()) {
-                    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-                    return TRUE;
-                }
-                break;
-            case WM_COMMAND:
-                command(wParam, reinterpret_cast<HWND>(lParam));
-                return 0;
-            case WM_DESTROY:
-                if (endsProgram_) PostQuitMessage(0);
-                return 0;
-            case WM_NCDESTROY: {
-                const HWND window = hwnd_;
-                SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-                hwnd_ = nullptr;
-                return DefWindowProcW(window, message, wParam, lParam);
-            }
-            default:
-                break;
+LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: {
+            dpi_ = dpiOf(hwnd_);
+            RECT frame{0, 0, scaled(kWidth, dpi_), scaled(kHeight, dpi_)};
+            AdjustWindowRectExForDpi(&frame, kStyle, TRUE, kExStyle, dpi_);
+            SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            createControls();
+            return 0;
         }
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+        case WM_SIZE:
+            layout();
+            return 0;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            setFonts();
+            layout();
+            return 0;
+        }
+        case WM_GETMINMAXINFO: {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {scaled(400, dpi_), scaled(320, dpi_)};
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (hourglassShown()) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_COMMAND:
+            command(wParam, reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_DESTROY:
+            if (endsProgram_) PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            const HWND window = hwnd_;
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        default:
+            break;
     }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
 
-    void frmZ5Def::createControls() {
-        DrvList1 =
-            child(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, hwnd_, kDrvList1);
-        DirList1 = child(WC_LISTBOXW, "",
-                         LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
-                         hwnd_, kDirList1);
-        Image1 = child(WC_STATICW, "", SS_BITMAP | SS_CENTERIMAGE, hwnd_, kImage1);
-        Label1 = child(WC_STATICW, kLabel1Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel1);
-        Label2 = child(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
-        Label3 = child(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
-        status_ = child(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
-        setFonts();
+void frmZ5Def::createControls() {
+    DrvList1 =
+        child(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, hwnd_, kDrvList1);
+    DirList1 = child(WC_LISTBOXW, "",
+                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, hwnd_,
+                     kDirList1);
+    Image1 = child(WC_STATICW, "", SS_BITMAP | SS_CENTERIMAGE, hwnd_, kImage1);
+    Label1 = child(WC_STATICW, kLabel1Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel1);
+    Label2 = child(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
+    Label3 = child(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
+    status_ = child(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
+    setFonts();
+    fillDrives();
+    layout();
+}
+
+void frmZ5Def::setFonts() {
+    deleteObject(uiFont_);
+    deleteObject(titleFont_);
+    deleteObject(versionFont_);
+    uiFont_ = createMessageFont(dpi_);
+    titleFont_ = serif(26, true, dpi_);
+    versionFont_ = serif(16, false, dpi_);
+    const std::pair<HWND, HFONT> fonts[] = {{DrvList1, uiFont_},  {DirList1, uiFont_},
+                                            {Label1, titleFont_}, {Label2, versionFont_},
+                                            {Label3, uiFont_},    {status_, uiFont_}};
+    for (const auto& [control, font] : fonts)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+
+    const int size = scaled(kLogoSize, dpi_);
+    HBITMAP logo = static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, size, size, 0));
+    SendMessageW(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo));
+    deleteObject(logo_);
+    logo_ = logo;
+}
+
+void frmZ5Def::layout() {
+    if (!status_) return;
+    SendMessageW(status_, WM_SIZE, 0, 0);
+    RECT client{}, bar{}, combo{};
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(status_, &bar);
+    auto s = [this](int v) { return scaled(v, dpi_); };
+    const int margin = s(8), width = client.right, bottom = client.bottom - (bar.bottom - bar.top);
+    const int left = (width - 3 * margin) * 3 / 5;
+    MoveWindow(DrvList1, margin, margin, left, s(300), TRUE);
+    GetWindowRect(DrvList1, &combo);
+    const int listTop = margin + (combo.bottom - combo.top) + s(6);
+    MoveWindow(DirList1, margin, listTop, left, std::max(0, bottom - margin - listTop), TRUE);
+    const int x = 2 * margin + left, w = std::max(0, width - x - margin);
+    int y = margin;
+    const std::pair<HWND, int> column[] = {
+        {Image1, kLogoSize + 4}, {Label1, 44}, {Label2, 30}, {Label3, 22}};
+    for (const auto& [control, height] : column) {
+        MoveWindow(control, x, y, w, s(height), TRUE);
+        y += s(height);
+    }
+}
+
+void frmZ5Def::command(WPARAM wParam, HWND from) {
+    const UINT code = HIWORD(wParam);
+    const bool enter = LOWORD(wParam) == IDOK && GetFocus() == DirList1;
+    if ((from == DirList1 && code == LBN_DBLCLK) || enter) {
+        const auto row = SendMessageW(DirList1, LB_GETCURSEL, 0, 0);
+        if (row >= 0 && static_cast<std::size_t>(row) < rows_.size())
+            controller_.folderChosen(rows_[static_cast<std::size_t>(row)].path);
+    } else if (from == DrvList1 && code == CBN_DROPDOWN) {
         fillDrives();
-        layout();
+    } else if (from == DrvList1 && (code == CBN_CLOSEUP || code == CBN_SELCHANGE) &&
+               !SendMessageW(DrvList1, CB_GETDROPPEDSTATE, 0, 0)) {
+        const int chosen = chosenDrive();
+        if (chosen >= 0) controller_.driveChosen(drives_[static_cast<std::size_t>(chosen)]);
+    } else if (!from && LOWORD(wParam) == kHelpCommandId) {
+        controller_.help();
+    } else if (const MenuEntry* entry = menuEntryOfCommand(LOWORD(wParam)); !from && entry) {
+        controller_.choose(*entry);
     }
+}
 
-    void frmZ5Def::setFonts() {
-        deleteObject(uiFont_);
-        deleteObject(titleFont_);
-        deleteObject(versionFont_);
-        uiFont_ = createMessageFont(dpi_);
-        titleFont_ = serif(26, true, dpi_);
-        versionFont_ = serif(16, false, dpi_);
-        const std::pair<HWND, HFONT> fonts[] = {{DrvList1, uiFont_},  {DirList1, uiFont_},
-                                                {Label1, titleFont_}, {Label2, versionFont_},
-                                                {Label3, uiFont_},    {status_, uiFont_}};
-        for (const auto& [control, font] : fonts)
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+bool frmZ5Def::Form_Load() {
+    centreOnScreen(hwnd_);
+    // The help file is kHelpFile: F1 shows its text.
+    const bool started = controller_.start();
+    DrawMenuBar(hwnd_);
+    return started;
+}
 
-        const int size = scaled(kLogoSize, dpi_);
-        HBITMAP logo = static_cast<HBITMAP>(LoadImageW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGO), IMAGE_BITMAP, size, size, 0));
-        SendMessageW(Image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo));
-        deleteObject(logo_);
-        logo_ = logo;
-    }
+std::string frmZ5Def::statusText() const {
+    const auto length = LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, 0, 0));
+    std::wstring text(length + 1u, L'\0');
+    SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return narrow(text);
+}
 
-    void frmZ5Def::layout() {
-        if (!status_) return;
-        SendMessageW(status_, WM_SIZE, 0, 0);
-        RECT client{}, bar{}, combo{};
-        GetClientRect(hwnd_, &client);
-        GetWindowRect(status_, &bar);
-        auto s = [this](int v) { return scaled(v, dpi_); };
-        const int margin = s(8), width = client.right,
-                  bottom = client.bottom - (bar.bottom - bar.top);
-        const int left = (width - 3 * margin) * 3 / 5;
-        MoveWindow(DrvList1, margin, margin, left, s(300), TRUE);
-        GetWindowRect(DrvList1, &combo);
-        const int listTop = margin + (combo.bottom - combo.top) + s(6);
-        MoveWindow(DirList1, margin, listTop, left, std::max(0, bottom - margin - listTop), TRUE);
-        const int x = 2 * margin + left, w = std::max(0, width - x - margin);
-        int y = margin;
-        const std::pair<HWND, int> column[] = {
-            {Image1, kLogoSize + 4}, {Label1, 44}, {Label2, 30}, {Label3, 22}};
-        for (const auto& [control, height] : column) {
-            MoveWindow(control, x, y, w, s(height), TRUE);
-            y += s(height);
-        }
-    }
+void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
+    dialogs_ = std::move(dialogs);
+}
 
-    void frmZ5Def::command(WPARAM wParam, HWND from) {
-        const UINT code = HIWORD(wParam);
-        const bool enter = LOWORD(wParam) == IDOK && GetFocus() == DirList1;
-        if ((from == DirList1 && code == LBN_DBLCLK) || enter) {
-            const auto row = SendMessageW(DirList1, LB_GETCURSEL, 0, 0);
-            if (row >= 0 && static_cast<std::size_t>(row) < rows_.size())
-                controller_.folderChosen(rows_[static_cast<std::size_t>(row)].path);
-        } else if (from == DrvList1 && code == CBN_DROPDOWN) {
-            fillDrives();
-        } else if (from == DrvList1 && (code == CBN_CLOSEUP || code == CBN_SELCHANGE) &&
-                   !SendMessageW(DrvList1, CB_GETDROPPEDSTATE, 0, 0)) {
-            const int chosen = chosenDrive();
-            if (chosen >= 0) controller_.driveChosen(drives_[static_cast<std::size_t>(chosen)]);
-        } else if (!from && LOWORD(wParam) == kHelpCommandId) {
-            controller_.help();
-        } else if (const MenuEntry* entry = menuEntryOfCommand(LOWORD(wParam)); !from && entry) {
-            controller_.choose(*entry);
-        }
-    }
+void frmZ5Def::setDrives(std::vector<std::string> roots) {
+    fixedDrives_ = true;
+    drives_.clear();
+    for (const std::string& root : roots) drives_.push_back(cleanFolder(root));
+    fillDrives();
+}
 
-    bool frmZ5Def::Form_Load() {
-        centreOnScreen(hwnd_);
-        // The help file is kHelpFile: F1 shows its text.
-        const bool started = controller_.start();
-        DrawMenuBar(hwnd_);
-        return started;
-    }
+void frmZ5Def::fillDrives() {
+    if (!fixedDrives_) drives_ = logicalDrives();
+    fillDriveList(DrvList1, drives_, controller_.currentDrive());
+}
 
-    std::string frmZ5Def::statusText() const {
-        const auto length = LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, 0, 0));
-        std::wstring text(length + 1u, L'\0');
-        SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(length);
-        return narrow(text);
-    }
+void frmZ5Def::showDrive(const std::string& root) {
+    chooseDrive(DrvList1, drives_, root);
+}
 
-    void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
-        dialogs_ = std::move(dialogs);
-    }
+std::vector<std::string> frmZ5Def::driveRows() const {
+    return driveListRows(DrvList1);
+}
 
-    void frmZ5Def::setDrives(std::vector<std::string> roots) {
-        fixedDrives_ = true;
-        drives_.clear();
-        for (const std::string& root : roots) drives_.push_back(cleanFolder(root));
-        fillDrives();
-    }
+int frmZ5Def::chosenDrive() const {
+    const auto chosen = SendMessageW(DrvList1, CB_GETCURSEL, 0, 0);
+    return chosen >= 0 && static_cast<std::size_t>(chosen) < drives_.size()
+               ? static_cast<int>(chosen)
+               : -1;
+}
 
-    void frmZ5Def::fillDrives() {
-        if (!fixedDrives_) drives_ = logicalDrives();
-        fillDriveList(DrvList1, drives_, controller_.currentDrive());
-    }
+void frmZ5Def::showEntry(const MenuEntry& entry, const MenuState& state) {
+    menu_.apply(entry, state);
+}
 
-    void frmZ5Def::showDrive(const std::string& root) {
-        chooseDrive(DrvList1, drives_, root);
-    }
+bool frmZ5Def::showFolder(const std::string& folder) {
+    rows_ = z5::folderRows(folder);
+    fillFolderList(DirList1, rows_);
+    return true;
+}
 
-    std::vector<std::string> frmZ5Def::driveRows() const {
-        return driveListRows(DrvList1);
-    }
+void frmZ5Def::showStatus(const std::string& message) {
+    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(message).c_str()));
+}
 
-    int frmZ5Def::chosenDrive() const {
-        const auto chosen = SendMessageW(DrvList1, CB_GETCURSEL, 0, 0);
-        return chosen >= 0 && static_cast<std::size_t>(chosen) < drives_.size()
-                   ? static_cast<int>(chosen)
-                   : -1;
-    }
+void frmZ5Def::showError(const std::string& message, Severity severity) {
+    dialogs_->message(severity == Severity::Critical ? MB_ICONERROR : MB_ICONWARNING,
+                      widen(kWindowTitle), widen(message));
+}
 
-    void frmZ5Def::showEntry(const MenuEntry& entry, const MenuState& state) {
-        menu_.apply(entry, state);
-    }
+std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
+                                            std::function<void(const std::string&)> notice) {
+    return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
+}
 
-    bool frmZ5Def::showFolder(const std::string& folder) {
-        rows_ = z5::folderRows(folder);
-        fillFolderList(DirList1, rows_);
-        return true;
-    }
+void frmZ5Def::showAbout() {
+    about_->Form_Load();
+}
 
-    void frmZ5Def::showStatus(const std::string& message) {
-        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(message).c_str()));
-    }
+void frmZ5Def::showHelp() {
+    help_->show();
+}
 
-    void frmZ5Def::showError(const std::string& message, Severity severity) {
-        dialogs_->message(severity == Severity::Critical ? MB_ICONERROR : MB_ICONWARNING,
-                          widen(kWindowTitle), widen(message));
-    }
-
-    std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
-                                                std::function<void(const std::string&)> notice) {
-        return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
-    }
-
-    void frmZ5Def::showAbout() {
-        about_->Form_Load();
-    }
-
-    void frmZ5Def::showHelp() {
-        help_->show();
-    }
-
-    void frmZ5Def::closeWindow() {
-        SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-    }
+void frmZ5Def::closeWindow() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
 
 }  // namespace z5

@@ -9,106 +9,101 @@
 #include <string>
 #include <vector>
 
-<<<<<<< HEAD
-#include "commands/settings.hpp"
-#include "platform/encoding.hpp"
-    =======
->>>>>>> main
 #include "win32/folders.hpp"
 #include "win32/menus.hpp"
 #include "window/controller.hpp"
 
-    namespace z5 {
+namespace z5 {
 
-    class Dialogs;
-    class frmAbout;
-    class frmHelp;
+class Dialogs;
+class frmAbout;
+class frmHelp;
 
-    // The child windows' ids.
-    enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
+// The child windows' ids.
+enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
 
-    class frmZ5Def : private WindowView {
-    public:
-        // Creates the window, hidden, with its controls and menu bar. With
-        // `endsProgram`, closing it ends the program's message loop.
-        explicit frmZ5Def(WindowOptions options = {}, bool endsProgram = false);
-        ~frmZ5Def() override;
-        frmZ5Def(const frmZ5Def&) = delete;
-        frmZ5Def& operator=(const frmZ5Def&) = delete;
+class frmZ5Def : private WindowView {
+public:
+    // Creates the window, hidden, with its controls and menu bar. With
+    // `endsProgram`, closing it ends the program's message loop.
+    explicit frmZ5Def(WindowOptions options = {}, bool endsProgram = false);
+    ~frmZ5Def() override;
+    frmZ5Def(const frmZ5Def&) = delete;
+    frmZ5Def& operator=(const frmZ5Def&) = delete;
 
-        HWND hwnd() const { return hwnd_; }
-        HACCEL accelerators() const { return accelerators_; }
+    HWND hwnd() const { return hwnd_; }
+    HACCEL accelerators() const { return accelerators_; }
 
-        // Start-up: centres the window, then the controller reads z5.ini and
-        // shows its start folder and programs. False, the reason shown in an
-        // error box, when the settings cannot be taken; the program then ends.
-        bool Form_Load();
+    // Start-up: centres the window, then the controller reads z5.ini and
+    // shows its start folder and programs. False, the reason shown in an
+    // error box, when the settings cannot be taken; the program then ends.
+    bool Form_Load();
 
-        WindowController& controller() { return controller_; }
-        std::string workingFolder() const { return controller_.workingFolder(); }
-        // The status bar's text.
-        std::string statusText() const;
-        const frmAbout& about() const { return *about_; }
-        const frmHelp& help() const { return *help_; }
+    WindowController& controller() { return controller_; }
+    std::string workingFolder() const { return controller_.workingFolder(); }
+    // The status bar's text.
+    std::string statusText() const;
+    const frmAbout& about() const { return *about_; }
+    const frmHelp& help() const { return *help_; }
 
-        // Replaces how files are chosen and boxes shown (the default uses the
-        // common dialogs and message boxes), for the window's own boxes and for
-        // every converter it runs.
-        void setDialogs(std::unique_ptr<Dialogs> dialogs);
-        // Replaces the drives the drive list offers (by default the machine's,
-        // listed again each time the list opens).
-        void setDrives(std::vector<std::string> roots);
+    // Replaces how files are chosen and boxes shown (the default uses the
+    // common dialogs and message boxes), for the window's own boxes and for
+    // every converter it runs.
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+    // Replaces the drives the drive list offers (by default the machine's,
+    // listed again each time the list opens).
+    void setDrives(std::vector<std::string> roots);
 
-        // The drive list's rows and the chosen one (-1 for none); the folder
-        // list's rows.
-        std::vector<std::string> driveRows() const;
-        int chosenDrive() const;
-        const std::vector<FolderRow>& folderRows() const { return rows_; }
+    // The drive list's rows and the chosen one (-1 for none); the folder
+    // list's rows.
+    std::vector<std::string> driveRows() const;
+    int chosenDrive() const;
+    const std::vector<FolderRow>& folderRows() const { return rows_; }
 
-    private:
-        static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-        LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-        void command(WPARAM wParam, HWND from);
-        void createControls();
-        void layout();
-        void setFonts();
-        void fillDrives();
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void command(WPARAM wParam, HWND from);
+    void createControls();
+    void layout();
+    void setFonts();
+    void fillDrives();
 
-        void showEntry(const MenuEntry& entry, const MenuState& state) override;
-        bool showFolder(const std::string& folder) override;
-        std::vector<std::string> drives() override { return drives_; }
-        void showDrive(const std::string& root) override;
-        void showStatus(const std::string& text) override;
-        void showError(const std::string& text, Severity severity) override;
-        std::unique_ptr<Host> commandHost(const std::string& folder,
-                                          std::function<void(const std::string&)> notice) override;
-        void showAbout() override;
-        void showHelp() override;
-        void closeWindow() override;
+    void showEntry(const MenuEntry& entry, const MenuState& state) override;
+    bool showFolder(const std::string& folder) override;
+    std::vector<std::string> drives() override { return drives_; }
+    void showDrive(const std::string& root) override;
+    void showStatus(const std::string& text) override;
+    void showError(const std::string& text, Severity severity) override;
+    std::unique_ptr<Host> commandHost(const std::string& folder,
+                                      std::function<void(const std::string&)> notice) override;
+    void showAbout() override;
+    void showHelp() override;
+    void closeWindow() override;
 
-        bool endsProgram_;
-        std::unique_ptr<Dialogs> dialogs_;
-        MenuBar menu_;
-        HACCEL accelerators_ = nullptr;
-        HWND hwnd_ = nullptr;
-        UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-        std::vector<FolderRow> rows_;
-        std::vector<std::string> drives_;
-        bool fixedDrives_ = false;
-        HWND DrvList1 = nullptr;
-        HWND DirList1 = nullptr;
-        HWND Label1 = nullptr;
-        HWND Label2 = nullptr;
-        HWND Label3 = nullptr;
-        HWND Image1 = nullptr;
-        HWND status_ = nullptr;
-        HFONT uiFont_ = nullptr;
-        HFONT titleFont_ = nullptr;
-        HFONT versionFont_ = nullptr;
-        HBITMAP logo_ = nullptr;
-        std::unique_ptr<frmAbout> about_;
-        std::unique_ptr<frmHelp> help_;
-        WindowController controller_;
-    };
+    bool endsProgram_;
+    std::unique_ptr<Dialogs> dialogs_;
+    MenuBar menu_;
+    HACCEL accelerators_ = nullptr;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::vector<FolderRow> rows_;
+    std::vector<std::string> drives_;
+    bool fixedDrives_ = false;
+    HWND DrvList1 = nullptr;
+    HWND DirList1 = nullptr;
+    HWND Label1 = nullptr;
+    HWND Label2 = nullptr;
+    HWND Label3 = nullptr;
+    HWND Image1 = nullptr;
+    HWND status_ = nullptr;
+    HFONT uiFont_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    HFONT versionFont_ = nullptr;
+    HBITMAP logo_ = nullptr;
+    std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<frmHelp> help_;
+    WindowController controller_;
+};
 
 }  // namespace z5
