@@ -92,7 +92,7 @@ void frmAbout::cmdOK_Click() {
 void frmAbout::create() {
     registerWindowClass(kAboutClass, procedure);
     hwnd_ = createOwned(kAboutClass, kAboutTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, owner_,
-                        520, 200, this);
+                        520, 230, this);
     const UINT dpi = dpiOf(hwnd_);
     auto s = [dpi](int v) { return scaled(v, dpi); };
     font_ = createMessageFont(dpi);

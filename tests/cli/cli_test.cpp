@@ -157,7 +157,7 @@ TEST(Cli, UsageErrorsSayWhatWasWrongInOneLineAndWriteNothing) {
         {{"dump", "a", "b"}, "z5def dump: unexpected argument \"b\"; try \"z5def dump --help\""},
         {{},
          "z5def: a command is required (unpack, pack, cleanup, dump, textdoc, trk, 3do, cam, "
-         "scr, stg, verify)"},
+         "scr, stg, verify, extract, build)"},
         {{"trk"}, "z5def trk: a command is required (decompile, compile)"},
         {{"dump"}, "z5def dump: FILE is required; try \"z5def dump --help\""},
         {{"-C", "/no/such/folder", "dump", "x"},
