@@ -175,6 +175,24 @@ std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
     return std::make_unique<QtHost>(*this, *dialogs_, folder, std::move(notice));
 }
 
+std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
+    const std::optional<QString> chosen = dialogs_->chooseFileOrFolder();
+    if (!chosen) return std::nullopt;
+    return toNative(*chosen);
+}
+
+void frmZ5Def::showProgress(const std::string& message) {
+    showStatus(message);
+    statusBar()->repaint();  // the window is busy: no event loop paints it
+}
+
+void frmZ5Def::showList(const std::string& title, const std::vector<std::string>& lines) {
+    if (!list_) list_ = new frmList(this);
+    QStringList rows;
+    for (const std::string& line : lines) rows << text(line);
+    list_->showLines(text(title), rows);
+}
+
 void frmZ5Def::showAbout() {
     if (!about_) about_ = new frmAbout(this);
     about_->Form_Load();

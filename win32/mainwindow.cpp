@@ -53,11 +53,13 @@ frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
     accelerators_ = createAccelerators();
     about_ = std::make_unique<frmAbout>(hwnd_);
     help_ = std::make_unique<frmHelp>(hwnd_);
+    list_ = std::make_unique<frmHelp>(hwnd_);
 }
 
 frmZ5Def::~frmZ5Def() {
     about_.reset();
     help_.reset();
+    list_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     DestroyAcceleratorTable(accelerators_);
     deleteObject(uiFont_);
@@ -275,6 +277,23 @@ void frmZ5Def::showError(const std::string& message, Severity severity) {
 std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
                                             std::function<void(const std::string&)> notice) {
     return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
+}
+
+std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
+    const std::optional<std::wstring> chosen = dialogs_->chooseFileOrFolder();
+    if (!chosen) return std::nullopt;
+    return narrow(*chosen);
+}
+
+void frmZ5Def::showProgress(const std::string& message) {
+    showStatus(message);
+    UpdateWindow(status_);  // the window is busy: no message loop paints it
+}
+
+void frmZ5Def::showList(const std::string& title, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + '\n';
+    list_->showText(title, text);
 }
 
 void frmZ5Def::showAbout() {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <random>
 
@@ -134,23 +133,6 @@ void requireRoundTrip(const std::string& archive, const std::string& folder,
     fs::remove(nativePath(packed));
 }
 
-// Serialises the progress calls of several workers.
-class SharedProgress {
-public:
-    SharedProgress(const Progress& progress, std::size_t count)
-        : progress_(progress), count_(count) {}
-    void operator()(std::size_t index, const std::string& name) {
-        if (!progress_) return;
-        std::lock_guard lock(lock_);
-        progress_(index, count_, name);
-    }
-
-private:
-    const Progress& progress_;
-    std::size_t count_;
-    std::mutex lock_;
-};
-
 struct ExtractedMember {
     bool definitions = false;
     std::string line;  // in workspace.txt
@@ -250,11 +232,9 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
                     collides[i] = collides[j] = true;
 
         std::vector<ExtractedMember> members(names.size());
-        SharedProgress tell(progress, names.size());
         runInOrder(
             names.size(), static_cast<unsigned>(std::max(request.jobs, 1)), names.size(),
             [&](std::size_t i, unsigned worker) {
-                tell(i, names[i]);
                 const std::string& name = names[i];
                 if (!convertible(name))
                     members[i] = {false, name + ": raw"};
@@ -264,7 +244,9 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
                 else
                     members[i] = extractMember(folder, name, scratch.worker(worker), request.all);
             },
-            [](std::size_t) {});
+            [&](std::size_t i) {
+                if (progress) progress(i, names.size(), names[i]);
+            });
 
         TextWriter report(joinPath(folder, std::string(kReportName)), std::string(kReportName));
         std::size_t definitions = 0;
@@ -321,13 +303,11 @@ Report build(const BuildRequest& request, const Progress& progress) {
     std::vector<PackMember> members(names.size());
     std::vector<std::string> reasons(names.size());
     std::atomic<std::size_t> compiled = 0;
-    SharedProgress tell(progress, names.size());
     // Every member is looked at, so that every reason is reported at once.
     runInOrder(
         names.size(), static_cast<unsigned>(std::max(request.jobs, 1)), names.size(),
         [&](std::size_t i, unsigned worker) {
             const std::string& name = names[i];
-            tell(i, name);
             try {
                 const std::string file = joinPath(folder, nameToPath(name));
                 const std::string definitions = joinPath(folder, nameToPath(name + ".def"));
@@ -358,7 +338,9 @@ Report build(const BuildRequest& request, const Progress& progress) {
                 reasons[i] = name + ": " + e.what();
             }
         },
-        [](std::size_t) {});
+        [&](std::size_t i) {
+            if (progress) progress(i, names.size(), names[i]);
+        });
     for (std::string& reason : reasons)
         if (!reason.empty()) report.reasons.push_back(std::move(reason));
     if (!report.succeeded()) return report;

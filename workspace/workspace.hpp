@@ -13,8 +13,8 @@
 
 namespace z5::workspace {
 
-// Told the index, the count and the name of each member as its work starts;
-// called from one thread at a time.
+// Told the index, the count and the name of each member when its work is
+// done, in list order, on the thread that started the run (a window's).
 using Progress = std::function<void(std::size_t index, std::size_t count, const std::string&)>;
 
 // What a run did: the summary line when it succeeded, else every reason it
