@@ -12,29 +12,7 @@ work="$bench_out/tracks"
 rm -rf "$work" && mkdir -p "$work"
 runs=100
 
-# A definition with the fewest lines the compiler needs: it finds values by
-# line position only, so titles and headers may be empty lines.
-awk -v sections=741 -v surfaces=501 -v walls=501 'BEGIN {
-    ORS = "\r\n"
-    print "* HEADER *"; print ""; print ""
-    print 1; print 123456; print 1; print sections; print 0; print 0
-    for (i = 0; i < 10; i++) print i * 1000 - 5000
-    print "* POINTERS *"; print ""; print ""
-    for (s = 0; s < sections; s++) print s * 72
-    print "* SECTIONS *"; print ""; print ""
-    for (s = 0; s < sections; s++) {
-        ns = s < surfaces ? 1 : 0; nw = s < walls ? 1 : 0
-        for (k = 0; k < 7; k++) print ""
-        print (s % 2 ? "Turn" : "Straight"), s * 400, 400, s, -s, s * 3, 7, 8, 9, 10, ns, -11, nw
-        for (k = 0; k < 7; k++) print ""
-        print s, s + 1, s + 2, -1000 * s, 5, 6, 7, 8
-        for (k = 0; k < 7; k++) print ""
-        if (ns) print s * 100, s * 100 + 100, s % 3
-        for (k = 0; k < 7; k++) print ""
-        if (nw) print 1, s * 100, s * 100 + 90, 0, 0
-        for (k = 0; k < 2; k++) print ""
-    }
-}' > "$work/Trk.def"
+largest_track_def > "$work/Trk.def"
 "$Z5DEF" -q -C "$work" trk compile
 mv "$work/New.trk" "$work/big.trk"
 echo "Tracks, $(stat -c %s "$work/big.trk") bytes, $runs runs each:"

@@ -15,28 +15,7 @@ work="$bench_out/workspace"
 rm -rf "$work" && mkdir -p "$work/src" "$work/kinds"
 kinds="$work/kinds"
 python3 "$bench_root/bench/make_object.py" "$kinds/object.3do" 8000 8000 5000
-# The largest track both directions accept, as bench/tracks.sh makes it.
-awk -v sections=741 'BEGIN {
-    ORS = "\r\n"
-    print "* HEADER *"; print ""; print ""
-    print 1; print 123456; print 1; print sections; print 0; print 0
-    for (i = 0; i < 10; i++) print i * 1000 - 5000
-    print "* POINTERS *"; print ""; print ""
-    for (s = 0; s < sections; s++) print s * 72
-    print "* SECTIONS *"; print ""; print ""
-    for (s = 0; s < sections; s++) {
-        ns = s < 501 ? 1 : 0; nw = s < 501 ? 1 : 0
-        for (k = 0; k < 7; k++) print ""
-        print (s % 2 ? "Turn" : "Straight"), s * 400, 400, s, -s, s * 3, 7, 8, 9, 10, ns, -11, nw
-        for (k = 0; k < 7; k++) print ""
-        print s, s + 1, s + 2, -1000 * s, 5, 6, 7, 8
-        for (k = 0; k < 7; k++) print ""
-        if (ns) print s * 100, s * 100 + 100, s % 3
-        for (k = 0; k < 7; k++) print ""
-        if (nw) print 1, s * 100, s * 100 + 90, 0, 0
-        for (k = 0; k < 2; k++) print ""
-    }
-}' > "$kinds/Trk.def"
+largest_track_def > "$kinds/Trk.def"
 "$Z5DEF" -q -C "$kinds" trk compile
 
 # 300 objects, 300 tracks, 100 each of cameras, scripts and setups (each

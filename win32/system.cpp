@@ -39,6 +39,15 @@ int scaled(int value, UINT dpi) {
 
 namespace z5 {
 
+HWND createControl(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id,
+                   HFONT font) {
+    HWND control = CreateWindowExW(
+        0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
 HFONT createMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;

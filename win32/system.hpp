@@ -28,6 +28,17 @@ namespace z5 {
 // deletes it.
 HFONT createMessageFont(UINT dpi);
 
+// A visible child control of `parent` with the id `id`, in `font` when one
+// is given.
+HWND createControl(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id,
+                   HFONT font = nullptr);
+
+// Deletes a GDI object once; null afterwards.
+void deleteObject(auto*& object) {
+    if (object) DeleteObject(object);
+    object = nullptr;
+}
+
 // The dpi of the monitor `window` is on.
 UINT dpiOf(HWND window);
 

@@ -10,7 +10,9 @@
 // A new menu entry that runs a row of the command table is one row in the
 // menu tree (window/menu.cpp). A new kind of window the menu opens is a
 // ShellEntry value, its row in the menu tree, and one WindowView call that
-// shows it.
+// shows it. A command that shows its result in a window of its own (a
+// picture, a list) asks its Host for it, and the Host a view gives
+// (commandHost) opens that window.
 #pragma once
 
 #include <functional>

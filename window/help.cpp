@@ -60,7 +60,8 @@ constexpr FixedBlock kOtherEntries[] = {
     {K::Item,
      "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "
      "without waiting for them. Slots without a caption are shown disabled."},
-    {K::Item, "About shows who made the tool."},
+    {K::Item,
+     "About shows the version, what the tool does, where its documentation is and its licence."},
     {K::Item,
      "LP > Def Tools > Decompile and Compile do nothing in this version. Value Search, Editing "
      "Tools, Tools and Bin Files are disabled."},

@@ -106,11 +106,15 @@ bool sameBytes(const std::string& a, const std::string& b) {
     InputFile x(a, a), y(b, b);
     if (x.size() != y.size()) return false;
     std::string p(1 << 20, '\0'), q(1 << 20, '\0');
-    for (;;) {
-        const std::size_t n = x.read(p.data(), p.size());
-        if (n == 0) return true;
-        if (y.read(q.data(), n) != n || p.compare(0, n, q, 0, n) != 0) return false;
+    for (std::int64_t at = 0; at < x.size();) {
+        const std::size_t n = x.readAt(p.data(), p.size(), at);
+        if (n == 0) return false;  // shorter than it was when opened
+        for (std::size_t got = 0, more = 1; got < n && more; got += more)
+            more = y.readAt(q.data() + got, n - got, at + static_cast<std::int64_t>(got));
+        if (p.compare(0, n, q, 0, n) != 0) return false;
+        at += static_cast<std::int64_t>(n);
     }
+    return true;
 }
 
 // Refuses an archive that unpack, in `folder`, and pack do not give back
@@ -126,9 +130,10 @@ void requireRoundTrip(const std::string& archive, const std::string& folder,
     if (!sameBytes(archive, packed)) {
         const verify::Result r =
             verify::judge(packed, readFileBytes(archive, archive), readFileBytes(packed, packed));
-        throw CommandFailure(archive + ": " + std::string(verify::verdictText(r.verdict)) + ": " +
-                             r.detail +
-                             "; unpack and pack would not give it back, nothing was extracted");
+        if (r.verdict != verify::Verdict::Identical)
+            throw CommandFailure(archive + ": " + std::string(verify::verdictText(r.verdict)) +
+                                 ": " + r.detail +
+                                 "; unpack and pack would not give it back, nothing was extracted");
     }
     fs::remove(nativePath(packed));
 }
