@@ -3,7 +3,7 @@
 // a list names.
 #pragma once
 
-#include "textfmt/command.hpp"
+#include "core/command.hpp"
 
 namespace z5 {
 

@@ -3,7 +3,8 @@
 
 #include "archive/archive.hpp"
 #include "archive/format.hpp"
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 

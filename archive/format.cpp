@@ -6,10 +6,11 @@
 #include <system_error>
 
 #include "archive/limits.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "textfmt/numbers.hpp"
-#include "textfmt/paths.hpp"
 
 namespace z5 {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {

@@ -7,12 +7,13 @@
 #include "archive/archive.hpp"
 #include "archive/format.hpp"
 #include "archive/limits.hpp"
-#include "textfmt/display.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/inorder.hpp"
+#include "platform/display.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/inorder.hpp"
+#include "platform/pathnames.hpp"
+#include "platform/paths.hpp"
 #include "textfmt/numbers.hpp"
-#include "textfmt/pathnames.hpp"
-#include "textfmt/paths.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5 {

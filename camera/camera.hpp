@@ -4,8 +4,8 @@
 #pragma once
 
 #include "camera/model.hpp"
+#include "core/command.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::camera {

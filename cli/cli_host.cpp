@@ -9,16 +9,13 @@
 #include <map>
 #include <ostream>
 #include <thread>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "commands/table.hpp"
-#include "textfmt/display.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
+#include "platform/console.hpp"
+#include "platform/display.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
 #include "verify/verify.hpp"
 #include "workspace/workspace.hpp"
 
@@ -112,11 +109,7 @@ std::string parseProblem(const CLI::App& app, const CLI::ParseError& error) {
 }
 
 bool stderrIsTerminal() {
-#ifdef _WIN32
-    return ::_isatty(2) != 0;
-#else
-    return ::isatty(2) == 1;
-#endif
+    return isTerminal(2);
 }
 
 int defaultJobs() {

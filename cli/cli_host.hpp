@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 
 namespace z5 {
 

@@ -1,109 +1,32 @@
-#include <csignal>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli_host.hpp"
-#include "textfmt/files.hpp"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-
-#include <cstdio>
-#include <streambuf>
+#include "platform/console.hpp"
+#include "platform/files.hpp"
 
 namespace {
 
-// Text for a console window is written in UTF-16, so a path in any script
-// shows as it is whatever the console's code page. Redirected output is not
-// a console and gets the bytes, as on every other system.
-class ConsoleBuffer : public std::streambuf {
-public:
-    explicit ConsoleBuffer(HANDLE console) : console_(console) {}
-    ~ConsoleBuffer() override { sync(); }
-
-protected:
-    int overflow(int c) override {
-        if (c != traits_type::eof()) pending_ += static_cast<char>(c);
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        pending_.append(text, static_cast<std::size_t>(count));
-        return count;
-    }
-    int sync() override {
-        // A character cut between two writes waits for its other bytes.
-        std::size_t whole = pending_.size();
-        for (std::size_t back = 1; back <= 3 && back <= pending_.size(); ++back) {
-            const auto byte = static_cast<unsigned char>(pending_[pending_.size() - back]);
-            if ((byte & 0xC0) == 0x80) continue;
-            const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-            if (length > back) whole = pending_.size() - back;
-            break;
-        }
-        const std::wstring wide = z5::widen(std::string_view(pending_).substr(0, whole));
-        DWORD written = 0;
-        if (!wide.empty() && !WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()),
-                                            &written, nullptr))
-            return -1;
-        pending_.erase(0, whole);
-        return 0;
-    }
-
-private:
-    HANDLE console_;
-    std::string pending_;
-};
-
-// `stream` writes through a ConsoleBuffer when `handle` is a console, else in
-// binary mode: the same bytes as on every other system, no LF made CR LF.
-// Restores the stream's own buffer when it ends.
-class StandardStream {
-public:
-    StandardStream(std::ostream& stream, FILE* file, DWORD handle) : stream_(stream) {
-        const HANDLE console = GetStdHandle(handle);
-        DWORD mode = 0;
-        if (console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode)) {
-            buffer_ = std::make_unique<ConsoleBuffer>(console);
-            original_ = stream.rdbuf(buffer_.get());
-        } else {
-            _setmode(_fileno(file), _O_BINARY);
-        }
-    }
-    ~StandardStream() {
-        stream_.flush();
-        if (buffer_) stream_.rdbuf(original_);
-    }
-
-private:
-    std::ostream& stream_;
-    std::unique_ptr<ConsoleBuffer> buffer_;
-    std::streambuf* original_ = nullptr;
-};
+int run(const std::vector<std::string>& arguments) {
+    // Ctrl+C during a long unpack or pack leaves no temporary file behind.
+    z5::removeTemporaryFilesOnSignals();
+    const z5::StandardStreams streams;
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+    return z5::runCli(static_cast<int>(pointers.size()), pointers.data(), std::cout, std::cerr);
+}
 
 }  // namespace
 
 // Windows passes the arguments in UTF-16; inside they are UTF-8 like every
 // path, so a folder named in any script reaches the file system unchanged.
+#ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-    z5::removeTemporaryFilesOnSignals();
-    const StandardStream out(std::cout, stdout, STD_OUTPUT_HANDLE);
-    const StandardStream err(std::cerr, stderr, STD_ERROR_HANDLE);
-    std::vector<std::string> arguments;
-    for (int i = 0; i < argc; ++i) arguments.push_back(z5::narrow(argv[i]));
-    std::vector<const char*> pointers;
-    for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
-    return z5::runCli(argc, pointers.data(), std::cout, std::cerr);
+    return run(z5::utf8Arguments(argc, argv));
 }
 #else
 int main(int argc, char** argv) {
-    // Ctrl+C during a long unpack or pack leaves no temporary file behind.
-    z5::removeTemporaryFilesOnSignals();
-    // A reader that went away is a write error to report, not a silent end.
-    std::signal(SIGPIPE, SIG_IGN);
-    return z5::runCli(argc, argv, std::cout, std::cerr);
+    return run({argv, argv + argc});
 }
 #endif

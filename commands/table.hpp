@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "textfmt/command.hpp"
+#include "core/command.hpp"
 
 namespace z5 {
 

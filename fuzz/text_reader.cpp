@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/failure.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/failure.hpp"
 #include "textfmt/textio.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,8 +4,8 @@
 #include <iostream>
 
 #include "man/pages.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
 
 int main(int argc, char** argv) {
     if (argc != 3) {

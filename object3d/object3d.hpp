@@ -4,9 +4,9 @@
 // definition file.
 #pragma once
 
+#include "core/command.hpp"
 #include "object3d/model.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::object3d {

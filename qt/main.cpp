@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include "platform/files.hpp"
 #include "qt/mainwindow.hpp"
-#include "textfmt/files.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 // an offset table.
 #pragma once
 
-#include "textfmt/command.hpp"
+#include "core/command.hpp"
 
 namespace z5 {
 

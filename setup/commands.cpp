@@ -1,6 +1,6 @@
+#include "platform/pathnames.hpp"
+#include "platform/paths.hpp"
 #include "setup/setup.hpp"
-#include "textfmt/pathnames.hpp"
-#include "textfmt/paths.hpp"
 
 namespace z5 {
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "platform/display.hpp"
+#include "platform/paths.hpp"
 #include "setup/setup.hpp"
 #include "textfmt/columns.hpp"
-#include "textfmt/display.hpp"
-#include "textfmt/paths.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5::setup {

@@ -3,9 +3,9 @@
 // prints and parses it through one layout of stg.def.
 #pragma once
 
+#include "core/command.hpp"
 #include "setup/model.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::setup {

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 
 namespace z5 {
 namespace {

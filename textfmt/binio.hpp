@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "textfmt/files.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 

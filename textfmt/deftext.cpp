@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {

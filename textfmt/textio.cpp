@@ -1,9 +1,8 @@
 #include "textfmt/textio.hpp"
 
-#include <cerrno>
 #include <cstring>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 #include "textfmt/numbers.hpp"
 
 namespace z5 {
@@ -11,10 +10,6 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
-
-std::string systemReason() {
-    return std::strerror(errno);
-}
 
 void TextWriter::line(std::string_view text) {
     append(text);

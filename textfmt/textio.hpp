@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "textfmt/files.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 

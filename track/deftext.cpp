@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <span>
 
+#include "platform/failure.hpp"
 #include "textfmt/columns.hpp"
-#include "textfmt/failure.hpp"
 #include "track/track.hpp"
 
 namespace z5::track {

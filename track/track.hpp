@@ -3,8 +3,8 @@
 // through one layout of Trk.def.
 #pragma once
 
+#include "core/command.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/command.hpp"
 #include "textfmt/textio.hpp"
 #include "track/model.hpp"
 

@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {

@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 namespace {

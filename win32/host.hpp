@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 
 namespace z5 {
 

@@ -13,7 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/mainwindow.hpp"
 #include "win32/menus.hpp"
 #include "window/texts.hpp"

@@ -2,7 +2,8 @@
 
 #include <commctrl.h>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/host.hpp"
 #include "win32/popups.hpp"
 #include "win32/programstart.hpp"
@@ -20,22 +21,11 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kWidth = 560, kHeight = 400;
 constexpr int kLogoSize = 112;
 
-HWND child(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id) {
-    return CreateWindowExW(0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
 HFONT serif(int points, bool bold, UINT dpi) {
     return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
                        bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                        VARIABLE_PITCH | FF_ROMAN, widen(kLabelFace).c_str());
-}
-
-void deleteObject(auto*& object) {
-    if (object) DeleteObject(object);
-    object = nullptr;
 }
 
 }  // namespace
@@ -128,16 +118,16 @@ LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmZ5Def::createControls() {
-    DrvList1 =
-        child(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, hwnd_, kDrvList1);
-    DirList1 = child(WC_LISTBOXW, "",
-                     LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, hwnd_,
-                     kDirList1);
-    Image1 = child(WC_STATICW, "", SS_BITMAP | SS_CENTERIMAGE, hwnd_, kImage1);
-    Label1 = child(WC_STATICW, kLabel1Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel1);
-    Label2 = child(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
-    Label3 = child(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
-    status_ = child(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
+    DrvList1 = createControl(WC_COMBOBOXW, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, hwnd_,
+                             kDrvList1);
+    DirList1 = createControl(
+        WC_LISTBOXW, "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+        hwnd_, kDirList1);
+    Image1 = createControl(WC_STATICW, "", SS_BITMAP | SS_CENTERIMAGE, hwnd_, kImage1);
+    Label1 = createControl(WC_STATICW, kLabel1Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel1);
+    Label2 = createControl(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
+    Label3 = createControl(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
+    status_ = createControl(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
     setFonts();
     fillDrives();
     layout();

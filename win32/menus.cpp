@@ -1,6 +1,7 @@
 #include "win32/menus.hpp"
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
 namespace {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/resource.h"
 #include "win32/system.hpp"
 #include "window/help.hpp"
@@ -15,15 +16,6 @@ namespace {
 constexpr wchar_t kAboutClass[] = L"frmAbout";
 constexpr wchar_t kHelpClass[] = L"frmHelp";
 constexpr int kOkId = 1;
-
-HWND control(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id,
-             HFONT font) {
-    HWND child = CreateWindowExW(0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
-}
 
 // A window owned by `owner` whose client area is `width` x `height` logical
 // pixels at the owner's dpi.
@@ -97,19 +89,19 @@ void frmAbout::create() {
     font_ = createMessageFont(dpi);
     logo_ = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_LOGO),
                                             IMAGE_BITMAP, s(72), s(72), 0));
-    HWND logo = control(L"STATIC", "", SS_BITMAP, hwnd_, 0, font_);
+    HWND logo = createControl(L"STATIC", "", SS_BITMAP, hwnd_, 0, font_);
     SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
     MoveWindow(logo, s(12), s(12), s(72), s(72), FALSE);
     // Each line has room to wrap once.
     for (std::size_t i = 0; i < kAboutLineCount; ++i) {
         const int top = 12 + 38 * static_cast<int>(i);
-        HWND label = control(L"STATIC", kAboutLines[i], SS_LEFT | SS_NOPREFIX, hwnd_,
-                             11 + static_cast<int>(i), font_);
+        HWND label = createControl(L"STATIC", kAboutLines[i], SS_LEFT | SS_NOPREFIX, hwnd_,
+                                   11 + static_cast<int>(i), font_);
         MoveWindow(label, s(96), s(top), s(412), s(34), FALSE);
     }
     face_ = drawOkFace(s(32));
-    cmdOK_ =
-        control(L"BUTTON", "OK", BS_DEFPUSHBUTTON | BS_BITMAP | WS_TABSTOP, hwnd_, kOkId, font_);
+    cmdOK_ = createControl(L"BUTTON", "OK", BS_DEFPUSHBUTTON | BS_BITMAP | WS_TABSTOP, hwnd_, kOkId,
+                           font_);
     SendMessageW(cmdOK_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face_));
     MoveWindow(cmdOK_, s(260 - 24), s(12 + 38 * static_cast<int>(kAboutLineCount)), s(48), s(44),
                FALSE);
@@ -161,7 +153,7 @@ void frmHelp::showText(const std::string& title, const std::string& lines) {
         font_ = CreateFontW(-scaled(13, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
-        text_ = control(
+        text_ = createControl(
             L"EDIT", "",
             ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
             hwnd_, 1, font_);

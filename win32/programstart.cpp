@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/system.hpp"
 
 namespace z5 {

@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/resource.h"
 
 namespace z5 {
@@ -37,6 +38,15 @@ int scaled(int value, UINT dpi) {
 }  // namespace z5
 
 namespace z5 {
+
+HWND createControl(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id,
+                   HFONT font) {
+    HWND control = CreateWindowExW(
+        0, type, widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
 
 HFONT createMessageFont(UINT dpi) {
     NONCLIENTMETRICSW metrics{};

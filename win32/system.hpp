@@ -1,10 +1,12 @@
 // Small pieces of the Windows API the window's parts share. Text is UTF-8
-// inside and reaches the W functions through widen() (textfmt/files.hpp).
+// inside and reaches the W functions through widen() (platform/files.hpp).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "platform/encoding.hpp"
 
 namespace z5 {
 
@@ -25,6 +27,17 @@ namespace z5 {
 // The system's font for text in windows and dialogs at `dpi`; the caller
 // deletes it.
 HFONT createMessageFont(UINT dpi);
+
+// A visible child control of `parent` with the id `id`, in `font` when one
+// is given.
+HWND createControl(const wchar_t* type, const std::string& text, DWORD style, HWND parent, int id,
+                   HFONT font = nullptr);
+
+// Deletes a GDI object once; null afterwards.
+void deleteObject(auto*& object) {
+    if (object) DeleteObject(object);
+    object = nullptr;
+}
 
 // The dpi of the monitor `window` is on.
 UINT dpiOf(HWND window);

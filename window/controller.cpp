@@ -5,8 +5,9 @@
 #include <thread>
 
 #include "commands/table.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "verify/verify.hpp"
 #include "workspace/workspace.hpp"
 

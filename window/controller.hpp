@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 #include "window/menu.hpp"
 #include "window/settings.hpp"
 

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 
 namespace z5 {
 namespace {

@@ -8,10 +8,11 @@
 
 #include "archive/format.hpp"
 #include "commands/table.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/inorder.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/inorder.hpp"
+#include "platform/paths.hpp"
 #include "verify/verify.hpp"
 
 namespace z5::workspace {

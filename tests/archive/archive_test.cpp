@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "archive/limits.hpp"
+#include "platform/failure.hpp"
 #include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/failure.hpp"
 
 namespace z5 {
 namespace {

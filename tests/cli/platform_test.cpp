@@ -10,10 +10,11 @@
 #include <process.h>
 #endif
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {

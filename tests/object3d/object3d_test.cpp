@@ -6,9 +6,10 @@
 #include <algorithm>
 #include <tuple>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 
 namespace z5 {
 namespace {

@@ -14,8 +14,9 @@
 #include <vector>
 
 #include "commands/table.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 #include "window/controller.hpp"
 
 namespace z5::test {

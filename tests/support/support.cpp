@@ -8,7 +8,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 
 namespace z5::test {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "textfmt/host.hpp"
+#include "core/host.hpp"
 
 namespace z5::test {
 

@@ -1,23 +1,16 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
-#endif
 #include <filesystem>
 
+#include "platform/failure.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/failure.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5 {
 namespace {
 
 using test::Bytes;
-using test::folderNames;
 using test::readFile;
 using test::TempFolder;
 using test::writeFile;
@@ -110,39 +103,6 @@ TEST(BinaryReader, LargeReadsMixWithBufferedOnes) {
     EXPECT_EQ(std::string(rest.begin(), rest.begin() + 49999), data.substr(250001));
     EXPECT_EQ(rest[49999], 0);
 }
-
-#ifndef _WIN32
-TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
-    TempFolder dir;
-    const mode_t old = ::umask(027);
-    writeFile(dir.file("Cam.def"), "older");
-    writeFile(dir.file("CAM.DEF"), "oldest");
-    TextWriter t(dir.file("cam.def"), "cam.def", true);
-    t.line("x");
-    t.close();
-    ::umask(old);
-    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"cam.def"});
-    EXPECT_EQ(std::filesystem::status(dir.file("cam.def")).permissions(),
-              std::filesystem::perms(0640));
-}
-
-// SIGTERM while an output is being written removes its temporary file.
-TEST(SafeOutput, SignalsLeaveNoTemporaryFile) {
-    TempFolder dir;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        removeTemporaryFilesOnSignals();
-        BinaryWriter w(dir.file("big.dat"), "big.dat");
-        w.bytes(std::vector<std::uint8_t>(1 << 20, 7));
-        std::raise(SIGTERM);
-        std::_Exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_TRUE(folderNames(dir.str()).empty());
-}
-#endif
 
 }  // namespace
 }  // namespace z5

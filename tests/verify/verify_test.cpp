@@ -17,10 +17,11 @@
 #include <map>
 #include <optional>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {

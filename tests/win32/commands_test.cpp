@@ -3,8 +3,9 @@
 // form; starting programs for real.
 #include <gtest/gtest.h>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/win32/win32_support.hpp"
-#include "textfmt/files.hpp"
 #include "win32/programstart.hpp"
 #include "win32/system.hpp"
 

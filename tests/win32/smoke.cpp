@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "textfmt/files.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "win32/menus.hpp"
 
 namespace {

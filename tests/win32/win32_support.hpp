@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/files.hpp"
 #include "win32/host.hpp"
 #include "win32/mainwindow.hpp"
 #include "window/menu.hpp"

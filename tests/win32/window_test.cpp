@@ -8,8 +8,9 @@
 #include <filesystem>
 
 #include "commands/table.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
 #include "tests/win32/win32_support.hpp"
-#include "textfmt/files.hpp"
 #include "win32/folders.hpp"
 #include "win32/popups.hpp"
 #include "win32/system.hpp"

@@ -7,9 +7,10 @@
 
 #include <filesystem>
 
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/support/expected_menu.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
 
 namespace z5 {
 namespace {

@@ -1,12 +1,13 @@
-#include "textfmt/command.hpp"
+#include "core/command.hpp"
 
 #include <filesystem>
 #include <new>
 #include <optional>
 
-#include "textfmt/display.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/display.hpp"
+#include "platform/encoding.hpp"
+#include "platform/files.hpp"
+#include "platform/paths.hpp"
 
 namespace z5 {
 
@@ -86,10 +87,8 @@ std::string Command::folderKey(const std::string& folder) {
                 .make_preferred());
         if (ec) key = folder;
         while (key.size() > 1 && isNativeSeparator(key.back())) key.pop_back();
-#ifdef _WIN32
-        // One folder in any letter case.
-        key = foldCase(key);
-#endif
+        // One folder in any letter case where names ignore it.
+        if (kNamesIgnoreCase) key = foldCase(key);
         it = folderKeys_.emplace(folder, std::move(key)).first;
     }
     return it->second;

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -170,6 +169,10 @@ public:
     void flush();
 
 private:
+    // Through a buffer: on Windows, for a file the kernel does not splice,
+    // and to tell the real end of the input.
+    std::int64_t appendThroughBuffer(const InputFile& from, std::int64_t fromOffset,
+                                     std::int64_t count);
     void drain(std::int64_t count);
     void drainToPieceEnd();
     OutputFile& to_;
@@ -217,28 +220,5 @@ std::optional<FileIdentity> fileIdentity(const std::string& path);
 // console closing) remove every temporary output before the program ends as
 // it would have ended.
 void removeTemporaryFilesOnSignals();
-
-// Paths are held as std::string everywhere. On Windows that text is UTF-8
-// and reaches the system as UTF-16, converted here and nowhere else (never
-// through the ANSI code page); elsewhere it is the bytes the system uses.
-std::filesystem::path nativePath(std::string_view path);
-std::string pathText(const std::filesystem::path& path);
-
-#ifdef _WIN32
-std::wstring widen(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
-// The system's own text for a Windows error code, without the final period.
-std::string windowsMessage(unsigned long error);
-#endif
-
-// ASCII letter case, as file names are compared: names are 8-bit bytes and
-// only A-Z / a-z are folded.
-char asciiLower(char c);
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
-
-// A path or name in one letter case, for telling whether two spellings name
-// one file: on Windows every letter the file system folds (the whole path
-// compares without regard to case there), elsewhere only A-Z.
-std::string foldCase(std::string_view text);
 
 }  // namespace z5

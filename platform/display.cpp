@@ -1,4 +1,4 @@
-#include "textfmt/display.hpp"
+#include "platform/display.hpp"
 
 namespace z5 {
 

@@ -4,10 +4,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/inorder.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/files.hpp"
-#include "textfmt/inorder.hpp"
 
 namespace z5 {
 namespace {

@@ -1,9 +1,9 @@
-#include "textfmt/pathnames.hpp"
+#include "platform/pathnames.hpp"
 
 #include <cstdint>
 
-#include "textfmt/failure.hpp"
-#include "textfmt/paths.hpp"
+#include "platform/failure.hpp"
+#include "platform/paths.hpp"
 
 namespace z5 {
 namespace {

@@ -1,7 +1,6 @@
 // Paths in the working folder.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,8 +8,11 @@ namespace z5 {
 
 #ifdef _WIN32
 inline constexpr char kNativeSeparator = '\\';
+// True where the file system finds a name in any letter case.
+inline constexpr bool kNamesIgnoreCase = true;
 #else
 inline constexpr char kNativeSeparator = '/';
+inline constexpr bool kNamesIgnoreCase = false;
 #endif
 
 // True for the characters that separate path parts here ('/' everywhere,
@@ -40,20 +42,12 @@ std::string findInFolder(std::string_view folder, std::string_view name);
 void requirePlainName(std::string_view name, std::string_view what);
 
 // Names kept inside files (archive members, list lines, setup names) are
-// Windows-1252 bytes on every system. On Windows, where a path is UTF-8
+// Windows-1252 bytes on every system (see platform/encoding.hpp). On Windows, where a path is UTF-8
 // text, a name becomes part of a path through that code page, and a part of
 // a path becomes a name only when each of its characters has a Windows-1252
 // form (refused with `what` otherwise). Elsewhere a name is the very bytes
 // of the file name, both ways.
 std::string nameToPath(std::string_view name);
 std::string pathToName(std::string_view part, std::string_view what);
-
-// The code page itself, the same on every system. Every byte has a form
-// (the five bytes the code page leaves unassigned stand for the control
-// characters U+0081, U+008D, U+008F, U+0090 and U+009D, as on Windows), so
-// a name survives the trip there and back byte for byte; text with another
-// character, or that is not UTF-8, has no Windows-1252 form.
-std::string windows1252ToUtf8(std::string_view bytes);
-std::optional<std::string> utf8ToWindows1252(std::string_view text);
 
 }  // namespace z5

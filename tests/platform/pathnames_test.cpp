@@ -1,8 +1,8 @@
-#include "textfmt/pathnames.hpp"
+#include "platform/pathnames.hpp"
 
 #include <gtest/gtest.h>
 
-#include "textfmt/failure.hpp"
+#include "platform/failure.hpp"
 
 namespace z5 {
 namespace {

@@ -12,9 +12,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/host.hpp"
+#include "platform/failure.hpp"
 #include "textfmt/binio.hpp"
-#include "textfmt/failure.hpp"
-#include "textfmt/host.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5 {

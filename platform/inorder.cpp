@@ -1,4 +1,4 @@
-#include "textfmt/inorder.hpp"
+#include "platform/inorder.hpp"
 
 #include <algorithm>
 #include <condition_variable>

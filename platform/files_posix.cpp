@@ -1,0 +1,353 @@
+// The file layer on POSIX systems only (Linux first: unnamed temporary
+// files, kernel copies through pipes).
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/files_system.hpp"
+#include "platform/paths.hpp"
+
+namespace z5 {
+namespace files {
+
+std::string lastReason() {
+    return reasonOf(errno);
+}
+
+bool removePath(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+int closeDescriptor(int fd) {
+    return ::close(fd);
+}
+
+int processId() {
+    return static_cast<int>(::getpid());
+}
+
+std::string nativeText(const std::string& path) {
+    return path;
+}
+
+void removeNative(const char* path) {
+    ::unlink(path);
+}
+
+namespace {
+
+// Removes the entry `name` of the folder open as `parent`, and what it
+// holds when it is a folder, with calls a signal handler may make: no
+// allocation, a buffer on the stack per level, at most 16 levels.
+void removeEntryAt(int parent, const char* name, int depth) {
+    if (::unlinkat(parent, name, 0) == 0 || depth == 16) return;
+    const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0) return;
+    alignas(dirent64) char buffer[4096];
+    // Read from the start again after each batch: entries removed while a
+    // folder is read could make the reading skip others.
+    for (bool removed = true; removed;) {
+        removed = false;
+        ::lseek(folder, 0, SEEK_SET);
+        const ssize_t length = ::getdents64(folder, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < length;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const char* entryName = entry->d_name;
+            if (entryName[0] == '.' &&
+                (entryName[1] == 0 || (entryName[1] == '.' && entryName[2] == 0)))
+                continue;
+            removeEntryAt(folder, entryName, depth + 1);
+            removed = true;
+        }
+    }
+    ::close(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+void removeNativeFolder(const char* path) {
+    removeEntryAt(AT_FDCWD, path, 0);
+}
+
+namespace {
+
+extern "C" void removeTemporariesAndEnd(int signal) {
+    removeTemporaries();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace
+}  // namespace files
+
+using namespace files;
+
+InputFile::InputFile(const std::string& path, std::string name) : name_(std::move(name)) {
+    // Non-blocking, so that opening a FIFO does not wait for a writer.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) throw CommandFailure("cannot open " + path + ": " + reasonOf(errno));
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        const int error = errno;
+        ::close(std::exchange(fd_, -1));
+        throw CommandFailure("cannot open " + path + ": " + reasonOf(error));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(std::exchange(fd_, -1));
+        throw CommandFailure(path + (S_ISDIR(st.st_mode)
+                                         ? " is a folder, not a file"
+                                         : " is not a regular file (a device, FIFO or socket)"));
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    size_ = static_cast<std::int64_t>(st.st_size);
+}
+
+std::size_t InputFile::read(void* data, std::size_t size) {
+    if (fd_ < 0) return 0;
+    for (;;) {
+        const ssize_t n = ::read(fd_, data, size);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
+    }
+}
+
+std::size_t InputFile::readAt(void* data, std::size_t size, std::int64_t offset) const {
+    if (fd_ < 0) return 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd_, data, size, offset);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
+    }
+}
+
+OutputFile::OutputFile(std::string target, std::string name)
+    : target_(std::move(target)), name_(std::move(name)) {
+    const std::string folder = folderOf(target_);
+    // Where the system allows it, the file has no name until it is complete:
+    // it cannot be seen, and it vanishes by itself if the program ends
+    // before, so a new output costs one name in the folder instead of two.
+    static const bool namesLater = ::access("/proc/self/fd", X_OK) == 0;
+    if (namesLater) {
+        fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folder, temporaryName());
+        // O_EXCL with O_CREAT never follows a link and never opens an
+        // existing file; mode 0666 is reduced by the umask as for any file.
+        fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temporary_ = std::move(candidate);
+            slot_ = registerTemporary(temporary_);
+            return;
+        }
+        if (errno != EEXIST) break;
+    }
+    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
+}
+
+void OutputFile::write(const void* data, std::size_t size) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, bytes, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
+        }
+        bytes += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+bool OutputFile::nameUnnamed() {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    // A new output takes its name directly, never replacing anything.
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST) return false;
+    // Something has the name: a unique name first, then the rename below.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folderOf(target_), temporaryName());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temporary_ = std::move(candidate);
+            slot_ = registerTemporary(temporary_);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+void OutputFile::commit(bool replaceCaseVariants) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    if (temporary_.empty()) {
+        if (!nameUnnamed()) {
+            const std::string reason = lastReason();
+            abandon();
+            throw CommandFailure("cannot create " + target_ + ": " + reason);
+        }
+        if (temporary_.empty()) {  // it took the target's name
+            if (closeDescriptor(std::exchange(fd_, -1)) != 0) {
+                const std::string reason = lastReason();
+                removePath(target_);
+                throw CommandFailure("cannot write " + name_ + ": " + reason);
+            }
+            if (replaceCaseVariants) removeCaseVariants(target_);
+            return;
+        }
+    }
+    const int fd = std::exchange(fd_, -1);
+    if (closeDescriptor(fd) != 0) {
+        const int error = errno;
+        removePath(temporary_);
+        release();
+        throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
+    }
+    // The rename replaces a link at the target by the file, never the file
+    // the link points to, and readers see either the old or the new file
+    // whole.
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        const std::string reason = lastReason();
+        removePath(temporary_);
+        release();
+        throw CommandFailure("cannot replace " + target_ + ": " + reason);
+    }
+    release();
+    if (replaceCaseVariants) removeCaseVariants(target_);
+}
+
+StreamCopy::StreamCopy(OutputFile& to, std::int64_t offset) : to_(to), position_(offset) {
+    if (::pipe2(pipe_, O_NONBLOCK | O_CLOEXEC) != 0) {
+        pipe_[0] = pipe_[1] = -1;
+        return;
+    }
+    // A larger pipe lets the output be written half a megabyte at a time;
+    // where the system refuses it (its limit per user), the usual one works.
+    ::fcntl(pipe_[1], F_SETPIPE_SZ, 1 << 20);
+    piece_ = std::max(::fcntl(pipe_[1], F_GETPIPE_SZ), 8192) / 2;
+}
+
+std::int64_t StreamCopy::append(const InputFile& from, std::int64_t fromOffset,
+                                std::int64_t count) {
+    if (!to_.isOpen()) throw CommandFailure("cannot write " + to_.name() + ": it is closed");
+    std::int64_t done = 0;
+    while (pipe_[1] >= 0 && done < count) {
+        loff_t at = fromOffset + done;
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(count - done, 1 << 30));
+        const ssize_t n = ::splice(from.descriptor(), &at, pipe_[1], nullptr, want,
+                                   SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+        if (n > 0) {
+            done += n;
+            inPipe_ += n;
+            if (inPipe_ >= piece_) drainToPieceEnd();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN && inPipe_ > 0) {  // the pipe is full
+            drainToPieceEnd();
+            continue;
+        }
+        // The end of the input (the buffer below makes sure), or a file the
+        // kernel will not splice: the buffer takes over for good.
+        if (n < 0) {
+            flush();
+            for (int& end : pipe_) closeDescriptor(std::exchange(end, -1));
+        }
+        break;
+    }
+    return done + appendThroughBuffer(from, fromOffset + done, count - done);
+}
+
+void StreamCopy::drain(std::int64_t count) {
+    while (count > 0) {
+        loff_t at = position_;
+        ssize_t n = ::splice(pipe_[0], nullptr, to_.descriptor(), &at,
+                             static_cast<std::size_t>(count), SPLICE_F_MOVE);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINVAL) {
+            // The output's file system takes no splice: through a buffer.
+            std::vector<char> buffer(
+                static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 16)));
+            n = ::read(pipe_[0], buffer.data(), buffer.size());
+            if (n > 0) to_.writeAt(buffer.data(), static_cast<std::size_t>(n), position_);
+        }
+        if (n <= 0)
+            throw CommandFailure("cannot write " + to_.name() + ": " +
+                                 reasonOf(n < 0 ? errno : ENOSPC));
+        position_ += n;
+        inPipe_ -= n;
+        count -= n;
+    }
+}
+
+void removeCaseVariants(const std::string& path) {
+    const std::string folder = folderOf(path);
+    const std::string name = path.substr(lastPartAt(path));
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(nativePath(folder), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string entry = pathText(it->path().filename());
+        if (entry == name || !equalsIgnoringCase(entry, name)) continue;
+        std::error_code statusError;
+        if (it->symlink_status(statusError).type() == std::filesystem::file_type::directory)
+            continue;
+        removePath(pathText(it->path()));
+    }
+}
+
+void removeFile(const std::string& path, std::string_view name) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        throw CommandFailure("cannot delete " + std::string(name) + ": " +
+                             (errno == ENOENT ? "no such file" : reasonOf(errno)));
+    if (S_ISDIR(st.st_mode)) throw CommandFailure(std::string(name) + " is a folder, not a file");
+    if (!removePath(path))
+        throw CommandFailure("cannot delete " + std::string(name) + ": " + lastReason());
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
+void removeTemporaryFilesOnSignals() {
+    struct sigaction action {};
+    action.sa_handler = removeTemporariesAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace z5

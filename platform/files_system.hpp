@@ -1,0 +1,48 @@
+// What files.cpp shares with the half for this system (files_posix.cpp or
+// files_win32.cpp): small system calls under one name, and the table of
+// temporary files the signal handler removes. Not for use outside platform/.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace z5::files {
+
+#ifdef _WIN32
+using NativeChar = wchar_t;
+#else
+using NativeChar = char;
+#endif
+
+// The system's reason for the last failed call, in the words the C library
+// uses where there are such words.
+std::string lastReason();
+std::string reasonOf(int error);
+// Removes a file or link by its name; false when the system refuses.
+bool removePath(const std::string& path);
+int closeDescriptor(int fd);
+int processId();
+// The path as the system takes it, for the signal handler's table.
+std::basic_string<NativeChar> nativeText(const std::string& path);
+
+// Where the last part of a path begins, and the folder part of a path
+// ("." for a bare name), for the temporary file beside the target.
+std::size_t lastPartAt(const std::string& path);
+std::string folderOf(const std::string& path);
+
+// A name no other output uses: ".z5-" and 10 random letters and digits.
+std::string temporaryName();
+
+// Temporary files in progress, which a signal removes. registerTemporary
+// gives the slot to pass to unregisterTemporary (-1 when the table is full);
+// removeTemporaries may run in a signal handler.
+// A folder (`folder`) is removed with everything in it, after the files.
+int registerTemporary(const std::string& path, bool folder = false);
+void unregisterTemporary(int slot);
+void removeTemporaries();
+// Removes one file by its native name, safely inside a signal handler.
+void removeNative(const NativeChar* path);
+// Removes a folder and everything in it by its native name, as safely.
+void removeNativeFolder(const NativeChar* path);
+
+}  // namespace z5::files

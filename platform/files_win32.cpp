@@ -1,0 +1,273 @@
+// The file layer on Windows only: files opened through their UTF-16 names,
+// shared for deletion, and replaced with MoveFileExW.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <utility>
+
+#include "platform/encoding.hpp"
+#include "platform/failure.hpp"
+#include "platform/files.hpp"
+#include "platform/files_system.hpp"
+#include "platform/paths.hpp"
+
+namespace z5 {
+namespace files {
+namespace {
+
+// The reason for a Windows error, in the words the C library uses for the
+// same error elsewhere where there is one ("No such file or directory").
+std::string windowsReason(DWORD error) {
+    static constexpr std::pair<DWORD, int> kSameAs[] = {{ERROR_FILE_NOT_FOUND, ENOENT},
+                                                        {ERROR_PATH_NOT_FOUND, ENOENT},
+                                                        {ERROR_INVALID_NAME, ENOENT},
+                                                        {ERROR_BAD_NETPATH, ENOENT},
+                                                        {ERROR_ACCESS_DENIED, EACCES},
+                                                        {ERROR_SHARING_VIOLATION, EACCES},
+                                                        {ERROR_LOCK_VIOLATION, EACCES},
+                                                        {ERROR_WRITE_PROTECT, EACCES},
+                                                        {ERROR_FILE_EXISTS, EEXIST},
+                                                        {ERROR_ALREADY_EXISTS, EEXIST},
+                                                        {ERROR_DISK_FULL, ENOSPC},
+                                                        {ERROR_HANDLE_DISK_FULL, ENOSPC},
+                                                        {ERROR_NOT_ENOUGH_MEMORY, ENOMEM},
+                                                        {ERROR_OUTOFMEMORY, ENOMEM},
+                                                        {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG}};
+    for (const auto& [windows, posix] : kSameAs)
+        if (windows == error) return reasonOf(posix);
+    return windowsMessage(error);
+}
+
+// A file opened through its UTF-16 name, as a C library descriptor in binary
+// mode. Every file may be read, written and deleted by others while it is
+// open: a command reads its own work file back, and Ctrl+C removes a
+// temporary file that is still open.
+int openDescriptor(const std::string& path, bool create) {
+    HANDLE handle =
+        CreateFileW(widen(path).c_str(), create ? GENERIC_WRITE : GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return -1;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), create ? 0 : _O_RDONLY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        SetLastError(ERROR_TOO_MANY_OPEN_FILES);
+        return -1;
+    }
+    _setmode(fd, _O_BINARY);
+    return fd;
+}
+
+HANDLE handleOf(int fd) {
+    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+}
+
+// Runs on a thread of its own; returning FALSE lets the next handler end
+// the program as usual. Files still open are deleted once closed.
+BOOL WINAPI removeTemporariesAndEnd(DWORD) {
+    removeTemporaries();
+    return FALSE;
+}
+
+}  // namespace
+
+std::string lastReason() {
+    return windowsReason(GetLastError());
+}
+
+bool removePath(const std::string& path) {
+    return DeleteFileW(widen(path).c_str()) != 0;
+}
+
+int closeDescriptor(int fd) {
+    return _close(fd);
+}
+
+int processId() {
+    return static_cast<int>(GetCurrentProcessId());
+}
+
+std::wstring nativeText(const std::string& path) {
+    return widen(path);
+}
+
+void removeNativeFolder(const wchar_t* path) {
+    // The console's handler runs on a thread of its own: it may allocate.
+    std::error_code ec;
+    std::filesystem::remove_all(std::filesystem::path(path), ec);
+}
+
+void removeNative(const wchar_t* path) {
+    DeleteFileW(path);
+}
+
+}  // namespace files
+
+using namespace files;
+
+InputFile::InputFile(const std::string& path, std::string name) : name_(std::move(name)) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw CommandFailure(path + " is a folder, not a file");
+    fd_ = openDescriptor(path, false);
+    if (fd_ < 0) throw CommandFailure("cannot open " + path + ": " + lastReason());
+    LARGE_INTEGER size{};
+    if (GetFileType(handleOf(fd_)) != FILE_TYPE_DISK || !GetFileSizeEx(handleOf(fd_), &size)) {
+        ::_close(std::exchange(fd_, -1));
+        throw CommandFailure(path + " is not a regular file (a device, FIFO or socket)");
+    }
+    size_ = static_cast<std::int64_t>(size.QuadPart);
+}
+
+std::size_t InputFile::read(void* data, std::size_t size) {
+    if (fd_ < 0) return 0;
+    const int n = ::_read(fd_, data, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+    if (n < 0) throw CommandFailure("cannot read " + name_ + ": " + reasonOf(errno));
+    return static_cast<std::size_t>(n);
+}
+
+std::size_t InputFile::readAt(void* data, std::size_t size, std::int64_t offset) const {
+    if (fd_ < 0) return 0;
+    // A read at an offset on a handle opened for plain (not overlapped) I/O.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD got = 0;
+    if (!ReadFile(handleOf(fd_), data, static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)),
+                  &got, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF) return 0;
+        throw CommandFailure("cannot read " + name_ + ": " + lastReason());
+    }
+    return got;
+}
+
+OutputFile::OutputFile(std::string target, std::string name)
+    : target_(std::move(target)), name_(std::move(name)) {
+    const std::string folder = folderOf(target_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folder, temporaryName());
+        // CREATE_NEW never opens an existing file or link.
+        fd_ = openDescriptor(candidate, true);
+        if (fd_ >= 0) {
+            temporary_ = std::move(candidate);
+            slot_ = registerTemporary(temporary_);
+            return;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
+}
+
+void OutputFile::write(const void* data, std::size_t size) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const int n =
+            ::_write(fd_, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
+        if (n <= 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+        DWORD n = 0;
+        if (!WriteFile(handleOf(fd_), bytes,
+                       static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)), &n, &at) ||
+            n == 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + lastReason());
+        }
+        bytes += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void OutputFile::commit(bool) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const int fd = std::exchange(fd_, -1);
+    if (closeDescriptor(fd) != 0) {
+        const int error = errno;
+        removePath(temporary_);
+        release();
+        throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
+    }
+    // The rename replaces a link at the target by the file, never the file
+    // the link points to, and readers see either the old or the new file
+    // whole. The file system finds a name in any letter case, so there are
+    // no letter-case variants to remove.
+    if (!MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::string reason = lastReason();
+        removePath(temporary_);
+        release();
+        throw CommandFailure("cannot replace " + target_ + ": " + reason);
+    }
+    release();
+}
+
+// Windows has no pipes the kernel splices files through: every copy goes
+// through a buffer.
+StreamCopy::StreamCopy(OutputFile& to, std::int64_t offset) : to_(to), position_(offset) {}
+
+std::int64_t StreamCopy::append(const InputFile& from, std::int64_t fromOffset,
+                                std::int64_t count) {
+    if (!to_.isOpen()) throw CommandFailure("cannot write " + to_.name() + ": it is closed");
+    return appendThroughBuffer(from, fromOffset, count);
+}
+
+void StreamCopy::drain(std::int64_t) {}
+
+void removeCaseVariants(const std::string&) {
+    // The file system finds a name in any letter case: the rename replaced
+    // the one file of this name, which may keep its old spelling and must
+    // not be taken for another.
+}
+
+void removeFile(const std::string& path, std::string_view name) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        throw CommandFailure("cannot delete " + std::string(name) + ": " +
+                             (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                                  ? std::string("no such file")
+                                  : windowsReason(error)));
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        throw CommandFailure(std::string(name) + " is a folder, not a file");
+    if (!removePath(path))
+        throw CommandFailure("cannot delete " + std::string(name) + ": " + lastReason());
+}
+
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    const HANDLE file = CreateFileW(nativeText(path).c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+void removeTemporaryFilesOnSignals() {
+    SetConsoleCtrlHandler(removeTemporariesAndEnd, TRUE);
+}
+
+}  // namespace z5
