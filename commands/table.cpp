@@ -18,6 +18,17 @@ constexpr CommandOptions open(std::string_view filter) {
 }
 
 constexpr std::string_view k3doFilter = "3do Files(*.3do)|*.3do";
+// A picture is made of a file, or of the definition files of the working
+// folder when one of them is chosen.
+constexpr CommandOptions kView3doOptions{
+    .dialog = Dialog::Open,
+    .filter =
+        "3do Files(*.3do)|*.3do|Definition Files(vertex.def;flavor.def)|vertex.def;flavor.def",
+    .fileOptional = true};
+constexpr CommandOptions kViewTrkOptions{
+    .dialog = Dialog::Open,
+    .filter = "Trk Files(*.trk)|*.trk|Definition Files(Trk.def)|Trk.def",
+    .fileOptional = true};
 
 // The raw dumps put the pointer back only after "DONE" was closed; past its
 // 16-bit offsets the byte table keeps the first 32768 bytes it listed.
@@ -67,6 +78,10 @@ constexpr std::array kCommands = {
                  runTrkDecompile},
     CommandEntry{
         "mnuTrkCompile", "trk", "compile", "", "write New.trk from Trk.def", {}, runTrkCompile},
+    CommandEntry{"mnuTrkView", "trk", "view", "FILE.trk",
+                 "draw FILE.trk, or without FILE Trk.def: sections, banking and coordinates into "
+                 "NAME.svg (Trk.svg)",
+                 kViewTrkOptions, runTrkView, "OUT.svg"},
     CommandEntry{"mnu3doDecompile", "3do", "decompile", "FILE.3do",
                  "write the vertices and normals of FILE.3do to vertex.def, its file names and "
                  "flavors to flavor.def",
@@ -79,6 +94,16 @@ constexpr std::array kCommands = {
                  "shows how vertices, normals and flavors were renumbered)",
                  {.dialog = Dialog::Save, .filter = k3doFilter},
                  run3doCompile},
+    CommandEntry{"mnu3doView", "3do", "view", "FILE.3do",
+                 "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
+                 "NAME.svg (definitions.svg)",
+                 kView3doOptions, run3doView, "OUT.svg"},
+    CommandEntry{"mnu3doExport", "3do", "export", "FILE.3do",
+                 "write FILE.3do as a Wavefront OBJ (NAME.obj) for 3D editors", open(k3doFilter),
+                 run3doExport, "OUT.obj"},
+    CommandEntry{"mnu3doPositions", "3do", "positions", "FILE.obj",
+                 "put the vertex positions of FILE.obj into vertex.def, which it replaces",
+                 open("OBJ Files(*.obj)|*.obj"), run3doPositions},
     CommandEntry{"mnuCamDecompile", "cam", "decompile", "FILE.cam",
                  "decompile a camera file into cam.def", open("Cam Files(*.cam)|*.cam"),
                  runCamDecompile},
@@ -143,6 +168,18 @@ Outcome mnu3doDecompile_Click(Host& host) {
 }
 Outcome mnu3doCompile_Click(Host& host) {
     return run("mnu3doCompile", host);
+}
+Outcome mnuTrkView_Click(Host& host) {
+    return run("mnuTrkView", host);
+}
+Outcome mnu3doView_Click(Host& host) {
+    return run("mnu3doView", host);
+}
+Outcome mnu3doExport_Click(Host& host) {
+    return run("mnu3doExport", host);
+}
+Outcome mnu3doPositions_Click(Host& host) {
+    return run("mnu3doPositions", host);
 }
 Outcome mnuCamDecompile_Click(Host& host) {
     return run("mnuCamDecompile", host);

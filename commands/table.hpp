@@ -19,6 +19,9 @@ struct CommandEntry {
     std::string_view summary;       // one line for --help
     CommandOptions options;         // dialog kind and filter, busy pointer, partial output
     void (*body)(Command&);
+    // "OUT.svg": the command line's -o names the output instead of the
+    // command's own name; empty: no -o.
+    std::string_view outputArgument = {};
 
     // The command line takes a FILE argument exactly where the window asks
     // for a file in a dialog.

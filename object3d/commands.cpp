@@ -107,11 +107,11 @@ void run3doCompile(Command& cmd) {
     Object object;
     {
         TextReader def = cmd.openText("vertex.def");
-        parseVertexDef(def, offsetDef, object);
+        parseVertexDef(def, &offsetDef, object);
     }
     {
         TextReader def = cmd.openText("flavor.def");
-        parseFlavorDef(def, offsetDef, object);
+        parseFlavorDef(def, &offsetDef, object);
     }
     compileObject(object);
     writeObject(out, object);

@@ -52,9 +52,7 @@ public:
     void points(const PointSection& s) {
         for (const Point& p : s.points) {
             text_.clear();
-            appendNumber(text_, p[0], kKeyColumn);
-            for (std::size_t axis = 1; axis < p.size(); ++axis)
-                appendNumber(text_, p[axis], kValueColumn);
+            appendPointLine(text_, p);
             line(text_);
         }
     }
@@ -126,7 +124,7 @@ class ObjParser : public DefParser {
 public:
     static constexpr CountUse countUse = CountUse::Compiled;
 
-    ObjParser(TextReader& in, TextWriter& offsetDef) : DefParser(in), offsetDef_(offsetDef) {}
+    ObjParser(TextReader& in, TextWriter* offsetDef) : DefParser(in), offsetDef_(offsetDef) {}
 
     template <class T, class Body>
     void repeat(std::vector<T>& items, Body body) {
@@ -141,7 +139,7 @@ public:
         bool& seen = s.normals ? seenNormals_ : seenVertices_;
         if (seen) fail("a second " + header + " section");
         seen = true;
-        offsetDef_.line(s.normals ? "NORM" : "VERT");
+        note(s.normals ? "NORM" : "VERT");
         if (!pointFollows()) fail("the section above has no lines");
     }
     // Key, x, y and z; the last takes the rest of the line.
@@ -156,10 +154,12 @@ public:
                 if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
             }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
-            entry_.clear();
-            appendPrintNumber(entry_, *number);
-            appendPrintNumber(entry_, static_cast<std::int64_t>(s.points.size()));
-            offsetDef_.line(entry_);
+            if (offsetDef_) {
+                entry_.clear();
+                appendPrintNumber(entry_, *number);
+                appendPrintNumber(entry_, static_cast<std::int64_t>(s.points.size()));
+                note(entry_);
+            }
             const std::int32_t x = coordinate(tokens), y = coordinate(tokens);
             if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
             const std::string_view rest = tokens.rest();
@@ -291,16 +291,18 @@ private:
         for (const Taken& t : taken_)
             f.values.push_back({t.number ? *t.number : number(t.field, t.text), t.field});
 
-        entry_ = tag;
-        entry_ += ' ';
-        entry_ += *offset;
-        if (l.type == 4 && !afterOffset.empty()) (entry_ += ' ') += afterOffset;
-        for (std::uint8_t position : kShownValues[static_cast<std::size_t>(l.type)]) {
-            if (position == 0) break;
-            (entry_ += ' ') += taken_[position - 1u].text;
+        if (offsetDef_) {
+            entry_ = tag;
+            entry_ += ' ';
+            entry_ += *offset;
+            if (l.type == 4 && !afterOffset.empty()) (entry_ += ' ') += afterOffset;
+            for (std::uint8_t position : kShownValues[static_cast<std::size_t>(l.type)]) {
+                if (position == 0) break;
+                (entry_ += ' ') += taken_[position - 1u].text;
+            }
+            note(entry_);
+            note(numberText(flavorsLength_));
         }
-        offsetDef_.line(entry_);
-        offsetDef_.line(numberText(flavorsLength_));
         flavorsLength_ += flavorSize(f);
         if (flavorsLength_ > kMaxInt32) fail("flavors beyond 32-bit offsets");
         return f;
@@ -325,7 +327,12 @@ private:
         return *n;
     }
 
-    TextWriter& offsetDef_;
+    // A line of offset.def, when it is written.
+    void note(std::string_view line) {
+        if (offsetDef_) offsetDef_->line(line);
+    }
+
+    TextWriter* offsetDef_;
     const std::string* held_ = nullptr;  // &heldLine_ while a line is held
     std::string heldLine_;
     std::string takenLine_;
@@ -373,6 +380,11 @@ void flavorLayout(IO& io, Object& o) {
 
 }  // namespace
 
+void appendPointLine(std::string& line, const Point& p) {
+    appendNumber(line, p[0], kKeyColumn);
+    for (std::size_t axis = 1; axis < p.size(); ++axis) appendNumber(line, p[axis], kValueColumn);
+}
+
 void printVertexDef(TextWriter& def, const Object& object) {
     ObjPrinter printer(def);
     vertexLayout(printer, const_cast<Object&>(object));  // the printer only reads
@@ -383,12 +395,12 @@ void printFlavorDef(TextWriter& def, const Object& object) {
     flavorLayout(printer, const_cast<Object&>(object));
 }
 
-void parseVertexDef(TextReader& def, TextWriter& offsetDef, Object& object) {
+void parseVertexDef(TextReader& def, TextWriter* offsetDef, Object& object) {
     ObjParser parser(def, offsetDef);
     vertexLayout(parser, object);
 }
 
-void parseFlavorDef(TextReader& def, TextWriter& offsetDef, Object& object) {
+void parseFlavorDef(TextReader& def, TextWriter* offsetDef, Object& object) {
     ObjParser parser(def, offsetDef);
     flavorLayout(parser, object);
 }
