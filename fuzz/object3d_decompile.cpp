@@ -1,6 +1,7 @@
 // The .3do decompiler on arbitrary bytes: it must end, succeed or fail with
 // a one-line reason, show exactly one box ("DONE" or its stage message) and
-// write nothing beside its working folder.
+// write nothing beside its working folder. Its picture and its OBJ export
+// end the same way.
 #include <cstdint>
 #include <cstdlib>
 
@@ -13,5 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     harness.messages = 0;
     harness.run(z5::mnu3doDecompile_Click);
     if (harness.messages != 1) std::abort();
+    harness.run(z5::mnu3doView_Click);
+    harness.run(z5::mnu3doExport_Click);
     return 0;
 }

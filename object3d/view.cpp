@@ -1,9 +1,11 @@
 // What an object shows: its outlines, a picture of them from four sides, and
 // the command that writes that picture.
 #include <algorithm>
-#include <unordered_map>
+#include <charconv>
+#include <iterator>
 
 #include "object3d/object3d.hpp"
+#include "object3d/renumbering.hpp"
 #include "picture/svg.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/printform.hpp"
@@ -12,16 +14,27 @@ namespace z5 {
 namespace object3d {
 namespace {
 
-// Keys to positions: the first record with a key wins.
-using KeyTable = std::unordered_map<std::int32_t, std::int32_t>;
+// Keys to positions: the first record with a key wins. Compiled objects
+// number their records by position, which needs no table.
+class KeyIndex {
+public:
+    explicit KeyIndex(const std::vector<Point>& points) : size_(points.size()) {
+        std::size_t i = 0;
+        while (i < points.size() && points[i][0] == static_cast<std::int32_t>(i)) ++i;
+        if (i == points.size()) return;
+        table_.emplace(points.size());
+        for (i = 0; i < points.size(); ++i) table_->add(points[i][0], static_cast<std::int32_t>(i));
+    }
+    std::optional<std::int32_t> find(std::int32_t key) const {
+        if (table_) return table_->find(key);
+        if (key >= 0 && static_cast<std::size_t>(key) < size_) return key;
+        return std::nullopt;
+    }
 
-KeyTable keyTable(const std::vector<Point>& points) {
-    KeyTable table;
-    table.reserve(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i)
-        table.try_emplace(points[i][0], static_cast<std::int32_t>(i));
-    return table;
-}
+private:
+    std::size_t size_;
+    std::optional<Renumbering> table_;
+};
 
 bool hasVertexReferences(std::int32_t kind) {
     return kind == 0 || kind == 1 || kind == 2 || kind == 3 || kind == 5 || kind == 12 ||
@@ -38,7 +51,7 @@ Outlines findOutlines(const Object& object) {
         to.insert(to.end(), section.points.begin(), section.points.end());
     }
     out.normals = normals.size();
-    const KeyTable vertexKeys = keyTable(out.vertices), normalKeys = keyTable(normals);
+    const KeyIndex vertexKeys(out.vertices), normalKeys(normals);
     for (const Flavor& flavor : object.flavors) {
         if (flavor.type != 2 || flavor.values.size() < 3) continue;
         const std::int32_t kind = flavor.values[0].number;
@@ -55,19 +68,21 @@ Outlines findOutlines(const Object& object) {
         std::vector<std::int32_t> normalsOf;
         for (std::size_t i = 0; i < n && 3 + i < flavor.values.size(); ++i) {
             const auto vertex = vertexKeys.find(flavor.values[3 + i].number);
-            if (vertex == vertexKeys.end()) {
+            if (!vertex) {
                 ++out.unresolved;
                 continue;
             }
-            outline.corners.push_back(vertex->second);
+            outline.corners.push_back(*vertex);
             if (!withNormals) continue;
             const std::size_t at = flavor.values.size() - n + i;
-            const auto normal = normalKeys.find(flavor.values[at].number);
-            if (normal == normalKeys.end()) {
+            const auto normal = at < flavor.values.size()
+                                    ? normalKeys.find(flavor.values[at].number)
+                                    : std::nullopt;
+            if (!normal) {
                 ++out.unresolved;
                 allNormals = false;
             } else {
-                normalsOf.push_back(normal->second);
+                normalsOf.push_back(*normal);
             }
         }
         if (outline.corners.size() < 3) {
@@ -89,7 +104,7 @@ constexpr double kPageWidth = 1000;
 constexpr double kTitleHeight = 110;
 constexpr double kCellHeight = 400;
 constexpr double kInsetTop = 40, kInsetSide = 16, kInsetBottom = 24;
-constexpr Rgb kVertexColor{20, 40, 160};
+constexpr Rgb kVertexColor = kInk;
 constexpr Rgb kOutlineColor{0, 110, 60};
 // Isometric: x to the right and down-left, y to the right and up, z up.
 constexpr double kCos30 = 0.8660254037844386;
@@ -141,19 +156,22 @@ std::string countsLine(const Object& object, const Outlines& outlines) {
 
 picture::Drawing objectDrawing(const Object& object, std::string_view name) {
     const Outlines outlines = findOutlines(object);
-    Drawing drawing{kPageWidth, kTitleHeight + 2 * kCellHeight, {}};
+    Drawing drawing(kPageWidth, kTitleHeight + 2 * kCellHeight);
 
-    // The extent of each view, and one scale for all of them.
-    std::vector<Vec2> projected[4];
+    // Every vertex a dot in each view; the extent of each view, and one
+    // scale for all of them.
+    drawing.panels.resize(5);
     Vec2 low[4], high[4];
     double scale = 0;
     for (std::size_t v = 0; v < 4; ++v) {
-        projected[v].reserve(outlines.vertices.size());
-        for (const Point& p : outlines.vertices) projected[v].push_back(kViews[v].project(p));
-        low[v] = high[v] = projected[v].empty() ? Vec2{} : projected[v].front();
-        for (const Vec2& q : projected[v]) {
-            low[v] = {std::min(low[v].x, q.x), std::min(low[v].y, q.y)};
-            high[v] = {std::max(high[v].x, q.x), std::max(high[v].y, q.y)};
+        std::vector<Dot>& dots = drawing.panels[v + 1].dots;
+        dots.reserve(outlines.vertices.size());
+        for (std::size_t i = 0; i < outlines.vertices.size(); ++i) {
+            const Vec2 q = kViews[v].project(outlines.vertices[i]);
+            dots.push_back(
+                {q, outlines.vertices[i][0], static_cast<std::uint32_t>(i), kNoText, kVertexColor});
+            low[v] = i ? Vec2{std::min(low[v].x, q.x), std::min(low[v].y, q.y)} : q;
+            high[v] = i ? Vec2{std::max(high[v].x, q.x), std::max(high[v].y, q.y)} : q;
         }
         const double width = kPageWidth / 2 - 2 * kInsetSide;
         const double height = kCellHeight - kInsetTop - kInsetBottom;
@@ -162,7 +180,7 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
     }
     if (scale == 0) scale = 1;
 
-    Panel& title = drawing.panels.emplace_back();
+    Panel& title = drawing.panels[0];
     title.id = "title";
     title.framed = false;
     title.frame = {0, 0, kPageWidth, kTitleHeight};
@@ -189,19 +207,29 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
     title.texts.push_back(textAt({12, 22 + 18 * 3}, extent));
     // The scale bar: a round length in file units.
     const double bar = roundLength(200 / scale);
-    title.paths.push_back(lineThrough({{700, 86}, {700 + bar * scale, 86}}));
-    title.paths.push_back(lineThrough({{700, 80}, {700, 92}}));
-    title.paths.push_back(lineThrough({{700 + bar * scale, 80}, {700 + bar * scale, 92}}));
+    title.add(Path(Path::Shape::Line), {{700, 86}, {700 + bar * scale, 86}});
+    title.add(Path(Path::Shape::Line), {{700, 80}, {700, 92}});
+    title.add(Path(Path::Shape::Line), {{700 + bar * scale, 80}, {700 + bar * scale, 92}});
     title.texts.push_back(textAt({700, 76}, "scale: " + numberLabel(bar) + " units"));
 
-    std::vector<std::string> titles;
-    titles.reserve(outlines.vertices.size());
-    for (const Point& p : outlines.vertices)
-        titles.push_back("key " + numberText(p[0]) + ": " + numberText(p[1]) + ", " +
-                         numberText(p[2]) + ", " + numberText(p[3]));
+    // Each vertex's key and coordinates, shown when it is pointed at.
+    drawing.reserveTexts(outlines.vertices.size(), 36 * outlines.vertices.size());
+    for (const Point& p : outlines.vertices) {
+        char text[64] = "key ";
+        char* end = std::to_chars(text + 4, std::end(text), p[0]).ptr;
+        for (std::size_t axis = 1; axis < 4; ++axis) {
+            *end++ = axis == 1 ? ':' : ',';
+            *end++ = ' ';
+            end = std::to_chars(end, std::end(text), p[axis]).ptr;
+        }
+        drawing.keep({text, end});
+    }
+    std::size_t corners = 0;
+    for (const Outline& o : outlines.drawn) corners += o.corners.size();
     for (std::size_t v = 0; v < 4; ++v) {
-        Panel& panel = drawing.panels.emplace_back();
+        Panel& panel = drawing.panels[v + 1];
         panel.id = kViews[v].id;
+        panel.dotData = "key";
         panel.title = kViews[v].title;
         panel.xLabel = kViews[v].xLabel;
         panel.yLabel = kViews[v].yLabel;
@@ -214,17 +242,13 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
         panel.place(low[v], high[v], scale, scale);
         std::swap(panel.frame, inner);
         panel.paths.reserve(outlines.drawn.size());
+        panel.points.reserve(corners);
         for (const Outline& o : outlines.drawn) {
-            Path& path = panel.paths.emplace_back(
-                Path{Path::Shape::Outline, {}, kOutlineColor, std::nullopt, {"offset", o.offset}});
-            path.points.reserve(o.corners.size());
+            panel.add(
+                Path(Path::Shape::Outline, kOutlineColor, std::nullopt, {"offset", o.offset}));
             for (const std::int32_t c : o.corners)
-                path.points.push_back(projected[v][static_cast<std::size_t>(c)]);
+                panel.extend(panel.dots[static_cast<std::size_t>(c)].at);
         }
-        panel.dots.reserve(outlines.vertices.size());
-        for (std::size_t i = 0; i < outlines.vertices.size(); ++i)
-            panel.dots.push_back(
-                {projected[v][i], kVertexColor, {"key", outlines.vertices[i][0]}, titles[i], {}});
     }
     return drawing;
 }

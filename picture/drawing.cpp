@@ -16,24 +16,26 @@ namespace {
 
 constexpr double kLabelInset = 4;
 
-void paintPanel(const Panel& panel, Canvas& canvas, std::vector<Vec2>& page) {
+void paintPanel(const Drawing& drawing, const Panel& panel, Canvas& canvas,
+                std::vector<Vec2>& page) {
     canvas.beginGroup(panel.id);
     if (panel.framed) {
         const Frame& f = panel.frame;
         const Vec2 corners[] = {{f.left, f.top}, {f.left + f.width, f.top + f.height}};
-        canvas.path(Path{Path::Shape::Box, {}, kGrey, std::nullopt, {}}, corners);
+        canvas.path(Path(Path::Shape::Box, kGrey), corners);
     }
     for (const Path& path : panel.paths) {
         page.clear();
-        for (const Vec2& p : path.points) page.push_back(panel.toPage(p));
+        for (const Vec2& p : panel.pointsOf(path)) page.push_back(panel.toPage(p));
         canvas.path(path, page);
     }
     for (const Dot& dot : panel.dots) {
         const Vec2 at = panel.toPage(dot.at);
-        canvas.dot(dot, at, kDotRadius);
-        if (!dot.label.empty())
-            canvas.text(dot.label, {at.x + kDotRadius + 1, at.y - kDotRadius - 1}, Anchor::Start,
-                        kTextSize, dot.color, dot.data);
+        const Data data{panel.dotData, dot.value};
+        canvas.dot(dot, data, drawing.textOf(dot.title), at, kDotRadius);
+        if (dot.label != kNoText)
+            canvas.text(drawing.textOf(dot.label), {at.x + kDotRadius + 1, at.y - kDotRadius - 1},
+                        Anchor::Start, kTextSize, dot.color, data);
     }
     for (const Text& text : panel.texts) {
         const Vec2 at = panel.toPage(text.at);
@@ -60,7 +62,7 @@ void paintPanel(const Panel& panel, Canvas& canvas, std::vector<Vec2>& page) {
 
 void paint(const Drawing& drawing, Canvas& canvas) {
     const Vec2 page[] = {{0, 0}, {drawing.width, drawing.height}};
-    canvas.path(Path{Path::Shape::Box, {}, kPaper, kPaper, {}}, page);
+    canvas.path(Path(Path::Shape::Box, kPaper, kPaper), page);
     std::vector<Vec2> points;
     std::string_view group;
     for (const Panel& panel : drawing.panels) {
@@ -69,7 +71,7 @@ void paint(const Drawing& drawing, Canvas& canvas) {
             group = panel.group;
             if (!group.empty()) canvas.beginGroup(group);
         }
-        paintPanel(panel, canvas, points);
+        paintPanel(drawing, panel, canvas, points);
     }
     if (!group.empty()) canvas.endGroup();
 }
@@ -96,7 +98,10 @@ std::optional<Hit> dotAt(const Drawing& drawing, Vec2 page, double radius) {
 
 std::string numberLabel(double value) {
     char buffer[32];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    const auto end =
+        value == std::trunc(value) && std::fabs(value) < 1e15
+            ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::int64_t>(value)).ptr
+            : std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
@@ -32,9 +33,9 @@ enum class Anchor { Start, Middle, End };
 
 // A number an element carries for programs that read the picture (in SVG
 // the attribute "data-NAME"): a flavor's offset, a vertex's key, a section's
-// number. An empty name carries nothing.
+// number. No name carries nothing.
 struct Data {
-    std::string_view name;
+    const char* name = nullptr;
     std::int64_t value = 0;
 };
 
@@ -44,21 +45,30 @@ struct Path {
         Outline,  // a closed polygon through the points
         Box,      // the rectangle with the first two points as opposite corners
     };
-    Shape shape = Shape::Line;
-    std::vector<Vec2> points;
-    Rgb stroke = kInk;
+    explicit Path(Shape shape, Rgb stroke = kInk, std::optional<Rgb> fill = std::nullopt,
+                  Data data = {})
+        : shape(shape), stroke(stroke), fill(fill), data(data) {}
+
+    Shape shape;
+    Rgb stroke;
     std::optional<Rgb> fill;
     Data data;
+    // Its points in the panel's list: a drawing of the largest object holds
+    // 32000 paths, which one list keeps without an allocation each.
+    std::uint32_t first = 0, count = 0;
 };
 
-// A point: a dot with a text to show when it is pointed at (SVG: its title)
-// and an optional label written beside it.
+// A point: a dot with a text to show when it is pointed at (SVG: its
+// title) and an optional label written beside it. Both texts are kept once
+// in the drawing, for the dots of every panel; a drawing of the largest
+// object holds 131068 dots.
+inline constexpr std::uint32_t kNoText = 0xFFFFFFFF;
 struct Dot {
     Vec2 at;
+    std::int32_t value = 0;         // the number it carries, named by its panel's dotData
+    std::uint32_t title = kNoText;  // in Drawing::texts
+    std::uint32_t label = kNoText;
     Rgb color = kInk;
-    Data data;
-    std::string title;
-    std::string label;
 };
 
 struct Text {
@@ -70,12 +80,9 @@ struct Text {
     Data data;
 };
 
-// A text at `at` starting there, and an open line: the common cases.
+// A text at `at` starting there: the common case.
 inline Text textAt(Vec2 at, std::string text) {
     return {at, std::move(text), Anchor::Start, {}, kInk, {}};
-}
-inline Path lineThrough(std::vector<Vec2> points) {
-    return {Path::Shape::Line, std::move(points), kInk, std::nullopt, {}};
 }
 
 // A rectangle on the page, in page units, y down.
@@ -89,14 +96,31 @@ struct Panel {
     std::string title;  // written in the top left corner, the labels under it and bottom right
     std::string xLabel, yLabel;
     bool framed = true;
+    const char* dotData = nullptr;  // what the number of each dot is, or nothing
     Frame frame;
     // Panel units to page units: page = origin + (x * scaleX, -y * scaleY),
     // so y is up in the panel. A panel in page units has scaleY -1.
     Vec2 origin;
     double scaleX = 1, scaleY = -1;
     std::vector<Path> paths;
+    std::vector<Vec2> points;  // of the paths
     std::vector<Dot> dots;
     std::vector<Text> texts;
+
+    // Adds a path through `through`; more points can follow with extend().
+    void add(Path path, std::initializer_list<Vec2> through = {}) {
+        path.first = static_cast<std::uint32_t>(points.size());
+        path.count = 0;
+        paths.push_back(path);
+        for (const Vec2& p : through) extend(p);
+    }
+    void extend(Vec2 p) {
+        points.push_back(p);
+        ++paths.back().count;
+    }
+    std::span<const Vec2> pointsOf(const Path& path) const {
+        return std::span(points).subspan(path.first, path.count);
+    }
 
     Vec2 toPage(Vec2 p) const { return {origin.x + p.x * scaleX, origin.y - p.y * scaleY}; }
     Vec2 fromPage(Vec2 p) const { return {(p.x - origin.x) / scaleX, (origin.y - p.y) / scaleY}; }
@@ -105,9 +129,35 @@ struct Panel {
     void place(Vec2 low, Vec2 high, double sx, double sy);
 };
 
-struct Drawing {
-    double width = 0, height = 0;  // page units
+class Drawing {
+public:
+    Drawing(double width, double height) : width(width), height(height) {}
+
+    double width, height;  // page units
     std::vector<Panel> panels;
+
+    // A text kept for dots, by its index; empty for kNoText.
+    std::string_view textOf(std::uint32_t index) const {
+        if (index + 1 >= textEnds_.size()) return {};
+        return std::string_view(texts_).substr(textEnds_[index],
+                                               textEnds_[index + 1] - textEnds_[index]);
+    }
+    void reserveTexts(std::size_t count, std::size_t bytes) {
+        textEnds_.reserve(count + 1);
+        texts_.reserve(bytes);
+    }
+    // Keeps a text for dots; its index.
+    std::uint32_t keep(std::string_view text) {
+        texts_ += text;
+        textEnds_.push_back(texts_.size());
+        return static_cast<std::uint32_t>(textEnds_.size() - 2);
+    }
+
+private:
+    // The texts one after another, and where each ends (after a 0 for the
+    // start of the first).
+    std::string texts_;
+    std::vector<std::size_t> textEnds_{0};
 };
 
 // Page sizes the renderers share.
@@ -123,7 +173,8 @@ public:
     virtual void endGroup() {}
     // `page` holds the path's points on the page (two corners for a box).
     virtual void path(const Path& path, std::span<const Vec2> page) = 0;
-    virtual void dot(const Dot& dot, Vec2 page, double radius) = 0;
+    virtual void dot(const Dot& dot, const Data& data, std::string_view title, Vec2 page,
+                     double radius) = 0;
     virtual void text(std::string_view text, Vec2 page, Anchor anchor, double size, Rgb color,
                       const Data& data) = 0;
 };

@@ -10,8 +10,15 @@ namespace {
 // Text as XML character data: markup characters escaped, control
 // characters and bytes that are not UTF-8 shown as U+FFFD, so any name
 // from inside a file gives a well-formed document.
+bool plain(char c) {
+    return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"';
+}
+
 void appendEscaped(std::string& out, std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
+    std::size_t i = 0;
+    while (i < text.size() && plain(text[i])) ++i;
+    out.append(text.substr(0, i));
+    while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             switch (c) {
@@ -120,15 +127,16 @@ public:
         out_ += "/>\n";
         flushSome();
     }
-    void dot(const Dot& dot, Vec2 page, double radius) override {
+    void dot(const Dot& dot, const Data& d, std::string_view title, Vec2 page,
+             double radius) override {
         out_ += "<circle";
         attribute("cx", page.x);
         attribute("cy", page.y);
         attribute("r", radius);
-        color("fill", dot.color);
-        data(dot.data);
+        if (dot.color != kInk) color("fill", dot.color);
+        data(d);
         out_ += "><title>";
-        appendEscaped(out_, dot.title);
+        appendEscaped(out_, title);
         out_ += "</title></circle>\n";
         flushSome();
     }
@@ -148,15 +156,25 @@ public:
     }
 
 private:
-    // Page units with one decimal, without a ".0" or a "-0".
+    // Page units with one decimal, without a ".0" or a "-0". Tenths are
+    // counted in a 64-bit integer: a page is far smaller than that.
     void number(double value) {
-        char buffer[400];
-        const char* begin = buffer;
-        const char* end =
-            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1).ptr;
-        if (end[-1] == '0') end -= 2;
-        if (end - begin == 2 && buffer[0] == '-' && buffer[1] == '0') ++begin;
-        out_.append(begin, end);
+        const double tenths = std::round(value * 10);
+        if (!(std::fabs(tenths) < 1e17)) {
+            out_ += '0';
+            return;
+        }
+        auto n = static_cast<std::int64_t>(tenths);
+        if (n < 0) {
+            out_ += '-';
+            n = -n;
+        }
+        char buffer[24];
+        out_.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, n / 10).ptr);
+        if (n % 10) {
+            out_ += '.';
+            out_ += static_cast<char>('0' + n % 10);
+        }
     }
     void attribute(std::string_view name, double value) {
         out_ += ' ';
@@ -177,7 +195,7 @@ private:
         out_ += '"';
     }
     void data(const Data& d) {
-        if (d.name.empty()) return;
+        if (!d.name) return;
         char buffer[24];
         out_ += " data-";
         out_ += d.name;

@@ -89,11 +89,8 @@ void strip(Drawing& d, const Track& t, std::map<std::int32_t, std::size_t>& surf
         const Data data{"section", static_cast<std::int64_t>(i) + 1};
         const double start = s[1], end = double(s[1]) + s[2];
         const bool straight = s[kTypeField] == kStraightType;
-        panel.paths.push_back({Path::Shape::Box,
-                               {{start, 0.25}, {end, 0.85}},
-                               kInk,
-                               straight ? kStraightColor : kTurnColor,
-                               data});
+        panel.add(Path(Path::Shape::Box, kInk, straight ? kStraightColor : kTurnColor, data),
+                  {{start, 0.25}, {end, 0.85}});
         panel.texts.push_back(
             {{(start + end) / 2, 0.85}, count(i + 1), Anchor::Middle, {0, -4}, kInk, data});
         panel.texts.push_back({{(start + end) / 2, 0.25},
@@ -123,11 +120,8 @@ void strip(Drawing& d, const Track& t, std::map<std::int32_t, std::size_t>& surf
             const auto color =
                 surfaceColors.try_emplace(row[2], surfaceColors.size()).first->second;
             const double from = along(row[0]), to = hi > lo ? along(row[1]) : end;
-            panel.paths.push_back({Path::Shape::Box,
-                                   {{from, 0.35}, {to, 0.6}},
-                                   paletteColor(color),
-                                   paletteColor(color),
-                                   data});
+            panel.add(Path(Path::Shape::Box, paletteColor(color), paletteColor(color), data),
+                      {{from, 0.35}, {to, 0.6}});
         }
     }
 }
@@ -147,17 +141,13 @@ void banking(Drawing& d, const Track& t) {
         panel.yLabel = kFields[f];
         Bounds bounds;
         for (std::size_t e = 0; e < eLines; ++e) {
-            Path& line =
-                panel.paths.emplace_back(Path{Path::Shape::Line,
-                                              {},
-                                              paletteColor(e),
-                                              std::nullopt,
-                                              {"eline", static_cast<std::int64_t>(e) + 1}});
+            panel.add(Path(Path::Shape::Line, paletteColor(e), std::nullopt,
+                           {"eline", static_cast<std::int64_t>(e) + 1}));
             for (std::size_t s = 0; s < t.sections.size(); ++s) {
                 const std::size_t row = s * eLines + e;
                 if (row >= t.banking.size()) break;
-                line.points.push_back({double(s) + 1, double(t.banking[row][f])});
-                bounds.add(line.points.back());
+                panel.extend({double(s) + 1, double(t.banking[row][f])});
+                bounds.add(panel.points.back());
             }
         }
         if (bounds.empty) bounds.add({1, 0});
@@ -169,20 +159,22 @@ void plan(Drawing& d, const Track& t) {
     Panel& panel = addPanel(d, "plan", "Coordinates",
                             {0, kTitleHeight + kStripHeight + 2 * kBankingHeight,
                              kPageWidth - kLegendWidth, kPlanHeight});
+    panel.dotData = "section";
     panel.xLabel = "X Coord";
     panel.yLabel = "Y Coord";
     const auto eLines = static_cast<std::size_t>(std::max(t.header.eLines, 0));
     Bounds bounds;
     for (std::size_t s = 0; s < t.sections.size(); ++s) {
         const SectionRecord& section = t.sections[s];
-        const Data data{"section", static_cast<std::int64_t>(s) + 1};
         auto add = [&](std::int32_t x, std::int32_t y, const std::string& what, Rgb color) {
+            const std::uint32_t title =
+                d.keep("section " + count(s + 1) + ", " + what + ": X Coord " + numberText(x) +
+                       ", Y Coord " + numberText(y));
             panel.dots.push_back({{double(x), double(y)},
-                                  color,
-                                  data,
-                                  "section " + count(s + 1) + ", " + what + ": X Coord " +
-                                      numberText(x) + ", Y Coord " + numberText(y),
-                                  count(s + 1)});
+                                  static_cast<std::int32_t>(s + 1),
+                                  title,
+                                  d.keep(count(s + 1)),
+                                  color});
             bounds.add(panel.dots.back().at);
         };
         if (section[kTypeField] != kStraightType) {
@@ -207,7 +199,7 @@ void legend(Drawing& d, const std::map<std::int32_t, std::size_t>& surfaceColors
     panel.origin = {panel.frame.left + 12, panel.frame.top + 40};
     double y = 0;
     auto entry = [&](Rgb color, std::string text) {
-        panel.paths.push_back({Path::Shape::Box, {{0, y}, {14, y + 12}}, kInk, color, {}});
+        panel.add(Path(Path::Shape::Box, kInk, color), {{0, y}, {14, y + 12}});
         panel.texts.push_back(textAt({20, y + 11}, std::move(text)));
         y += 18;
     };
@@ -229,7 +221,7 @@ void legend(Drawing& d, const std::map<std::int32_t, std::size_t>& surfaceColors
 }  // namespace
 
 picture::Drawing trackDrawing(const Track& t, std::string_view name) {
-    Drawing d{kPageWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight + kPlanHeight, {}};
+    Drawing d(kPageWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight + kPlanHeight);
     Panel& title = addPanel(d, "title", "", {0, 0, kPageWidth, kTitleHeight});
     title.framed = false;
     std::size_t straights = 0;

@@ -202,16 +202,18 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
 }
 
 TEST(DrawingModel, PointedDotAndRoundLengths) {
-    picture::Drawing d{100, 100, {}};
+    picture::Drawing d(100, 100);
+    d.keep("a");
+    d.keep("b");
     picture::Panel& p = d.panels.emplace_back();
     p.frame = {0, 0, 100, 100};
     p.place({0, 0}, {10, 10}, 10, 10);
-    p.dots.push_back({{2, 3}, picture::kInk, {}, "a", {}});
-    p.dots.push_back({{2, 4}, picture::kInk, {}, "b", {}});
+    p.dots.push_back({{2, 3}, 0, 0, picture::kNoText, picture::kInk});
+    p.dots.push_back({{2, 4}, 0, 1, picture::kNoText, picture::kInk});
     // Panel y is up: (2, 4) lies 10 page units above (2, 3).
     const auto hit = picture::dotAt(d, p.toPage({2, 3.9}), 3);
     ASSERT_TRUE(hit);
-    EXPECT_EQ(hit->dot->title, "b");
+    EXPECT_EQ(d.textOf(hit->dot->title), "b");
     EXPECT_FALSE(picture::dotAt(d, p.toPage({5, 5}), 3));
     for (const auto& [most, length] :
          {std::pair{740.0, 500.0}, {1.0, 1.0}, {0.3, 0.2}, {19.9, 10.0}})
