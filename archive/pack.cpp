@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/archive.hpp"
-#include "archive/blocks.hpp"
+#include "archive/limits.hpp"
 #include "archive/format.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/numbers.hpp"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "archive/archive.hpp"
-#include "archive/blocks.hpp"
+#include "archive/limits.hpp"
 #include "archive/format.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
@@ -35,7 +35,7 @@ std::int16_t readCount(BinaryReader& dat) {
 // can hold and that pack and clean up will read back unchanged; it must not
 // be the archive, the list or another member in any letter case (claimed as
 // an output, which refuses that), nor the archive that packing the list
-// would write over it; and its size must be one the block loops can copy.
+// would write over it; and its size must be one the tool takes (under 64 MiB).
 void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
                 std::string_view archive) {
     requirePlainName(name, "member name");

@@ -37,9 +37,9 @@ struct Scr {
     std::vector<ScrCamera> tv2;  // blocksOf(tv2Count)
 };
 
-// How many blocks a count announces. Block counters are 16-bit: a count of
-// zero or less announces none, and one above 32767 cannot be counted, which
-// `in.fail` reports as "<what> <count> is above 32767". `in` is the binary
+// How many blocks a count announces. A file holds at most 32767 blocks of
+// a kind: a count of zero or less announces none, and one above 32767 is
+// refused, which `in.fail` reports as "<what> <count> is above 32767". `in` is the binary
 // reader or the definition parser the count came from.
 template <class Source>
 std::size_t blocksOf(const Source& in, std::int32_t count, std::string_view what) {

@@ -201,6 +201,10 @@ struct CommandLine {
 
 CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
     app.set_version_flag("--version", std::string("z5def " Z5_VERSION));
+    // On Windows CLI11 would read "/mods/oval.trk" as an option; here it is a
+    // FILE rooted on the working folder's drive. Subcommands inherit this, so
+    // it is set before they are added.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.add_option("-C,--directory", dir,
                    "working folder: outputs and fixed-name inputs live here, and relative FILE "

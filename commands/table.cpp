@@ -4,7 +4,6 @@
 
 #include "archive/archive.hpp"
 #include "camera/camera.hpp"
-#include "commands/handlers.hpp"
 #include "object3d/object3d.hpp"
 #include "rawdump/rawdump.hpp"
 #include "setup/setup.hpp"
@@ -51,41 +50,85 @@ constexpr std::array kCommands = {
                  "ARCHIVE.dat",
                  "unpack ARCHIVE.dat into its member files and the list dattext.pck",
                  {.dialog = Dialog::Open, .filter = "dat files(*.dat)|*.dat"},
-                 runUnpack},
+                 runUnpack,
+                 {"dattext.pck"},
+                 "mnuPack"},
     CommandEntry{"mnuPack",
                  "",
                  "pack",
                  "LIST.pck",
                  "pack the files LIST.pck names into the archive named on its first line",
                  {.dialog = Dialog::Open, .filter = "Dat Txt Files(*.pck)|*.pck"},
-                 runPack},
+                 runPack,
+                 {},
+                 ""},
     CommandEntry{"mnuCleanUp",
                  "",
                  "cleanup",
                  "",
                  "delete the member files that dattext.pck names (the list itself stays)",
                  {.showsBusy = false},
-                 runCleanUp},
+                 runCleanUp,
+                 {},
+                 ""},
     CommandEntry{
-        "mnuDecompile", "", "dump", "FILE",
+        "mnuDecompile",
+        "",
+        "dump",
+        "FILE",
         "dump FILE as integers, floats and bytes (outputlong.def, outputfloat.def, outputbyt.def)",
-        kDumpOptions, runDump},
-    CommandEntry{"mnuTxtDoc", "", "textdoc", "FILE",
+        kDumpOptions,
+        runDump,
+        {"outputlong.def", "outputfloat.def", "outputbyt.def"},
+        ""},
+    CommandEntry{"mnuTxtDoc",
+                 "",
+                 "textdoc",
+                 "FILE",
                  "write the offset/value table of FILE (outputdoc.def, first 32768 bytes)",
-                 kTextDocOptions, runTextDoc},
-    CommandEntry{"mnuTrkDecompile", "trk", "decompile", "FILE.trk",
-                 "write Trk.def from the track FILE.trk", open("Trk Files(*.trk)|*.trk"),
-                 runTrkDecompile},
-    CommandEntry{
-        "mnuTrkCompile", "trk", "compile", "", "write New.trk from Trk.def", {}, runTrkCompile},
-    CommandEntry{"mnuTrkView", "trk", "view", "FILE.trk",
+                 kTextDocOptions,
+                 runTextDoc,
+                 {"outputdoc.def"},
+                 ""},
+    CommandEntry{"mnuTrkDecompile",
+                 "trk",
+                 "decompile",
+                 "FILE.trk",
+                 "write Trk.def from the track FILE.trk",
+                 open("Trk Files(*.trk)|*.trk"),
+                 runTrkDecompile,
+                 {"Trk.def"},
+                 "mnuTrkCompile"},
+    CommandEntry{"mnuTrkCompile",
+                 "trk",
+                 "compile",
+                 "",
+                 "write New.trk from Trk.def",
+                 {},
+                 runTrkCompile,
+                 {"New.trk"},
+                 ""},
+    CommandEntry{"mnuTrkView",
+                 "trk",
+                 "view",
+                 "FILE.trk",
                  "draw FILE.trk, or without FILE Trk.def: sections, banking and coordinates into "
                  "NAME.svg (Trk.svg)",
-                 kViewTrkOptions, runTrkView, "OUT.svg"},
-    CommandEntry{"mnu3doDecompile", "3do", "decompile", "FILE.3do",
+                 kViewTrkOptions,
+                 runTrkView,
+                 {},
+                 "",
+                 "OUT.svg"},
+    CommandEntry{"mnu3doDecompile",
+                 "3do",
+                 "decompile",
+                 "FILE.3do",
                  "write the vertices and normals of FILE.3do to vertex.def, its file names and "
                  "flavors to flavor.def",
-                 k3doDecompileOptions, run3doDecompile},
+                 k3doDecompileOptions,
+                 run3doDecompile,
+                 {"vertex.def", "flavor.def"},
+                 "mnu3doCompile"},
     CommandEntry{"mnu3doCompile",
                  "3do",
                  "compile",
@@ -93,44 +136,102 @@ constexpr std::array kCommands = {
                  "compile vertex.def and flavor.def of the working folder into OUT.3do (offset.def "
                  "shows how vertices, normals and flavors were renumbered)",
                  {.dialog = Dialog::Save, .filter = k3doFilter},
-                 run3doCompile},
-    CommandEntry{"mnu3doView", "3do", "view", "FILE.3do",
+                 run3doCompile,
+                 {"offset.def"},
+                 ""},
+    CommandEntry{"mnu3doView",
+                 "3do",
+                 "view",
+                 "FILE.3do",
                  "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
                  "NAME.svg (definitions.svg)",
-                 kView3doOptions, run3doView, "OUT.svg"},
-    CommandEntry{"mnu3doExport", "3do", "export", "FILE.3do",
-                 "write FILE.3do as a Wavefront OBJ (NAME.obj) for 3D editors", open(k3doFilter),
-                 run3doExport, "OUT.obj"},
-    CommandEntry{"mnu3doPositions", "3do", "positions", "FILE.obj",
+                 kView3doOptions,
+                 run3doView,
+                 {},
+                 "",
+                 "OUT.svg"},
+    CommandEntry{"mnu3doExport",
+                 "3do",
+                 "export",
+                 "FILE.3do",
+                 "write FILE.3do as a Wavefront OBJ (NAME.obj) for 3D editors",
+                 open(k3doFilter),
+                 run3doExport,
+                 {},
+                 "",
+                 "OUT.obj"},
+    CommandEntry{"mnu3doPositions",
+                 "3do",
+                 "positions",
+                 "FILE.obj",
                  "put the vertex positions of FILE.obj into vertex.def, which it replaces",
-                 open("OBJ Files(*.obj)|*.obj"), run3doPositions},
-    CommandEntry{"mnuCamDecompile", "cam", "decompile", "FILE.cam",
-                 "decompile a camera file into cam.def", open("Cam Files(*.cam)|*.cam"),
-                 runCamDecompile},
-    CommandEntry{
-        "mnuCamCompile", "cam", "compile", "", "compile Cam.def into New.cam", {}, runCamCompile},
-    CommandEntry{"mnuScrDecompile", "scr", "decompile", "FILE.scr",
-                 "decompile a camera script into scr.def", open("SCR Files(*.scr)|*.scr"),
-                 runScrDecompile},
-    CommandEntry{
-        "mnuScrCompile", "scr", "compile", "", "compile Scr.def into New.scr", {}, runScrCompile},
-    CommandEntry{"mnuSetupDecompile", "stg", "decompile", "FILE.stg",
-                 "decompile a car setup into stg.def", open("Stg Files(*.stg)|*.stg"),
-                 runStgDecompile},
+                 open("OBJ Files(*.obj)|*.obj"),
+                 run3doPositions,
+                 {"vertex.def"},
+                 ""},
+    CommandEntry{"mnuCamDecompile",
+                 "cam",
+                 "decompile",
+                 "FILE.cam",
+                 "decompile a camera file into cam.def",
+                 open("Cam Files(*.cam)|*.cam"),
+                 runCamDecompile,
+                 {"cam.def"},
+                 "mnuCamCompile"},
+    CommandEntry{"mnuCamCompile",
+                 "cam",
+                 "compile",
+                 "",
+                 "compile Cam.def into New.cam",
+                 {},
+                 runCamCompile,
+                 {"New.cam"},
+                 ""},
+    CommandEntry{"mnuScrDecompile",
+                 "scr",
+                 "decompile",
+                 "FILE.scr",
+                 "decompile a camera script into scr.def",
+                 open("SCR Files(*.scr)|*.scr"),
+                 runScrDecompile,
+                 {"scr.def"},
+                 "mnuScrCompile"},
+    CommandEntry{"mnuScrCompile",
+                 "scr",
+                 "compile",
+                 "",
+                 "compile Scr.def into New.scr",
+                 {},
+                 runScrCompile,
+                 {"New.scr"},
+                 ""},
+    CommandEntry{"mnuSetupDecompile",
+                 "stg",
+                 "decompile",
+                 "FILE.stg",
+                 "decompile a car setup into stg.def",
+                 open("Stg Files(*.stg)|*.stg"),
+                 runStgDecompile,
+                 {"stg.def"},
+                 "mnuSetupCompile"},
     CommandEntry{"mnuSetupCompile",
                  "stg",
                  "compile",
                  "",
                  "compile Stg.def into the setup named on its line 2 (NAME.stg)",
                  {},
-                 runStgCompile},
+                 runStgCompile,
+                 {},
+                 ""},
 };
 
-Outcome run(std::string_view menu, Host& host) {
-    return findCommandByMenu(menu)->run(host);
-}
-
 }  // namespace
+
+std::string_view CommandEntry::fileExtension() const {
+    const std::size_t pattern = options.filter.rfind("|*.");
+    if (pattern == std::string_view::npos || options.filter.ends_with(".*")) return {};
+    return options.filter.substr(pattern + 2);
+}
 
 std::span<const CommandEntry> commandTable() {
     return kCommands;
@@ -140,64 +241,6 @@ const CommandEntry* findCommandByMenu(std::string_view menu) {
     for (const auto& entry : kCommands)
         if (entry.menu == menu) return &entry;
     return nullptr;
-}
-
-Outcome mnuUnpack_Click(Host& host) {
-    return run("mnuUnpack", host);
-}
-Outcome mnuPack_Click(Host& host) {
-    return run("mnuPack", host);
-}
-Outcome mnuCleanUp_Click(Host& host) {
-    return run("mnuCleanUp", host);
-}
-Outcome mnuDecompile_Click(Host& host) {
-    return run("mnuDecompile", host);
-}
-Outcome mnuTxtDoc_Click(Host& host) {
-    return run("mnuTxtDoc", host);
-}
-Outcome mnuTrkDecompile_Click(Host& host) {
-    return run("mnuTrkDecompile", host);
-}
-Outcome mnuTrkCompile_Click(Host& host) {
-    return run("mnuTrkCompile", host);
-}
-Outcome mnu3doDecompile_Click(Host& host) {
-    return run("mnu3doDecompile", host);
-}
-Outcome mnu3doCompile_Click(Host& host) {
-    return run("mnu3doCompile", host);
-}
-Outcome mnuTrkView_Click(Host& host) {
-    return run("mnuTrkView", host);
-}
-Outcome mnu3doView_Click(Host& host) {
-    return run("mnu3doView", host);
-}
-Outcome mnu3doExport_Click(Host& host) {
-    return run("mnu3doExport", host);
-}
-Outcome mnu3doPositions_Click(Host& host) {
-    return run("mnu3doPositions", host);
-}
-Outcome mnuCamDecompile_Click(Host& host) {
-    return run("mnuCamDecompile", host);
-}
-Outcome mnuCamCompile_Click(Host& host) {
-    return run("mnuCamCompile", host);
-}
-Outcome mnuScrDecompile_Click(Host& host) {
-    return run("mnuScrDecompile", host);
-}
-Outcome mnuScrCompile_Click(Host& host) {
-    return run("mnuScrCompile", host);
-}
-Outcome mnuSetupDecompile_Click(Host& host) {
-    return run("mnuSetupDecompile", host);
-}
-Outcome mnuSetupCompile_Click(Host& host) {
-    return run("mnuSetupCompile", host);
 }
 
 }  // namespace z5

@@ -4,6 +4,7 @@
 // partial-output options, its words and help, and the body it runs.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -19,6 +20,12 @@ struct CommandEntry {
     std::string_view summary;       // one line for --help
     CommandOptions options;         // dialog kind and filter, busy pointer, partial output
     void (*body)(Command&);
+    // The fixed names of the files the row writes in the working folder
+    // ("Trk.def"); files it names from its input or its dialog are not listed.
+    std::array<std::string_view, 3> writes;
+    // The row that turns what this row writes back into the file it read (a
+    // decompile's compile, unpack's pack); empty for the others.
+    std::string_view compiledBy;
     // "OUT.svg": the command line's -o names the output instead of the
     // command's own name; empty: no -o.
     std::string_view outputArgument = {};
@@ -28,6 +35,9 @@ struct CommandEntry {
     bool takesFile() const { return options.dialog != Dialog::None; }
     // Runs the command through the skeleton for `host`.
     Outcome run(Host& host) const { return runCommand(host, options, body); }
+    // The extension of the files its dialog offers (".trk"); empty when it
+    // offers every file or has no dialog.
+    std::string_view fileExtension() const;
 };
 
 std::span<const CommandEntry> commandTable();

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "commands/handlers.hpp"
+#include "commands/table.hpp"
 #include "tests/support/support.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FakeHost host(base.file("work"));
     host.answer = base.file(input);
-    const z5::Outcome first = z5::mnuUnpack_Click(host);
+    const z5::Outcome first = z5::findCommandByMenu("mnuUnpack")->run(host);
     if (folderNames(base.str()) != std::vector<std::string>{"again", input, "work"}) std::abort();
     if (first.status != z5::Status::Done) {
         if (first.reason.empty()) std::abort();
@@ -30,14 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const int count = size >= 2 ? data[0] + 256 * data[1] : 0;
     host.answer = base.file("work/dattext.pck");
-    const z5::Outcome packed = z5::mnuPack_Click(host);
+    const z5::Outcome packed = z5::findCommandByMenu("mnuPack")->run(host);
     if (packed.status != z5::Status::Done) {
         if (count <= 1213) std::abort();  // only the pack limit may stop it
         return 0;
     }
     host.answer = base.file("work/" + input);
     host.folder = base.file("again");
-    if (z5::mnuUnpack_Click(host).status != z5::Status::Done) std::abort();
+    if (z5::findCommandByMenu("mnuUnpack")->run(host).status != z5::Status::Done) std::abort();
     auto unpacked = folderFiles(base.file("work"));
     unpacked.erase(input);
     if (unpacked != folderFiles(base.file("again"))) std::abort();

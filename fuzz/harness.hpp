@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
+#include "commands/table.hpp"
 #include "tests/support/support.hpp"
-#include "textfmt/command.hpp"
 
 namespace z5::fuzz {
 
@@ -47,9 +47,10 @@ public:
         return {names.begin(), names.end()};
     }
 
-    // Runs a command, checks its outcome; true when it succeeded.
-    bool run(Outcome (*command)(Host&)) {
-        const Outcome o = command(host_);
+    // Runs the row named `row` (its menu entry name), checks its outcome;
+    // true when it succeeded.
+    bool run(std::string_view row) {
+        const Outcome o = findCommandByMenu(row)->run(host_);
         const bool done = o.status == Status::Done;
         if (!done && (o.status != Status::Failed || !oneLine(o.reason))) std::abort();
         if (test::folderNames(root_.str()) != std::vector<std::string>{"work"}) std::abort();

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
 
 namespace {
@@ -22,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     harness.start("in.obj", {reinterpret_cast<const char*>(data), size});
     harness.write("vertex.def", kVertexDef);
     harness.write("flavor.def", kFlavorDef);
-    if (!harness.run(z5::mnu3doPositions_Click)) {
+    if (!harness.run("mnu3doPositions")) {
         if (harness.read("vertex.def") != kVertexDef) std::abort();
         return 0;
     }
@@ -31,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         !def.ends_with("\r\n\r\nNORMALS:\r\n     0 0 0 1\r\n"))
         std::abort();
     harness.answer("out.3do");
-    if (!harness.run(z5::mnu3doCompile_Click)) std::abort();
-    harness.run(z5::mnu3doView_Click);
-    harness.run(z5::mnu3doExport_Click);
+    if (!harness.run("mnu3doCompile")) std::abort();
+    harness.run("mnu3doView");
+    harness.run("mnu3doExport");
     return 0;
 }

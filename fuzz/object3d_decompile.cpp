@@ -5,16 +5,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "commands/handlers.hpp"
 #include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static z5::fuzz::Harness harness("3do-decompile");
     harness.start("in.3do", {reinterpret_cast<const char*>(data), size});
     harness.messages = 0;
-    harness.run(z5::mnu3doDecompile_Click);
+    harness.run("mnu3doDecompile");
     if (harness.messages != 1) std::abort();
-    harness.run(z5::mnu3doView_Click);
-    harness.run(z5::mnu3doExport_Click);
+    harness.run("mnu3doView");
+    harness.run("mnu3doExport");
     return 0;
 }

@@ -94,7 +94,7 @@ private:
 
     // Length / 16 records: the count is worked out in floating point and
     // rounded half to even, as the stored Length need not be a multiple of
-    // 16, and the records are counted with a 16-bit counter.
+    // 16; an object holds at most 32768 records of a kind.
     void points(bool normals) {
         reserved();
         mark(normals ? "MRON Length" : "PERP Length");

@@ -19,24 +19,13 @@ constexpr std::string_view kNamePrefix = "FILE  ";
 constexpr std::size_t kKeyColumn = 6;     // a point's Key, and a flavor's offset
 constexpr std::size_t kValueColumn = 13;  // every other value
 constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
-// Sections and flavors are counted with 16-bit counters: 32768 at most.
+// A section holds at most 32768 lines, a flavor list 32768 flavors.
 constexpr std::size_t kMaxEntries = kMaxCount + 1;
 
 std::string quoted(std::string_view text) {
     std::string out(text.size() + 2, '"');
     text.copy(out.data() + 1, text.size());
     return out;
-}
-
-// The message line for a flavor list that stops at a type or kind without
-// a layout.
-std::string unsupportedMessage(const Unsupported& u) {
-    if (!u.kind) return u.type == 1 ? "ERROR FLAVOR 1" : "ERROR - Flavor " + numberText(u.type);
-    const std::int32_t kind = *u.kind;
-    const bool named = kind >= 6 && kind <= 11;
-    if (u.type == 2) return named ? "ERROR Flavor 2 T" + numberText(kind) : "ERROR Flavor 2 ELSE";
-    if (kind == 2 || kind == 3) return "ERROR - Flavor 5 Type " + numberText(kind);
-    return named ? "ERROR Flavor 5 T" + numberText(kind) : "ERROR - Flavor 5 Type ELSE";
 }
 
 // Writes the values of an object.
@@ -118,13 +107,13 @@ constexpr std::array<std::array<std::uint8_t, 4>, 22> kShownValues = {{
 // Reads an object back where the compiler finds its values. Sections are
 // found by their header lines, names and flavors by their first word; the
 // lines around them are skipped, never compared. Each record's old and new
-// number goes to offset.def as it is read. For a flavor line it is the
-// walker of walkFlavorBody over the words of the line.
+// number is noted as it is read. For a flavor line it is
+// the walker of walkFlavorBody over the words of the line.
 class ObjParser : public DefParser {
 public:
     static constexpr CountUse countUse = CountUse::Compiled;
 
-    ObjParser(TextReader& in, TextWriter* offsetDef) : DefParser(in), offsetDef_(offsetDef) {}
+    using DefParser::DefParser;
 
     template <class T, class Body>
     void repeat(std::vector<T>& items, Body body) {
@@ -139,7 +128,7 @@ public:
         bool& seen = s.normals ? seenNormals_ : seenVertices_;
         if (seen) fail("a second " + header + " section");
         seen = true;
-        note(s.normals ? "NORM" : "VERT");
+        renumberedPoints.push_back({s.normals, {}});
         if (!pointFollows()) fail("the section above has no lines");
     }
     // Key, x, y and z; the last takes the rest of the line.
@@ -154,12 +143,7 @@ public:
                 if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
             }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
-            if (offsetDef_) {
-                entry_.clear();
-                appendPrintNumber(entry_, *number);
-                appendPrintNumber(entry_, static_cast<std::int64_t>(s.points.size()));
-                note(entry_);
-            }
+            renumberedPoints.back().oldKeys.push_back(*number);
             const std::int32_t x = coordinate(tokens), y = coordinate(tokens);
             if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
             const std::string_view rest = tokens.rest();
@@ -291,18 +275,14 @@ private:
         for (const Taken& t : taken_)
             f.values.push_back({t.number ? *t.number : number(t.field, t.text), t.field});
 
-        if (offsetDef_) {
-            entry_ = tag;
-            entry_ += ' ';
-            entry_ += *offset;
-            if (l.type == 4 && !afterOffset.empty()) (entry_ += ' ') += afterOffset;
-            for (std::uint8_t position : kShownValues[static_cast<std::size_t>(l.type)]) {
-                if (position == 0) break;
-                (entry_ += ' ') += taken_[position - 1u].text;
-            }
-            note(entry_);
-            note(numberText(flavorsLength_));
+        std::string words(tag);
+        (words += ' ') += *offset;
+        if (l.type == 4 && !afterOffset.empty()) (words += ' ') += afterOffset;
+        for (std::uint8_t position : kShownValues[static_cast<std::size_t>(l.type)]) {
+            if (position == 0) break;
+            (words += ' ') += taken_[position - 1u].text;
         }
+        renumberedFlavors.push_back({std::move(words), flavorsLength_});
         flavorsLength_ += flavorSize(f);
         if (flavorsLength_ > kMaxInt32) fail("flavors beyond 32-bit offsets");
         return f;
@@ -327,16 +307,14 @@ private:
         return *n;
     }
 
-    // A line of offset.def, when it is written.
-    void note(std::string_view line) {
-        if (offsetDef_) offsetDef_->line(line);
-    }
+public:
+    std::vector<RenumberedPoints> renumberedPoints;
+    std::vector<RenumberedFlavor> renumberedFlavors;
 
-    TextWriter* offsetDef_;
+private:
     const std::string* held_ = nullptr;  // &heldLine_ while a line is held
     std::string heldLine_;
     std::string takenLine_;
-    std::string entry_;
     bool seenVertices_ = false;
     bool seenNormals_ = false;
     std::int64_t namesLength_ = 1;  // the end mark
@@ -380,6 +358,15 @@ void flavorLayout(IO& io, Object& o) {
 
 }  // namespace
 
+std::string unsupportedMessage(const Unsupported& u) {
+    if (!u.kind) return u.type == 1 ? "ERROR FLAVOR 1" : "ERROR - Flavor " + numberText(u.type);
+    const std::int32_t kind = *u.kind;
+    const bool named = kind >= 6 && kind <= 11;
+    if (u.type == 2) return named ? "ERROR Flavor 2 T" + numberText(kind) : "ERROR Flavor 2 ELSE";
+    if (kind == 2 || kind == 3) return "ERROR - Flavor 5 Type " + numberText(kind);
+    return named ? "ERROR Flavor 5 T" + numberText(kind) : "ERROR - Flavor 5 Type ELSE";
+}
+
 void appendPointLine(std::string& line, const Point& p) {
     appendNumber(line, p[0], kKeyColumn);
     for (std::size_t axis = 1; axis < p.size(); ++axis) appendNumber(line, p[axis], kValueColumn);
@@ -395,14 +382,16 @@ void printFlavorDef(TextWriter& def, const Object& object) {
     flavorLayout(printer, const_cast<Object&>(object));
 }
 
-void parseVertexDef(TextReader& def, TextWriter* offsetDef, Object& object) {
-    ObjParser parser(def, offsetDef);
+std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object) {
+    ObjParser parser(def);
     vertexLayout(parser, object);
+    return std::move(parser.renumberedPoints);
 }
 
-void parseFlavorDef(TextReader& def, TextWriter* offsetDef, Object& object) {
-    ObjParser parser(def, offsetDef);
+std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object) {
+    ObjParser parser(def);
     flavorLayout(parser, object);
+    return std::move(parser.renumberedFlavors);
 }
 
 }  // namespace z5::object3d

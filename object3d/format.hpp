@@ -29,7 +29,7 @@ inline constexpr int kFirstFlavorOffset = 4;
 inline constexpr std::uint8_t kNamesEnd = 0xFF;
 // Fills the name and flavor sections up to a multiple of 4 bytes.
 inline constexpr std::uint8_t kPadByte = 0x20;
-// Lists and record tables are counted with 16-bit counters.
+// The largest count of a list or record table that an object may hold.
 inline constexpr std::int32_t kMaxCount = 32767;
 
 // Bytes that bring `length` up to a multiple of 4.

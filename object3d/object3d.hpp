@@ -20,16 +20,33 @@ ObjectRead readObject(BinaryReader& in, bool marks = false);
 // total worked out, reserved fields 0 and blank padding.
 void writeObject(BinaryWriter& out, const Object& object);
 
+// How the compiler renumbers the records of the definition files, as
+// offset.def shows it. A section of vertex.def: the key of each line as the
+// file gives it; the new key is the line's position in its section.
+struct RenumberedPoints {
+    bool normals = false;
+    std::vector<std::int32_t> oldKeys;
+};
+// A flavor line: its tag, its old offset and the references and counts it
+// carries as the file spells them, and the offset the compiler gives it.
+struct RenumberedFlavor {
+    std::string words;
+    std::int64_t newOffset = 0;
+};
+
 // The definition files: printed from an object, and parsed back into one.
-// The parsers keep the lines the compiler reads and note the old and new
-// numbers of each record in `offsetDef` (when given); a line that cannot be
-// compiled fails with its file and line number.
+// The parsers keep the lines the compiler reads and return the old and new
+// number of each record; a line that cannot be compiled fails with its file
+// and line number.
+// The message line that ends a flavor list at a type or kind without a
+// layout ("ERROR FLAVOR 1").
+std::string unsupportedMessage(const Unsupported& stop);
 void printVertexDef(TextWriter& def, const Object& object);
 void printFlavorDef(TextWriter& def, const Object& object);
 // A line of vertex.def in its columns: the Key, then x, y and z.
 void appendPointLine(std::string& line, const Point& point);
-void parseVertexDef(TextReader& def, TextWriter* offsetDef, Object& object);
-void parseFlavorDef(TextReader& def, TextWriter* offsetDef, Object& object);
+std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object);
+std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object);
 
 // Numbers vertices and normals by position, places each flavor after the one
 // before it with the last as root, and renumbers every reference. When two

@@ -263,9 +263,9 @@ Object viewedObject(Command& cmd, std::string& name) {
     }
     Object object;
     TextReader vertices = cmd.openText("vertex.def");
-    parseVertexDef(vertices, nullptr, object);
+    parseVertexDef(vertices, object);
     TextReader flavors = cmd.openText("flavor.def");
-    parseFlavorDef(flavors, nullptr, object);
+    parseFlavorDef(flavors, object);
     name = "vertex.def and flavor.def";
     return object;
 }

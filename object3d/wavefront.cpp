@@ -137,7 +137,7 @@ void run3doPositions(Command& cmd) {
     std::vector<std::string> lines;
     {
         TextReader def = cmd.openText("vertex.def");
-        parseVertexDef(def, nullptr, object);
+        parseVertexDef(def, object);
     }
     {
         TextReader def = cmd.openText("vertex.def");

@@ -12,8 +12,8 @@ namespace z5 {
 void runDump(Command& cmd);
 
 // Writes outputdoc.def: " Byte  Value", then offset (5 columns) and byte
-// value (6 columns) per byte. The offset counter is 16-bit: after offset
-// 32767 the command fails with the table written so far.
+// value (6 columns) per byte. Offsets are 16-bit, so the table ends at
+// offset 32767; past it the command fails with the table written so far.
 void runTextDoc(Command& cmd);
 
 }  // namespace z5

@@ -50,7 +50,7 @@ inline constexpr SetupRecord kFixedRecord = [] {
 inline constexpr std::size_t kBaseNameBytes = 8;
 inline constexpr std::int32_t kCommentMarker = static_cast<std::int32_t>(0x80185F00u);
 
-// The comment is indexed by a 16-bit counter from 0: at most 32768 bytes.
+// A setup's comment holds at most 32768 bytes.
 inline constexpr std::int32_t kMaxCommentLength = 32768;
 
 struct Setup {

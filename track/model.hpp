@@ -58,9 +58,8 @@ struct Track {
     std::vector<WallRecord> walls;        // handed out to sections in order by their Walls
 };
 
-// Counts from a file run loops whose counter is 16-bit and counts from the
-// count minus one: a count fits when count - 1 lies in -32768..32767. A count
-// of zero or less means no rows.
+// The counts a track may hold: count - 1 must lie in -32768..32767, so
+// -32767 to 32768. A count of zero or less means no rows.
 constexpr bool countFits(std::int64_t count) {
     return count >= -32767 && count <= 32768;
 }

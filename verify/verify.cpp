@@ -6,6 +6,7 @@
 #include <optional>
 #include <random>
 
+#include "archive/format.hpp"
 #include "commands/table.hpp"
 #include "object3d/object3d.hpp"
 #include "textfmt/binio.hpp"
@@ -14,6 +15,7 @@
 #include "textfmt/files.hpp"
 #include "textfmt/inorder.hpp"
 #include "textfmt/paths.hpp"
+#include "textfmt/printform.hpp"
 #include "verify/fields.hpp"
 
 namespace z5::verify {
@@ -59,9 +61,9 @@ void emptyFolder(const std::string& folder) {
     for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove_all(entry.path(), ec);
 }
 
-// Runs the command of a menu entry for `host`; its reason when it failed.
-std::optional<std::string> run(std::string_view menu, VerifyHost& host) {
-    const Outcome outcome = findCommandByMenu(menu)->run(host);
+// Runs a row of the command table for `host`; its reason when it failed.
+std::optional<std::string> run(const CommandEntry& row, VerifyHost& host) {
+    const Outcome outcome = row.run(host);
     if (outcome.status == Status::Done) return std::nullopt;
     return outcome.reason.empty() ? std::string("cancelled") : outcome.reason;
 }
@@ -86,53 +88,61 @@ std::string difference(std::string_view extension, std::string_view original,
            fieldValue(*field, written, offset) + " written";
 }
 
+// A kind of file verify knows: the row that decompiles (or unpacks) it and
+// the row that compiles the result back.
 struct Kind {
-    std::string_view extension;
-    std::string_view decompile;  // menu entries of the round trip
-    std::string_view compile;
-};
-constexpr Kind kKinds[] = {
-    {".trk", "mnuTrkDecompile", "mnuTrkCompile"}, {".cam", "mnuCamDecompile", "mnuCamCompile"},
-    {".scr", "mnuScrDecompile", "mnuScrCompile"}, {".stg", "mnuSetupDecompile", "mnuSetupCompile"},
-    {".3do", "mnu3doDecompile", "mnu3doCompile"}, {".dat", "mnuUnpack", "mnuPack"},
+    std::string_view extension;  // ".trk", in lower case
+    const CommandEntry* decompile;
+    const CommandEntry* compile;
 };
 
-// What the compile of `kind` wrote into `folder`.
-std::string compiledFile(const Kind& kind, const std::string& folder) {
-    if (kind.extension == ".trk") return joinPath(folder, "New.trk");
-    if (kind.extension == ".cam") return joinPath(folder, "New.cam");
-    if (kind.extension == ".scr") return joinPath(folder, "New.scr");
-    if (kind.extension == ".3do") return joinPath(folder, "verify.3do");
-    // An archive is named by its list; a setup by its stg.def: the one
-    // setup in the folder.
-    if (kind.extension == ".dat") {
-        TextReader list(joinPath(folder, "dattext.pck"), "dattext.pck");
-        return joinPath(folder, std::string(trimBlanks(list.readLine())) + ".dat");
-    }
-    for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file() && lowerExtension(entry.path().string()) == kind.extension)
-            return entry.path().string();
-    return joinPath(folder, "missing" + std::string(kind.extension));
+std::vector<Kind> makeKinds() {
+    std::vector<Kind> kinds;
+    for (const CommandEntry& row : commandTable())
+        if (!row.compiledBy.empty())
+            kinds.push_back({row.fileExtension(), &row, findCommandByMenu(row.compiledBy)});
+    return kinds;
 }
 
-// The line after the one that starts with "ERROR" in flavor.def: where the
-// 3do decompiler stopped at a flavor it cannot decode.
-std::optional<std::string> unsupportedFlavor(const std::string& folder) {
-    const std::string text = readFileBytes(findInFolder(folder, "flavor.def"), "flavor.def");
-    const std::size_t at = text.find("\r\nERROR");
-    if (at == std::string::npos) return std::nullopt;
-    const std::size_t end = text.find("\r\n", at + 2);
-    const std::string message = text.substr(at + 2, end - at - 2);
-    const std::size_t next = text.find("\r\n", end + 2);
-    const std::string offset(trimBlanks(text.substr(end + 2, next - end - 2)));
-    return message + " at offset " + offset;
+const Kind* kindOf(std::string_view path) {
+    static const std::vector<Kind> kinds = makeKinds();
+    const std::string extension = lowerExtension(path);
+    for (const Kind& kind : kinds)
+        if (kind.extension == extension) return &kind;
+    return nullptr;
 }
 
-void verifyMembers(const std::string& folder, Result& result);
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(nativePath(folder)))
+        names.push_back(pathText(entry.path().filename()));
+    return names;
+}
 
-object3d::ObjectRead readObjectBytes(std::string_view bytes) {
+// The file of `kind` that the compile wrote into `folder`: the one not in
+// `before`, the folder's names before the compile ran.
+std::string compiledFile(const Kind& kind, const std::string& folder,
+                         const std::vector<std::string>& before) {
+    for (const std::string& name : namesIn(folder))
+        if (lowerExtension(name) == kind.extension &&
+            std::find(before.begin(), before.end(), name) == before.end())
+            return joinPath(folder, name);
+    throw CommandFailure("the compile wrote no " + std::string(kind.extension) + " file");
+}
+
+void verifyMembers(const std::string& archive, const std::string& folder, Result& result);
+
+object3d::ObjectRead readObjectBytes(std::string_view bytes, bool marks = true) {
     BinaryReader in = BinaryReader::ofBytes(bytes, "object");
-    return object3d::readObject(in, true);
+    return object3d::readObject(in, marks);
+}
+
+// Where the 3do decompiler stopped at a flavor it cannot decode, as the
+// message line of flavor.def says it.
+std::optional<std::string> unsupportedFlavor(std::string_view bytes) {
+    const auto stop = readObjectBytes(bytes, false).object.unsupported;
+    if (!stop) return std::nullopt;
+    return object3d::unsupportedMessage(*stop) + " at offset " + numberText(stop->offset);
 }
 
 // The object with the fields always written as 0 set to 0.
@@ -208,60 +218,66 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& ori
     VerifyHost host(folder);
     host.answer = path;
     host.bytes = original;
-    if (auto failure = run(kind.decompile, host)) {
+    if (auto failure = run(*kind.decompile, host)) {
         result.verdict = Verdict::Failed;
         result.detail = *failure;
         return;
     }
     if (kind.extension == ".3do") {
-        if (auto stop = unsupportedFlavor(folder)) {
+        if (auto stop = unsupportedFlavor(original)) {
             result.verdict = Verdict::NotSupported;
             result.detail = *stop;
             return;
         }
     }
     host.bytes.reset();
-    host.answer =
-        kind.extension == ".dat" ? joinPath(folder, "dattext.pck") : joinPath(folder, "verify.3do");
-    if (auto failure = run(kind.compile, host)) {
+    // A compile that asks for a file opens what the decompile wrote first
+    // (pack: the list), or saves a new file of the kind.
+    host.answer = kind.compile->options.dialog == Dialog::Open
+                      ? joinPath(folder, kind.decompile->writes[0])
+                      : joinPath(folder, "compiled" + std::string(kind.extension));
+    const std::vector<std::string> before = namesIn(folder);
+    if (auto failure = run(*kind.compile, host)) {
         result.verdict = Verdict::Failed;
         result.detail = *failure;
         return;
     }
-    const std::string written = readFileBytes(compiledFile(kind, folder), "the compiled file");
+    const std::string written =
+        readFileBytes(compiledFile(kind, folder, before), "the compiled file");
     if (written != original && kind.extension == ".3do") {
         compareObjects(original, written, result);
     } else if (written != original) {
         result.verdict = Verdict::Differs;
         result.detail = difference(kind.extension, original, written);
     }
-    if (deep && kind.extension == ".dat") verifyMembers(folder, result);
+    if (deep && kind.extension == ".dat") verifyMembers(original, folder, result);
 }
 
-// The members of the unpacked archive in `folder` that are of a known kind,
-// each verified in a folder of its own below it.
-void verifyMembers(const std::string& folder, Result& result) {
-    TextReader list(joinPath(folder, "dattext.pck"), "dattext.pck");
-    list.readLine();
-    list.readLine();
-    const std::string inner = joinPath(folder, ".members");
-    fs::create_directory(inner);
-    while (!list.atEnd()) {
-        const std::string name(trimBlanks(list.readLine()));
+// The members of `archive`, unpacked in `folder`, that are of a known kind,
+// in the archive's order. Each is verified in a folder beside `folder`, so
+// no member name can meet a name of verify's own.
+void verifyMembers(const std::string& archive, const std::string& folder, Result& result) {
+    BinaryReader in = BinaryReader::ofBytes(archive, "archive");
+    const std::uint16_t count = in.u16();
+    std::vector<std::string> names;
+    for (std::uint16_t i = 0; i < count; ++i) names.push_back(entryName(readDatEntry(in)));
+    const std::string inner = folder + "-member";
+    std::error_code ec;
+    fs::create_directory(nativePath(inner), ec);
+    for (const std::string& name : names) {
         if (!knownKind(name)) continue;
-        Result member = verifyFile(joinPath(folder, name), inner, false);
+        Result member = verifyFile(joinPath(folder, nameToPath(name)), inner, false);
         member.path = name;
         result.members.push_back(std::move(member));
         emptyFolder(inner);
     }
+    fs::remove_all(nativePath(inner), ec);
 }
 
 }  // namespace
 
 bool knownKind(std::string_view path) {
-    const std::string ext = lowerExtension(path);
-    return std::any_of(std::begin(kKinds), std::end(kKinds),
-                       [&](const Kind& k) { return k.extension == ext; });
+    return kindOf(path) != nullptr;
 }
 
 Plan plan(const std::vector<std::string>& paths) {
@@ -297,10 +313,8 @@ Plan plan(const std::vector<std::string>& paths) {
 Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
     Result result{path, Verdict::Identical, {}, {}};
     try {
-        const std::string ext = lowerExtension(path);
-        const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
-                                       [&](const Kind& k) { return k.extension == ext; });
-        if (kind == std::end(kKinds)) throw CommandFailure("not a kind of file verify knows");
+        const Kind* kind = kindOf(path);
+        if (!kind) throw CommandFailure("not a kind of file verify knows");
         // The file is read once; every step works on these bytes.
         const std::string original = readFileBytes(path, path);
         roundTrip(*kind, path, original, folder, deep, result);

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <filesystem>
 
-#include "archive/blocks.hpp"
-#include "commands/handlers.hpp"
+#include "archive/limits.hpp"
+#include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/failure.hpp"
 
@@ -14,28 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace test;
-
-// lng2048, lng1024, ..., lng4, byt1
-using Split = std::array<std::int64_t, 11>;
-
-Split split(std::int32_t len) {
-    std::int32_t a, b, c, d, e, f, g, h, i, j;
-    a = b = c = d = e = f = g = h = i = j = 99;  // every output must be set
-    std::uint8_t k = 99;
-    FileSize().CheckDatFileSize(len, a, b, c, d, e, f, g, h, i, j, k);
-    return {a, b, c, d, e, f, g, h, i, j, k};
-}
-
-TEST(CheckDatFileSize, SplitsEveryCountExactly) {
-    EXPECT_EQ(split(0), (Split{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(split(5), (Split{0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1}));
-    EXPECT_EQ(split(1024), (Split{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(split(2047), (Split{0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3}));
-    EXPECT_EQ(split(4096), (Split{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(split(2147483647), (Split{1048575, 1, 1, 1, 1, 1, 1, 1, 1, 1, 3}));
-    // Negative counts truncate toward zero and leave the rest zero.
-    EXPECT_EQ(split(-5000), (Split{-2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-}
 
 // Rounding up is caught by the pack count tests below.
 TEST(RoundValue, TruncatesTowardZeroAndRefusesWhatDoesNotFit) {
@@ -64,12 +42,12 @@ struct Archive : ::testing::Test {
     Outcome unpack(const std::string& bytes) {
         writeFile(root.file("game.dat"), bytes);
         host.answer = root.file("game.dat");
-        return mnuUnpack_Click(host);
+        return runRow("mnuUnpack", host);
     }
     Outcome pack(const std::string& listText) {
         writeFile(root.file("list.pck"), listText);
         host.answer = root.file("list.pck");
-        return mnuPack_Click(host);
+        return runRow("mnuPack", host);
     }
     std::vector<std::string> files() const { return folderNames(work); }
 };
@@ -92,12 +70,12 @@ TEST_F(Archive, UnpackThenPackGivesTheSameBytesAndEditsLandExactly) {
     for (const auto& m : kMembers) EXPECT_EQ(readFile(in(m.name)), m.data) << m.name;
 
     host.answer = in("dattext.pck");
-    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuPack", host).status, Status::Done);
     EXPECT_EQ(readFile(in("game.dat")), original);
 
     // A member grows by three bytes: its sizes and every later offset move.
     writeFile(in("FIVE.TXT"), "12345678");
-    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuPack", host).status, Status::Done);
     std::vector<Member> edited = kMembers;
     edited[1].data = "12345678";
     EXPECT_EQ(readFile(in("game.dat")), archive(edited));
@@ -167,7 +145,7 @@ TEST_F(Archive, UnpackFailuresGiveAReasonAndLeaveNoShortFile) {
     const std::string self = archive({{"game.dat", "x"}});
     writeFile(in("game.dat"), self);
     host.answer = in("game.dat");
-    EXPECT_EQ(mnuUnpack_Click(host).status, Status::Failed);
+    EXPECT_EQ(runRow("mnuUnpack", host).status, Status::Failed);
     EXPECT_EQ(readFile(in("game.dat")), self);
     EXPECT_TRUE(failed(unpack(archive({{"dattext.pck", "x"}})), "would be written as one file"));
     EXPECT_FALSE(fileExists(in("dattext.pck")));
@@ -186,7 +164,7 @@ TEST_F(Archive, ManyMembersRoundTripAndAFailureKeepsExactlyThoseBefore) {
     ASSERT_EQ(unpack(bytes).status, Status::Done);
     for (const Member& m : many) ASSERT_EQ(readFile(in(m.name)), m.data) << m.name;
     host.answer = in("dattext.pck");
-    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuPack", host).status, Status::Done);
     EXPECT_EQ(readFile(in("game.dat")), bytes);
 
     // A member that cannot be put in place stops the others at it: M1000 to
@@ -260,12 +238,12 @@ TEST_F(Archive, CleanUpDeletesExactlyTheListedFiles) {
     fs::create_directory(in("sub"));
     // The count line is not consulted; blanks around names are dropped.
     writeFile(in("dattext.pck"), crlf({"game", " 1 ", " A ", "B", "C"}));
-    ASSERT_EQ(mnuCleanUp_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuCleanUp", host).status, Status::Done);
     EXPECT_EQ(files(), (std::vector<std::string>{"a1", "a2", "dattext.pck", "keep", "sub"}));
 
     // A second run stops at the first missing name and deletes nothing after it.
     writeFile(in("C"), "x");
-    EXPECT_EQ(mnuCleanUp_Click(host).reason, "dattext.pck:3: cannot delete A: no such file");
+    EXPECT_EQ(runRow("mnuCleanUp", host).reason, "dattext.pck:3: cannot delete A: no such file");
     EXPECT_TRUE(fileExists(in("C")));
 
     const std::pair<std::string, std::string> cases[] = {
@@ -276,13 +254,13 @@ TEST_F(Archive, CleanUpDeletesExactlyTheListedFiles) {
     };
     for (const auto& [name, reason] : cases) {
         writeFile(in("dattext.pck"), crlf({"game", "1", name}));
-        EXPECT_TRUE(failed(mnuCleanUp_Click(host), reason));
+        EXPECT_TRUE(failed(runRow("mnuCleanUp", host), reason));
     }
     // A list that names its archive or itself anywhere deletes nothing.
     writeFile(in("game.dat"), "archive");
     for (const char* self : {"Game.Dat", "DATTEXT.PCK"}) {
         writeFile(in("dattext.pck"), crlf({"game", "2", "C", self}));
-        EXPECT_TRUE(failed(mnuCleanUp_Click(host), "nothing was deleted"));
+        EXPECT_TRUE(failed(runRow("mnuCleanUp", host), "nothing was deleted"));
     }
     fs::remove(in("game.dat"));
     EXPECT_EQ(files(), (std::vector<std::string>{"C", "a1", "a2", "dattext.pck", "keep", "sub"}));
@@ -293,7 +271,7 @@ TEST_F(Archive, PeerArchives) {
     const fs::path peer = Z5_PEER_DAT;
     if (!fs::exists(peer / "default.dat")) GTEST_SKIP() << "no peer archives at " << peer;
     host.answer = (peer / "default.dat").string();
-    ASSERT_EQ(mnuUnpack_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuUnpack", host).status, Status::Done);
     EXPECT_EQ(readFile(in("dattext.pck")),
               crlf({"default", " 4 ", "ONE.TXT", "TWO.TXT", "THREE.TXT", "FOUR.TXT"}));
     for (auto [name, nth] :
@@ -301,7 +279,7 @@ TEST_F(Archive, PeerArchives) {
         EXPECT_EQ(readFile(in(name + std::string(".TXT"))),
                   "This is the " + std::string(nth) + " file");
     host.answer = in("dattext.pck");
-    ASSERT_EQ(mnuPack_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuPack", host).status, Status::Done);
     EXPECT_EQ(readFile(in("default.dat")), readFile((peer / "default.dat").string()));
 
     // Malformed archives either unpack or fail with a reason, inside the folder.
@@ -309,7 +287,7 @@ TEST_F(Archive, PeerArchives) {
         if (e.path().extension() != ".dat") continue;
         fresh();
         host.answer = e.path().string();
-        const Outcome o = mnuUnpack_Click(host);
+        const Outcome o = runRow("mnuUnpack", host);
         EXPECT_TRUE(o.status == Status::Done || !o.reason.empty()) << e.path();
         for (const auto& f : fs::directory_iterator(root.path()))
             EXPECT_EQ(f.path().filename(), "work");

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "commands/handlers.hpp"
+#include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -14,18 +14,18 @@ using namespace test;
 // A decompiler/compiler pair: the chosen file, its text, the compiled file.
 struct Converter {
     const char *input, *def, *output;
-    Outcome (*decompile)(Host&);
-    Outcome (*compile)(Host&);
+    std::string_view decompile;
+    std::string_view compile;
 };
-const Converter kCam{"x.cam", "cam.def", "New.cam", mnuCamDecompile_Click, mnuCamCompile_Click};
-const Converter kScr{"x.scr", "scr.def", "New.scr", mnuScrDecompile_Click, mnuScrCompile_Click};
+const Converter kCam{"x.cam", "cam.def", "New.cam", "mnuCamDecompile", "mnuCamCompile"};
+const Converter kScr{"x.scr", "scr.def", "New.scr", "mnuScrDecompile", "mnuScrCompile"};
 
 struct CameraTest : ::testing::Test {
     // The lines of the text decompiled from `bytes`.
     std::vector<std::string> decompile(const Converter& c, std::string_view bytes) {
         writeFile(dir.file(c.input), bytes);
         host.answer = dir.file(c.input);
-        const Outcome o = c.decompile(host);
+        const Outcome o = runRow(c.decompile, host);
         EXPECT_EQ(o.status, Status::Done) << o.reason;
         return splitCrlf(readFile(dir.file(c.def)));
     }
@@ -33,7 +33,7 @@ struct CameraTest : ::testing::Test {
     // bytes, or the failure reason.
     std::string compile(const Converter& c, const std::vector<std::string>& lines = {}) {
         if (!lines.empty()) writeFile(dir.file(c.def), joinCrlf(lines));
-        const Outcome o = c.compile(host);
+        const Outcome o = runRow(c.compile, host);
         return o.status == Status::Done ? readFile(dir.file(c.output)) : o.reason;
     }
 
@@ -142,7 +142,7 @@ TEST_F(CameraTest, CountLimits) {
     EXPECT_EQ(std::count(most.begin(), most.end(), "===================="), 32767);
 
     writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
-    EXPECT_EQ(mnuCamDecompile_Click(host).reason,
+    EXPECT_EQ(runRow("mnuCamDecompile", host).reason,
               dir.file("x.cam") + ": byte 48: camera position count 32768 is above 32767");
 }
 

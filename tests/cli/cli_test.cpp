@@ -76,16 +76,18 @@ TEST(Cli, EveryCommandRunsByItsWordsOnTheSamples) {
          {"cleanup"}},
         {{"dump", sample("mixed.bin")}, {"textdoc", sample("mixed.bin")}},
         {{"trk decompile", sample("oval.trk")},
+         {"trk compile", "", "New.trk", sample("oval.trk")},
          {"trk view"},
-         {"trk view", sample("speedway.trk")},
-         {"trk compile", "", "New.trk", sample("oval.trk")}},
+         {"trk view", sample("speedway.trk")}},
+        // The export's OBJ, its positions unchanged, compiles to the same object.
         {{"3do decompile", sample("box.3do")},
+         {"3do compile", "out.3do", "out.3do", sample("box.3do")},
          {"3do view"},
          {"3do view", sample("wheel.3do")},
-         {"3do export", sample("box.3do"), "", "",
-          "box.3do: 0 unresolved references, 2 undrawn outlines\n"},
-         {"3do positions", "box.obj"},
-         {"3do compile", "out.3do", "out.3do", sample("box.3do")}},
+         {"3do export", "out.3do", "", "",
+          "out.3do: 0 unresolved references, 2 undrawn outlines\n"},
+         {"3do positions", "out.obj"},
+         {"3do compile", "again.3do", "again.3do", sample("box.3do")}},
         {{"cam decompile", sample("sample.cam")},
          {"cam compile", "", "New.cam", sample("sample.cam")}},
         {{"scr decompile", sample("sample.scr")},
@@ -118,6 +120,16 @@ TEST(Cli, EveryCommandRunsByItsWordsOnTheSamples) {
             EXPECT_EQ(folderFiles(work), folderFiles(reference));
             if (!step.output.empty()) {
                 EXPECT_EQ(readFile(work + "/" + step.output), readFile(step.sameAs));
+            }
+            // The row tells what it writes and which row compiles it back
+            // (the next step), as verify and the workspace commands use it.
+            const CommandEntry& row = rowOf(step.words);
+            for (std::string_view name : row.writes) {
+                EXPECT_TRUE(name.empty() || test::fileExists(work + "/" + std::string(name)))
+                    << name;
+            }
+            if (!row.compiledBy.empty()) {
+                EXPECT_EQ(wordsOf(*findCommandByMenu(row.compiledBy)), (&step + 1)->words);
             }
             run.insert(step.words);
         }

@@ -144,8 +144,9 @@ std::string withSlashes(std::string path) {
     return path;
 }
 
-// C:\... and C:/..., a trailing separator, and relative files with either
-// separator.
+// C:\... and C:/..., a trailing separator, relative files with either
+// separator, and a FILE rooted on the working folder's drive (/in/oval.trk),
+// which is no "/option".
 TEST(Platform, DrivePathsTakeBothSeparators) {
     TempFolder root;
     ASSERT_EQ(root.str().substr(1, 2), ":\\") << root.str();
@@ -159,6 +160,9 @@ TEST(Platform, DrivePathsTakeBothSeparators) {
     r = cli({"-q", "-C", root.str(), "textdoc", "in/oval.trk"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fileExists(root.file("outputdoc.def")));
+    r = cli({"-q", "-C", root.str(), "trk", "decompile",
+             withSlashes(root.str().substr(2)) + "/in/oval.trk"});
+    ASSERT_EQ(r.status, 0) << r.err;
     // A name in another letter case is the same file: no second output.
     r = cli({"-q", "-C", root.str(), "trk", "decompile", "IN\\OVAL.TRK"});
     ASSERT_EQ(r.status, 0) << r.err;

@@ -1,4 +1,4 @@
-// The 3do decompile and compile, run through their menu handlers in a
+// The 3do decompile and compile, run through their rows of the command table in a
 // scratch working folder. Objects are built here from their records, so
 // expected bytes and lines never come from the code under test.
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "commands/handlers.hpp"
+#include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/files.hpp"
 
@@ -150,7 +150,7 @@ struct Object3d : ::testing::Test {
         writeFile(dir.file("obj.3do"), bytes);
         host.answer = dir.file("obj.3do");
         host.messages.clear();
-        return mnu3doDecompile_Click(host);
+        return runRow("mnu3doDecompile", host);
     }
     std::string vertexDef() const { return readFile(dir.file("vertex.def")); }
     std::string flavorDef() const { return readFile(dir.file("flavor.def")); }
@@ -164,7 +164,7 @@ struct Object3d : ::testing::Test {
     Outcome compile(const char* name = "new.3do") {
         host.answer = dir.file(name);
         host.messages.clear();
-        return mnu3doCompile_Click(host);
+        return runRow("mnu3doCompile", host);
     }
     std::string compiled() {
         const Outcome o = compile();
@@ -362,7 +362,7 @@ TEST_F(Object3d, DecompileFailuresKeepWhatWasReadAndNameTheStage) {
     // Before the first tag nothing names a section: no crash message.
     host.answer = dir.file("missing.3do");
     host.messages.clear();
-    o = mnu3doDecompile_Click(host);
+    o = runRow("mnu3doDecompile", host);
     EXPECT_EQ(o.status, Status::Failed);
     EXPECT_NE(o.reason.find("missing.3do"), std::string::npos);
     EXPECT_TRUE(host.messages.empty());

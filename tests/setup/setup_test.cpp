@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "commands/handlers.hpp"
 #include "setup/model.hpp"
+#include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -56,13 +56,13 @@ struct SetupFixture : ::testing::Test {
                                        const std::string& name = "mysetup.stg") {
         writeFile(dir.file(name), bytes);
         host.answer = dir.file(name);
-        const Outcome o = mnuSetupDecompile_Click(host);
+        const Outcome o = runRow("mnuSetupDecompile", host);
         EXPECT_EQ(o.status, Status::Done) << o.reason;
         return splitCrlf(readFile(dir.file("stg.def")));
     }
     Outcome compile(const std::vector<std::string>& lines) {
         writeFile((std::filesystem::path(host.folder) / "stg.def").string(), joinCrlf(lines));
-        return mnuSetupCompile_Click(host);
+        return runRow("mnuSetupCompile", host);
     }
     std::string setupFile() const { return readFile(dir.file("mysetup.stg")); }
     std::vector<std::string> files() const { return folderNames(dir.str()); }
@@ -89,7 +89,7 @@ TEST_F(SetupFixture, DecompiledLayoutAndRoundTrip) {
     EXPECT_EQ(host.filters, std::vector<std::string>{"Stg Files(*.stg)|*.stg"});
 
     writeFile(dir.file("mysetup.stg"), "an older setup");
-    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuSetupCompile", host).status, Status::Done);
     EXPECT_EQ(setupFile(), bytes);
     EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
 }
@@ -128,7 +128,7 @@ TEST_F(SetupFixture, NumberFormsAndAGearOfSixCharacters) {
     EXPECT_EQ(lines[30], "Rear Spoiler    -0.07");
     EXPECT_EQ(lines[33], "Fuel                1");
     // "1.00123.45" is one token, and no blank is left after "3.00".
-    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuSetupCompile", host).status, Status::Done);
     s.record[Gears1st + 1] = 200;
     s.record[Gears1st + 2] = 0;
     EXPECT_EQ(setupFile(), s.bytes());
@@ -148,7 +148,7 @@ TEST_F(SetupFixture, CommentBytes) {
         s.commentLength = length;
         EXPECT_EQ(decompile(s.bytes()).back(), "") << length;
     }
-    ASSERT_EQ(mnuSetupCompile_Click(host).status, Status::Done);
+    ASSERT_EQ(runRow("mnuSetupCompile", host).status, Status::Done);
     s.commentLength.reset();
     EXPECT_EQ(setupFile(), s.bytes());
 
@@ -162,7 +162,7 @@ TEST_F(SetupFixture, CommentBytes) {
     s.commentLength = 32769;
     writeFile(dir.file("big.stg"), s.bytes());
     host.answer = dir.file("big.stg");
-    EXPECT_EQ(mnuSetupDecompile_Click(host).reason,
+    EXPECT_EQ(runRow("mnuSetupDecompile", host).reason,
               dir.file("big.stg") + ": byte 144: comment length 32769 is above 32768");
     EXPECT_EQ(readFile(dir.file("stg.def")), joinCrlf(lines));
 }

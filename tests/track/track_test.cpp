@@ -6,7 +6,7 @@
 #include <climits>
 #include <vector>
 
-#include "commands/handlers.hpp"
+#include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -83,14 +83,14 @@ struct TrackTest : ::testing::Test {
     Outcome decompile(std::string_view bytes) {
         writeFile(dir.file("in.trk"), bytes);
         host.answer = dir.file("in.trk");
-        return mnuTrkDecompile_Click(host);
+        return runRow("mnuTrkDecompile", host);
     }
     std::string def() { return readFile(dir.file("Trk.def")); }
     std::vector<std::string> defLines() { return splitCrlf(def()); }
     void setDef(const std::vector<std::string>& lines) {
         writeFile(dir.file("Trk.def"), joinCrlf(lines));
     }
-    Outcome compile() { return mnuTrkCompile_Click(host); }
+    Outcome compile() { return runRow("mnuTrkCompile", host); }
     std::string newTrk() { return readFile(dir.file("New.trk")); }
     // A command that must fail with a reason holding `text`.
     static void expectFailure(const Outcome& o, const std::string& text) {

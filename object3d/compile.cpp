@@ -1,5 +1,8 @@
+// Compiling the definition files: the renumbering of every record, the
+// object and offset.def.
 #include "object3d/object3d.hpp"
 #include "object3d/renumbering.hpp"
+#include "textfmt/printform.hpp"
 
 namespace z5 {
 
@@ -34,24 +37,30 @@ void compileObject(Object& object) {
 
 }  // namespace object3d
 
-void run3doDecompile(Command& cmd) {
-    using namespace object3d;
-    BinaryReader in = cmd.openInput();
-    TextWriter& vertexDef = cmd.createText("vertex.def");
-    TextWriter& flavorDef = cmd.createText("flavor.def");
-    const ObjectRead read = readObject(in);
-    try {
-        printVertexDef(vertexDef, read.object);
-        printFlavorDef(flavorDef, read.object);
-        if (!read.failure.empty()) throw CommandFailure(read.failure);
-    } catch (const std::exception& e) {
-        // What was read is in the files; once they are closed and the
-        // pointer is back, a box names the section the object was damaged in.
-        if (read.stage == 0) throw;
-        const Stage& stage = kStages[static_cast<std::size_t>(read.stage)];
-        throw StageFailure(e.what(), std::string(stage.crash), std::string(stage.title));
+namespace {
+
+// offset.def: each point section's header, then the old and new key of
+// each of its lines; then each flavor line as the file names it and the
+// offset it is placed at.
+void printOffsetDef(TextWriter& def, const std::vector<object3d::RenumberedPoints>& points,
+                    const std::vector<object3d::RenumberedFlavor>& flavors) {
+    std::string line;
+    for (const object3d::RenumberedPoints& section : points) {
+        def.line(section.normals ? "NORM" : "VERT");
+        for (std::size_t position = 0; position < section.oldKeys.size(); ++position) {
+            line.clear();
+            appendPrintNumber(line, section.oldKeys[position]);
+            appendPrintNumber(line, static_cast<std::int64_t>(position));
+            def.line(line);
+        }
+    }
+    for (const object3d::RenumberedFlavor& flavor : flavors) {
+        def.line(flavor.words);
+        def.line(numberText(flavor.newOffset));
     }
 }
+
+}  // namespace
 
 void run3doCompile(Command& cmd) {
     using namespace object3d;
@@ -62,14 +71,17 @@ void run3doCompile(Command& cmd) {
     BinaryWriter& out = cmd.createBinaryAt(cmd.chosenPath(), cmd.chosenPath());
     TextWriter& offsetDef = cmd.createText("offset.def");
     Object object;
+    std::vector<RenumberedPoints> points;
+    std::vector<RenumberedFlavor> flavors;
     {
         TextReader def = cmd.openText("vertex.def");
-        parseVertexDef(def, &offsetDef, object);
+        points = parseVertexDef(def, object);
     }
     {
         TextReader def = cmd.openText("flavor.def");
-        parseFlavorDef(def, &offsetDef, object);
+        flavors = parseFlavorDef(def, object);
     }
+    printOffsetDef(offsetDef, points, flavors);
     compileObject(object);
     writeObject(out, object);
 }
