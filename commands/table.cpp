@@ -118,7 +118,8 @@ constexpr std::array kCommands = {
                  runTrkView,
                  {},
                  "",
-                 "OUT.svg"},
+                 "OUT.svg",
+                 drawTrk},
     CommandEntry{"mnu3doDecompile",
                  "3do",
                  "decompile",
@@ -149,7 +150,8 @@ constexpr std::array kCommands = {
                  run3doView,
                  {},
                  "",
-                 "OUT.svg"},
+                 "OUT.svg",
+                 draw3do},
     CommandEntry{"mnu3doExport",
                  "3do",
                  "export",
@@ -235,6 +237,12 @@ std::string_view CommandEntry::fileExtension() const {
 
 std::span<const CommandEntry> commandTable() {
     return kCommands;
+}
+
+Outcome CommandEntry::runDrawing(Host& host, std::optional<picture::Drawing>& drawing) const {
+    CommandOptions shown = options;
+    shown.showsDone = false;
+    return runCommand(host, shown, [this, &drawing](Command& cmd) { drawing.emplace(draw(cmd)); });
 }
 
 const CommandEntry* findCommandByMenu(std::string_view menu) {

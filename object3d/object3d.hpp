@@ -85,8 +85,9 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name);
 // and a vn line per normal with their integer coordinates, an f line per
 // drawn outline after a comment with its flavor's offset, and l lines for
 // the vertices no face uses.
-void writeObj(TextWriter& out, const Object& object, std::string_view source,
-              std::string_view name);
+// Returns the outlines it drew.
+Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
+                  std::string_view name);
 // The v lines of an OBJ file: x, y, z and the line they stand on. A v line
 // that is not three to seven numbers fails naming its line.
 struct ObjVertex {

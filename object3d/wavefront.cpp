@@ -13,12 +13,13 @@ namespace z5 {
 namespace object3d {
 namespace {
 
-// An object name for the "o" line: printable ASCII without blanks.
-std::string objectName(std::string_view stem) {
-    std::string name(stem.empty() ? "object" : stem);
-    for (char& c : name)
-        if (c <= ' ' || c > '~') c = '_';
-    return name;
+// A name in the file, which is ASCII: other bytes, and blanks when
+// `blanks` is false, become "_".
+std::string asciiName(std::string_view name, bool blanks) {
+    std::string text(name.empty() ? "object" : name);
+    for (char& c : text)
+        if (c < ' ' || c > '~' || (c == ' ' && !blanks)) c = '_';
+    return text;
 }
 
 std::string printedDouble(double value) {
@@ -33,16 +34,16 @@ void appendIndex(std::string& line, std::int32_t position) {
 
 }  // namespace
 
-void writeObj(TextWriter& out, const Object& object, std::string_view source,
-              std::string_view name) {
-    const Outlines outlines = findOutlines(object);
-    std::string text = "# Wavefront OBJ of " + std::string(source) + ", written by z5def\n";
+Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
+                  std::string_view name) {
+    Outlines outlines = findOutlines(object);
+    std::string text = "# Wavefront OBJ of " + asciiName(source, true) + ", written by z5def\n";
     text += "# " + numberText(static_cast<std::int64_t>(outlines.vertices.size())) + " vertices, " +
             numberText(static_cast<std::int64_t>(outlines.normals)) + " normals, " +
             numberText(static_cast<std::int64_t>(outlines.drawn.size())) + " faces, " +
             numberText(outlines.unresolved) + " unresolved references, " +
             numberText(outlines.undrawn) + " undrawn outlines\n";
-    text += "o " + objectName(name) + '\n';
+    text += "o " + asciiName(name, false) + '\n';
     auto flush = [&out, &text] {
         if (text.size() < (1 << 16)) return;
         out.text(text);
@@ -82,6 +83,7 @@ void writeObj(TextWriter& out, const Object& object, std::string_view source,
         flush();
     }
     out.text(text);
+    return outlines;
 }
 
 std::vector<ObjVertex> readObjVertices(TextReader& obj) {
@@ -119,8 +121,7 @@ void run3doExport(Command& cmd) {
     const object3d::Object object = object3d::viewedObject(cmd, name);
     const std::string stem = cmd.choseDefinitions() ? "definitions" : cmd.chosenStem();
     TextWriter& out = cmd.createNamedText(stem + ".obj");
-    object3d::writeObj(out, object, name, stem);
-    const object3d::Outlines outlines = object3d::findOutlines(object);
+    const object3d::Outlines outlines = object3d::writeObj(out, object, name, stem);
     if (outlines.unresolved || outlines.undrawn)
         cmd.notice(name + ": " + numberText(outlines.unresolved) + " unresolved references, " +
                    numberText(outlines.undrawn) + " undrawn outlines");

@@ -1,5 +1,6 @@
 #include "picture/drawing.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -74,6 +75,15 @@ void paint(const Drawing& drawing, Canvas& canvas) {
         paintPanel(drawing, panel, canvas, points);
     }
     if (!group.empty()) canvas.endGroup();
+}
+
+PageFit fitPage(const Drawing& drawing, double width, double height) {
+    PageFit fit;
+    if (drawing.width > 0 && drawing.height > 0 && width > 0 && height > 0)
+        fit.scale = std::min(width / drawing.width, height / drawing.height);
+    fit.offset = {(width - drawing.width * fit.scale) / 2,
+                  (height - drawing.height * fit.scale) / 2};
+    return fit;
 }
 
 std::optional<Hit> dotAt(const Drawing& drawing, Vec2 page, double radius) {

@@ -183,6 +183,20 @@ public:
 // texts, and last its title and axis labels.
 void paint(const Drawing& drawing, Canvas& canvas);
 
+// How a window shows the page: at one scale, centred in its `width` x
+// `height` device units, so every renderer maps the page the same way.
+struct PageFit {
+    double scale = 1;
+    Vec2 offset;
+    Vec2 toDevice(Vec2 page) const {
+        return {offset.x + page.x * scale, offset.y + page.y * scale};
+    }
+    Vec2 toPage(Vec2 device) const {
+        return {(device.x - offset.x) / scale, (device.y - offset.y) / scale};
+    }
+};
+PageFit fitPage(const Drawing& drawing, double width, double height);
+
 // The dot whose centre is nearest to `page`, within `radius` page units.
 struct Hit {
     const Panel* panel;

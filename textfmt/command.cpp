@@ -45,11 +45,14 @@ bool Command::choseDefinitions() const {
     return chosenPath_.empty() || foldCase(chosenName()).ends_with(".def");
 }
 
+TextWriter& Command::createTextAt(const std::string& path, std::string display) {
+    claimOutput(path, display);
+    return texts_.emplace_back(path, std::move(display), false);
+}
+
 TextWriter& Command::createNamedText(std::string_view name) {
     const std::string chosen = host_.outputName();
-    if (chosen.empty()) return createText(name);
-    claimOutput(chosen, chosen);
-    return texts_.emplace_back(chosen, chosen, false);
+    return chosen.empty() ? createText(name) : createTextAt(chosen, chosen);
 }
 
 TextWriter& Command::replaceText(std::string_view name) {
@@ -204,7 +207,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
         return {Status::Failed, printableLine(*failure)};
     }
     if (options.showsBusy && !options.busyUntilMessageClosed) host.setBusy(false);
-    host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
+    if (options.showsDone) host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
     if (options.showsBusy && options.busyUntilMessageClosed) host.setBusy(false);
     return {Status::Done, {}};
 }

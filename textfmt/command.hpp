@@ -41,6 +41,8 @@ struct CommandOptions {
     // The file may be left out (the command line's FILE is optional); the
     // command then reads the working folder's definition files.
     bool fileOptional = false;
+    // A picture shown in a window ends without the "DONE" box.
+    bool showsDone = true;
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";
@@ -80,6 +82,8 @@ public:
     BinaryWriter& createBinary(std::string_view name);
     // A binary output at any path; `display` names it in failure reasons.
     BinaryWriter& createBinaryAt(const std::string& path, std::string display);
+    // A text output at any path; `display` names it in failure reasons.
+    TextWriter& createTextAt(const std::string& path, std::string display);
     // The text output the user named instead of the command's own (the
     // command line's -o), else `name` as createText takes it.
     TextWriter& createNamedText(std::string_view name);
