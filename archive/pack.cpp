@@ -66,6 +66,10 @@ void runPack(Command& cmd) {
             m.name = readListName(list, "member name");
             if (m.name.size() > kDatNameBytes)
                 list.fail("member name \"" + m.name + "\" is longer than 13 characters");
+            // Unpack refuses such an archive: both would be one file on Windows.
+            for (const Member& other : members)
+                if (equalsIgnoringCase(other.name, m.name))
+                    list.fail("member " + m.name + " is listed twice (also as " + other.name + ")");
             m.path = cmd.outputPath(m.name);
             try {
                 cmd.claimInput(m.path, m.name);

@@ -2,9 +2,9 @@
 
 #include <cctype>
 
-#include "commands/help.hpp"
-#include "commands/menu.hpp"
 #include "commands/table.hpp"
+#include "window/help.hpp"
+#include "window/menu.hpp"
 
 namespace z5 {
 namespace {

@@ -13,10 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool isSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
 // Subfolder names of `folder`, hidden ones left out, in name order without
 // regard to case.
 std::vector<std::string> subfolders(const std::string& folder) {
@@ -45,17 +41,6 @@ std::vector<std::string> subfolders(const std::string& folder) {
 
 }  // namespace
 
-std::string cleanFolder(const std::string& folder) {
-    std::error_code error;
-    fs::path path = fs::absolute(nativePath(folder), error);
-    if (error) path = nativePath(folder);
-    std::string clean = pathText(path.lexically_normal().make_preferred());
-    while (clean.size() > 1 && isSeparator(clean.back()) &&
-           clean.size() > pathText(path.root_path().make_preferred()).size())
-        clean.pop_back();
-    return clean;
-}
-
 std::vector<FolderRow> folderRows(const std::string& folder) {
     const fs::path path = nativePath(folder);
     std::vector<FolderRow> rows;
@@ -70,13 +55,6 @@ std::vector<FolderRow> folderRows(const std::string& folder) {
     for (const std::string& name : subfolders(folder))
         rows.push_back({name, pathText(walked / nativePath(name)), depth, false});
     return rows;
-}
-
-std::string folderReason(const std::string& folder) {
-    const DWORD attributes = GetFileAttributesW(widen(folder).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return windowsMessage(GetLastError());
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return "not a folder";
-    return {};
 }
 
 std::vector<std::string> logicalDrives() {
@@ -105,18 +83,46 @@ std::string driveCaption(const std::string& root) {
     return caption;
 }
 
-bool isWithin(const std::string& folder, const std::string& root) {
-    const std::string f = foldCase(folder), r = foldCase(root);
-    if (f == r) return true;
-    if (!f.starts_with(r)) return false;
-    return isSeparator(r.back()) || isSeparator(f[r.size()]);
+void fillDriveList(HWND combo, const std::vector<std::string>& roots, const std::string& chosen) {
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    for (const std::string& root : roots)
+        SendMessageW(combo, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(widen(driveCaption(root)).c_str()));
+    chooseDrive(combo, roots, chosen);
 }
 
-std::string volumeOf(const std::string& folder, const std::vector<std::string>& roots) {
-    std::string best;
-    for (const std::string& root : roots)
-        if (isWithin(folder, root) && root.size() > best.size()) best = root;
-    return best;
+void chooseDrive(HWND combo, const std::vector<std::string>& roots, const std::string& chosen) {
+    const auto found = std::ranges::find(roots, chosen);
+    const bool none = chosen.empty() || found == roots.end();
+    SendMessageW(combo, CB_SETCURSEL, none ? WPARAM(-1) : WPARAM(found - roots.begin()), 0);
+}
+
+std::vector<std::string> driveListRows(HWND combo) {
+    std::vector<std::string> rows;
+    const auto count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(text.data()));
+        rows.push_back(narrow(text.c_str()));
+    }
+    return rows;
+}
+
+void fillFolderList(HWND list, const std::vector<FolderRow>& rows) {
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    int current = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string text =
+            std::string(3 * static_cast<std::size_t>(rows[i].depth), ' ') + rows[i].name;
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
+        if (rows[i].open) current = static_cast<int>(i);
+    }
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 }  // namespace z5

@@ -3,6 +3,8 @@
 // its subfolders.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -16,18 +18,10 @@ struct FolderRow {
     bool open;         // on the way down to the working folder, or it
 };
 
-// `folder` absolute, with backslashes, without "." or "..", and without a
-// trailing separator except for a root ("C:\").
-std::string cleanFolder(const std::string& folder);
-
 // The rows for `folder` (clean): the root, each folder on the way down and
 // `folder` itself, then its subfolders in name order without regard to
 // letter case. Hidden subfolders are left out.
 std::vector<FolderRow> folderRows(const std::string& folder);
-
-// Empty when `folder` is a folder that can be shown, else the system's
-// reason ("The device is not ready" for an empty drive).
-std::string folderReason(const std::string& folder);
 
 // The machine's drives: "C:\", "D:\", ...
 std::vector<std::string> logicalDrives();
@@ -35,9 +29,15 @@ std::vector<std::string> logicalDrives();
 // one, in brackets; a root that is not a drive as it is.
 std::string driveCaption(const std::string& root);
 
-// True when `folder` is `root` or lies below it, without regard to case.
-bool isWithin(const std::string& folder, const std::string& root);
-// The longest of `roots` that holds `folder`; empty when none does.
-std::string volumeOf(const std::string& folder, const std::vector<std::string>& roots);
+// The drive list `combo` shows `roots`, each as driveCaption gives it, with
+// `chosen` (one of them, or empty for none) chosen.
+void fillDriveList(HWND combo, const std::vector<std::string>& roots, const std::string& chosen);
+void chooseDrive(HWND combo, const std::vector<std::string>& roots, const std::string& chosen);
+// The rows `combo` shows.
+std::vector<std::string> driveListRows(HWND combo);
+
+// The folder list `list` shows `rows`, each indented by its depth, with the
+// deepest open one selected.
+void fillFolderList(HWND list, const std::vector<FolderRow>& rows);
 
 }  // namespace z5

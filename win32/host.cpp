@@ -73,7 +73,7 @@ bool hourglassShown() {
     return hourglass;
 }
 
-Win32Host::Win32Host(HWND window, Dialogs& dialogs, std::function<std::string()> folder,
+Win32Host::Win32Host(HWND window, Dialogs& dialogs, std::string folder,
                      std::function<void(const std::string&)> notice)
     : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
 
@@ -95,7 +95,7 @@ std::optional<std::string> Win32Host::saveFileName(std::string_view filter,
 }
 
 std::string Win32Host::workingFolder() {
-    return folder_();
+    return folder_;
 }
 
 void Win32Host::setCaption(const std::string& caption) {

@@ -1,5 +1,5 @@
 // The window's Host: the common file dialogs answer the open and save
-// choices, the folder list gives the working folder, the caption is the
+// choices, the controller gives the working folder, the caption is the
 // window's, the busy pointer is the hourglass and messages are modal boxes
 // with an exclamation icon.
 #pragma once
@@ -56,7 +56,8 @@ bool hourglassShown();
 
 class Win32Host : public Host {
 public:
-    Win32Host(HWND window, Dialogs& dialogs, std::function<std::string()> folder,
+    // The working folder is `folder`; notices go to `notice`.
+    Win32Host(HWND window, Dialogs& dialogs, std::string folder,
               std::function<void(const std::string&)> notice);
     // Puts the pointer back if the command left it busy.
     ~Win32Host() override;
@@ -75,7 +76,7 @@ public:
 private:
     HWND window_;
     Dialogs& dialogs_;
-    std::function<std::string()> folder_;
+    std::string folder_;
     std::function<void(const std::string&)> notice_;
     bool busy_ = false;
 };

@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "commands/texts.hpp"
 #include "textfmt/files.hpp"
 #include "win32/mainwindow.hpp"
 #include "win32/menus.hpp"
+#include "window/texts.hpp"
 
 namespace {
 
@@ -31,7 +31,7 @@ void writeReport(const std::wstring& path, HWND window) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
-    z5::WindowOptions options{.endsProgram = true};
+    z5::WindowOptions options;
     std::wstring report;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -55,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
 
     z5::removeTemporaryFilesOnSignals();
 
-    z5::frmZ5Def window(options);
+    z5::frmZ5Def window(options, true);
     if (!window.Form_Load()) return 1;
     ShowWindow(window.hwnd(), show);
     UpdateWindow(window.hwnd());

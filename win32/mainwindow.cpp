@@ -2,17 +2,13 @@
 
 #include <commctrl.h>
 
-#include <exception>
-
-#include "commands/help.hpp"
-#include "commands/table.hpp"
-#include "commands/texts.hpp"
 #include "textfmt/files.hpp"
 #include "win32/host.hpp"
 #include "win32/popups.hpp"
 #include "win32/programstart.hpp"
 #include "win32/resource.h"
 #include "win32/system.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 namespace {
@@ -44,8 +40,8 @@ void deleteObject(auto*& object) {
 
 }  // namespace
 
-frmZ5Def::frmZ5Def(WindowOptions options)
-    : options_(options), starter_(std::make_unique<SystemStarter>()) {
+frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
+    : endsProgram_(endsProgram), controller_(*this, std::make_unique<SystemStarter>(), options) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     registerWindowClass(kMainClass, procedure);
@@ -111,27 +107,11 @@ LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return TRUE;
             }
             break;
-        case WM_COMMAND: {
-            const auto from = reinterpret_cast<HWND>(lParam);
-            const UINT code = HIWORD(wParam);
-            const bool enter = LOWORD(wParam) == IDOK && GetFocus() == DirList1;
-            if ((from == DirList1 && code == LBN_DBLCLK) || enter) {
-                const auto row = SendMessageW(DirList1, LB_GETCURSEL, 0, 0);
-                if (row >= 0 && static_cast<std::size_t>(row) < rows_.size())
-                    DirList1_Change(rows_[static_cast<std::size_t>(row)].path);
-            } else if (from == DrvList1 && code == CBN_DROPDOWN) {
-                fillDrives();
-            } else if (from == DrvList1 && (code == CBN_CLOSEUP || code == CBN_SELCHANGE) &&
-                       !SendMessageW(DrvList1, CB_GETDROPPEDSTATE, 0, 0)) {
-                const int chosen = chosenDrive();
-                if (chosen >= 0) DrvList1_Change(drives_[static_cast<std::size_t>(chosen)]);
-            } else if (!from) {
-                menuCommand(LOWORD(wParam));
-            }
+        case WM_COMMAND:
+            command(wParam, reinterpret_cast<HWND>(lParam));
             return 0;
-        }
         case WM_DESTROY:
-            if (options_.endsProgram) PostQuitMessage(0);
+            if (endsProgram_) PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY: {
             const HWND window = hwnd_;
@@ -205,34 +185,32 @@ void frmZ5Def::layout() {
     }
 }
 
+void frmZ5Def::command(WPARAM wParam, HWND from) {
+    const UINT code = HIWORD(wParam);
+    const bool enter = LOWORD(wParam) == IDOK && GetFocus() == DirList1;
+    if ((from == DirList1 && code == LBN_DBLCLK) || enter) {
+        const auto row = SendMessageW(DirList1, LB_GETCURSEL, 0, 0);
+        if (row >= 0 && static_cast<std::size_t>(row) < rows_.size())
+            controller_.folderChosen(rows_[static_cast<std::size_t>(row)].path);
+    } else if (from == DrvList1 && code == CBN_DROPDOWN) {
+        fillDrives();
+    } else if (from == DrvList1 && (code == CBN_CLOSEUP || code == CBN_SELCHANGE) &&
+               !SendMessageW(DrvList1, CB_GETDROPPEDSTATE, 0, 0)) {
+        const int chosen = chosenDrive();
+        if (chosen >= 0) controller_.driveChosen(drives_[static_cast<std::size_t>(chosen)]);
+    } else if (!from && LOWORD(wParam) == kHelpCommandId) {
+        controller_.help();
+    } else if (const MenuEntry* entry = menuEntryOfCommand(LOWORD(wParam)); !from && entry) {
+        controller_.choose(*entry);
+    }
+}
+
 bool frmZ5Def::Form_Load() {
-    for (const MenuEntry& e : menuTree())
-        if (e.role != MenuRole::Program)
-            menu_.apply(e, menuState(e, settings_, options_.allCommands));
     centreOnScreen(hwnd_);
     // The help file is kHelpFile: F1 shows its text.
-
-    try {
-        settings_ = readSettings(std::string(strIni));
-    } catch (const SettingsError& e) {
-        showError(e.what(), true);
-        return false;
-    }
-    const std::string start = cleanFolder(settings_.strStart);
-    if (!folderReason(start).empty()) {
-        showError(
-            std::string(strIni) + ": start folder \"" + settings_.strStart + "\": path not found",
-            true);
-        return false;
-    }
-    showFolder(start);
-    showDriveOf(start);
-
-    for (const MenuEntry& e : menuTree())
-        if (e.role == MenuRole::Program)
-            menu_.apply(e, menuState(e, settings_, options_.allCommands));
+    const bool started = controller_.start();
     DrawMenuBar(hwnd_);
-    return true;
+    return started;
 }
 
 std::string frmZ5Def::statusText() const {
@@ -241,10 +219,6 @@ std::string frmZ5Def::statusText() const {
     SendMessageW(status_, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text.data()));
     text.resize(length);
     return narrow(text);
-}
-
-void frmZ5Def::setStarter(std::unique_ptr<ProgramStarter> starter) {
-    starter_ = std::move(starter);
 }
 
 void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
@@ -260,34 +234,15 @@ void frmZ5Def::setDrives(std::vector<std::string> roots) {
 
 void frmZ5Def::fillDrives() {
     if (!fixedDrives_) drives_ = logicalDrives();
-    SendMessageW(DrvList1, CB_RESETCONTENT, 0, 0);
-    for (const std::string& root : drives_)
-        SendMessageW(DrvList1, CB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(widen(driveCaption(root)).c_str()));
-    showDriveOf(folder_);
+    fillDriveList(DrvList1, drives_, controller_.currentDrive());
 }
 
-void frmZ5Def::showDriveOf(const std::string& folder) {
-    const std::string root = volumeOf(folder, drives_);
-    int index = -1;
-    for (std::size_t i = 0; i < drives_.size(); ++i)
-        if (!root.empty() && drives_[i] == root) index = static_cast<int>(i);
-    SendMessageW(DrvList1, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+void frmZ5Def::showDrive(const std::string& root) {
+    chooseDrive(DrvList1, drives_, root);
 }
 
 std::vector<std::string> frmZ5Def::driveRows() const {
-    std::vector<std::string> rows;
-    const auto count = SendMessageW(DrvList1, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        std::wstring text(static_cast<std::size_t>(
-                              SendMessageW(DrvList1, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0)) +
-                              1,
-                          L'\0');
-        SendMessageW(DrvList1, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(text.data()));
-        rows.push_back(narrow(text.c_str()));
-    }
-    return rows;
+    return driveListRows(DrvList1);
 }
 
 int frmZ5Def::chosenDrive() const {
@@ -297,133 +252,40 @@ int frmZ5Def::chosenDrive() const {
                : -1;
 }
 
+void frmZ5Def::showEntry(const MenuEntry& entry, const MenuState& state) {
+    menu_.apply(entry, state);
+}
+
 bool frmZ5Def::showFolder(const std::string& folder) {
     rows_ = z5::folderRows(folder);
-    folder_ = folder;
-    SendMessageW(DirList1, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(DirList1, LB_RESETCONTENT, 0, 0);
-    int current = 0;
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const FolderRow& row = rows_[i];
-        const std::string text =
-            std::string(3 * static_cast<std::size_t>(row.depth), ' ') + row.name;
-        SendMessageW(DirList1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
-        if (row.open) current = static_cast<int>(i);
-    }
-    SendMessageW(DirList1, LB_SETCURSEL, static_cast<WPARAM>(current), 0);
-    SendMessageW(DirList1, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(DirList1, nullptr, TRUE);
+    fillFolderList(DirList1, rows_);
     return true;
-}
-
-bool frmZ5Def::DirList1_Change(const std::string& folder) {
-    const std::string clean = cleanFolder(folder);
-    const std::string reason = folderReason(clean);
-    if (!reason.empty()) {
-        showFolder(folder_);  // the list again as it is now
-        showError(clean + ": " + reason, false);
-        return false;
-    }
-    showFolder(clean);
-    lastFolderOfDrive_[foldCase(volumeOf(clean, drives_))] = clean;
-    showDriveOf(clean);
-    return true;
-}
-
-void frmZ5Def::DrvList1_Change(const std::string& root) {
-    const std::string current = folder_;
-    const std::string currentRoot = volumeOf(current, drives_);
-    if (foldCase(currentRoot) == foldCase(root)) return;
-    lastFolderOfDrive_[foldCase(currentRoot)] = current;
-    const auto known = lastFolderOfDrive_.find(foldCase(root));
-    std::string folder = known != lastFolderOfDrive_.end() ? known->second : root;
-    if (!folderReason(folder).empty()) folder = root;  // the last folder there is gone
-    const std::string problem = folderReason(folder);
-    if (!problem.empty()) {
-        showDriveOf(current);
-        showError(root + ": " + problem, false);
-        return;
-    }
-    DirList1_Change(folder);
-}
-
-void frmZ5Def::menuCommand(UINT id) {
-    if (id == kHelpCommandId) {
-        showHelp();
-        return;
-    }
-    const MenuEntry* entry = menuEntryOfCommand(id);
-    if (!entry || !menu_.isEnabled(entry->name)) return;
-    switch (entry->role) {
-        case MenuRole::Command:
-            runConverter(*findCommandByMenu(entry->name));
-            break;
-        case MenuRole::Program:
-            mnuProgram_Click(entry->program);
-            break;
-        case MenuRole::Shell:
-            if (entry->name == "mnuDos")
-                mnuDos_Click();
-            else if (entry->name == "mnuExit")
-                mnuExit_Click();
-            else if (entry->name == "mnuAbout")
-                mnuAbout_Click();
-            break;
-        default:  // the LP entries and the other entries without a command
-            break;
-    }
-}
-
-void frmZ5Def::startProgram(const std::string& commandLine) {
-    const std::string reason = starter_->start(commandLine, folder_);
-    if (!reason.empty()) showError("Cannot start \"" + commandLine + "\": " + reason, false);
-}
-
-void frmZ5Def::mnuDos_Click() {
-    startProgram(shellCommandLine());
-}
-
-void frmZ5Def::mnuProgram_Click(int intProgram) {
-    if (intProgram < 1 || intProgram > kProgramCount) return;
-    startProgram(settings_.strProgram[static_cast<std::size_t>(intProgram - 1)]);
-}
-
-void frmZ5Def::mnuAbout_Click() {
-    about_->Form_Load();
-}
-
-void frmZ5Def::mnuExit_Click() {
-    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void frmZ5Def::showHelp() {
-    help_->show();
-}
-
-void frmZ5Def::runConverter(const CommandEntry& command) {
-    showStatus({});
-    std::string failure;
-    try {
-        // Remarks show in the status bar while the command runs; a failure
-        // reason replaces them.
-        Win32Host host(
-            hwnd_, *dialogs_, [this] { return folder_; },
-            [this](const std::string& line) { showStatus(line); });
-        const Outcome outcome = command.run(host);
-        if (outcome.status == Status::Failed) failure = outcome.reason;
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
-    if (!failure.empty()) showStatus(menuPath(command.menu) + ": " + failure);
 }
 
 void frmZ5Def::showStatus(const std::string& message) {
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(message).c_str()));
 }
 
-void frmZ5Def::showError(const std::string& message, bool critical) {
-    dialogs_->message(critical ? MB_ICONERROR : MB_ICONWARNING, widen(kWindowTitle),
-                      widen(message));
+void frmZ5Def::showError(const std::string& message, Severity severity) {
+    dialogs_->message(severity == Severity::Critical ? MB_ICONERROR : MB_ICONWARNING,
+                      widen(kWindowTitle), widen(message));
+}
+
+std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
+                                            std::function<void(const std::string&)> notice) {
+    return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
+}
+
+void frmZ5Def::showAbout() {
+    about_->Form_Load();
+}
+
+void frmZ5Def::showHelp() {
+    help_->show();
+}
+
+void frmZ5Def::closeWindow() {
+    SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 }  // namespace z5

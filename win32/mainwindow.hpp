@@ -1,65 +1,51 @@
-// The main window frmZ5Def: drive and folder lists (the working folder), the
-// menu bar from which every command starts, the logo and labels, a status
-// bar for the reason a command failed, and the settings of z5.ini.
+// The main window frmZ5Def on the Win32 API: drive and folder lists, the menu
+// bar, the logo and labels, and a status bar. It draws what the window
+// controller tells it and forwards what the user does.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "commands/settings.hpp"
 #include "win32/folders.hpp"
 #include "win32/menus.hpp"
+#include "window/controller.hpp"
 
 namespace z5 {
 
-struct CommandEntry;
 class Dialogs;
-class ProgramStarter;
 class frmAbout;
 class frmHelp;
 
 // The child windows' ids.
 enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
 
-struct WindowOptions {
-    // Enables the entries that this version's window keeps disabled (3do
-    // compile and the Other menu), so every converter can be reached.
-    bool allCommands = false;
-    // Closing the window ends the program's message loop.
-    bool endsProgram = false;
-};
-
-class frmZ5Def {
+class frmZ5Def : private WindowView {
 public:
-    // Creates the window, hidden, with its controls and menu bar.
-    explicit frmZ5Def(WindowOptions options = {});
-    ~frmZ5Def();
+    // Creates the window, hidden, with its controls and menu bar. With
+    // `endsProgram`, closing it ends the program's message loop.
+    explicit frmZ5Def(WindowOptions options = {}, bool endsProgram = false);
+    ~frmZ5Def() override;
     frmZ5Def(const frmZ5Def&) = delete;
     frmZ5Def& operator=(const frmZ5Def&) = delete;
 
     HWND hwnd() const { return hwnd_; }
     HACCEL accelerators() const { return accelerators_; }
 
-    // Start-up: settles the menu states, centres the window, reads z5.ini
-    // from the current directory and shows its start folder and programs.
-    // When the settings cannot be taken it shows the reason in an error box
-    // and returns false; the program then ends.
+    // Start-up: centres the window, then the controller reads z5.ini and
+    // shows its start folder and programs. False, the reason shown in an
+    // error box, when the settings cannot be taken; the program then ends.
     bool Form_Load();
 
-    // The folder list's current path.
-    std::string workingFolder() const { return folder_; }
-    const Settings& settings() const { return settings_; }
+    WindowController& controller() { return controller_; }
+    std::string workingFolder() const { return controller_.workingFolder(); }
     // The status bar's text.
     std::string statusText() const;
     const frmAbout& about() const { return *about_; }
     const frmHelp& help() const { return *help_; }
 
-    // Replaces how programs are started (the default starts processes).
-    void setStarter(std::unique_ptr<ProgramStarter> starter);
     // Replaces how files are chosen and boxes shown (the default uses the
     // common dialogs and message boxes), for the window's own boxes and for
     // every converter it runs.
@@ -68,26 +54,8 @@ public:
     // listed again each time the list opens).
     void setDrives(std::vector<std::string> roots);
 
-    void mnuDos_Click();
-    // Program entries 1 .. 6 (and Ctrl+F1 .. Ctrl+F6) start their command lines.
-    void mnuProgram_Click(int intProgram);
-    void mnuAbout_Click();
-    void mnuExit_Click();
-    // The user picked the drive `root` in the drive list.
-    void DrvList1_Change(const std::string& root);
-    // The user opened `folder` in the folder list. False, with the reason
-    // shown, when it cannot be shown.
-    bool DirList1_Change(const std::string& folder);
-    // F1: the help window.
-    void showHelp();
-    // Runs one converter of the command table through this window's Host.
-    void runConverter(const CommandEntry& command);
-    // A menu entry or shortcut was chosen (WM_COMMAND); disabled entries
-    // and entries without a command do nothing.
-    void menuCommand(UINT id);
-
     // The drive list's rows and the chosen one (-1 for none); the folder
-    // list's rows and the selected one.
+    // list's rows.
     std::vector<std::string> driveRows() const;
     int chosenDrive() const;
     const std::vector<FolderRow>& folderRows() const { return rows_; }
@@ -95,29 +63,33 @@ public:
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void command(WPARAM wParam, HWND from);
     void createControls();
     void layout();
     void setFonts();
     void fillDrives();
-    void showDriveOf(const std::string& folder);
-    bool showFolder(const std::string& folder);
-    void startProgram(const std::string& commandLine);
-    void showError(const std::string& text, bool critical);
-    void showStatus(const std::string& message);
 
-    WindowOptions options_;
-    Settings settings_;
-    std::unique_ptr<ProgramStarter> starter_;
+    void showEntry(const MenuEntry& entry, const MenuState& state) override;
+    bool showFolder(const std::string& folder) override;
+    std::vector<std::string> drives() override { return drives_; }
+    void showDrive(const std::string& root) override;
+    void showStatus(const std::string& text) override;
+    void showError(const std::string& text, Severity severity) override;
+    std::unique_ptr<Host> commandHost(const std::string& folder,
+                                      std::function<void(const std::string&)> notice) override;
+    void showAbout() override;
+    void showHelp() override;
+    void closeWindow() override;
+
+    bool endsProgram_;
     std::unique_ptr<Dialogs> dialogs_;
     MenuBar menu_;
     HACCEL accelerators_ = nullptr;
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::string folder_;
     std::vector<FolderRow> rows_;
     std::vector<std::string> drives_;
     bool fixedDrives_ = false;
-    std::map<std::string, std::string> lastFolderOfDrive_;  // by foldCase(root)
     HWND DrvList1 = nullptr;
     HWND DirList1 = nullptr;
     HWND Label1 = nullptr;
@@ -131,6 +103,7 @@ private:
     HBITMAP logo_ = nullptr;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmHelp> help_;
+    WindowController controller_;
 };
 
 }  // namespace z5

@@ -5,13 +5,6 @@
 namespace z5 {
 namespace {
 
-std::size_t indexOf(std::string_view name) {
-    const auto tree = menuTree();
-    for (std::size_t i = 0; i < tree.size(); ++i)
-        if (tree[i].name == name) return i;
-    return tree.size();
-}
-
 // "Ctrl+F1" .. "Ctrl+F12" as a virtual key with Ctrl; false for anything else.
 bool parseShortcut(std::string_view shortcut, ACCEL& accel) {
     constexpr std::string_view prefix = "Ctrl+F";
@@ -30,7 +23,7 @@ bool parseShortcut(std::string_view shortcut, ACCEL& accel) {
 }  // namespace
 
 UINT menuCommandId(std::string_view name) {
-    const std::size_t index = indexOf(name);
+    const std::size_t index = menuIndex(name);
     return index < menuTree().size() ? kFirstMenuId + static_cast<UINT>(index) : 0;
 }
 
@@ -51,7 +44,7 @@ MenuBar::MenuBar() : bar_(CreateMenu()) {
     std::vector<HMENU> submenus(tree.size(), nullptr);
     for (std::size_t i = 0; i < tree.size(); ++i) {
         const MenuEntry& e = tree[i];
-        const std::size_t parent = indexOf(e.parent);
+        const std::size_t parent = menuIndex(e.parent);
         HMENU menu = parent < tree.size() ? submenus[parent] : bar_;
         std::wstring text = menuItemText(e.caption, e.shortcut);
         MENUITEMINFOW item{};
@@ -78,7 +71,7 @@ MenuBar::MenuBar() : bar_(CreateMenu()) {
 }
 
 void MenuBar::apply(const MenuEntry& entry, const MenuState& state) {
-    const std::size_t index = indexOf(entry.name);
+    const std::size_t index = menuIndex(entry.name);
     if (index >= places_.size() || entry.role == MenuRole::Separator) return;
     std::wstring text = menuItemText(state.caption, entry.shortcut);
     MENUITEMINFOW item{};
@@ -87,18 +80,6 @@ void MenuBar::apply(const MenuEntry& entry, const MenuState& state) {
     item.dwTypeData = text.data();
     item.fState = state.enabled ? MFS_ENABLED : MFS_GRAYED;
     SetMenuItemInfoW(places_[index].menu, places_[index].position, TRUE, &item);
-}
-
-bool MenuBar::isEnabled(std::string_view name) const {
-    // An entry under a disabled menu cannot be reached either.
-    const std::size_t entry = indexOf(name);
-    for (std::size_t index = entry; index < places_.size();
-         index = indexOf(menuTree()[index].parent)) {
-        const UINT state =
-            GetMenuState(places_[index].menu, places_[index].position, MF_BYPOSITION);
-        if (state == static_cast<UINT>(-1) || (state & (MF_GRAYED | MF_DISABLED))) return false;
-    }
-    return entry < places_.size();
 }
 
 HACCEL createAccelerators() {

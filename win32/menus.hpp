@@ -1,5 +1,5 @@
 // The main window's menu bar and keyboard shortcuts built from the shared
-// menu tree (commands/menu.hpp).
+// menu tree (window/menu.hpp).
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands/menu.hpp"
+#include "window/menu.hpp"
 
 namespace z5 {
 
@@ -35,8 +35,6 @@ public:
     HMENU handle() const { return bar_; }
     // Shows `entry` with the caption and state of `state`.
     void apply(const MenuEntry& entry, const MenuState& state);
-    // True when `name` and every menu above it are enabled.
-    bool isEnabled(std::string_view name) const;
 
 private:
     struct Place {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <string>
 
-#include "commands/help.hpp"
-#include "commands/texts.hpp"
 #include "textfmt/files.hpp"
 #include "win32/resource.h"
 #include "win32/system.hpp"
+#include "window/help.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 namespace {
@@ -91,7 +91,7 @@ void frmAbout::cmdOK_Click() {
 void frmAbout::create() {
     registerWindowClass(kAboutClass, procedure);
     hwnd_ = createOwned(kAboutClass, kAboutTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, owner_,
-                        440, 150, this);
+                        520, 200, this);
     const UINT dpi = dpiOf(hwnd_);
     auto s = [dpi](int v) { return scaled(v, dpi); };
     font_ = createMessageFont(dpi);
@@ -100,16 +100,19 @@ void frmAbout::create() {
     HWND logo = control(L"STATIC", "", SS_BITMAP, hwnd_, 0, font_);
     SendMessageW(logo, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
     MoveWindow(logo, s(12), s(12), s(72), s(72), FALSE);
-    const char* texts[] = {kAboutCredit, kAboutSiteName, kAboutSite};
-    for (int i = 0; i < 3; ++i) {
-        HWND label = control(L"STATIC", texts[i], SS_LEFT | SS_NOPREFIX, hwnd_, 11 + i, font_);
-        MoveWindow(label, s(96), s(14 + 24 * i), s(332), s(20), FALSE);
+    // Each line has room to wrap once.
+    for (std::size_t i = 0; i < kAboutLineCount; ++i) {
+        const int top = 12 + 38 * static_cast<int>(i);
+        HWND label = control(L"STATIC", kAboutLines[i], SS_LEFT | SS_NOPREFIX, hwnd_,
+                             11 + static_cast<int>(i), font_);
+        MoveWindow(label, s(96), s(top), s(412), s(34), FALSE);
     }
     face_ = drawOkFace(s(32));
     cmdOK_ =
         control(L"BUTTON", "OK", BS_DEFPUSHBUTTON | BS_BITMAP | WS_TABSTOP, hwnd_, kOkId, font_);
     SendMessageW(cmdOK_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face_));
-    MoveWindow(cmdOK_, s(220 - 24), s(96), s(48), s(44), FALSE);
+    MoveWindow(cmdOK_, s(260 - 24), s(12 + 38 * static_cast<int>(kAboutLineCount)), s(48), s(44),
+               FALSE);
 }
 
 void frmAbout::release() {

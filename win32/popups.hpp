@@ -1,6 +1,6 @@
-// The About window (a credit, the site's name and address, and a picture
-// button that closes it) and the help window that F1 opens. Neither blocks
-// the main window; each exists once.
+// The About window (the version, what the tool does, where its
+// documentation is, and a picture button that closes it) and the help window
+// that F1 opens. Neither blocks the main window; each exists once.
 #pragma once
 
 #include <windows.h>

@@ -32,8 +32,8 @@ std::string shellCommandLine(const std::function<std::string(const char*)>& envi
     return comspec.find(' ') == std::string::npos ? comspec : '"' + comspec + '"';
 }
 
-std::string shellCommandLine() {
-    return shellCommandLine([](const char* name) {
+std::string SystemStarter::shellCommandLine() {
+    return z5::shellCommandLine([](const char* name) {
         const std::wstring variable = widen(name);
         const DWORD size = GetEnvironmentVariableW(variable.c_str(), nullptr, 0);
         if (size == 0) return std::string();

@@ -6,26 +6,20 @@
 #include <functional>
 #include <string>
 
-namespace z5 {
+#include "window/controller.hpp"
 
-class ProgramStarter {
-public:
-    virtual ~ProgramStarter() = default;
-    // Starts `commandLine` in `folder`. Returns the empty text when the
-    // program started, else the system's reason.
-    virtual std::string start(const std::string& commandLine, const std::string& folder) = 0;
-};
+namespace z5 {
 
 // CreateProcessW: the system splits the command line and finds the program.
 class SystemStarter : public ProgramStarter {
 public:
     std::string start(const std::string& commandLine, const std::string& folder) override;
+    std::string shellCommandLine() override;
 };
 
 // The command line of the command shell: %COMSPEC% (in quotes when it holds a
 // blank), cmd.exe when it is unset. `environment` looks a variable up; it is
 // the process's own unless a test replaces it.
 std::string shellCommandLine(const std::function<std::string(const char*)>& environment);
-std::string shellCommandLine();
 
 }  // namespace z5

@@ -1,4 +1,4 @@
-// Renders the window's logo (drawLogo in shell/pictures.cpp) into the icon
+// Renders the window's logo (drawLogo in qt/pictures.cpp) into the icon
 // files kept in this folder, which the install and a Windows build take as
 // they are:
 //   z5deftool-<N>.png  the desktop icon at 16, 32, 48, 64, 128 and 256 pixels
@@ -18,7 +18,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "shell/pictures.hpp"
+#include "qt/pictures.hpp"
 
 namespace {
 

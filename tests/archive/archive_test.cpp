@@ -209,6 +209,7 @@ TEST_F(Archive, PackFailuresKeepTheOldArchiveAndNameTheLine) {
         {crlf({"game", "1", "FOURTEEN.CHARS"}),
          "list.pck:3: member name \"FOURTEEN.CHARS\" is longer"},
         {crlf({"game", "1", "MISSING"}), "list.pck:3: member MISSING"},
+        {crlf({"game", "2", "A", "a"}), "list.pck:4: member a is listed twice (also as A)"},
         {crlf({"game", "two"}), "list.pck:2: the member count \"two\" is not a whole number"},
         {crlf({"game", "-1"}), "negative"},
         {crlf({"game", "40000"}), "outside the 16-bit range"},

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "commands/help.hpp"
-#include "commands/menu.hpp"
 #include "commands/table.hpp"
 #include "man/pages.hpp"
 #include "tests/support/support.hpp"
+#include "window/help.hpp"
+#include "window/menu.hpp"
 
 namespace z5 {
 namespace {

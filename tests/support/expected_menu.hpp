@@ -1,11 +1,13 @@
 // What every window shows, the same for the Qt window and the Win32 window:
 // the menu tree once started with a z5.ini whose programs are
-// kMenuTestPrograms, the reasons a start-up ends with, and what a converter
-// writes for any host.
+// kMenuTestPrograms, the reasons a start-up ends with, what a converter
+// writes for any host, the current directory for a while, and a program
+// starter that records.
 #pragma once
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -13,6 +15,8 @@
 
 #include "commands/table.hpp"
 #include "tests/support/support.hpp"
+#include "textfmt/files.hpp"
+#include "window/controller.hpp"
 
 namespace z5::test {
 
@@ -146,5 +150,32 @@ inline Outcome runScripted(const char* menu, const std::string& input, const std
     host.answer = input;
     return findCommandByMenu(menu)->run(host);
 }
+
+// Makes `folder` (a path as the program holds it) the current directory for
+// its lifetime.
+struct InFolder {
+    explicit InFolder(const std::string& folder) {
+        std::filesystem::current_path(nativePath(folder));
+    }
+    ~InFolder() { std::filesystem::current_path(before); }
+    std::filesystem::path before = std::filesystem::current_path();
+};
+
+// Records each program start as "<command line> in <folder>"; the command
+// line `failing` does not start; the command shell is "shell".
+class RecordingStarter : public ProgramStarter {
+public:
+    explicit RecordingStarter(std::vector<std::string>& starts, std::string failing = {})
+        : starts_(starts), failing_(std::move(failing)) {}
+    std::string start(const std::string& commandLine, const std::string& folder) override {
+        starts_.push_back(commandLine + " in " + folder);
+        return commandLine == failing_ ? "no such program" : "";
+    }
+    std::string shellCommandLine() override { return "shell"; }
+
+private:
+    std::vector<std::string>& starts_;
+    std::string failing_;
+};
 
 }  // namespace z5::test

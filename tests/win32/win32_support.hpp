@@ -1,6 +1,5 @@
 // Helpers for the Win32 window's suite: answering file choices and boxes
-// from a script, running in a given current directory, recording program
-// starts, and the window's menu as rows.
+// from a script, a window started in a folder, choosing entries.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "commands/menu.hpp"
 #include "tests/support/expected_menu.hpp"
 #include "tests/support/support.hpp"
 #include "textfmt/files.hpp"
 #include "win32/host.hpp"
 #include "win32/mainwindow.hpp"
-#include "win32/programstart.hpp"
+#include "window/menu.hpp"
 
 namespace z5::test {
 
@@ -69,33 +67,6 @@ private:
     }
 
     DialogScript& script_;
-};
-
-// Makes `folder` the current directory for its lifetime.
-struct InFolder {
-    explicit InFolder(const std::string& folder) {
-        GetCurrentDirectoryW(MAX_PATH, before);
-        if (!SetCurrentDirectoryW(widen(folder).c_str()))
-            throw std::runtime_error("cannot enter the test folder");
-    }
-    ~InFolder() { SetCurrentDirectoryW(before); }
-    wchar_t before[MAX_PATH] = {};
-};
-
-// Records each program start as "<command line> in <folder>"; the command
-// line `failing` does not start.
-class RecordingStarter : public ProgramStarter {
-public:
-    explicit RecordingStarter(std::vector<std::string>& starts, std::string failing = {})
-        : starts_(starts), failing_(std::move(failing)) {}
-    std::string start(const std::string& commandLine, const std::string& folder) override {
-        starts_.push_back(commandLine + " in " + folder);
-        return commandLine == failing_ ? "no such program" : "";
-    }
-
-private:
-    std::vector<std::string>& starts_;
-    std::string failing_;
 };
 
 // A window started from `folder` (z5.ini written there first) that asks

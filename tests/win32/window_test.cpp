@@ -1,19 +1,20 @@
-// The Win32 window in this process, on the tests' display: z5.ini and how
-// start-up ends when it cannot, the menu tree and its shortcuts, programs
-// and the command shell, About and help, the drive and folder lists.
+// The Win32 window in this process, on the tests' display: the menu tree and
+// its shortcuts, boxes, About and help, labels, the drive and folder lists
+// forwarding to the controller.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-#include "commands/help.hpp"
 #include "commands/table.hpp"
 #include "tests/win32/win32_support.hpp"
 #include "textfmt/files.hpp"
 #include "win32/folders.hpp"
 #include "win32/popups.hpp"
 #include "win32/system.hpp"
+#include "window/help.hpp"
+#include "window/texts.hpp"
 
 namespace z5 {
 namespace {
@@ -42,33 +43,6 @@ void collect(HMENU menu, std::string_view parent, std::vector<std::string>& rows
         rows.push_back(menuRow(entry.name, caption, parent, shortcut,
                                (item.fState & MFS_GRAYED) ? "off" : "on"));
         if (item.hSubMenu) collect(item.hSubMenu, entry.name, rows);
-    }
-}
-
-TEST(Win32Window, StartUpReadsZ5IniOrEndsWithTheReason) {
-    TempFolder dir;
-    InFolder in(dir.str());
-    const std::string gone = dir.file("gone"), file = dir.file("z5.ini");
-    const auto cases = startUpFailures(dir.str(), gone, file);
-    DialogScript script;
-    std::vector<std::string> expected;
-    for (const auto& [ini, reason] : cases) {
-        if (!ini.empty()) writeFile(file, ini);
-        frmZ5Def window;
-        window.setDialogs(std::make_unique<ScriptedDialogs>(script));
-        EXPECT_FALSE(window.Form_Load()) << reason;
-        expected.push_back("error Z5 Def Tool: " + reason);
-    }
-    EXPECT_EQ(script.asked, expected);
-
-    // A relative start folder is taken from the current directory: "." is
-    // the folder the window starts in, as the Windows ZIP's z5.ini has it.
-    fs::create_directory(dir.path() / "data");
-    for (const auto& [start, folder] : {std::pair{"data", dir.file("data")}, {".", dir.str()}}) {
-        writeFile(file, iniText(start, {}));
-        frmZ5Def window;
-        ASSERT_TRUE(window.Form_Load());
-        EXPECT_EQ(window.workingFolder(), folder);
     }
 }
 
@@ -104,27 +78,26 @@ TEST(Win32Window, MenuTreeAndShortcutsAsTheTableSays) {
                                         "Ctrl+F5 mnuProgram5", "Ctrl+F6 mnuProgram6", "F1 help"}));
 }
 
-TEST(Win32Window, ProgramsAndTheCommandShellStartInTheWorkingFolder) {
+TEST(Win32Window, EntriesReachTheControllerAndBoxesShow) {
     TempFolder dir;
     DialogScript script;
+    {
+        InFolder in(dir.str());  // no z5.ini: an error box, no window
+        frmZ5Def window;
+        window.setDialogs(std::make_unique<ScriptedDialogs>(script));
+        EXPECT_FALSE(window.Form_Load());
+    }
     auto window = loadWindow(dir.str(), iniText(".", testPrograms()), script);
     std::vector<std::string> starts;
-    window->setStarter(std::make_unique<RecordingStarter>(starts, "view"));
+    window->controller().setStarter(std::make_unique<RecordingStarter>(starts, "view"));
     choose(*window, "mnuProgram1");
     choose(*window, "mnuProgram3");  // unused: disabled, nothing
-    choose(*window, "mnuProgram2");  // fails: the reason, the window goes on
-    choose(*window, "mnuDos");
-    // LP's Decompile and Compile are enabled and do nothing; entries that
-    // are disabled, or under a disabled menu, do nothing either.
-    for (const char* name :
-         {"mnuLpDecompile", "mnuLpCompile", "mnu3doCompile", "mnuCamDecompile", "mnuValueSearch"})
-        choose(*window, name);
-    const std::string in = " in " + window->workingFolder();
-    EXPECT_EQ(starts,
-              (std::vector<std::string>{"ed one" + in, "view" + in, shellCommandLine() + in}));
-    EXPECT_EQ(script.asked, std::vector<std::string>{
-                                "exclamation Z5 Def Tool: Cannot start \"view\": no such program"});
-    EXPECT_EQ(window->statusText(), "");
+    choose(*window, "mnuProgram2");  // fails: a warning box
+    EXPECT_EQ(starts, (std::vector<std::string>{"ed one in " + dir.str(), "view in " + dir.str()}));
+    EXPECT_EQ(script.asked,
+              (std::vector<std::string>{
+                  "error Z5 Def Tool: cannot open z5.ini: " + std::string(std::strerror(ENOENT)),
+                  "exclamation Z5 Def Tool: Cannot start \"view\": no such program"}));
 }
 
 TEST(Win32Window, HelpAndAboutShowOnceWithoutBlockingTheWindow) {
@@ -147,6 +120,8 @@ TEST(Win32Window, HelpAndAboutShowOnceWithoutBlockingTheWindow) {
     choose(*window, "mnuAbout");
     ASSERT_EQ(window->about().hwnd(), about);
     ASSERT_TRUE(about && IsWindowVisible(about));
+    for (std::size_t i = 0; i < kAboutLineCount; ++i)
+        EXPECT_EQ(windowText(GetDlgItem(about, 11 + static_cast<int>(i))), kAboutLines[i]);
     EXPECT_TRUE(IsWindowEnabled(window->hwnd()));  // not modal
     RECT frame{};
     GetWindowRect(about, &frame);
@@ -173,7 +148,7 @@ TEST(Win32Window, LabelsLogoAndIcon) {
     HWND w = window->hwnd();
     EXPECT_EQ(windowText(w), "Z5 Def Tool");
     EXPECT_EQ(windowText(GetDlgItem(w, kLabel1)), "DEF TOOL");
-    EXPECT_EQ(windowText(GetDlgItem(w, kLabel2)), "V1.6");
+    EXPECT_EQ(windowText(GetDlgItem(w, kLabel2)), kLabel2Text);
     EXPECT_EQ(windowText(GetDlgItem(w, kLabel3)), "Press F1 for help");
     for (int label : {kLabel1, kLabel2}) {
         LOGFONTW font{};
@@ -222,40 +197,30 @@ TEST(Win32Window, FolderListShowsThePathAndOpensSubfoldersByDoubleClick) {
     fs::remove(dir.path() / "b");
     EXPECT_EQ(doubleClick(down.size() + 1), dir.str());
     EXPECT_EQ(script.asked, std::vector<std::string>{"exclamation Z5 Def Tool: " + dir.file("b") +
-                                                     ": " + windowsMessage(ERROR_FILE_NOT_FOUND)});
+                                                     ": " + std::strerror(ENOENT)});
 }
 
-TEST(Win32Window, DriveListSwitchesToTheFolderLastUsedThere) {
+TEST(Win32Window, DriveListForwardsThePickAndFollowsTheFolder) {
     TempFolder dir;
-    for (const char* sub : {"a\\deep", "b\\x"}) fs::create_directories(dir.path() / sub);
-    const std::string a = dir.file("a"), b = dir.file("b"), gone = dir.file("c");
+    for (const char* sub : {"a\\deep", "b"}) fs::create_directories(dir.path() / sub);
+    const std::string a = dir.file("a"), b = dir.file("b");
     DialogScript script;
     auto window = loadWindow(dir.str(), iniText(dir.file("a\\deep"), {}), script);
-    window->setDrives({a, b, gone});
-    EXPECT_EQ(window->driveRows(), (std::vector<std::string>{a, b, gone}));
+    window->setDrives({a, b});
+    EXPECT_EQ(window->driveRows(), (std::vector<std::string>{a, b}));
     EXPECT_EQ(window->chosenDrive(), 0);
     HWND drives = GetDlgItem(window->hwnd(), kDrvList1);
-    auto pick = [&](int index) {  // picks a drive; the working folder it shows
-        SendMessageW(drives, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kDrvList1, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(drives));
-        return window->workingFolder();
-    };
-    EXPECT_EQ(pick(1), b);  // never visited: its root
-    EXPECT_TRUE(window->DirList1_Change(b + "\\x"));
-    EXPECT_EQ(window->chosenDrive(), 1);  // the drive list follows the folder list
-    EXPECT_EQ(pick(0), a + "\\deep");     // back to the folder last used there
-    EXPECT_EQ(pick(1), b + "\\x");
-    fs::remove(dir.path() / "b\\x");
-    EXPECT_EQ(pick(0), a + "\\deep");
-    EXPECT_EQ(pick(1), b);  // its last folder is gone: the root
-    EXPECT_EQ(pick(2), b);  // not there: the reason, and the lists stay as they were
-    EXPECT_EQ(window->chosenDrive(), 1);
-    EXPECT_EQ(script.asked, std::vector<std::string>{"exclamation Z5 Def Tool: " + gone + ": " +
-                                                     windowsMessage(ERROR_FILE_NOT_FOUND)});
+    SendMessageW(drives, CB_SETCURSEL, 1, 0);
+    SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kDrvList1, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(drives));
+    EXPECT_EQ(window->workingFolder(), b);
+    EXPECT_EQ(window->folderRows().back().path, b);
+    EXPECT_TRUE(window->controller().folderChosen(a));
+    EXPECT_EQ(window->chosenDrive(), 0);  // the drive list follows the folder list
+    EXPECT_TRUE(script.asked.empty());
 }
 
-TEST(Win32Folders, CleanFoldersAndVolumes) {
+TEST(Win32Folders, CleanFoldersAndDrives) {
     const std::pair<std::string, std::string> clean[] = {
         {"C:\\a\\..\\b\\", "C:\\b"},
         {"C:/x/./y", "C:\\x\\y"},
@@ -263,16 +228,6 @@ TEST(Win32Folders, CleanFoldersAndVolumes) {
         {"c:/", "c:\\"},
     };
     for (const auto& [folder, expected] : clean) EXPECT_EQ(cleanFolder(folder), expected) << folder;
-
-    const std::vector<std::string> roots = {"C:\\", "C:\\Games", "D:\\"};
-    const std::pair<std::string, std::string> volumes[] = {
-        {"C:\\Games\\oval", "C:\\Games"},
-        {"c:\\GAMES", "C:\\Games"},  // without regard to case
-        {"C:\\Gamesx", "C:\\"},      // only at a separator
-        {"D:\\", "D:\\"},
-        {"E:\\x", ""},
-    };
-    for (const auto& [folder, root] : volumes) EXPECT_EQ(volumeOf(folder, roots), root) << folder;
 
     // The machine's drives end in a separator; the list shows them as "x:".
     for (const std::string& root : logicalDrives()) {

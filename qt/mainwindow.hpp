@@ -1,0 +1,73 @@
+// The main window frmZ5Def in Qt: drive and folder lists, the menu bar, the
+// logo and labels, the status bar and the shared file dialog. It draws what
+// the window controller tells it and forwards what the user does.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+#include "window/controller.hpp"
+
+class QAction;
+class QFileDialog;
+class QLabel;
+
+namespace z5 {
+
+class Dialogs;
+class DriveList;
+class FolderList;
+class frmAbout;
+class frmHelp;
+
+class frmZ5Def : public QMainWindow, private WindowView {
+    Q_OBJECT
+public:
+    explicit frmZ5Def(WindowOptions options = {}, QWidget* parent = nullptr);
+    ~frmZ5Def() override;
+
+    // Start-up: centres the window, then the controller reads z5.ini and
+    // shows its start folder and programs. False, the reason shown in an
+    // error box, when the settings cannot be taken; the program then ends.
+    bool Form_Load();
+
+    WindowController& controller() { return controller_; }
+    // The working folder, with the platform's separators.
+    QString workingFolder() const;
+    // Replaces how files are chosen and boxes shown (the default uses the
+    // shared file dialog and message boxes), for the window's own boxes and
+    // for every converter it runs.
+    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+
+private:
+    void buildMenus();
+
+    void showEntry(const MenuEntry& entry, const MenuState& state) override;
+    bool showFolder(const std::string& folder) override;
+    std::vector<std::string> drives() override;
+    void showDrive(const std::string& root) override;
+    void showStatus(const std::string& text) override;
+    void showError(const std::string& text, Severity severity) override;
+    std::unique_ptr<Host> commandHost(const std::string& folder,
+                                      std::function<void(const std::string&)> notice) override;
+    void showAbout() override;
+    void showHelp() override;
+    void closeWindow() override;
+
+    std::unique_ptr<Dialogs> dialogs_;
+    QHash<QString, QAction*> entries_;  // menu entries by name (submenus by their menu action)
+    DriveList* DrvList1;
+    FolderList* DirList1;
+    QFileDialog* dlgCommon;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Image1;
+    QPointer<frmAbout> about_;
+    QPointer<frmHelp> help_;
+    WindowController controller_;
+};
+
+}  // namespace z5

@@ -1,0 +1,101 @@
+#include "qt/qthost.hpp"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+#include "qt/dialogs.hpp"
+
+namespace z5 {
+namespace {
+
+// Paths cross to the converters in the file system's own 8-bit encoding.
+std::string toNative(const QString& path) {
+    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
+}
+QString fromNative(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString caseless(QStringView pattern) {
+    QString out;
+    for (QChar c : pattern) {
+        if (c.isLetter() && c.toLower() != c.toUpper())
+            out += u'[' + QString(c.toLower()) + c.toUpper() + u']';
+        else
+            out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+QStringList qtNameFilters(std::string_view filter) {
+    const QStringList parts =
+        QString::fromLocal8Bit(filter.data(), qsizetype(filter.size())).split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed();
+            patterns << (pattern == u"*.*" ? QStringLiteral("*") : caseless(pattern));
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters;
+}
+
+QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
+               std::function<void(const std::string&)> notice)
+    : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
+
+QtHost::~QtHost() {
+    setBusy(false);
+}
+
+std::optional<std::string> QtHost::openFileName(std::string_view filter) {
+    const std::optional<QString> file = dialogs_.chooseOpen(qtNameFilters(filter));
+    if (!file) return std::nullopt;
+    return toNative(*file);
+}
+
+std::optional<std::string> QtHost::saveFileName(std::string_view filter,
+                                                const std::string& initialFolder) {
+    const std::optional<QString> file =
+        dialogs_.chooseSave(qtNameFilters(filter), fromNative(initialFolder));
+    if (!file) return std::nullopt;
+    return toNative(*file);
+}
+
+std::string QtHost::workingFolder() {
+    return folder_;
+}
+
+void QtHost::setCaption(const std::string& caption) {
+    // "[*]" in a title is Qt's modified-marker placeholder; doubled it shows as
+    // written, so a path holding it is shown as it is.
+    QString title = fromNative(caption);
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    window_.setWindowTitle(title);
+}
+
+void QtHost::setBusy(bool busy) {
+    if (busy == busy_) return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtHost::messageBox(const std::string& text, const std::string& title) {
+    dialogs_.message(QMessageBox::Warning, QString::fromLocal8Bit(title),
+                     QString::fromLocal8Bit(text));
+}
+
+void QtHost::notice(const std::string& line) {
+    notice_(line);
+}
+
+}  // namespace z5

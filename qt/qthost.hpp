@@ -1,0 +1,53 @@
+// The window's Host: the window's dialogs answer the open and save choices,
+// the controller gives the working folder, the caption is the window title,
+// the busy pointer is the application's override cursor and messages are
+// modal boxes with an exclamation icon.
+#pragma once
+
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "textfmt/host.hpp"
+
+class QWidget;
+
+namespace z5 {
+
+class Dialogs;
+
+// A filter "Shown text|pattern[|Shown text|pattern...]" as Qt name filters.
+// Each becomes "Shown text (patterns)"; the dialog hides the part in the
+// last parentheses, so it shows exactly the shown text. Patterns match
+// without regard to letter case (game files often have upper-case names),
+// several patterns are separated by ";" and "*.*" means every file.
+QStringList qtNameFilters(std::string_view filter);
+
+class QtHost : public Host {
+public:
+    // The working folder is `folder`; notices go to `notice`.
+    QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
+           std::function<void(const std::string&)> notice);
+    ~QtHost() override;
+    QtHost(const QtHost&) = delete;
+    QtHost& operator=(const QtHost&) = delete;
+
+    std::optional<std::string> openFileName(std::string_view filter) override;
+    std::optional<std::string> saveFileName(std::string_view filter,
+                                            const std::string& initialFolder) override;
+    std::string workingFolder() override;
+    void setCaption(const std::string& caption) override;
+    void setBusy(bool busy) override;
+    void messageBox(const std::string& text, const std::string& title) override;
+    void notice(const std::string& line) override;
+
+private:
+    QWidget& window_;
+    Dialogs& dialogs_;
+    std::string folder_;
+    std::function<void(const std::string&)> notice_;
+    bool busy_ = false;
+};
+
+}  // namespace z5

@@ -1,0 +1,110 @@
+// Converters run through the Qt window: its dialogs, caption, pointer and
+// status bar; the window's Host; how the shared file dialog is set up for
+// each choice.
+#include <QAction>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QStatusBar>
+#include <QWindow>
+
+#include "qt/qthost.hpp"
+#include "tests/qt/window_support.hpp"
+
+using namespace z5;
+using namespace z5::test;
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void doneFailedCancelled();
+    void fileDialogSetUp();
+    void hostDialogsCaptionAndPointer();
+};
+
+void CommandsTest::doneFailedCancelled() {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(dir.str(), {}), script);
+    window->show();
+    const std::string input = dir.file("input.bin"), longInput = dir.file("long.bin");
+    writeFile(input, "1234");
+    // The byte table counts offsets in 16 bits: a longer file fails.
+    writeFile(longInput, std::string(40000, 'x'));
+    // The filter's text before "|" is shown; "*.*" matches every name. The
+    // choice is made without the hourglass; the dumps keep it until "DONE"
+    // is closed.
+    const QString open = "open Files(*.*) (*)", done = "Warning Bank App: DONE (busy)";
+    script.answers = {qs(input), qs(longInput)};
+    window->findChild<QAction*>("mnuDecompile")->trigger();
+    QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(input));
+    window->findChild<QAction*>("mnuTxtDoc")->trigger();
+    QCOMPARE(script.asked, QStringList({open, done, open}));
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(window->statusBar()->currentMessage().startsWith("File > Text Doc: "));
+}
+
+void CommandsTest::fileDialogSetUp() {
+    // Each pattern is matched without regard to case.
+    const QStringList filters = qtNameFilters("Both|*.a;*.b|3do Files(*.3do)|*.3do");
+    QCOMPARE(filters, (QStringList{"Both (*.[aA] *.[bB])", "3do Files(*.3do) (*.3[dD][oO])"}));
+
+    TempFolder work, other;
+    QWidget window;
+    QFileDialog dialog(&window);
+    auto shown = [&dialog] { return dialog.findChild<QComboBox*>("fileTypeCombo")->currentText(); };
+    configureFileDialog(dialog, FileChoice::Save, filters, qs(work.str()));
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
+    QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
+    QCOMPARE(dialog.nameFilters(), filters);
+    QCOMPARE(dialog.directory().absolutePath(), qs(work.str()));
+    QCOMPARE(shown(), QString("Both"));  // the patterns are hidden
+
+    // An open starts where the last choice ended.
+    dialog.setDirectory(qs(other.str()));
+    configureFileDialog(dialog, FileChoice::Open, {"Files(*.*) (*)"});
+    QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+    QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+    QCOMPARE(dialog.directory().absolutePath(), qs(other.str()));
+    QCOMPARE(shown(), QString("Files(*.*)"));
+}
+
+void CommandsTest::hostDialogsCaptionAndPointer() {
+    TempFolder work;
+    QWidget window;
+    window.show();
+    DialogScript script;
+    ScriptedDialogs dialogs(script);
+    std::vector<std::string> notices;
+    QtHost host(window, dialogs, work.str(),
+                [&](const std::string& line) { notices.push_back(line); });
+    // The save choice starts in the folder asked for; the name comes back as
+    // it was chosen, and a cancelled choice as none.
+    script.answers = {qs(work.file("new.3do")), QString()};
+    QCOMPARE(host.saveFileName("3do Files(*.3do)|*.3do", work.str()), work.file("new.3do"));
+    QVERIFY(!host.openFileName("Files(*.*)|*.*"));
+    host.messageBox("DONE", "Bank App");
+    host.notice("Trk.def:12: no number, read as 0");
+    QCOMPARE(host.workingFolder(), work.str());
+    QCOMPARE(notices, std::vector<std::string>{"Trk.def:12: no number, read as 0"});
+    QCOMPARE(script.asked, QStringList({"save 3do Files(*.3do) (*.3[dD][oO]) in " + qs(work.str()),
+                                        "open Files(*.*) (*)", "Warning Bank App: DONE"}));
+
+    // A path holding Qt's title placeholder is shown as written.
+    host.setCaption("Z5 DEF TOOL /x/odd[*].trk");
+    QCOMPARE(window.windowHandle()->title(), QString("Z5 DEF TOOL /x/odd[*].trk"));
+
+    // The pointer is restored however often busy was asked for, and when a
+    // host goes while busy.
+    for (bool busy : {true, true, false}) host.setBusy(busy);
+    QVERIFY(!QApplication::overrideCursor());
+    {
+        QtHost other(window, dialogs, {}, [](const std::string&) {});
+        other.setBusy(true);
+        QVERIFY(QApplication::overrideCursor());
+    }
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QTEST_MAIN(CommandsTest)
+#include "commands_test.moc"

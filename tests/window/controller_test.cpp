@@ -1,0 +1,252 @@
+// The window controller without any toolkit, through a view that records
+// what it was told: start-up, the folder and drive lists, converters, the
+// programs of z5.ini and the window's own entries.
+#include "window/controller.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/expected_menu.hpp"
+#include "textfmt/files.hpp"
+#include "textfmt/paths.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace test;
+namespace fs = std::filesystem;
+
+// Records what it is told, a line each: "folder F", "drive R", "status T",
+// "warning T", "critical T", "about", "help", "close"; and once a converter
+// is over, "asked FILTER" for its file choice and "box TITLE: TEXT" for each
+// box. Entries are kept apart, as "CAPTION on|off" by name.
+class FakeView : public WindowView {
+public:
+    std::vector<std::string> said;
+    std::map<std::string, std::string, std::less<>> entries;
+    std::vector<std::string> roots;
+    std::optional<std::string> answer;  // to a converter's file choice; none cancels
+
+    void showEntry(const MenuEntry& entry, const MenuState& state) override {
+        entries[std::string(entry.name)] =
+            std::string(state.caption) + (state.enabled ? " on" : " off");
+    }
+    bool showFolder(const std::string& folder) override {
+        said.push_back("folder " + folder);
+        return true;
+    }
+    std::vector<std::string> drives() override { return roots; }
+    void showDrive(const std::string& root) override { said.push_back("drive " + root); }
+    void showStatus(const std::string& text) override { said.push_back("status " + text); }
+    void showError(const std::string& text, Severity severity) override {
+        said.push_back((severity == Severity::Critical ? "critical " : "warning ") + text);
+    }
+    std::unique_ptr<Host> commandHost(const std::string& folder,
+                                      std::function<void(const std::string&)> notice) override {
+        return std::make_unique<ViewHost>(*this, folder, std::move(notice));
+    }
+    void showAbout() override { said.push_back("about"); }
+    void showHelp() override { said.push_back("help"); }
+    void closeWindow() override { said.push_back("close"); }
+
+private:
+    struct ViewHost : FakeHost {
+        ViewHost(FakeView& view, std::string folder, std::function<void(const std::string&)> notice)
+            : FakeHost(std::move(folder)), view(view), forward(std::move(notice)) {
+            answer = view.answer;
+        }
+        ~ViewHost() override {
+            for (const std::string& filter : filters) view.said.push_back("asked " + filter);
+            for (const auto& [text, title] : messages)
+                view.said.push_back("box " + title + ": " + text);
+        }
+        void notice(const std::string& line) override { forward(line); }
+        FakeView& view;
+        std::function<void(const std::string&)> forward;
+    };
+};
+
+// A fake view and a controller on it whose program starts are `starts`.
+struct Window {
+    explicit Window(WindowOptions options = {})
+        : controller(view, std::make_unique<RecordingStarter>(starts, "view"), options) {}
+    // Started in `dir` with the z5.ini `ini`; the drives are `roots`, else `dir`.
+    Window(const TempFolder& dir, const std::string& ini, WindowOptions options = {},
+           std::vector<std::string> roots = {})
+        : Window(options) {
+        writeFile(dir.file("z5.ini"), ini);
+        InFolder in(dir.str());
+        view.roots = roots.empty() ? std::vector<std::string>{dir.str()} : roots;
+        if (!controller.start()) throw std::runtime_error("start-up failed");
+        view.said.clear();
+    }
+    FakeView view;
+    std::vector<std::string> starts;
+    WindowController controller;
+};
+
+const MenuEntry& entry(std::string_view name) {
+    for (const MenuEntry& e : menuTree())
+        if (e.name == name) return e;
+    throw std::runtime_error("no menu entry " + std::string(name));
+}
+
+TEST(WindowController, StartUpEndsWithTheReasonOrShowsTheStartFolder) {
+    TempFolder dir;
+    InFolder in(dir.str());
+    const std::string file = dir.file("z5.ini");
+    for (const auto& [ini, reason] : startUpFailures(dir.str(), dir.file("gone"), file)) {
+        if (!ini.empty()) writeFile(file, ini);
+        Window window;
+        EXPECT_FALSE(window.controller.start());
+        EXPECT_EQ(window.view.said, std::vector<std::string>{"critical " + reason});
+    }
+
+    // A relative start folder is taken from the current directory and held
+    // without "." or ".."; the program slots show the captions of z5.ini,
+    // disabled where it has none.
+    fs::create_directory(dir.path() / "data");
+    writeFile(file, iniText("./data/../data/.", testPrograms()));
+    Window window;
+    window.view.roots = {pathText(dir.path().root_path())};
+    ASSERT_TRUE(window.controller.start());
+    EXPECT_EQ(window.view.said, (std::vector<std::string>{"folder " + dir.file("data"),
+                                                          "drive " + window.view.roots[0]}));
+    std::vector<std::string> shown;
+    for (int n = 1; n <= kProgramCount; ++n)
+        shown.push_back(window.view.entries["mnuProgram" + std::to_string(n)]);
+    EXPECT_EQ(shown, (std::vector<std::string>{"&Editor on", "&Viewer on", " off", " off",
+                                               "&Five on", " off"}));
+
+    // run.sh starts the window in samples/ with its z5.ini.
+    InFolder samples(Z5_SAMPLES_DIR);
+    EXPECT_TRUE(Window().controller.start());
+}
+
+TEST(WindowController, DrivesReturnToTheFolderLastUsedThere) {
+    TempFolder dir;
+    for (const char* sub : {"a/deep", "b/x"}) fs::create_directories(dir.path() / sub);
+    const std::string a = dir.file("a"), b = dir.file("b"), gone = dir.file("c");
+    const std::string deep = joinPath(a, "deep"), x = joinPath(b, "x");
+    Window window(dir, iniText(deep, {}), {}, {a, b, gone});
+    WindowController& c = window.controller;
+    auto pick = [&](const std::string& root) {  // the working folder it leads to
+        c.driveChosen(root);
+        return c.workingFolder();
+    };
+    EXPECT_EQ(pick(b), b);  // never visited: its root
+    EXPECT_TRUE(c.folderChosen(x));
+    EXPECT_EQ(window.view.said.back(), "drive " + b);  // the drive list follows the folder
+    EXPECT_EQ(pick(a), deep);
+    EXPECT_EQ(pick(b), x);
+    fs::remove(x);
+    EXPECT_EQ(pick(a), deep);
+    EXPECT_EQ(pick(b), b);  // its last folder is gone: the root
+    window.view.said.clear();
+    EXPECT_EQ(pick(b), b);  // the drive it is on: nothing happens
+    EXPECT_EQ(pick(gone), b);
+    // A folder gone since the list showed it: the list shows the working
+    // folder again.
+    EXPECT_FALSE(c.folderChosen(gone));
+    EXPECT_EQ(c.workingFolder(), b);
+    const std::string missing = std::strerror(ENOENT);
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{"drive " + b, "warning " + gone + ": " + missing,
+                                        "folder " + b, "warning " + gone + ": " + missing}));
+
+    // A folder's drive is the longest root holding it, letter case aside,
+    // ending at a separator; none when no root holds it.
+    c.folderChosen(deep);
+    std::string upper = a;
+    for (char& ch : upper) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::pair<std::vector<std::string>, std::string> drives[] = {
+        {{dir.str(), a, b}, a},
+        {{upper}, upper},
+        {{joinPath(a, "de")}, ""},
+    };
+    for (const auto& [roots, drive] : drives) {
+        window.view.roots = roots;
+        EXPECT_EQ(c.currentDrive(), drive) << drive;
+    }
+}
+
+TEST(WindowController, ConvertersShowHowTheyEnded) {
+    TempFolder dir, reference;
+    const std::string input = dir.file("Input File.bin"), longInput = dir.file("long.bin");
+    const std::string broken = dir.file("broken.3do");
+    writeFile(input, Bytes().i32(-2).f32(0.5f).u8(7).str());
+    // The byte table counts offsets in 16 bits: a longer file fails.
+    writeFile(longInput, std::string(40000, 'x'));
+    // An object whose vertex section is too long for 16-bit counts: the 3do
+    // decompiler names the stage it stopped in, in a box of its own.
+    writeFile(broken, Bytes().text("3DO3").i32(0).i32(0).text("PERP").i32(0).i32(16 * 32769).str());
+    FakeHost stage(reference.str());
+    stage.answer = broken;
+    const Outcome object = findCommandByMenu("mnu3doDecompile")->run(stage);
+    ASSERT_EQ(object.status, Status::Failed);
+    ASSERT_EQ(stage.messages.size(), 1u);
+    const Outcome textdoc = runScripted("mnuTxtDoc", longInput, reference.str());
+    ASSERT_EQ(textdoc.status, Status::Failed);
+
+    Window window(dir, iniText(dir.str(), {}));
+    const std::string open = "asked Files(*.*)|*.*";
+    const struct {
+        const char* menu;
+        std::optional<std::string> answer;
+        std::vector<std::string> said;
+    } cases[] = {
+        // The status bar is cleared as every command starts; done: a box.
+        {"mnuDecompile", input, {"status ", open, "box Bank App: DONE"}},
+        // Failed: no box, the reason in the status bar after the menu path.
+        {"mnuTxtDoc", longInput, {"status ", open, "status File > Text Doc: " + textdoc.reason}},
+        // A box the command shows itself stays.
+        {"mnu3doDecompile",
+         broken,
+         {"status ", "asked 3do Files(*.3do)|*.3do",
+          "box " + stage.messages[0].second + ": " + stage.messages[0].first,
+          "status 3do > Def Tools > Decompile: " + object.reason}},
+        // Cancelled: nothing else.
+        {"mnuTxtDoc", std::nullopt, {"status ", open}},
+    };
+    for (const auto& c : cases) {
+        window.view.said.clear();
+        window.view.answer = c.answer;
+        window.controller.choose(entry(c.menu));
+        EXPECT_EQ(window.view.said, c.said) << c.menu;
+    }
+    // The window wrote exactly what the same command writes for any host.
+    emptyFolder(reference.str());
+    ASSERT_EQ(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
+    for (const auto& [name, bytes] : folderFiles(reference.str()))
+        EXPECT_EQ(readFile(dir.file(name)), bytes) << name;
+}
+
+TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), testPrograms()));
+    for (const char* name : {"mnuProgram1", "mnuProgram3",  // unused: disabled, nothing
+                             "mnuProgram2",                 // fails: the reason, the window goes on
+                             "mnuDos",
+                             // LP's Decompile and Compile are enabled and do nothing; entries
+                             // that are disabled, or under a disabled menu, do nothing either.
+                             "mnuLpDecompile", "mnuLpCompile", "mnu3doCompile", "mnuCamDecompile",
+                             "mnuValueSearch", "mnuAbout", "mnuExit"})
+        window.controller.choose(entry(name));
+    window.controller.help();
+    const std::string in = " in " + dir.str();
+    EXPECT_EQ(window.starts, (std::vector<std::string>{"ed one" + in, "view" + in, "shell" + in}));
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{"warning Cannot start \"view\": no such program", "about",
+                                        "close", "help"}));
+
+    // --all-commands enables 3do compile and the Other menu.
+    Window all(dir, iniText(dir.str(), {}), {.allCommands = true});
+    all.controller.choose(entry("mnu3doCompile"));
+    all.controller.choose(entry("mnuCamDecompile"));
+    EXPECT_EQ(all.view.said, (std::vector<std::string>{"status ", "asked 3do Files(*.3do)|*.3do",
+                                                       "status ", "asked Cam Files(*.cam)|*.cam"}));
+}
+
+}  // namespace
+}  // namespace z5

@@ -1,0 +1,159 @@
+#include "window/controller.hpp"
+
+#include <exception>
+
+#include "commands/table.hpp"
+#include "textfmt/files.hpp"
+#include "textfmt/paths.hpp"
+
+namespace z5 {
+
+WindowController::WindowController(WindowView& view, std::unique_ptr<ProgramStarter> starter,
+                                   WindowOptions options)
+    : view_(view), starter_(std::move(starter)), options_(options) {
+    for (const MenuEntry& e : menuTree())
+        enabled_.push_back(menuState(e, settings_, options_.allCommands).enabled);
+}
+
+bool WindowController::start() {
+    try {
+        settings_ = readSettings(std::string(strIni));
+    } catch (const SettingsError& e) {
+        view_.showError(e.what(), Severity::Critical);
+        return false;
+    }
+    const std::string start = cleanFolder(settings_.strStart);
+    if (!view_.showFolder(start)) {
+        view_.showError(
+            std::string(strIni) + ": start folder \"" + settings_.strStart + "\": path not found",
+            Severity::Critical);
+        return false;
+    }
+    takeFolder(start);
+
+    const auto tree = menuTree();
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        if (tree[i].role == MenuRole::Separator) continue;
+        const MenuState state = menuState(tree[i], settings_, options_.allCommands);
+        enabled_[i] = state.enabled;
+        view_.showEntry(tree[i], state);
+    }
+    return true;
+}
+
+bool WindowController::reachable(const MenuEntry& entry) const {
+    // An entry under a disabled menu cannot be reached either.
+    const auto tree = menuTree();
+    std::size_t index = menuIndex(entry.name);
+    if (index >= tree.size()) return false;
+    for (; index < tree.size(); index = menuIndex(tree[index].parent))
+        if (!enabled_[index]) return false;
+    return true;
+}
+
+void WindowController::choose(const MenuEntry& entry) {
+    if (!reachable(entry)) return;
+    switch (entry.role) {
+        case MenuRole::Command:
+            runCommand(*findCommandByMenu(entry.name));
+            break;
+        case MenuRole::Program:
+            startProgram(settings_.strProgram[static_cast<std::size_t>(entry.program - 1)]);
+            break;
+        case MenuRole::Shell:
+            switch (entry.shell) {
+                case ShellEntry::DosWindow:
+                    startProgram(starter_->shellCommandLine());
+                    break;
+                case ShellEntry::Exit:
+                    view_.closeWindow();
+                    break;
+                case ShellEntry::About:
+                    view_.showAbout();
+                    break;
+            }
+            break;
+        default:  // the LP entries and the other entries without a command
+            break;
+    }
+}
+
+void WindowController::help() {
+    view_.showHelp();
+}
+
+void WindowController::runCommand(const CommandEntry& command) {
+    view_.showStatus({});
+    std::string failure;
+    try {
+        // Remarks show in the status bar while the command runs; a failure
+        // reason replaces them.
+        const std::unique_ptr<Host> host =
+            view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
+        const Outcome outcome = command.run(*host);
+        if (outcome.status == Status::Failed) failure = outcome.reason;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    if (!failure.empty()) view_.showStatus(menuPath(command.menu) + ": " + failure);
+}
+
+void WindowController::startProgram(const std::string& commandLine) {
+    const std::string reason = starter_->start(commandLine, folder_);
+    if (!reason.empty())
+        view_.showError("Cannot start \"" + commandLine + "\": " + reason, Severity::Warning);
+}
+
+void WindowController::takeFolder(const std::string& folder) {
+    folder_ = folder;
+    const std::string root = volumeOf(folder);
+    lastFolderOfDrive_[foldCase(root)] = folder;
+    view_.showDrive(root);
+}
+
+bool WindowController::folderChosen(const std::string& folder) {
+    const std::string clean = cleanFolder(folder);
+    std::string problem = folderProblem(clean);
+    if (problem.empty() && !view_.showFolder(clean)) problem = "cannot be shown";
+    if (!problem.empty()) {
+        if (!folder_.empty()) view_.showFolder(folder_);  // the list again as it was
+        view_.showError(clean + ": " + problem, Severity::Warning);
+        return false;
+    }
+    takeFolder(clean);
+    return true;
+}
+
+void WindowController::driveChosen(const std::string& root) {
+    const std::string current = volumeOf(folder_);
+    if (foldCase(current) == foldCase(root)) return;
+    const auto known = lastFolderOfDrive_.find(foldCase(root));
+    std::string folder = known != lastFolderOfDrive_.end() ? known->second : root;
+    if (!folderProblem(folder).empty()) folder = root;  // the last folder there is gone
+    const std::string problem = folderProblem(folder);
+    if (!problem.empty()) {
+        view_.showDrive(current);
+        view_.showError(root + ": " + problem, Severity::Warning);
+        return;
+    }
+    if (!folderChosen(folder)) view_.showDrive(current);
+}
+
+std::string WindowController::currentDrive() {
+    return volumeOf(folder_);
+}
+
+std::string WindowController::volumeOf(const std::string& folder) {
+    const std::string f = foldCase(folder);
+    std::string best;
+    for (const std::string& root : view_.drives()) {
+        const std::string r = foldCase(root);
+        const bool within =
+            f == r || (!r.empty() && f.starts_with(r) &&
+                       (isNativeSeparator(r.back()) || isNativeSeparator(f[r.size()])));
+        if (within && root.size() > best.size()) best = root;
+    }
+    return best;
+}
+
+}  // namespace z5

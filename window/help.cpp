@@ -1,0 +1,143 @@
+#include "window/help.hpp"
+
+#include <span>
+
+#include "commands/table.hpp"
+#include "window/menu.hpp"
+
+namespace z5 {
+namespace {
+
+using K = HelpKind;
+
+struct FixedBlock {
+    HelpKind kind;
+    std::string_view text;
+};
+
+// Before the converters.
+constexpr FixedBlock kIntroduction[] = {
+    {K::Title, "Z5 Def Tool help"},
+    {K::Paragraph,
+     "Z5 Def Tool turns the game's binary files into plain-text definition files (.def) that you "
+     "can edit in any text editor, and compiles the edited files back into the game's format. It "
+     "also unpacks and packs .dat archives and dumps any file as numbers."},
+    {K::Heading, "The working folder"},
+    {K::Paragraph,
+     "The folder chosen in the folder list on the left is the working folder. Every command "
+     "writes its output files into it under fixed names, and the compile commands read their "
+     "definition files from it (the letter case of those names does not matter). The drive list "
+     "above the folder list switches to another drive or mounted volume, back to the folder you "
+     "last used there."},
+    {K::Heading, "How a command runs"},
+    {K::Paragraph,
+     "A command that needs a file asks for it in a file dialog; Cancel ends the command and "
+     "nothing is written. The window's caption then shows the chosen file, the pointer is an "
+     "hourglass while the command works, and a box saying DONE tells you that every output file "
+     "was written. If a command fails there is no box: the status bar at the bottom says why "
+     "(which file, and for a definition file which line), and every file is as it was: an "
+     "output replaces an older file only once it is complete. Only 3do Decompile and Text Doc "
+     "keep what they wrote before a failure, because it shows where the input went wrong."},
+    {K::Heading, "Menu commands"},
+};
+
+// After the converters.
+constexpr FixedBlock kOtherEntries[] = {
+    {K::Heading, "The other entries"},
+    {K::Item,
+     "File > Dos Window opens a command shell in the working folder: on Linux the program named "
+     "by $TERMINAL, else x-terminal-emulator, else xterm; on Windows the shell named by "
+     "%COMSPEC%."},
+    {K::Item, "File > Exit closes the window."},
+    {K::Item,
+     "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "
+     "without waiting for them. Slots without a caption are shown disabled."},
+    {K::Item, "About shows who made the tool."},
+    {K::Item,
+     "LP > Def Tools > Decompile and Compile do nothing in this version. Value Search, Editing "
+     "Tools, Tools and Bin Files are disabled."},
+    {K::Item,
+     "3do > Def Tools > Compile and the Other menu (cameras, camera scripts, setups) are "
+     "disabled unless the window was started with z5deftool --all-commands. The command-line "
+     "tool z5def offers every command as well."},
+    {K::Heading, "The settings file z5.ini"},
+    {K::Paragraph,
+     "The window reads z5.ini from the folder it is started in. It holds 13 fields: the folder "
+     "to show first, then six pairs of a command line and the menu caption for it. A field ends "
+     "at a comma or at the end of a line; blanks in front of a field are skipped; a field in "
+     "double quotes may hold commas. A \"&\" in a caption marks its access key. For example:"},
+    {K::Example,
+     "\"/home/me/game/data\"\n\"xterm -e less outputdoc.def\",\"&View text dump\"\n"
+     "mousepad,&Editor\n,\n,\n,\n,"},
+    {K::Paragraph,
+     "Without a readable z5.ini of 13 fields, or when its first field is not a folder, the "
+     "window says why and does not open."},
+};
+
+std::string_view howItAsks(Dialog dialog) {
+    switch (dialog) {
+        case Dialog::Open:
+            return "asks for FILE with the open dialog";
+        case Dialog::Save:
+            return "asks with the save dialog where to write FILE";
+        case Dialog::None:
+            break;
+    }
+    return "reads its definition file from the working folder";
+}
+
+void append(std::vector<HelpBlock>& blocks, std::span<const FixedBlock> fixed) {
+    for (const FixedBlock& b : fixed) blocks.push_back({b.kind, std::string(b.text)});
+}
+
+}  // namespace
+
+std::vector<HelpBlock> helpBlocks() {
+    std::vector<HelpBlock> blocks;
+    append(blocks, kIntroduction);
+    for (const MenuEntry& e : menuTree()) {
+        if (e.role != MenuRole::Command) continue;
+        const CommandEntry& command = *findCommandByMenu(e.name);
+        blocks.push_back(
+            {K::Command, menuPath(e.name),
+             std::string(howItAsks(command.options.dialog)) + "; " + std::string(command.summary)});
+    }
+    append(blocks, kOtherEntries);
+    return blocks;
+}
+
+std::string helpText() {
+    std::string text;
+    HelpKind last = K::Title;
+    for (const HelpBlock& b : helpBlocks()) {
+        // A blank line between blocks, except inside a run of list entries
+        // or converters.
+        if (!text.empty() && !(b.kind == last && (b.kind == K::Item || b.kind == K::Command)))
+            text += '\n';
+        last = b.kind;
+        switch (b.kind) {
+            case K::Title:
+            case K::Heading:
+                text += b.text + '\n' + std::string(b.text.size(), b.kind == K::Title ? '=' : '-');
+                break;
+            case K::Item:
+                text += "- " + b.text;
+                break;
+            case K::Example:
+                text += "    ";
+                for (const char c : b.text)
+                    text += c == '\n' ? std::string("\n    ") : std::string(1, c);
+                break;
+            case K::Command:
+                text += b.text + ": " + b.detail;
+                break;
+            case K::Paragraph:
+                text += b.text;
+                break;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace z5
