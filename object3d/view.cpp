@@ -157,6 +157,7 @@ std::string countsLine(const Object& object, const Outlines& outlines) {
 picture::Drawing objectDrawing(const Object& object, std::string_view name) {
     const Outlines outlines = findOutlines(object);
     Drawing drawing(kPageWidth, kTitleHeight + 2 * kCellHeight);
+    drawing.name = name;
 
     // Every vertex a dot in each view; the extent of each view, and one
     // scale for all of them.

@@ -97,7 +97,7 @@ std::optional<Hit> dotAt(const Drawing& drawing, Vec2 page, double radius) {
         for (const Dot& dot : panel.dots) {
             const Vec2 at = panel.toPage(dot.at);
             const double d = (at.x - page.x) * (at.x - page.x) + (at.y - page.y) * (at.y - page.y);
-            if (d <= nearest) {
+            if (d < nearest) {
                 nearest = d;
                 best = Hit{&panel, &dot};
             }

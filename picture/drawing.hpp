@@ -66,7 +66,7 @@ inline constexpr std::uint32_t kNoText = 0xFFFFFFFF;
 struct Dot {
     Vec2 at;
     std::int32_t value = 0;         // the number it carries, named by its panel's dotData
-    std::uint32_t title = kNoText;  // in Drawing::texts
+    std::uint32_t title = kNoText;  // a text the drawing keeps (Drawing::keep)
     std::uint32_t label = kNoText;
     Rgb color = kInk;
 };
@@ -134,6 +134,7 @@ public:
     Drawing(double width, double height) : width(width), height(height) {}
 
     double width, height;  // page units
+    std::string name;      // what is drawn: a file name, or the definition files
     std::vector<Panel> panels;
 
     // A text kept for dots, by its index; empty for kNoText.
@@ -197,7 +198,8 @@ struct PageFit {
 };
 PageFit fitPage(const Drawing& drawing, double width, double height);
 
-// The dot whose centre is nearest to `page`, within `radius` page units.
+// The dot whose centre is nearest to `page`, within `radius` page units;
+// of dots at one place, the first.
 struct Hit {
     const Panel* panel;
     const Dot* dot;

@@ -52,6 +52,7 @@ private:
     void showError(const std::string& text, Severity severity) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
+    void showPicture(picture::Drawing drawing, const std::string& title) override;
     void showAbout() override;
     void showHelp() override;
     void closeWindow() override;

@@ -222,6 +222,7 @@ void legend(Drawing& d, const std::map<std::int32_t, std::size_t>& surfaceColors
 
 picture::Drawing trackDrawing(const Track& t, std::string_view name) {
     Drawing d(kPageWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight + kPlanHeight);
+    d.name = name;
     Panel& title = addPanel(d, "title", "", {0, 0, kPageWidth, kTitleHeight});
     title.framed = false;
     std::size_t straights = 0;

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "picture/drawing.hpp"
 #include "textfmt/host.hpp"
 #include "window/menu.hpp"
 #include "window/settings.hpp"
@@ -51,6 +52,8 @@ public:
     // `notice`.
     virtual std::unique_ptr<Host> commandHost(const std::string& folder,
                                               std::function<void(const std::string&)> notice) = 0;
+    // Opens a picture window on `drawing`, titled `title`.
+    virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
     virtual void showAbout() = 0;
     virtual void showHelp() = 0;
     virtual void closeWindow() = 0;
