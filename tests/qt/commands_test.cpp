@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
 #include <QWindow>
@@ -148,8 +149,11 @@ void CommandsTest::pictureWindow() {
     const picture::PageFit shown = picture::fitPage(drawing, view->width(), view->height());
     const picture::Vec2 corner =
         shown.toDevice(drawing.panels[1].toPage(drawing.panels[1].dots[0].at));
-    QTest::mouseMove(view, QPoint(int(corner.x), int(corner.y)));
-    QTRY_COMPARE(picture->statusBar()->currentMessage(), "key 0: -100, -100, -100");
+    const QPointF point(corner.x, corner.y);
+    QMouseEvent move(QEvent::MouseMove, point, view->mapToGlobal(point), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    QCOMPARE(picture->statusBar()->currentMessage(), "key 0: -100, -100, -100");
 
     script.answers = {qs(dir.file("cube.svg"))};
     picture->findChild<QAction*>("mnuSaveSvg")->trigger();
