@@ -4,11 +4,12 @@
 # build; builds the fuzz targets (clang, libFuzzer) and replays each one's
 # seed corpus and past findings once; then cross-builds the windows preset,
 # runs the core's test suites and the window's (on a virtual display, Xvfb)
-# under wine and checks that z5def.exe writes what z5def writes.
+# under wine, checks the release ZIP and that z5def.exe writes what z5def
+# writes.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
-scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest xvfb clang libclang-rt-dev ccache blender
+scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest xvfb clang libclang-rt-dev ccache lintian blender
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev --output-on-failure
@@ -22,4 +23,5 @@ ctest --preset fuzz
 cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
+scripts/zip-test.sh
 scripts/windows-compare.sh build/dev/bin/z5def build/windows/bin/z5def.exe

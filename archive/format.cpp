@@ -1,10 +1,14 @@
 #include "archive/format.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <system_error>
 
+#include "archive/limits.hpp"
 #include "textfmt/failure.hpp"
+#include "textfmt/files.hpp"
+#include "textfmt/numbers.hpp"
 #include "textfmt/paths.hpp"
 
 namespace z5 {
@@ -47,6 +51,77 @@ std::string readListName(TextReader& list, std::string_view what) {
         list.fail(e.what());
     }
     return name;
+}
+
+std::int16_t readListCount(TextReader& list) {
+    const std::string line = list.readLine();
+    std::string_view text = trimBlanks(line);
+    if (text.starts_with('+')) text.remove_prefix(1);
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec == std::errc::invalid_argument || end != text.data() + text.size())
+        list.fail("the member count \"" + line + "\" is not a whole number");
+    const auto intCount = narrowTo<std::int16_t>(value);
+    if (ec == std::errc::result_out_of_range || !intCount)
+        list.fail("the member count \"" + line + "\" is outside the 16-bit range");
+    if (*intCount < 0) list.fail("the member count " + std::to_string(*intCount) + " is negative");
+    // The first data offset, 27 x count + 2, is computed in 16 bits.
+    if (!narrowTo<std::int16_t>(kDatEntryBytes * *intCount + 2))
+        list.fail("the member count " + std::to_string(*intCount) + " is more than the " +
+                  std::to_string(kMaxPackCount) + " members an archive can hold");
+    return *intCount;
+}
+
+std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier) {
+    std::string name = readListName(list, "member name");
+    if (name.size() > kDatNameBytes)
+        list.fail("member name \"" + name + "\" is longer than 13 characters");
+    for (const std::string& other : earlier)
+        if (equalsIgnoringCase(other, name))
+            list.fail("member " + name + " is listed twice (also as " + other + ")");
+    return name;
+}
+
+std::int32_t memberFileSize(const std::string& path, std::string_view name) {
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(nativePath(path), ec);
+    if (ec) throw CommandFailure("member " + std::string(name) + ": " + ec.message());
+    const auto size = narrowTo<std::int32_t>(length);
+    if (!size)
+        throw CommandFailure("member " + std::string(name) + " is " + std::to_string(length) +
+                             " bytes, more than a 32-bit size can hold");
+    checkMemberSize(*size, name);
+    return *size;
+}
+
+void writeArchive(BinaryWriter& dat, const std::vector<PackMember>& members) {
+    const auto intCount = static_cast<std::int16_t>(members.size());
+    std::int32_t lngHigh = 0;
+    Round().RoundValue(static_cast<float>(intCount) / 256.0f, lngHigh);
+    dat.u8(static_cast<std::uint8_t>(intCount - lngHigh * 256));
+    dat.u8(static_cast<std::uint8_t>(lngHigh));
+    std::int64_t lngOffset = kDatEntryBytes * intCount + 2;
+    for (const PackMember& m : members) {
+        const auto offset = narrowTo<std::int32_t>(lngOffset);
+        if (!offset)
+            throw CommandFailure("member " + m.name +
+                                 " would start beyond the 32-bit offsets an archive can hold");
+        DatEntry entry;
+        entry.Size = entry.Size2 = m.size;
+        setEntryName(entry, m.name);
+        entry.Offset = *offset;
+        writeDatEntry(dat, entry);
+        lngOffset += m.size;
+    }
+    // The members follow the directory, one after another.
+    StreamCopy copy(dat.flushedFile(), dat.position());
+    for (const PackMember& m : members) {
+        const InputFile in(m.path, m.name);
+        if (copy.append(in, 0, m.size) < m.size)
+            throw CommandFailure("member " + m.name + " became shorter than its " +
+                                 std::to_string(m.size) + " bytes while it was packed");
+    }
+    copy.flush();
 }
 
 }  // namespace z5

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "textfmt/binio.hpp"
 #include "textfmt/deftext.hpp"
@@ -51,5 +52,26 @@ void setEntryName(DatEntry& entry, std::string_view name);
 // is a plain file name (`what` says which); a failure names the list file and
 // the line.
 std::string readListName(TextReader& list, std::string_view what);
+
+// Line 2 of a list: a whole number with optional blanks around it and an
+// optional sign, within 0 to 1213; a failure names the list and the line.
+std::int16_t readListCount(TextReader& list);
+// The next member name of a list: a plain file name of at most 13
+// characters, none of the `earlier` ones in any letter case (unpack would
+// refuse the archive: both would be one file on Windows).
+std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier);
+
+// A member as pack writes it: its name and the file that holds its bytes.
+struct PackMember {
+    std::string name;
+    std::string path;
+    std::int32_t size = 0;
+};
+// The size of a member file, within the limits of an archive; a failure
+// names the member.
+std::int32_t memberFileSize(const std::string& path, std::string_view name);
+// Writes the archive of `members`: the count, the directory, then each
+// member's bytes one after another in list order.
+void writeArchive(BinaryWriter& dat, const std::vector<PackMember>& members);
 
 }  // namespace z5

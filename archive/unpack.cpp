@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "archive/archive.hpp"
-#include "archive/limits.hpp"
 #include "archive/format.hpp"
+#include "archive/limits.hpp"
 #include "textfmt/display.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/inorder.hpp"

@@ -19,6 +19,7 @@
 #include "textfmt/failure.hpp"
 #include "textfmt/files.hpp"
 #include "verify/verify.hpp"
+#include "workspace/workspace.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
@@ -120,11 +121,23 @@ bool stderrIsTerminal() {
 #endif
 }
 
+int defaultJobs() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 struct VerifyRequest {
     std::vector<std::string> paths;
-    int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int jobs = defaultJobs();
     bool deep = false;
     bool quiet = false;
+};
+
+struct WorkspaceRequest {
+    std::string archive;
+    std::string folder;
+    std::string output;
+    int jobs = defaultJobs();
+    bool all = false;
 };
 
 // With --quiet an identical result shows only the members that are not.
@@ -146,33 +159,74 @@ std::string quietLines(const verify::Result& r) {
     return text + indented;
 }
 
+// A progress line on stderr, only for a person watching a terminal.
+class ProgressLine {
+public:
+    explicit ProgressLine(std::ostream& err)
+        : err_(err), shown_(&err == &std::cerr && stderrIsTerminal()) {}
+    ~ProgressLine() { clear(); }
+    void show(std::size_t index, std::size_t count, const std::string& name) {
+        if (shown_)
+            err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << printableLine(name)
+                 << std::flush;
+    }
+    void clear() {
+        if (shown_) err_ << "\r\x1b[K" << std::flush;
+    }
+    bool shown() const { return shown_; }
+
+private:
+    std::ostream& err_;
+    bool shown_;
+};
+
 int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err) {
     const verify::Plan plan = verify::plan(request.paths);
     verify::Tally tally;
     tally.skipped = plan.skipped;
-    // A progress line only for a person watching a terminal.
-    const bool watched = &err == &std::cerr && stderrIsTerminal();
+    ProgressLine line(err);
     auto progress = [&](std::size_t index, const std::string& path) {
-        err << "\r\x1b[K[" << index + 1 << '/' << plan.files.size() << "] " << printableLine(path)
-            << std::flush;
+        line.show(index, plan.files.size(), path);
     };
     auto done = [&](const verify::Result& result) {
         tally.add(result);
         const std::string lines = request.quiet ? quietLines(result) : verify::resultLines(result);
-        if (watched) err << "\r\x1b[K" << std::flush;
+        line.clear();
         out << printableText(lines) << std::flush;
     };
     try {
-        verify::verifyAll(
-            plan, request.jobs, request.deep, done,
-            watched ? std::function<void(std::size_t, const std::string&)>(progress) : nullptr);
+        verify::verifyAll(plan, request.jobs, request.deep, done,
+                          line.shown()
+                              ? std::function<void(std::size_t, const std::string&)>(progress)
+                              : nullptr);
     } catch (const std::exception& e) {
         err << "z5def verify: " << printableLine(e.what()) << '\n';
         return 1;
     }
-    if (watched) err << "\r\x1b[K" << std::flush;
+    line.clear();
     out << verify::summaryLine(tally) << '\n';
     return tally.clean() ? 0 : 1;
+}
+
+// extract and build: the summary line, or every reason on a line of its own.
+int runWorkspace(const WorkspaceRequest& request, bool build, const std::string& folder,
+                 std::ostream& out, std::ostream& err) {
+    ProgressLine line(err);
+    workspace::Progress progress;
+    if (line.shown())
+        progress = [&](std::size_t i, std::size_t n, const std::string& name) {
+            line.show(i, n, name);
+        };
+    const workspace::Report report =
+        build ? workspace::build({folder, request.folder, request.output, request.jobs}, progress)
+              : workspace::extract(
+                    {folder, request.archive, request.folder, request.jobs, request.all}, progress);
+    line.clear();
+    for (const std::string& reason : report.reasons)
+        err << "z5def " << (build ? "build" : "extract") << ": " << printableLine(reason) << '\n';
+    if (!report.succeeded()) return 1;
+    out << printableLine(report.summary) << '\n';
+    return 0;
 }
 
 // The command tree and what its parse leaves. `wanted` says which commands
@@ -181,6 +235,8 @@ int runVerify(const VerifyRequest& request, std::ostream& out, std::ostream& err
 // leaving it out saves building it (most of the start-up time of a run).
 struct CommandLine {
     explicit CommandLine(const std::function<bool(std::string_view)>& wanted);
+    void addVerifyCommand();
+    void addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted);
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
 
@@ -197,6 +253,9 @@ struct CommandLine {
     const CLI::Option* outputOption = nullptr;
     VerifyRequest verify;
     CLI::App* verifyCommand = nullptr;
+    WorkspaceRequest workspace;
+    CLI::App* extractCommand = nullptr;
+    CLI::App* buildCommand = nullptr;
 };
 
 CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
@@ -247,7 +306,11 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
         });
     }
 
-    if (!wanted("verify")) return;
+    if (wanted("verify")) addVerifyCommand();
+    addWorkspaceCommands(wanted);
+}
+
+void CommandLine::addVerifyCommand() {
     verifyCommand = app.add_subcommand(
         "verify",
         "decompile and compile back (unpack and pack for archives) each file in a "
@@ -263,9 +326,57 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
                             "print only what is not identical, and the summary");
 }
 
+void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted) {
+    const auto jobs = [this](CLI::App* command) {
+        command
+            ->add_option("-j,--jobs", workspace.jobs,
+                         "members worked on at once (default: the cores)")
+            ->check(CLI::PositiveNumber);
+    };
+    if (wanted("extract")) {
+        extractCommand = app.add_subcommand(
+            "extract",
+            "make a workspace of ARCHIVE.dat: the list, a folder MEMBER.def of definition files "
+            "for each member that compiles back to the same bytes, the other members as files, "
+            "and the report workspace.txt");
+        jobs(extractCommand);
+        extractCommand->add_flag(
+            "--all", workspace.all,
+            "give objects that come back only renumbered a definitions folder too");
+        extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive")->required();
+        extractCommand->add_option(
+            "DIR", workspace.folder,
+            "a new or empty folder (default: the archive's name without its extension)");
+    }
+    if (wanted("build")) {
+        buildCommand = app.add_subcommand(
+            "build",
+            "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
+            "member taken as it is (DIR is only read)");
+        jobs(buildCommand);
+        buildCommand->add_option("DIR", workspace.folder, "the workspace")->required();
+        buildCommand->add_option("-o,--output", workspace.output,
+                                 "the archive to write (default: the name on the list's first "
+                                 "line, .dat added, in the working folder)");
+    }
+}
+
 // Runs what the parsed command line asks for.
 int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
     if (line.verifyCommand && line.verifyCommand->parsed()) return runVerify(line.verify, out, err);
+    for (CLI::App* command : {line.extractCommand, line.buildCommand})
+        if (command && command->parsed()) {
+            if (line.workspace.archive.empty() && command == line.extractCommand) {
+                err << "z5def extract: ARCHIVE.dat is empty\n";
+                return 2;
+            }
+            if (line.workspace.folder.empty() && command == line.buildCommand) {
+                err << "z5def build: DIR is empty\n";
+                return 2;
+            }
+            return runWorkspace(line.workspace, command == line.buildCommand,
+                                absoluteFolder(line.dir), out, err);
+        }
     const CommandEntry* chosen = line.chosen;
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to

@@ -1,7 +1,9 @@
-// LeadingNumber on arbitrary text, and the checked narrowing of its result.
+// LeadingNumber on arbitrary text, the checked narrowing of its result, and
+// printed floats read back.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "textfmt/numbers.hpp"
@@ -19,5 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)z5::roundTo<std::int16_t>(v);
     (void)z5::roundTo<std::uint8_t>(v);
     (void)z5::printSingle(static_cast<float>(v));
+
+    // The float view of a dump: any four bytes print as a value that reads
+    // back as close as its 7 significant digits allow.
+    if (size >= 4) {
+        float f;
+        std::memcpy(&f, data, sizeof f);
+        const double back = z5::LeadingNumber(z5::printSingle(f));
+        if (std::isfinite(f) && std::fabs(back - f) > std::fabs(f) * 5.01e-7) std::abort();
+    }
     return 0;
 }

@@ -1,6 +1,8 @@
 #include "qt/dialogs.hpp"
 
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QPushButton>
 
 namespace z5 {
 
@@ -35,6 +37,27 @@ std::optional<QString> SharedDialogs::choose() {
     const QStringList files = dialog_.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
     return files.first();
+}
+
+std::optional<QString> SharedDialogs::chooseFileOrFolder() {
+    // Qt's own dialog, which takes one more button: a file is chosen as
+    // usual, "This Folder" chooses the folder shown.
+    QFileDialog dialog(&window_, QStringLiteral("Verify a file or a folder"),
+                       dialog_.directory().absolutePath());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    std::optional<QString> folder;
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* button =
+            buttons->addButton(QStringLiteral("This &Folder"), QDialogButtonBox::ActionRole);
+        QObject::connect(button, &QPushButton::clicked, &dialog, [&] {
+            folder = dialog.directory().absolutePath();
+            dialog.reject();
+        });
+    }
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        return dialog.selectedFiles().first();
+    return folder;
 }
 
 void SharedDialogs::message(QMessageBox::Icon icon, const QString& title, const QString& text) {

@@ -1,5 +1,6 @@
 #include "qt/help.hpp"
 
+#include <QListWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -70,6 +71,26 @@ frmHelp::frmHelp(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser);
     resize(640, 520);
+}
+
+frmList::frmList(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmList"));
+    setModal(false);
+    auto* list = new QListWidget(this);
+    list->setObjectName(QStringLiteral("lines"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(list);
+    resize(720, 360);
+}
+
+void frmList::showLines(const QString& title, const QStringList& lines) {
+    setWindowTitle(title);
+    auto* list = findChild<QListWidget*>(QStringLiteral("lines"));
+    list->clear();
+    list->addItems(lines);
+    show();
+    raise();
+    activateWindow();
 }
 
 }  // namespace z5

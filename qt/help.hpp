@@ -15,4 +15,14 @@ public:
     explicit frmHelp(QWidget* parent = nullptr);
 };
 
+// The list window: one line per row (the reasons of a failed extract or
+// build, the verdicts of a verify), without blocking the main window.
+class frmList : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmList(QWidget* parent = nullptr);
+    // Shows `lines` under `title`, raised.
+    void showLines(const QString& title, const QStringList& lines);
+};
+
 }  // namespace z5

@@ -184,6 +184,24 @@ void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
     window->show();
 }
 
+std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
+    const std::optional<QString> chosen = dialogs_->chooseFileOrFolder();
+    if (!chosen) return std::nullopt;
+    return toNative(*chosen);
+}
+
+void frmZ5Def::showProgress(const std::string& message) {
+    showStatus(message);
+    statusBar()->repaint();  // the window is busy: no event loop paints it
+}
+
+void frmZ5Def::showList(const std::string& title, const std::vector<std::string>& lines) {
+    if (!list_) list_ = new frmList(this);
+    QStringList rows;
+    for (const std::string& line : lines) rows << text(line);
+    list_->showLines(text(title), rows);
+}
+
 void frmZ5Def::showAbout() {
     if (!about_) about_ = new frmAbout(this);
     about_->Form_Load();

@@ -21,6 +21,7 @@ class DriveList;
 class FolderList;
 class frmAbout;
 class frmHelp;
+class frmList;
 
 class frmZ5Def : public QMainWindow, private WindowView {
     Q_OBJECT
@@ -53,6 +54,9 @@ private:
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
     void showPicture(picture::Drawing drawing, const std::string& title) override;
+    std::optional<std::string> chooseFileOrFolder() override;
+    void showProgress(const std::string& text) override;
+    void showList(const std::string& title, const std::vector<std::string>& lines) override;
     void showAbout() override;
     void showHelp() override;
     void closeWindow() override;
@@ -68,6 +72,7 @@ private:
     QLabel* Image1;
     QPointer<frmAbout> about_;
     QPointer<frmHelp> help_;
+    QPointer<frmList> list_;
     WindowController controller_;
 };
 

@@ -3,9 +3,10 @@
 # temporary DESTDIR and runs the installed programs there (z5def on an
 # installed sample, --version of both without a display, the launcher), checks
 # that the installed z5def(1) names every command the installed z5def offers,
-# then makes the Debian package with cpack and checks its name, file list and
-# computed dependencies. Builds the release preset first (never the sanitizer
-# build). Every step runs under timeout, so nothing can hang.
+# then makes the Debian package with cpack, checks its name, section, file
+# list and computed dependencies, and has lintian check it: any error or
+# warning fails. Builds the release preset first (never the sanitizer build).
+# Every step runs under timeout, so nothing can hang.
 # Usage: scripts/package-test.sh
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -31,24 +32,26 @@ usr=$root/usr
 
 # The install: every file where the desktop, man and dpkg look for it.
 DESTDIR="$root" quick cmake --install "$build" --prefix /usr >/dev/null
+launcher=/usr/libexec/z5def/z5deftool-launcher
 expected=(
-    /usr/bin/z5def /usr/bin/z5deftool /usr/bin/z5deftool-launcher
+    /usr/bin/z5def /usr/bin/z5deftool "$launcher"
     /usr/share/applications/z5deftool.desktop
     /usr/share/man/man1/z5def.1.gz /usr/share/man/man1/z5deftool.1.gz
-    /usr/share/doc/z5def/README.md
+    /usr/share/doc/z5def/README.md /usr/share/doc/z5def/copyright
+    /usr/share/doc/z5def/changelog.gz
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/z5deftool.png")
 done
 for sample in samples/*; do expected+=("/usr/share/doc/z5def/$sample"); done
 for f in "${expected[@]}"; do [ -f "$root$f" ] || fail "install: $f is missing"; done
-for f in z5def z5deftool z5deftool-launcher; do
-    [ -x "$usr/bin/$f" ] || fail "install: /usr/bin/$f is not executable"
+for f in /usr/bin/z5def /usr/bin/z5deftool "$launcher"; do
+    [ -x "$root$f" ] || fail "install: $f is not executable"
 done
 installed=$(cd "$root" && find . ! -type d | sed 's|^\.||' | sort)
 [ "$installed" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
     fail "install: other files than expected:"$'\n'"$installed"
-grep -qx 'Exec=z5deftool-launcher' "$usr/share/applications/z5deftool.desktop" &&
+grep -qx "Exec=$launcher" "$usr/share/applications/z5deftool.desktop" &&
     grep -qx 'Icon=z5deftool' "$usr/share/applications/z5deftool.desktop" ||
     fail "install: the desktop entry does not start the launcher with the icon"
 ok "install into DESTDIR: ${#expected[@]} files"
@@ -98,10 +101,11 @@ done
 ok "z5def(1) names all $commands commands and exit statuses 0, 1, 2"
 
 # The launcher, as the desktop entry runs it: a z5.ini with the home folder
-# in ~/.config/z5def, then the installed window (--version: no window opens).
+# in ~/.config/z5def, then the installed window found on the PATH (--version:
+# no window opens).
 home=$work/home
 mkdir -p "$home"
-shown=$(quick env -i PATH=/usr/bin:/bin HOME="$home" "$usr/bin/z5deftool-launcher" --version)
+shown=$(quick env -i PATH="$usr/bin:/usr/bin:/bin" HOME="$home" "$root$launcher" --version)
 [ "$shown" = "z5deftool $version" ] || fail "launcher: the window said \"$shown\""
 [ "$(head -n 1 "$home/.config/z5def/z5.ini")" = "\"$home\""$'\r' ] ||
     fail "launcher: z5.ini does not start in the home folder"
@@ -118,12 +122,19 @@ rm -f "$deb"
 packaged=$(quick dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print substr($6, 2) }' | sort)
 [ "$packaged" = "$installed" ] ||
     fail "$deb: other files than the install:"$'\n'"$(diff <(echo "$installed") <(echo "$packaged"))"
-[ "$(quick dpkg-deb -f "$deb" Package Version Architecture)" = \
-  "Package: z5def"$'\n'"Version: $version"$'\n'"Architecture: $arch" ] ||
-    fail "$deb: wrong package name, version or architecture"
+[ "$(quick dpkg-deb -f "$deb" Package Version Architecture Section)" = \
+  "Package: z5def"$'\n'"Version: $version"$'\n'"Architecture: $arch"$'\n'"Section: utils" ] ||
+    fail "$deb: wrong package name, version, architecture or section"
 depends=$(quick dpkg-deb -f "$deb" Depends)
 names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//')
 for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
     grep -qxF "$library" <<<"$names" || fail "$deb: Depends lacks $library: $depends"
 done
 ok "$(basename "$deb"): the installed files; Depends: $depends"
+
+# Debian's own checker: not a single error or warning (as root it needs
+# --allow-root).
+findings=$(timeout 600 lintian --allow-root --fail-on none --display-level '>=warning' "$deb" 2>&1) ||
+    fail "lintian could not check $deb:"$'\n'"$findings"
+[ -z "$findings" ] || fail "lintian on $deb:"$'\n'"$findings"
+ok "lintian: no error and no warning"

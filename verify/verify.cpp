@@ -213,44 +213,32 @@ void compareObjects(const std::string& original, const std::string& written, Res
     result.detail = difference(".3do", original, written);
 }
 
-void roundTrip(const Kind& kind, const std::string& path, const std::string& original,
-               const std::string& folder, bool deep, Result& result) {
-    VerifyHost host(folder);
-    host.answer = path;
-    host.bytes = original;
-    if (auto failure = run(*kind.decompile, host)) {
-        result.verdict = Verdict::Failed;
-        result.detail = *failure;
+// The kind of `path`, one verify knows.
+const Kind& requireKind(std::string_view path) {
+    const Kind* kind = kindOf(path);
+    if (!kind) throw CommandFailure("not a kind of file verify knows");
+    return *kind;
+}
+
+void roundTrip(const std::string& path, const std::string& original, const std::string& folder,
+               bool deep, Result& result) {
+    if (std::optional<Result> stop = decompileStep(path, original, folder)) {
+        result.verdict = stop->verdict;
+        result.detail = stop->detail;
         return;
     }
-    if (kind.extension == ".3do") {
-        if (auto stop = unsupportedFlavor(original)) {
-            result.verdict = Verdict::NotSupported;
-            result.detail = *stop;
-            return;
-        }
-    }
-    host.bytes.reset();
-    // A compile that asks for a file opens what the decompile wrote first
-    // (pack: the list), or saves a new file of the kind.
-    host.answer = kind.compile->options.dialog == Dialog::Open
-                      ? joinPath(folder, kind.decompile->writes[0])
-                      : joinPath(folder, "compiled" + std::string(kind.extension));
-    const std::vector<std::string> before = namesIn(folder);
-    if (auto failure = run(*kind.compile, host)) {
+    std::string written;
+    try {
+        written = readFileBytes(compileStep(path, folder), "the compiled file");
+    } catch (const CommandFailure& e) {
         result.verdict = Verdict::Failed;
-        result.detail = *failure;
+        result.detail = e.what();
         return;
     }
-    const std::string written =
-        readFileBytes(compiledFile(kind, folder, before), "the compiled file");
-    if (written != original && kind.extension == ".3do") {
-        compareObjects(original, written, result);
-    } else if (written != original) {
-        result.verdict = Verdict::Differs;
-        result.detail = difference(kind.extension, original, written);
-    }
-    if (deep && kind.extension == ".dat") verifyMembers(original, folder, result);
+    const Result judged = judge(path, original, written);
+    result.verdict = judged.verdict;
+    result.detail = judged.detail;
+    if (deep && requireKind(path).extension == ".dat") verifyMembers(original, folder, result);
 }
 
 // The members of `archive`, unpacked in `folder`, that are of a known kind,
@@ -278,6 +266,45 @@ void verifyMembers(const std::string& archive, const std::string& folder, Result
 
 bool knownKind(std::string_view path) {
     return kindOf(path) != nullptr;
+}
+
+std::optional<Result> decompileStep(const std::string& path, const std::string& original,
+                                    const std::string& folder) {
+    const Kind& kind = requireKind(path);
+    VerifyHost host(folder);
+    host.answer = path;
+    host.bytes = original;
+    if (auto failure = run(*kind.decompile, host))
+        return Result{path, Verdict::Failed, *failure, {}};
+    if (kind.extension == ".3do")
+        if (auto stop = unsupportedFlavor(original))
+            return Result{path, Verdict::NotSupported, *stop, {}};
+    return std::nullopt;
+}
+
+std::string compileStep(std::string_view path, const std::string& folder) {
+    const Kind& kind = requireKind(path);
+    VerifyHost host(folder);
+    // A compile that asks for a file opens what the decompile wrote first
+    // (pack: the list), or saves a new file of the kind.
+    host.answer = kind.compile->options.dialog == Dialog::Open
+                      ? joinPath(folder, kind.decompile->writes[0])
+                      : joinPath(folder, "compiled" + std::string(kind.extension));
+    const std::vector<std::string> before = namesIn(folder);
+    if (auto failure = run(*kind.compile, host)) throw CommandFailure(*failure);
+    return compiledFile(kind, folder, before);
+}
+
+Result judge(const std::string& path, const std::string& original, const std::string& written) {
+    Result result{path, Verdict::Identical, {}, {}};
+    const Kind& kind = requireKind(path);
+    if (written != original && kind.extension == ".3do") {
+        compareObjects(original, written, result);
+    } else if (written != original) {
+        result.verdict = Verdict::Differs;
+        result.detail = difference(kind.extension, original, written);
+    }
+    return result;
 }
 
 Plan plan(const std::vector<std::string>& paths) {
@@ -313,11 +340,10 @@ Plan plan(const std::vector<std::string>& paths) {
 Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
     Result result{path, Verdict::Identical, {}, {}};
     try {
-        const Kind* kind = kindOf(path);
-        if (!kind) throw CommandFailure("not a kind of file verify knows");
+        requireKind(path);
         // The file is read once; every step works on these bytes.
         const std::string original = readFileBytes(path, path);
-        roundTrip(*kind, path, original, folder, deep, result);
+        roundTrip(path, original, folder, deep, result);
     } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
         result.detail = e.what();

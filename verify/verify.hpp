@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,21 @@ bool knownKind(std::string_view path);
 // Verifies one file in `folder`, a private folder this call may fill and
 // empty. `deep`: members of an archive that are of a known kind too.
 Result verifyFile(const std::string& path, const std::string& folder, bool deep);
+
+// The three steps of one file's round trip, for callers that keep the
+// definition files between them (the workspace commands). Each takes the
+// kind from `path`'s extension, one verify knows.
+//
+// Decompiles `path` (its bytes `original`) into `folder`: nullopt when the
+// definition files are there, else the verdict it stopped with (failed, or
+// a 3do flavor not supported).
+std::optional<Result> decompileStep(const std::string& path, const std::string& original,
+                                    const std::string& folder);
+// Compiles the definition files in `folder` there; the path of the file it
+// wrote. A failure is a CommandFailure with the compiler's reason.
+std::string compileStep(std::string_view path, const std::string& folder);
+// What `written` is to `original`: identical, equivalent, differs where...
+Result judge(const std::string& path, const std::string& original, const std::string& written);
 
 // Verifies the planned files on `jobs` threads, each in its own private
 // folder below one temporary folder. `done` receives the results in the

@@ -1,6 +1,7 @@
 #include "win32/host.hpp"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -58,6 +59,22 @@ std::optional<std::wstring> SystemDialogs::chooseOpen(const std::wstring& filter
 std::optional<std::wstring> SystemDialogs::chooseSave(const std::wstring& filter,
                                                       const std::wstring& folder) {
     return choose(owner_, filter, folder.c_str(), true);
+}
+
+std::optional<std::wstring> SystemDialogs::chooseFileOrFolder() {
+    // The shell's folder browser, which shows files too and takes either.
+    BROWSEINFOW info{};
+    info.hwndOwner = owner_;
+    info.lpszTitle = L"Verify a file or a folder";
+    info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    if (!item) return std::nullopt;
+    std::wstring path(MAX_PATH, L'\0');
+    const bool found = SHGetPathFromIDListW(item, path.data());
+    ILFree(item);
+    if (!found) return std::nullopt;
+    path.resize(path.find(L'\0'));
+    return path;
 }
 
 void SystemDialogs::message(UINT icon, const std::wstring& title, const std::wstring& text) {

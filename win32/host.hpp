@@ -31,6 +31,8 @@ public:
     // A file name to save under, starting in `folder`; nullopt when cancelled.
     virtual std::optional<std::wstring> chooseSave(const std::wstring& filter,
                                                    const std::wstring& folder) = 0;
+    // An existing file, or a folder; nullopt when cancelled.
+    virtual std::optional<std::wstring> chooseFileOrFolder() = 0;
     // A modal box with one OK button; `icon` is one of the MB_ICON flags.
     virtual void message(UINT icon, const std::wstring& title, const std::wstring& text) = 0;
 };
@@ -43,6 +45,7 @@ public:
     std::optional<std::wstring> chooseOpen(const std::wstring& filter) override;
     std::optional<std::wstring> chooseSave(const std::wstring& filter,
                                            const std::wstring& folder) override;
+    std::optional<std::wstring> chooseFileOrFolder() override;
     void message(UINT icon, const std::wstring& title, const std::wstring& text) override;
 
 private:

@@ -53,11 +53,13 @@ frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
     accelerators_ = createAccelerators();
     about_ = std::make_unique<frmAbout>(hwnd_);
     help_ = std::make_unique<frmHelp>(hwnd_);
+    list_ = std::make_unique<frmHelp>(hwnd_);
 }
 
 frmZ5Def::~frmZ5Def() {
     about_.reset();
     help_.reset();
+    list_.reset();
     if (hwnd_) DestroyWindow(hwnd_);
     DestroyAcceleratorTable(accelerators_);
     deleteObject(uiFont_);
@@ -280,6 +282,23 @@ std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
 void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
     frmPicture::open(std::move(drawing), title, hwnd_, *dialogs_,
                      [this] { return controller_.workingFolder(); });
+}
+
+std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
+    const std::optional<std::wstring> chosen = dialogs_->chooseFileOrFolder();
+    if (!chosen) return std::nullopt;
+    return narrow(*chosen);
+}
+
+void frmZ5Def::showProgress(const std::string& message) {
+    showStatus(message);
+    UpdateWindow(status_);  // the window is busy: no message loop paints it
+}
+
+void frmZ5Def::showList(const std::string& title, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + '\n';
+    list_->showText(title, text);
 }
 
 void frmZ5Def::showAbout() {

@@ -78,6 +78,9 @@ private:
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
     void showPicture(picture::Drawing drawing, const std::string& title) override;
+    std::optional<std::string> chooseFileOrFolder() override;
+    void showProgress(const std::string& text) override;
+    void showList(const std::string& title, const std::vector<std::string>& lines) override;
     void showAbout() override;
     void showHelp() override;
     void closeWindow() override;
@@ -104,6 +107,7 @@ private:
     HBITMAP logo_ = nullptr;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmHelp> help_;
+    std::unique_ptr<frmHelp> list_;
     WindowController controller_;
 };
 

@@ -91,7 +91,7 @@ void frmAbout::cmdOK_Click() {
 void frmAbout::create() {
     registerWindowClass(kAboutClass, procedure);
     hwnd_ = createOwned(kAboutClass, kAboutTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, owner_,
-                        520, 200, this);
+                        520, 230, this);
     const UINT dpi = dpiOf(hwnd_);
     auto s = [dpi](int v) { return scaled(v, dpi); };
     font_ = createMessageFont(dpi);
@@ -150,27 +150,33 @@ frmHelp::~frmHelp() {
 }
 
 void frmHelp::show() {
+    showText(std::string(kHelpTitle) + std::string(kHelpFile), helpText());
+}
+
+void frmHelp::showText(const std::string& title, const std::string& lines) {
     if (!hwnd_) {
         registerWindowClass(kHelpClass, procedure);
-        hwnd_ = createOwned(kHelpClass, std::string(kHelpTitle) + std::string(kHelpFile),
-                            WS_OVERLAPPEDWINDOW, owner_, 640, 520, this);
+        hwnd_ = createOwned(kHelpClass, title, WS_OVERLAPPEDWINDOW, owner_, 640, 520, this);
         const UINT dpi = dpiOf(hwnd_);
         font_ = CreateFontW(-scaled(13, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
-        std::string text;
-        for (char c : helpText()) {
-            if (c == '\n') text += '\r';
-            text += c;
-        }
-        text_ = control(L"EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
-                        hwnd_, 1, font_);
+        text_ = control(
+            L"EDIT", "",
+            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
+            hwnd_, 1, font_);
         SendMessageW(text_, EM_SETLIMITTEXT, 0, 0);
-        SetWindowTextW(text_, widen(text).c_str());
         RECT client{};
         GetClientRect(hwnd_, &client);
         MoveWindow(text_, 0, 0, client.right, client.bottom, FALSE);
     }
+    std::string text;
+    for (char c : lines) {
+        if (c == '\n') text += '\r';
+        text += c;
+    }
+    SetWindowTextW(hwnd_, widen(title).c_str());
+    SetWindowTextW(text_, widen(text).c_str());
     raise(hwnd_);
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace z5 {
 
 class frmAbout {
@@ -36,7 +38,9 @@ private:
     HBITMAP face_ = nullptr;
 };
 
-// The help as plain text in a read-only, resizable text control.
+// The help as plain text in a read-only, resizable text control; a second
+// one is the list window (the reasons of a failed extract or build, the
+// verdicts of a verify), one line per row.
 class frmHelp {
 public:
     explicit frmHelp(HWND owner) : owner_(owner) {}
@@ -46,6 +50,9 @@ public:
 
     // Creates the window unless it is open, and shows it, raised.
     void show();
+    // The same with `title` and `text` (lines ended by '\n') in place of
+    // the help.
+    void showText(const std::string& title, const std::string& text);
     HWND hwnd() const { return hwnd_; }
     HWND text() const { return text_; }
 

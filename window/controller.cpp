@@ -1,10 +1,14 @@
 #include "window/controller.hpp"
 
+#include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "commands/table.hpp"
 #include "textfmt/files.hpp"
 #include "textfmt/paths.hpp"
+#include "verify/verify.hpp"
+#include "workspace/workspace.hpp"
 
 namespace z5 {
 
@@ -71,6 +75,9 @@ void WindowController::choose(const MenuEntry& entry) {
                 case ShellEntry::About:
                     view_.showAbout();
                     break;
+                default:
+                    runMany(entry);
+                    break;
             }
             break;
         default:  // the LP entries and the other entries without a command
@@ -104,6 +111,66 @@ void WindowController::runCommand(const CommandEntry& command) {
         const std::string title = std::string(kCaptionPrefix) + drawing->name;
         view_.showPicture(std::move(*drawing), title);
     }
+}
+
+// Extract, build and verify: many files at once, each of which may fail, so
+// every reason (or verdict) shows in the list window; a DONE box ends an
+// extract or a build that succeeded.
+void WindowController::runMany(const MenuEntry& entry) {
+    view_.showStatus({});
+    const std::string title = menuPath(entry.name);
+    const std::unique_ptr<Host> host =
+        view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
+    const bool verifying = entry.shell == ShellEntry::Verify;
+    const std::optional<std::string> chosen =
+        verifying ? view_.chooseFileOrFolder()
+                  : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::ExtractWorkspace
+                                                             ? "mnuUnpack"
+                                                             : "mnuPack")
+                                           ->options.filter);
+    if (!chosen || chosen->empty()) return;
+    const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const auto progress = [&](std::size_t index, std::size_t count, const std::string& name) {
+        view_.showProgress(title + ": [" + std::to_string(index + 1) + "/" + std::to_string(count) +
+                           "] " + name);
+    };
+    host->setBusy(true);
+    std::vector<std::string> lines;
+    std::string summary;
+    if (verifying) {
+        const verify::Plan plan = verify::plan({*chosen});
+        verify::Tally tally;
+        tally.skipped = plan.skipped;
+        std::size_t index = 0;
+        verify::verifyAll(plan, jobs, false, [&](const verify::Result& r) {
+            progress(index++, plan.files.size(), r.path);
+            tally.add(r);
+            std::string line = verify::resultLines(r);
+            line.pop_back();  // its line end
+            lines.push_back(std::move(line));
+        });
+        summary = verify::summaryLine(tally);
+        lines.push_back(summary);
+    } else {
+        const workspace::Report report =
+            entry.shell == ShellEntry::ExtractWorkspace
+                ? workspace::extract({folder_, *chosen, {}, jobs, false}, progress)
+                : workspace::build({folder_, pathText(nativePath(*chosen).parent_path()), {}, jobs},
+                                   progress);
+        lines = report.reasons;
+        summary =
+            report.succeeded()
+                ? report.summary
+                : lines.front() + (lines.size() > 1
+                                       ? " (and " + std::to_string(lines.size() - 1) + " more)"
+                                       : "");
+    }
+    host->setBusy(false);
+    view_.showStatus(title + ": " + summary);
+    if (!lines.empty())
+        view_.showList(title, lines);
+    else
+        host->messageBox(std::string(kDoneText), std::string(kDoneTitle));
 }
 
 void WindowController::startProgram(const std::string& commandLine) {

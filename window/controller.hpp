@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,12 @@ public:
                                               std::function<void(const std::string&)> notice) = 0;
     // Opens a picture window on `drawing`, titled `title`.
     virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
+    // Asks for a file or a folder to verify; nullopt when cancelled.
+    virtual std::optional<std::string> chooseFileOrFolder() = 0;
+    // Shows at once how far a long run is (the window is busy meanwhile).
+    virtual void showProgress(const std::string& text) = 0;
+    // The list window: `lines` one per row under `title`, without blocking.
+    virtual void showList(const std::string& title, const std::vector<std::string>& lines) = 0;
     virtual void showAbout() = 0;
     virtual void showHelp() = 0;
     virtual void closeWindow() = 0;
@@ -114,6 +121,7 @@ private:
     std::string volumeOf(const std::string& folder);
     bool reachable(const MenuEntry& entry) const;
     void runCommand(const CommandEntry& command);
+    void runMany(const MenuEntry& entry);
     void startProgram(const std::string& commandLine);
 
     WindowView& view_;

@@ -48,6 +48,14 @@ constexpr FixedBlock kOtherEntries[] = {
      "File > Dos Window opens a command shell in the working folder: on Linux the program named "
      "by $TERMINAL, else x-terminal-emulator, else xterm; on Windows the shell named by "
      "%COMSPEC%."},
+    {K::Item,
+     "File > Extract Workspace asks for an archive and makes the folder of its name in the "
+     "working folder: a folder MEMBER.def of definition files for each member that compiles back "
+     "to the same bytes, the other members as files, and the report workspace.txt. File > Build "
+     "Workspace asks for a workspace's dattext.pck and writes its archive into the working "
+     "folder. File > Verify asks for a file or a folder and says for each file whether it comes "
+     "back the same through its definition files. When one of them fails, a list window shows "
+     "every reason; Verify shows its verdicts there."},
     {K::Item, "File > Exit closes the window."},
     {K::Item,
      "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "

@@ -25,6 +25,10 @@ enum class ShellEntry {
     DosWindow,  // the command shell in the working folder
     Exit,       // closes the window
     About,      // the About window
+    // Runs of many files whose reasons and verdicts show in a list window.
+    ExtractWorkspace,  // asks for an archive; z5def extract into the default folder
+    BuildWorkspace,    // asks for a workspace's dattext.pck; z5def build
+    Verify,            // asks for a file or a folder; z5def verify
 };
 
 struct MenuEntry {

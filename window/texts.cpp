@@ -10,6 +10,8 @@ const char* const kAboutLines[kAboutLineCount] = {
     "to text definition files and back.",
     "Documentation: the help (F1), the README that comes with the tool, and on Linux the manual "
     "page: man z5deftool",
+    "Free software under the MIT licence (LICENSE.txt in the Windows ZIP, "
+    "/usr/share/doc/z5def/copyright in the Debian package).",
 };
 
 }  // namespace z5

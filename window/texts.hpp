@@ -16,8 +16,8 @@ inline constexpr const char* kLabelFace = "Times New Roman";
 
 inline constexpr const char* kAboutTitle = "About Z5 Def Tool";
 // The About window's lines: the version and who wrote the tool, what it
-// does, and where its documentation is.
-inline constexpr std::size_t kAboutLineCount = 3;
+// does, where its documentation is, and its licence.
+inline constexpr std::size_t kAboutLineCount = 4;
 extern const char* const kAboutLines[kAboutLineCount];
 
 // The help window's caption, before the help file's name.

@@ -62,14 +62,17 @@ std::vector<std::string> folderNames(const std::string& folder) {
     return names;
 }
 
-std::map<std::string, std::string> folderFiles(const std::string& folder) {
+std::map<std::string, std::string> folderFiles(const std::string& folder, bool deep) {
     std::map<std::string, std::string> files;
     for (const auto& e : std::filesystem::directory_iterator(folder)) {
         const auto status = e.symlink_status();
-        files[e.path().filename().string()] = std::filesystem::is_symlink(status) ? "link"
-                                              : std::filesystem::is_directory(status)
-                                                  ? "folder"
-                                                  : readFile(e.path().string());
+        const std::string name = e.path().filename().string();
+        files[name] = std::filesystem::is_symlink(status)     ? "link"
+                      : std::filesystem::is_directory(status) ? "folder"
+                                                              : readFile(e.path().string());
+        if (deep && files[name] == "folder")
+            for (auto& [inner, bytes] : folderFiles(e.path().string(), true))
+                files[name + "/" + inner] = std::move(bytes);
     }
     return files;
 }

@@ -78,8 +78,8 @@ bool fileExists(const std::string& path);
 // The names in a folder, sorted.
 std::vector<std::string> folderNames(const std::string& folder);
 // Every entry of a folder with its bytes; a link shows as "link", a folder
-// as "folder".
-std::map<std::string, std::string> folderFiles(const std::string& folder);
+// as "folder", followed with `deep` by its entries ("folder/name").
+std::map<std::string, std::string> folderFiles(const std::string& folder, bool deep = false);
 // Removes everything inside a folder.
 void emptyFolder(const std::string& folder);
 

@@ -50,6 +50,16 @@ public:
         said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
                        " panels");
     }
+    std::optional<std::string> chooseFileOrFolder() override {
+        said.push_back("asked file or folder");
+        return answer;
+    }
+    void showProgress(const std::string& text) override { progress.push_back(text); }
+    void showList(const std::string& title, const std::vector<std::string>& lines) override {
+        said.push_back("list " + title);
+        for (const std::string& line : lines) said.push_back("  " + line);
+    }
+    std::vector<std::string> progress;
     void showAbout() override { said.push_back("about"); }
     void showHelp() override { said.push_back("help"); }
     void closeWindow() override { said.push_back("close"); }
@@ -238,6 +248,47 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
     ASSERT_EQ(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
     for (const auto& [name, bytes] : folderFiles(reference.str()))
         EXPECT_EQ(readFile(dir.file(name)), bytes) << name;
+}
+
+// Extract, build and verify: DONE after a run that succeeded, else the first
+// reason and the count of the others in the status bar and every reason in
+// the list window; verify's verdicts and summary go to the list window.
+TEST(WindowController, WorkspaceAndVerifyEntries) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), {}));
+    writeFile(dir.file("GAME.dat"), archive({{"A.BIN", "x"}, {"B.BIN", "y"}}));
+    const auto run = [&](const char* name, const std::string& answer) {
+        window.view.said.clear();
+        window.view.answer = answer;
+        window.controller.choose(entry(name));
+        return window.view.said;
+    };
+    EXPECT_EQ(run("mnuExtractWorkspace", dir.file("GAME.dat")),
+              (std::vector<std::string>{
+                  "status ",
+                  "status File > Extract Workspace...: 2 members: 0 as definitions, 2 as they "
+                  "are; wrote GAME",
+                  "asked dat files(*.dat)|*.dat", "box Bank App: DONE"}));
+    EXPECT_EQ(window.view.progress.back(), "File > Extract Workspace...: [2/2] B.BIN");
+    fs::remove(dir.file("GAME/A.BIN"));
+    fs::remove(dir.file("GAME/B.BIN"));
+    const std::string neither = ": neither the member file nor a folder ";
+    EXPECT_EQ(run("mnuBuildWorkspace", dir.file("GAME/dattext.pck")),
+              (std::vector<std::string>{"status ",
+                                        "status File > Build Workspace...: A.BIN" + neither +
+                                            "A.BIN.def is in the workspace (and 1 more)",
+                                        "list File > Build Workspace...",
+                                        "  A.BIN" + neither + "A.BIN.def is in the workspace",
+                                        "  B.BIN" + neither + "B.BIN.def is in the workspace",
+                                        "asked Dat Txt Files(*.pck)|*.pck"}));
+    const std::string summary =
+        "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
+    EXPECT_EQ(
+        run("mnuVerify", dir.file("GAME.dat")),
+        (std::vector<std::string>{"status ", "asked file or folder",
+                                  "status File > Verify...: " + summary, "list File > Verify...",
+                                  "  " + dir.file("GAME.dat") + ": identical", "  " + summary}));
+    EXPECT_EQ(run("mnuVerify", ""), (std::vector<std::string>{"status ", "asked file or folder"}));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {

@@ -1,0 +1,194 @@
+// z5def extract and build: the workspace an archive of every kind becomes,
+// the refusals, the byte-for-byte way back, an edit reaching only its
+// member, and a failing build that names every problem and writes nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/cli/run.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+std::string sample(const char* name) {
+    return readFile((fs::path(Z5_SAMPLES_DIR) / name).string());
+}
+
+// The members of an archive by name: size, offset and bytes.
+struct Entry {
+    std::int32_t size, offset;
+    std::string data;
+    bool operator==(const Entry&) const = default;
+};
+std::map<std::string, Entry> entries(const std::string& dat) {
+    std::map<std::string, Entry> found;
+    for (int i = 0; i < valueAt(dat, 0) % 65536; ++i) {
+        const std::size_t at = 2 + 27 * static_cast<std::size_t>(i);
+        const std::int32_t size = valueAt(dat, at + 2), offset = valueAt(dat, at + 23);
+        found[dat.substr(at + 10, dat.find('\0', at + 10) - at - 10).substr(0, 13)] = {
+            size, offset, dat.substr(static_cast<std::size_t>(offset), size)};
+    }
+    return found;
+}
+
+struct Workspace : ::testing::Test {
+    TempFolder work;
+    std::string box = sample("box.3do");
+
+    void SetUp() override {
+        std::string renumbered = box, unsupported = box;
+        renumbered.replace(24, 4, Bytes().i32(5).str());  // keys of vertices 0 and 5 swapped
+        renumbered.replace(24 + 5 * 16, 4, Bytes().i32(0).str());
+        unsupported[box.find("MIRP") + 16] = 1;  // the first flavor's type
+        writeFile(work.file("GAME.dat"), archive({{"OVAL.TRK", sample("oval.trk")},
+                                                  {"Box.3do", box},
+                                                  {"Ren.3DO", renumbered},
+                                                  {"bad.3do", unsupported},
+                                                  {"CAM1.Cam", sample("sample.cam")},
+                                                  {"a.SCR", sample("sample.scr")},
+                                                  {"sample.STG", sample("sample.stg")},
+                                                  {"X.BIN", sample("mixed.bin")},
+                                                  {"EMPTY.TRK", ""}}));
+    }
+    CliRun z5(std::vector<std::string> args) {
+        args.insert(args.begin(), {"-C", work.str()});
+        return cli(std::move(args));
+    }
+    std::string at(const std::string& name) const { return work.file(name); }
+};
+
+TEST_F(Workspace, LayoutReportAndTheWayBack) {
+    CliRun r = z5({"extract", "-j", "3", "GAME.dat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "9 members: 5 as definitions, 4 as they are; wrote GAME\n");
+    std::map<std::string, std::string> files = folderFiles(at("GAME"), true);
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : files) names.push_back(name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{
+                  "Box.3do.def", "Box.3do.def/flavor.def", "Box.3do.def/vertex.def", "CAM1.Cam.def",
+                  "CAM1.Cam.def/cam.def", "EMPTY.TRK", "OVAL.TRK.def", "OVAL.TRK.def/Trk.def",
+                  "Ren.3DO", "X.BIN", "a.SCR.def", "a.SCR.def/scr.def", "bad.3do", "dattext.pck",
+                  "sample.STG.def", "sample.STG.def/stg.def", "workspace.txt"}));
+    EXPECT_EQ(files["dattext.pck"],
+              crlf({"GAME", " 9 ", "OVAL.TRK", "Box.3do", "Ren.3DO", "bad.3do", "CAM1.Cam", "a.SCR",
+                    "sample.STG", "X.BIN", "EMPTY.TRK"}));
+    EXPECT_EQ(
+        files["workspace.txt"],
+        crlf({"OVAL.TRK: definitions", "Box.3do: definitions",
+              "Ren.3DO: raw: equivalent after renumbering: 2 vertices and 0 normals moved",
+              "bad.3do: raw: not supported: ERROR FLAVOR 1 at offset 4", "CAM1.Cam: definitions",
+              "a.SCR: definitions", "sample.STG: definitions", "X.BIN: raw",
+              "EMPTY.TRK: raw: failed: EMPTY.TRK: byte 0: header: the file ends after 0 "
+              "bytes, inside the 28-byte header"}));
+    EXPECT_EQ(folderNames(work.str()), (std::vector<std::string>{"GAME", "GAME.dat"}));
+
+    // Built back byte for byte, the workspace only read.
+    const std::string original = readFile(at("GAME.dat"));
+    fs::remove(at("GAME.dat"));
+    r = z5({"build", "GAME"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "9 members: 5 compiled, 4 taken as they are; wrote GAME.dat\n");
+    EXPECT_EQ(readFile(at("GAME.dat")), original);
+    EXPECT_EQ(folderFiles(at("GAME"), true), files);
+
+    // A longer comment in the setup: its bytes and size change, and the
+    // offsets of the members after it; nothing else.
+    std::vector<std::string> stg = splitCrlf(files["sample.STG.def/stg.def"]);
+    stg[36] += " and more";
+    writeFile(at("GAME/sample.STG.def/stg.def"), joinCrlf(stg));
+    ASSERT_EQ(z5({"-q", "build", "-j", "1", "GAME", "-o", "new.dat"}).status, 0);
+    auto before = entries(original), after = entries(readFile(at("new.dat")));
+    EXPECT_EQ(after["sample.STG"].size, before["sample.STG"].size + 9);
+    EXPECT_NE(after["sample.STG"].data, before["sample.STG"].data);
+    for (const char* later : {"X.BIN", "EMPTY.TRK"}) {
+        EXPECT_EQ(after[later].offset, before[later].offset + 9);
+        after[later].offset -= 9;
+    }
+    after.erase("sample.STG");
+    before.erase("sample.STG");
+    EXPECT_EQ(after, before);
+
+    // With --all the renumbered object gets its folder too, and comes back
+    // renumbered.
+    r = z5({"extract", "--all", "GAME.dat", "all"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(readFile(at("all/workspace.txt"))
+                  .find("Ren.3DO: definitions: equivalent after renumbering: 2 vertices"),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_directory(at("all/Ren.3DO.def")));
+    ASSERT_EQ(z5({"-q", "build", "all", "-o", "all.dat"}).status, 0);
+    EXPECT_NE(entries(readFile(at("all.dat")))["Ren.3DO"], entries(original)["Ren.3DO"]);
+}
+
+// Whatever extract refuses leaves no folder and no file behind.
+TEST_F(Workspace, ExtractRefusals) {
+    fs::create_directory(at("full"));
+    writeFile(at("full/keep.txt"), "mine");
+    std::string tagged = readFile(at("GAME.dat"));
+    tagged[2] = 0x15;
+    writeFile(at("tagged.dat"), tagged);
+    writeFile(at("report.dat"), archive({{"WorkSpace.TXT", "x"}}));
+    // A member named as another's folder keeps both as files.
+    writeFile(at("clash.dat"), archive({{"A.TRK", sample("oval.trk")}, {"a.trk.DEF", "x"}}));
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"GAME.dat", "full"}, "z5def extract: full: not an empty folder"},
+        {{"tagged.dat"},
+         "tagged.dat: differs: byte 2 (directory entry 1 (Tag)): 21 in the file, 5 written"},
+        {{"report.dat"}, "member WorkSpace.TXT has the name of the workspace's report"},
+        {{"missing.dat"}, "missing.dat"},
+    };
+    const auto before = folderFiles(work.str(), true);
+    for (const auto& [args, reason] : refused) {
+        std::vector<std::string> line{"extract"};
+        line.insert(line.end(), args.begin(), args.end());
+        const CliRun r = z5(line);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+        EXPECT_EQ(folderFiles(work.str(), true), before) << args[0];
+    }
+    ASSERT_EQ(z5({"extract", "clash.dat"}).status, 0);
+    EXPECT_EQ(readFile(at("clash/workspace.txt")),
+              crlf({"A.TRK: raw: its folder A.TRK.def would be another member's name",
+                    "a.trk.DEF: raw"}));
+}
+
+// Every problem of a workspace is named, one line each, and neither the
+// old archive nor the workspace changes.
+TEST_F(Workspace, BuildFailuresNameEveryMember) {
+    ASSERT_EQ(z5({"extract", "GAME.dat"}).status, 0);
+    std::vector<std::string> trk = splitCrlf(readFile(at("GAME/OVAL.TRK.def/Trk.def")));
+    trk.resize(9);  // the file ends before its values
+    writeFile(at("GAME/OVAL.TRK.def/Trk.def"), joinCrlf(trk));
+    writeFile(at("GAME/CAM1.Cam"), "both");
+    fs::remove(at("GAME/X.BIN"));
+    const auto workspace = folderFiles(at("GAME"), true);
+    const std::string old = readFile(at("GAME.dat"));
+
+    CliRun r = z5({"build", "GAME"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    const std::vector<std::string> lines = splitLines(r.err, "\n");
+    ASSERT_EQ(lines.size(), 3u) << r.err;
+    EXPECT_EQ(lines[0].find("z5def build: OVAL.TRK: Trk.def:10: "), 0u) << lines[0];
+    EXPECT_EQ(lines[1],
+              "z5def build: CAM1.Cam: both the member file and the folder CAM1.Cam.def are in "
+              "the workspace; keep one of them");
+    EXPECT_EQ(lines[2],
+              "z5def build: X.BIN: neither the member file nor a folder X.BIN.def is in the "
+              "workspace");
+    EXPECT_EQ(readFile(at("GAME.dat")), old);
+    EXPECT_EQ(folderFiles(at("GAME"), true), workspace);
+    EXPECT_EQ(folderNames(work.str()), (std::vector<std::string>{"GAME", "GAME.dat"}));
+
+    r = z5({"build", "GAME", "-o", "GAME/inside.dat"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("inside the workspace"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace z5
