@@ -42,4 +42,9 @@ void removeTemporaries();
 // Removes one file by its native name, safely inside a signal handler.
 void removeNative(const NativeChar* path);
 
+// Keeps SIGINT, SIGTERM and SIGHUP away from the calling thread, so that
+// only the main thread runs the handler (nothing on Windows, where the
+// handler runs on a thread of its own).
+void blockTerminationSignals();
+
 }  // namespace z5::files

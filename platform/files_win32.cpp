@@ -18,6 +18,16 @@ namespace z5 {
 namespace files {
 namespace {
 
+// True when `path` names a file (not a folder); `readOnly` tells whether it
+// has the read-only attribute.
+bool isExistingFile(const std::string& path, bool& readOnly) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    return true;
+}
+
 // The reason for a Windows error, in the words the C library uses for the
 // same error elsewhere where there is one ("No such file or directory").
 std::string windowsReason(DWORD error) {
@@ -98,6 +108,8 @@ void removeNative(const wchar_t* path) {
     DeleteFileW(path);
 }
 
+void blockTerminationSignals() {}
+
 }  // namespace files
 
 using namespace files;
@@ -143,13 +155,15 @@ OutputFile::OutputFile(std::string target, std::string name)
     const std::string folder = folderOf(target_);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folder, temporaryName());
+        // In the clean-up table before it exists, so Ctrl+C never misses it.
+        slot_ = registerTemporary(candidate);
         // CREATE_NEW never opens an existing file or link.
         fd_ = openDescriptor(candidate, true);
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
-            slot_ = registerTemporary(temporary_);
             return;
         }
+        unregisterTemporary(std::exchange(slot_, -1));
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
@@ -192,6 +206,20 @@ void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset
 
 void OutputFile::commit(bool) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    bool readOnly = false;
+    if (isExistingFile(target_, readOnly)) {
+        // A file with the read-only attribute stays; one that is replaced
+        // gives its name only to a new file that is on the disk.
+        if (readOnly) {
+            abandon();
+            throw CommandFailure("cannot replace " + target_ + ": it is read-only");
+        }
+        if (!FlushFileBuffers(handleOf(fd_))) {
+            const std::string reason = lastReason();
+            abandon();
+            throw CommandFailure("cannot write " + name_ + ": " + reason);
+        }
+    }
     const int fd = std::exchange(fd_, -1);
     if (closeDescriptor(fd) != 0) {
         const int error = errno;
@@ -229,6 +257,12 @@ void removeCaseVariants(const std::string&) {
     // The file system finds a name in any letter case: the rename replaced
     // the one file of this name, which may keep its old spelling and must
     // not be taken for another.
+}
+
+void requireReplaceable(const std::string& path, std::string_view display) {
+    bool readOnly = false;
+    if (isExistingFile(path, readOnly) && readOnly)
+        throw CommandFailure("cannot replace " + std::string(display) + ": it is read-only");
 }
 
 void removeFile(const std::string& path, std::string_view name) {

@@ -8,6 +8,7 @@
 #endif
 #include <filesystem>
 
+#include "platform/failure.hpp"
 #include "platform/files.hpp"
 #include "tests/support/support.hpp"
 
@@ -33,8 +34,49 @@ TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
               std::filesystem::perms(0640));
 }
 
+// Both ways a temporary file is made: without a name, and (Z5_NO_TMPFILE=1)
+// with a unique one.
+class Temporaries : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        if (GetParam()) ::setenv("Z5_NO_TMPFILE", "1", 1);
+    }
+    void TearDown() override { ::unsetenv("Z5_NO_TMPFILE"); }
+};
+INSTANTIATE_TEST_SUITE_P(SafeOutput, Temporaries, ::testing::Bool());
+
+// A replaced file passes on its mode; one without write permission stays,
+// whoever runs the command, and nothing is left beside it.
+TEST_P(Temporaries, ReplacingKeepsTheModeAndRefusesReadOnlyFiles) {
+    TempFolder dir;
+    for (const auto& [name, mode] : {std::pair{"private.def", 0600}, {"shared.def", 0664}}) {
+        writeFile(dir.file(name), "old");
+        ::chmod(dir.file(name).c_str(), static_cast<mode_t>(mode));
+        OutputFile out(dir.file(name), name);
+        out.write("new", 3);
+        out.commit();
+        EXPECT_EQ(test::readFile(dir.file(name)), "new");
+        EXPECT_EQ(std::filesystem::status(dir.file(name)).permissions(),
+                  std::filesystem::perms(mode));
+    }
+    writeFile(dir.file("locked.def"), "old");
+    ::chmod(dir.file("locked.def").c_str(), 0444);
+    EXPECT_THROW(requireReplaceable(dir.file("locked.def"), "locked.def"), CommandFailure);
+    OutputFile out(dir.file("locked.def"), "locked.def");
+    out.write("new", 3);
+    try {
+        out.commit();
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const CommandFailure& e) {
+        EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(test::readFile(dir.file("locked.def")), "old");
+    EXPECT_EQ(folderNames(dir.str()),
+              (std::vector<std::string>{"locked.def", "private.def", "shared.def"}));
+}
+
 // SIGTERM while an output is being written removes its temporary file.
-TEST(SafeOutput, SignalsLeaveNoTemporaryFile) {
+TEST_P(Temporaries, SignalsLeaveNoTemporaryFile) {
     TempFolder dir;
     const pid_t child = ::fork();
     if (child == 0) {
