@@ -43,7 +43,9 @@ std::string Command::chosenStem() const {
 }
 
 bool Command::choseDefinitions() const {
-    return chosenPath_.empty() || foldCase(chosenName()).ends_with(".def");
+    // The extension in ASCII letter case: foldCase gives upper case on Windows.
+    return chosenPath_.empty() ||
+           equalsIgnoringCase(pathText(nativePath(chosenPath_).extension()), ".def");
 }
 
 TextWriter& Command::createTextAt(const std::string& path, std::string display) {
