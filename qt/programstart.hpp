@@ -1,4 +1,5 @@
-// Starting external programs with Qt: the command shell and programs 1 .. 6.
+// The Qt way of starting external programs (SystemStarter in
+// window/controller.hpp) and the terminal that holds the command shell.
 #pragma once
 
 #include <QString>
@@ -7,14 +8,6 @@
 #include "window/controller.hpp"
 
 namespace z5 {
-
-// Starts detached processes; a command line is split into program and
-// arguments the way a shell splits it (blanks separate, double quotes group).
-class SystemStarter : public ProgramStarter {
-public:
-    std::string start(const std::string& commandLine, const std::string& folder) override;
-    std::string shellCommandLine() override;
-};
 
 // The command line of a terminal with the command shell: $TERMINAL, else
 // x-terminal-emulator when it is on the PATH, else xterm. `environment`

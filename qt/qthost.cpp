@@ -48,11 +48,7 @@ QStringList qtNameFilters(std::string_view filter) {
 
 QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
                std::function<void(const std::string&)> notice)
-    : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
-
-QtHost::~QtHost() {
-    setBusy(false);
-}
+    : WindowHost(std::move(folder), std::move(notice)), window_(window), dialogs_(dialogs) {}
 
 std::optional<std::string> QtHost::openFileName(std::string_view filter) {
     const std::optional<QString> file = dialogs_.chooseOpen(qtNameFilters(filter));
@@ -68,10 +64,6 @@ std::optional<std::string> QtHost::saveFileName(std::string_view filter,
     return toNative(*file);
 }
 
-std::string QtHost::workingFolder() {
-    return folder_;
-}
-
 void QtHost::setCaption(const std::string& caption) {
     // "[*]" in a title is Qt's modified-marker placeholder; doubled it shows as
     // written, so a path holding it is shown as it is.
@@ -80,9 +72,7 @@ void QtHost::setCaption(const std::string& caption) {
     window_.setWindowTitle(title);
 }
 
-void QtHost::setBusy(bool busy) {
-    if (busy == busy_) return;
-    busy_ = busy;
+void QtHost::showBusy(bool busy) {
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
@@ -92,10 +82,6 @@ void QtHost::setBusy(bool busy) {
 void QtHost::messageBox(const std::string& text, const std::string& title) {
     dialogs_.message(QMessageBox::Warning, QString::fromLocal8Bit(title),
                      QString::fromLocal8Bit(text));
-}
-
-void QtHost::notice(const std::string& line) {
-    notice_(line);
 }
 
 }  // namespace z5

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/host.hpp"
+#include "window/windowhost.hpp"
 
 class QWidget;
 
@@ -24,30 +24,23 @@ class Dialogs;
 // several patterns are separated by ";" and "*.*" means every file.
 QStringList qtNameFilters(std::string_view filter);
 
-class QtHost : public Host {
+class QtHost : public WindowHost {
 public:
-    // The working folder is `folder`; notices go to `notice`.
     QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
            std::function<void(const std::string&)> notice);
-    ~QtHost() override;
-    QtHost(const QtHost&) = delete;
-    QtHost& operator=(const QtHost&) = delete;
+    ~QtHost() override { setBusy(false); }
 
     std::optional<std::string> openFileName(std::string_view filter) override;
     std::optional<std::string> saveFileName(std::string_view filter,
                                             const std::string& initialFolder) override;
-    std::string workingFolder() override;
     void setCaption(const std::string& caption) override;
-    void setBusy(bool busy) override;
     void messageBox(const std::string& text, const std::string& title) override;
-    void notice(const std::string& line) override;
 
 private:
+    void showBusy(bool busy) override;
+
     QWidget& window_;
     Dialogs& dialogs_;
-    std::string folder_;
-    std::function<void(const std::string&)> notice_;
-    bool busy_ = false;
 };
 
 }  // namespace z5

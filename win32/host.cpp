@@ -93,11 +93,7 @@ bool hourglassShown() {
 
 Win32Host::Win32Host(HWND window, Dialogs& dialogs, std::string folder,
                      std::function<void(const std::string&)> notice)
-    : window_(window), dialogs_(dialogs), folder_(std::move(folder)), notice_(std::move(notice)) {}
-
-Win32Host::~Win32Host() {
-    setBusy(false);
-}
+    : WindowHost(std::move(folder), std::move(notice)), window_(window), dialogs_(dialogs) {}
 
 std::optional<std::string> Win32Host::openFileName(std::string_view filter) {
     const auto file = dialogs_.chooseOpen(win32Filter(filter));
@@ -112,26 +108,12 @@ std::optional<std::string> Win32Host::saveFileName(std::string_view filter,
     return narrow(*file);
 }
 
-std::string Win32Host::workingFolder() {
-    return folder_;
-}
-
 void Win32Host::setCaption(const std::string& caption) {
     SetWindowTextW(window_, widen(caption).c_str());
 }
 
-void Win32Host::setBusy(bool busy) {
-    if (busy == busy_) return;
-    busy_ = busy;
-    showHourglass(busy);
-}
-
 void Win32Host::messageBox(const std::string& text, const std::string& title) {
     dialogs_.message(MB_ICONEXCLAMATION, widen(title), widen(text));
-}
-
-void Win32Host::notice(const std::string& line) {
-    notice_(line);
 }
 
 }  // namespace z5

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/host.hpp"
+#include "window/windowhost.hpp"
 
 namespace z5 {
 
@@ -57,31 +57,23 @@ private:
 void showHourglass(bool on);
 bool hourglassShown();
 
-class Win32Host : public Host {
+class Win32Host : public WindowHost {
 public:
-    // The working folder is `folder`; notices go to `notice`.
     Win32Host(HWND window, Dialogs& dialogs, std::string folder,
               std::function<void(const std::string&)> notice);
-    // Puts the pointer back if the command left it busy.
-    ~Win32Host() override;
-    Win32Host(const Win32Host&) = delete;
-    Win32Host& operator=(const Win32Host&) = delete;
+    ~Win32Host() override { setBusy(false); }
 
     std::optional<std::string> openFileName(std::string_view filter) override;
     std::optional<std::string> saveFileName(std::string_view filter,
                                             const std::string& initialFolder) override;
-    std::string workingFolder() override;
     void setCaption(const std::string& caption) override;
-    void setBusy(bool busy) override;
     void messageBox(const std::string& text, const std::string& title) override;
-    void notice(const std::string& line) override;
 
 private:
+    void showBusy(bool busy) override { showHourglass(busy); }
+
     HWND window_;
     Dialogs& dialogs_;
-    std::string folder_;
-    std::function<void(const std::string&)> notice_;
-    bool busy_ = false;
 };
 
 }  // namespace z5

@@ -21,11 +21,10 @@ constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 constexpr int kWidth = 560, kHeight = 400;
 constexpr int kLogoSize = 112;
 
+// The labels' face at `points` (72 to the inch).
 HFONT serif(int points, bool bold, UINT dpi) {
-    return CreateFontW(-MulDiv(points, static_cast<int>(dpi), 72), 0, 0, 0,
-                       bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       VARIABLE_PITCH | FF_ROMAN, widen(kLabelFace).c_str());
+    return createFont(MulDiv(points, static_cast<int>(dpi), 72), widen(kLabelFace).c_str(),
+                      VARIABLE_PITCH | FF_ROMAN, bold);
 }
 
 }  // namespace
@@ -213,10 +212,6 @@ std::string frmZ5Def::statusText() const {
     return narrow(text);
 }
 
-void frmZ5Def::setDialogs(std::unique_ptr<Dialogs> dialogs) {
-    dialogs_ = std::move(dialogs);
-}
-
 void frmZ5Def::setDrives(std::vector<std::string> roots) {
     fixedDrives_ = true;
     drives_.clear();
@@ -229,10 +224,6 @@ void frmZ5Def::fillDrives() {
     fillDriveList(DrvList1, drives_, controller_.currentDrive());
 }
 
-void frmZ5Def::showDrive(const std::string& root) {
-    chooseDrive(DrvList1, drives_, root);
-}
-
 std::vector<std::string> frmZ5Def::driveRows() const {
     return driveListRows(DrvList1);
 }
@@ -242,10 +233,6 @@ int frmZ5Def::chosenDrive() const {
     return chosen >= 0 && static_cast<std::size_t>(chosen) < drives_.size()
                ? static_cast<int>(chosen)
                : -1;
-}
-
-void frmZ5Def::showEntry(const MenuEntry& entry, const MenuState& state) {
-    menu_.apply(entry, state);
 }
 
 bool frmZ5Def::showFolder(const std::string& folder) {
@@ -283,14 +270,6 @@ void frmZ5Def::showList(const std::string& title, const std::vector<std::string>
     std::string text;
     for (const std::string& line : lines) text += line + '\n';
     list_->showText(title, text);
-}
-
-void frmZ5Def::showAbout() {
-    about_->Form_Load();
-}
-
-void frmZ5Def::showHelp() {
-    help_->show();
 }
 
 void frmZ5Def::closeWindow() {

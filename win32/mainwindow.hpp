@@ -10,14 +10,12 @@
 #include <vector>
 
 #include "win32/folders.hpp"
+#include "win32/host.hpp"
 #include "win32/menus.hpp"
+#include "win32/popups.hpp"
 #include "window/controller.hpp"
 
 namespace z5 {
-
-class Dialogs;
-class frmAbout;
-class frmHelp;
 
 // The child windows' ids.
 enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
@@ -49,7 +47,7 @@ public:
     // Replaces how files are chosen and boxes shown (the default uses the
     // common dialogs and message boxes), for the window's own boxes and for
     // every converter it runs.
-    void setDialogs(std::unique_ptr<Dialogs> dialogs);
+    void setDialogs(std::unique_ptr<Dialogs> dialogs) { dialogs_ = std::move(dialogs); }
     // Replaces the drives the drive list offers (by default the machine's,
     // listed again each time the list opens).
     void setDrives(std::vector<std::string> roots);
@@ -69,10 +67,12 @@ private:
     void setFonts();
     void fillDrives();
 
-    void showEntry(const MenuEntry& entry, const MenuState& state) override;
+    void showEntry(const MenuEntry& entry, const MenuState& state) override {
+        menu_.apply(entry, state);
+    }
     bool showFolder(const std::string& folder) override;
     std::vector<std::string> drives() override { return drives_; }
-    void showDrive(const std::string& root) override;
+    void showDrive(const std::string& root) override { chooseDrive(DrvList1, drives_, root); }
     void showStatus(const std::string& text) override;
     void showError(const std::string& text, Severity severity) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
@@ -80,8 +80,8 @@ private:
     std::optional<std::string> chooseFileOrFolder() override;
     void showProgress(const std::string& text) override;
     void showList(const std::string& title, const std::vector<std::string>& lines) override;
-    void showAbout() override;
-    void showHelp() override;
+    void showAbout() override { about_->Form_Load(); }
+    void showHelp() override { help_->show(); }
     void closeWindow() override;
 
     bool endsProgram_;
@@ -93,16 +93,10 @@ private:
     std::vector<FolderRow> rows_;
     std::vector<std::string> drives_;
     bool fixedDrives_ = false;
-    HWND DrvList1 = nullptr;
-    HWND DirList1 = nullptr;
-    HWND Label1 = nullptr;
-    HWND Label2 = nullptr;
-    HWND Label3 = nullptr;
-    HWND Image1 = nullptr;
-    HWND status_ = nullptr;
-    HFONT uiFont_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HFONT versionFont_ = nullptr;
+    // The controls, named as the window's layout names them.
+    HWND DrvList1 = nullptr, DirList1 = nullptr, Image1 = nullptr, status_ = nullptr;
+    HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr;
+    HFONT uiFont_ = nullptr, titleFont_ = nullptr, versionFont_ = nullptr;
     HBITMAP logo_ = nullptr;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmHelp> help_;

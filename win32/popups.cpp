@@ -150,9 +150,7 @@ void frmHelp::showText(const std::string& title, const std::string& lines) {
         registerWindowClass(kHelpClass, procedure);
         hwnd_ = createOwned(kHelpClass, title, WS_OVERLAPPEDWINDOW, owner_, 640, 520, this);
         const UINT dpi = dpiOf(hwnd_);
-        font_ = CreateFontW(-scaled(13, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            CLEARTYPE_QUALITY, FIXED_PITCH | FF_MODERN, L"Consolas");
+        font_ = createFont(scaled(13, dpi), L"Consolas", FIXED_PITCH | FF_MODERN);
         text_ = createControl(
             L"EDIT", "",
             ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,

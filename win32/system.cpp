@@ -53,9 +53,13 @@ HFONT createMessageFont(UINT dpi) {
     metrics.cbSize = sizeof metrics;
     if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
         return CreateFontIndirectW(&metrics.lfMessageFont);
-    return CreateFontW(-scaled(12, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                       DEFAULT_PITCH | FF_SWISS, L"Segoe UI");
+    return createFont(scaled(12, dpi), L"Segoe UI", DEFAULT_PITCH | FF_SWISS);
+}
+
+HFONT createFont(int pixels, const wchar_t* face, DWORD pitchAndFamily, bool bold) {
+    return CreateFontW(-pixels, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                       pitchAndFamily, face);
 }
 
 UINT dpiOf(HWND window) {

@@ -27,6 +27,9 @@ namespace z5 {
 // The system's font for text in windows and dialogs at `dpi`; the caller
 // deletes it.
 HFONT createMessageFont(UINT dpi);
+// The font `face` with characters `pixels` device pixels high; the caller
+// deletes it.
+HFONT createFont(int pixels, const wchar_t* face, DWORD pitchAndFamily, bool bold = false);
 
 // A visible child control of `parent` with the id `id`, in `font` when one
 // is given.

@@ -76,6 +76,16 @@ public:
     virtual std::string shellCommandLine() = 0;
 };
 
+// The system's way of starting programs, defined by each window's toolkit:
+// Qt splits the command line as a shell would (blanks separate, double
+// quotes group) and starts it detached; Windows hands the whole line to
+// CreateProcessW, which splits it and finds the program.
+class SystemStarter : public ProgramStarter {
+public:
+    std::string start(const std::string& commandLine, const std::string& folder) override;
+    std::string shellCommandLine() override;
+};
+
 struct WindowOptions {
     // Enables the entries that this version's window keeps disabled (3do
     // compile and the Other menu), so every converter can be reached.
