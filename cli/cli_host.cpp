@@ -240,7 +240,10 @@ struct CommandLine {
     std::string dir;
     bool quiet = false;
     std::string file;
+    std::string output;
     const CommandEntry* chosen = nullptr;
+    const CLI::Option* fileOption = nullptr;
+    const CLI::Option* outputOption = nullptr;
     VerifyRequest verify;
     CLI::App* verifyCommand = nullptr;
     WorkspaceRequest workspace;
@@ -278,8 +281,22 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
         if (!wanted(entry.cliName)) continue;
         CLI::App* sub =
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
-        if (entry.takesFile()) sub->add_option(std::string(entry.argumentName), file)->required();
-        sub->callback([this, &entry] { chosen = &entry; });
+        CLI::Option* option = nullptr;
+        if (entry.takesFile()) {
+            option = sub->add_option(std::string(entry.argumentName), file);
+            if (!entry.options.fileOptional) option->required();
+        }
+        CLI::Option* named = nullptr;
+        if (!entry.outputArgument.empty())
+            named = sub->add_option("-o,--output", output,
+                                    "write " + std::string(entry.outputArgument) +
+                                        " instead (relative to the working folder)")
+                        ->type_name(std::string(entry.outputArgument));
+        sub->callback([this, &entry, option, named] {
+            chosen = &entry;
+            fileOption = option;
+            outputOption = named;
+        });
     }
 
     if (wanted("verify")) addVerifyCommand();
@@ -359,16 +376,26 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
     // An empty name would leave the converter to fail on a folder, or to
     // write work files before it does.
     std::string file = line.file;
-    if (chosen->takesFile() && file.empty()) {
+    const bool given = line.fileOption && line.fileOption->count() > 0;
+    if (chosen->takesFile() && file.empty() && (given || !chosen->options.fileOptional)) {
         err << commandPath(line.app) << ": " << chosen->argumentName << " is empty\n";
+        return 2;
+    }
+    if (line.outputOption && line.outputOption->count() > 0 && line.output.empty()) {
+        err << commandPath(line.app) << ": " << chosen->outputArgument << " is empty\n";
         return 2;
     }
 
     const std::string folder = absoluteFolder(line.dir);
-    if (!file.empty() && nativePath(file).is_relative())
-        file = pathText(nativePath(folder) / nativePath(file));
+    auto inFolder = [&folder](std::string path) {
+        if (!path.empty() && nativePath(path).is_relative())
+            path = pathText(nativePath(folder) / nativePath(path));
+        return path;
+    };
+    file = inFolder(file);
 
     CliHost host(folder, file, line.quiet, out, err);
+    host.output = inFolder(line.output);
     const Outcome outcome = chosen->run(host);
     if (outcome.status == Status::Done) return 0;
     err << "z5def: " << printableLine(outcome.reason.empty() ? "cancelled" : outcome.reason)

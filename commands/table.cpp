@@ -17,6 +17,17 @@ constexpr CommandOptions open(std::string_view filter) {
 }
 
 constexpr std::string_view k3doFilter = "3do Files(*.3do)|*.3do";
+// A picture is made of a file, or of the definition files of the working
+// folder when one of them is chosen.
+constexpr CommandOptions kView3doOptions{
+    .dialog = Dialog::Open,
+    .filter =
+        "3do Files(*.3do)|*.3do|Definition Files(vertex.def;flavor.def)|vertex.def;flavor.def",
+    .fileOptional = true};
+constexpr CommandOptions kViewTrkOptions{
+    .dialog = Dialog::Open,
+    .filter = "Trk Files(*.trk)|*.trk|Definition Files(Trk.def)|Trk.def",
+    .fileOptional = true};
 
 // The raw dumps put the pointer back only after "DONE" was closed; past its
 // 16-bit offsets the byte table keeps the first 32768 bytes it listed.
@@ -97,6 +108,18 @@ constexpr std::array kCommands = {
                  runTrkCompile,
                  {"New.trk"},
                  ""},
+    CommandEntry{"mnuTrkView",
+                 "trk",
+                 "view",
+                 "FILE.trk",
+                 "draw FILE.trk, or without FILE Trk.def: sections, banking and coordinates into "
+                 "NAME.svg (Trk.svg)",
+                 kViewTrkOptions,
+                 runTrkView,
+                 {},
+                 "",
+                 "OUT.svg",
+                 drawTrk},
     CommandEntry{"mnu3doDecompile",
                  "3do",
                  "decompile",
@@ -116,6 +139,37 @@ constexpr std::array kCommands = {
                  {.dialog = Dialog::Save, .filter = k3doFilter},
                  run3doCompile,
                  {"offset.def"},
+                 ""},
+    CommandEntry{"mnu3doView",
+                 "3do",
+                 "view",
+                 "FILE.3do",
+                 "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
+                 "NAME.svg (definitions.svg)",
+                 kView3doOptions,
+                 run3doView,
+                 {},
+                 "",
+                 "OUT.svg",
+                 draw3do},
+    CommandEntry{"mnu3doExport",
+                 "3do",
+                 "export",
+                 "FILE.3do",
+                 "write FILE.3do as a Wavefront OBJ (NAME.obj) for 3D editors",
+                 open(k3doFilter),
+                 run3doExport,
+                 {},
+                 "",
+                 "OUT.obj"},
+    CommandEntry{"mnu3doPositions",
+                 "3do",
+                 "positions",
+                 "FILE.obj",
+                 "put the vertex positions of FILE.obj into vertex.def, which it replaces",
+                 open("OBJ Files(*.obj)|*.obj"),
+                 run3doPositions,
+                 {"vertex.def"},
                  ""},
     CommandEntry{"mnuCamDecompile",
                  "cam",
@@ -183,6 +237,12 @@ std::string_view CommandEntry::fileExtension() const {
 
 std::span<const CommandEntry> commandTable() {
     return kCommands;
+}
+
+Outcome CommandEntry::runDrawing(Host& host, std::optional<picture::Drawing>& drawing) const {
+    CommandOptions shown = options;
+    shown.showsDone = false;
+    return runCommand(host, shown, [this, &drawing](Command& cmd) { drawing.emplace(draw(cmd)); });
 }
 
 const CommandEntry* findCommandByMenu(std::string_view menu) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/command.hpp"
+#include "picture/drawing.hpp"
 
 namespace z5 {
 
@@ -26,12 +27,21 @@ struct CommandEntry {
     // The row that turns what this row writes back into the file it read (a
     // decompile's compile, unpack's pack); empty for the others.
     std::string_view compiledBy;
+    // "OUT.svg": the command line's -o names the output instead of the
+    // command's own name; empty: no -o.
+    std::string_view outputArgument = {};
+    // A picture row's drawing, which a window shows instead of writing it.
+    picture::Drawing (*draw)(Command&) = nullptr;
 
     // The command line takes a FILE argument exactly where the window asks
     // for a file in a dialog.
     bool takesFile() const { return options.dialog != Dialog::None; }
     // Runs the command through the skeleton for `host`.
     Outcome run(Host& host) const { return runCommand(host, options, body); }
+    // Runs a picture row's drawing through the skeleton (its file dialog,
+    // caption and failure path) without the "DONE" box; `drawing` is set when
+    // it succeeded.
+    Outcome runDrawing(Host& host, std::optional<picture::Drawing>& drawing) const;
     // The extension of the files its dialog offers (".trk"); empty when it
     // offers every file or has no dialog.
     std::string_view fileExtension() const;

@@ -34,6 +34,39 @@ BinaryWriter& Command::createBinary(std::string_view name) {
     return binaries_.emplace_back(path, std::string(name), true);
 }
 
+std::string Command::chosenName() const {
+    return pathText(nativePath(chosenPath_).filename());
+}
+
+std::string Command::chosenStem() const {
+    return pathText(nativePath(chosenPath_).stem());
+}
+
+bool Command::choseDefinitions() const {
+    // The extension in ASCII letter case: foldCase gives upper case on Windows.
+    return chosenPath_.empty() ||
+           equalsIgnoringCase(pathText(nativePath(chosenPath_).extension()), ".def");
+}
+
+TextWriter& Command::createTextAt(const std::string& path, std::string display) {
+    claimOutput(path, display);
+    return texts_.emplace_back(path, std::move(display), false);
+}
+
+TextWriter& Command::createNamedText(std::string_view name) {
+    const std::string chosen = host_.outputName();
+    return chosen.empty() ? createText(name) : createTextAt(chosen, chosen);
+}
+
+TextWriter& Command::replaceText(std::string_view name) {
+    const std::string path = inputPath(name);
+    const auto it = claimIndex_.find(claimKey(path, false));
+    if (it == claimIndex_.end() || claims_[it->second].output)
+        throw CommandFailure(std::string(name) + " is replaced only after it was read");
+    claims_[it->second].output = true;
+    return texts_.emplace_back(path, std::string(name), false);
+}
+
 BinaryWriter& Command::createBinaryAt(const std::string& path, std::string display) {
     claimOutput(path, display);
     return binaries_.emplace_back(path, std::move(display));
@@ -97,7 +130,7 @@ std::string Command::folderKey(const std::string& folder) {
     return it->second;
 }
 
-void Command::claim(const std::string& path, std::string_view display, bool output) {
+std::string Command::claimKey(const std::string& path, bool output) {
     namespace fs = std::filesystem;
     fs::path entry = nativePath(path);
     // An input reached through a link is the file the link names; an
@@ -107,9 +140,11 @@ void Command::claim(const std::string& path, std::string_view display, bool outp
         const fs::path resolved = fs::weakly_canonical(entry, ec);
         if (!ec) entry = resolved;
     }
-    std::string key =
-        folderKey(pathText(entry.parent_path())) + '/' + foldCase(pathText(entry.filename()));
+    return folderKey(pathText(entry.parent_path())) + '/' + foldCase(pathText(entry.filename()));
+}
 
+void Command::claim(const std::string& path, std::string_view display, bool output) {
+    std::string key = claimKey(path, output);
     const auto [it, added] = claimIndex_.try_emplace(key, claims_.size());
     if (!added) {
         const Claim& other = claims_[it->second];
@@ -176,7 +211,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
         return {Status::Failed, printableLine(*failure)};
     }
     if (options.showsBusy && !options.busyUntilMessageClosed) host.setBusy(false);
-    host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
+    if (options.showsDone) host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
     if (options.showsBusy && options.busyUntilMessageClosed) host.setBusy(false);
     return {Status::Done, {}};
 }

@@ -38,6 +38,11 @@ struct CommandOptions {
     // On failure the text outputs keep what was written so far, because it
     // shows where the input went wrong (the 3do decompiler, the byte table).
     bool keepsPartialOutput = false;
+    // The file may be left out (the command line's FILE is optional); the
+    // command then reads the working folder's definition files.
+    bool fileOptional = false;
+    // A picture shown in a window ends without the "DONE" box.
+    bool showsDone = true;
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";
@@ -53,6 +58,15 @@ public:
     // The file chosen in the dialog (empty for commands without one).
     const std::string& chosenPath() const { return chosenPath_; }
     const std::string& workingFolder() const { return folder_; }
+    // The chosen file's name without its folder ("box.3do"), and without its
+    // last extension too ("box").
+    std::string chosenName() const;
+    std::string chosenStem() const;
+    // No file chosen, or a definition file (.def): the command reads the
+    // working folder's definition files.
+    bool choseDefinitions() const;
+    // A one-line remark that does not stop the command.
+    void notice(const std::string& line) { host_.notice(line); }
 
     // Working folder + fixed name.
     std::string outputPath(std::string_view name) const;
@@ -68,6 +82,15 @@ public:
     BinaryWriter& createBinary(std::string_view name);
     // A binary output at any path; `display` names it in failure reasons.
     BinaryWriter& createBinaryAt(const std::string& path, std::string display);
+    // A text output at any path; `display` names it in failure reasons.
+    TextWriter& createTextAt(const std::string& path, std::string display);
+    // The text output the user named instead of the command's own (the
+    // command line's -o), else `name` as createText takes it.
+    TextWriter& createNamedText(std::string_view name);
+    // The one output written over an input: the fixed-name text input `name`,
+    // which this command has read, replaced through the safe writer when the
+    // command succeeds. Nothing else may read or write it afterwards.
+    TextWriter& replaceText(std::string_view name);
 
     // Inputs: the chosen file, a fixed-name text in the working folder, or
     // any file. Readers opened here remark on values without a number.
@@ -95,6 +118,7 @@ private:
         bool output;
     };
     void claim(const std::string& path, std::string_view display, bool output);
+    std::string claimKey(const std::string& path, bool output);
     std::string folderKey(const std::string& folder);
     void watch(TextReader& reader);
 

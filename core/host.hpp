@@ -28,6 +28,9 @@ public:
     // The bytes of the chosen file when the host already holds them, so that
     // the command reads them instead of the file; nullopt: read the file.
     virtual std::optional<std::string_view> chosenFileBytes() { return std::nullopt; }
+    // The path of an output the user named in place of the command's own
+    // output name (the command line's -o); empty: the command's own name.
+    virtual std::string outputName() { return {}; }
     // A one-line remark that does not stop the command, such as
     // "Trk.def:12: no number, read as 0".
     virtual void notice(const std::string& line) = 0;
@@ -49,8 +52,10 @@ public:
     void setBusy(bool) override {}
     void messageBox(const std::string&, const std::string&) override {}
     void notice(const std::string&) override {}
+    std::string outputName() override { return output; }
 
     std::string answer;
+    std::string output;
 
 private:
     std::string folder_;

@@ -66,7 +66,11 @@ std::string commandSection() {
     std::string out;
     for (const CommandEntry& row : commandTable()) {
         out += '*' + commandWords(row) + '*';
-        if (row.takesFile()) out += " _" + scdocEscape(row.argumentName) + '_';
+        if (row.takesFile()) {
+            const std::string file = '_' + scdocEscape(row.argumentName) + '_';
+            out += row.options.fileOptional ? " [" + file + ']' : ' ' + file;
+        }
+        if (!row.outputArgument.empty()) out += " [*-o* _" + scdocEscape(row.outputArgument) + "_]";
         out += "\n\t" + sentence(row.summary) +
                " In the window: " + scdocEscape(menuPath(row.menu)) + ".\n\n";
     }

@@ -1,55 +1,12 @@
 // Compiling the definition files: the renumbering of every record, the
 // object and offset.def.
-#include <bit>
-
 #include "object3d/object3d.hpp"
+#include "object3d/renumbering.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5 {
 
 namespace object3d {
-namespace {
-
-// Old numbers (as the text gives them) to new ones: the first record that
-// carries an old number wins, and a number no record carries stays. An
-// open-addressing table of at least twice the records it is made for, so a
-// lookup costs the same whatever the table's size.
-class Renumbering {
-public:
-    explicit Renumbering(std::size_t records)
-        : slots_(std::bit_ceil(2 * records + 2)), shift_(64 - std::countr_zero(slots_.size())) {}
-
-    void add(std::int32_t oldNumber, std::int32_t newNumber) {
-        Slot& slot = slots_[find(oldNumber)];
-        if (!slot.used) slot = {oldNumber, newNumber, true};
-    }
-    std::int32_t operator()(std::int32_t value) const {
-        const Slot& slot = slots_[find(value)];
-        return slot.used ? slot.newNumber : value;
-    }
-
-private:
-    struct Slot {
-        std::int32_t oldNumber = 0;
-        std::int32_t newNumber = 0;
-        bool used = false;
-    };
-    // The slot of `number`, or the free slot where it would go. Fibonacci
-    // hashing: the top bits of the product spread neighbouring numbers over
-    // the whole table.
-    std::size_t find(std::int32_t number) const {
-        const std::size_t mask = slots_.size() - 1;
-        auto i = static_cast<std::size_t>(
-            (std::uint64_t{static_cast<std::uint32_t>(number)} * 0x9E3779B97F4A7C15u) >> shift_);
-        while (slots_[i].used && slots_[i].oldNumber != number) i = (i + 1) & mask;
-        return i;
-    }
-
-    std::vector<Slot> slots_;
-    int shift_;
-};
-
-}  // namespace
 
 void compileObject(Object& object) {
     std::size_t records[2] = {0, 0};  // vertices, normals

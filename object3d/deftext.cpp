@@ -41,9 +41,7 @@ public:
     void points(const PointSection& s) {
         for (const Point& p : s.points) {
             text_.clear();
-            appendNumber(text_, p[0], kKeyColumn);
-            for (std::size_t axis = 1; axis < p.size(); ++axis)
-                appendNumber(text_, p[axis], kValueColumn);
+            appendPointLine(text_, p);
             line(text_);
         }
     }
@@ -367,6 +365,11 @@ std::string unsupportedMessage(const Unsupported& u) {
     if (u.type == 2) return named ? "ERROR Flavor 2 T" + numberText(kind) : "ERROR Flavor 2 ELSE";
     if (kind == 2 || kind == 3) return "ERROR - Flavor 5 Type " + numberText(kind);
     return named ? "ERROR Flavor 5 T" + numberText(kind) : "ERROR - Flavor 5 Type ELSE";
+}
+
+void appendPointLine(std::string& line, const Point& p) {
+    appendNumber(line, p[0], kKeyColumn);
+    for (std::size_t axis = 1; axis < p.size(); ++axis) appendNumber(line, p[axis], kValueColumn);
 }
 
 void printVertexDef(TextWriter& def, const Object& object) {

@@ -6,6 +6,7 @@
 
 #include "core/command.hpp"
 #include "object3d/model.hpp"
+#include "picture/drawing.hpp"
 #include "textfmt/binio.hpp"
 #include "textfmt/textio.hpp"
 
@@ -42,6 +43,8 @@ struct RenumberedFlavor {
 std::string unsupportedMessage(const Unsupported& stop);
 void printVertexDef(TextWriter& def, const Object& object);
 void printFlavorDef(TextWriter& def, const Object& object);
+// A line of vertex.def in its columns: the Key, then x, y and z.
+void appendPointLine(std::string& line, const Point& point);
 std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object);
 std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object);
 
@@ -50,6 +53,48 @@ std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object);
 // records carry the same old number the first wins; a number no record
 // carries stays as it is.
 void compileObject(Object& object);
+
+// The faces an object shows: each FL02 of a Kind with vertex references
+// (0, 1, 2, 3, 5, 12, 13) is an outline through the vertices of its first
+// run, in order. A reference is resolved to the first vertex (normal) whose
+// Key equals it; references that resolve to nothing are left out and
+// counted. An outline left with fewer than three vertices, and every FL02 of
+// Kind 4 (no vertex references), is counted and not drawn.
+struct Outline {
+    std::int32_t offset;                // the flavor's
+    std::vector<std::int32_t> corners;  // vertex positions, from 0
+    std::vector<std::int32_t> normals;  // normal positions per corner (Kinds 12 and 13), or none
+};
+struct Outlines {
+    std::vector<Point> vertices;  // the vertex records, in file order
+    std::size_t normals = 0;      // normal records
+    std::vector<Outline> drawn;
+    std::int64_t unresolved = 0;  // references left out
+    std::int64_t undrawn = 0;     // outlines not drawn
+};
+Outlines findOutlines(const Object& object);
+
+// The object a picture or an export is made of: the chosen .3do file, or
+// without one (or with a definition file chosen) the working folder's
+// vertex.def and flavor.def, read by the compiler's rules. `name` is set to
+// what the picture is called.
+Object viewedObject(Command& cmd, std::string& name);
+picture::Drawing objectDrawing(const Object& object, std::string_view name);
+
+// Wavefront OBJ: a header comment naming `source`, "o NAME", a v line per vertex
+// and a vn line per normal with their integer coordinates, an f line per
+// drawn outline after a comment with its flavor's offset, and l lines for
+// the vertices no face uses.
+// Returns the outlines it drew.
+Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
+                  std::string_view name);
+// The v lines of an OBJ file: x, y, z and the line they stand on. A v line
+// that is not three to seven numbers fails naming its line.
+struct ObjVertex {
+    std::array<double, 3> at;
+    long line;
+};
+std::vector<ObjVertex> readObjVertices(TextReader& obj);
 
 }  // namespace z5::object3d
 
@@ -69,5 +114,24 @@ void run3doDecompile(Command& cmd);
 // offset.def in the working folder shows the old and new numbers. A line
 // that cannot be compiled fails the command with its file and line number.
 void run3doCompile(Command& cmd);
+
+// Writes a picture (SVG) of the chosen .3do file, or without one (or with a
+// definition file chosen) of vertex.def and flavor.def of the working folder:
+// top, front, side and isometric views at one scale, a scale bar, and a
+// title block with the counts. NAME.svg, or definitions.svg.
+void run3doView(Command& cmd);
+// The picture itself, for a window to show.
+picture::Drawing draw3do(Command& cmd);
+
+// Writes a Wavefront OBJ (NAME.obj) of the chosen .3do file: its vertices in
+// file order, its normals, a face per drawn outline, and every vertex no face
+// uses in a line element, so that an importer keeps the count and the order
+// of the vertices.
+void run3doExport(Command& cmd);
+
+// Puts the vertex coordinates of the chosen OBJ file, by position, into
+// vertex.def of the working folder, which it replaces; every other line and
+// every key stays.
+void run3doPositions(Command& cmd);
 
 }  // namespace z5

@@ -16,6 +16,7 @@
 #include "qt/folders.hpp"
 #include "qt/help.hpp"
 #include "qt/pictures.hpp"
+#include "qt/picturewindow.hpp"
 #include "qt/programstart.hpp"
 #include "qt/qthost.hpp"
 #include "window/help.hpp"
@@ -173,6 +174,14 @@ void frmZ5Def::showError(const std::string& message, Severity severity) {
 std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
                                             std::function<void(const std::string&)> notice) {
     return std::make_unique<QtHost>(*this, *dialogs_, folder, std::move(notice));
+}
+
+void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
+    auto* window = new frmPicture(
+        std::move(drawing), QString::fromLocal8Bit(title.c_str()), *dialogs_,
+        [this] { return controller_.workingFolder(); }, this);
+    window->setWindowFlag(Qt::Window);
+    window->show();
 }
 
 std::optional<std::string> frmZ5Def::chooseFileOrFolder() {

@@ -47,6 +47,15 @@ step 3do 3do decompile "$samples/box.3do"
 # ... and back: the same bytes, and offset.def with the renumbering.
 step 3do 3do compile box-new.3do
 same "$samples/box.3do" "$out/3do/box-new.3do"
+# Pictures of the objects and the tracks, and an object for 3D editors.
+step pictures 3do view "$samples/cube.3do"
+step pictures 3do view "$samples/wheel.3do"
+step pictures trk view "$samples/speedway.trk"
+step pictures trk view "$samples/oval.trk"
+step pictures 3do export "$samples/wheel.3do"
+# The pictures of the definition files, before they are compiled.
+step 3do 3do view
+step trk trk view
 # Cameras, camera scripts and a car setup: decompile, then compile the text
 # back (the setup compiles to sample.stg in its own output folder).
 step cam cam decompile "$samples/sample.cam"

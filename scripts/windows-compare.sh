@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Proves that z5def.exe under wine writes the same bytes as z5def on Linux:
-# the demo (every command, each format's round trip) and a raw dump and byte
-# table of every sample file, run by both into fresh folders, compared file
-# by file, and the two transcripts compared line by line.
+# the demo (every command, each format's round trip), a raw dump and byte
+# table of every sample file, and the picture and OBJ of every object and
+# track, run by both into fresh folders, compared file by file, and the two
+# transcripts compared line by line.
 # Usage: scripts/windows-compare.sh LINUX_Z5DEF WINDOWS_Z5DEF_EXE
 # WINEPREFIX defaults to the windows build's own prefix.
 set -euo pipefail
@@ -34,8 +35,15 @@ run() {  # run NAME Z5DEF: the demo and the dumps of every sample into $scratch/
         name="$(basename "$sample")"
         folder="$out/samples/$name"
         mkdir -p "$folder"
-        for command in dump textdoc; do
-            if "$z5def" -q -C "$folder" "$command" "$sample"; then
+        # Raw views of every file; pictures and OBJ of every object and track.
+        local commands=("dump" "textdoc")
+        case "$name" in
+            *.3do) commands+=("3do view" "3do export") ;;
+            *.trk) commands+=("trk view") ;;
+        esac
+        for command in "${commands[@]}"; do
+            # shellcheck disable=SC2086 # "3do view" is two words
+            if "$z5def" -q -C "$folder" $command "$sample"; then
                 echo "ok      samples/$name: z5def $command"
             else
                 echo "FAILED  samples/$name: z5def $command (status $?)"

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/command.hpp"
+#include "picture/drawing.hpp"
 #include "textfmt/binio.hpp"
 #include "textfmt/textio.hpp"
 #include "track/model.hpp"
@@ -18,6 +19,14 @@ void runTrkDecompile(Command& cmd);
 // Reads Trk.def from the working folder (any letter case) and writes New.trk
 // beside it, recomputing the two block sizes of the header.
 void runTrkCompile(Command& cmd);
+
+// Writes a picture (SVG) of the chosen .trk file, or without one (or with a
+// definition file chosen) of Trk.def: the sections along the lap with their
+// surfaces, the banking heights of every E-line, and the coordinates the
+// file holds. NAME.svg, or Trk.svg.
+void runTrkView(Command& cmd);
+// The picture itself, for a window to show.
+picture::Drawing drawTrk(Command& cmd);
 
 namespace track {
 
@@ -35,6 +44,8 @@ Track parseTrack(TextReader& def);
 // The parsed track with its magic, version and the two block sizes made up
 // from its rows.
 Track compileTrack(TextReader& def);
+
+picture::Drawing trackDrawing(const Track& track, std::string_view name);
 
 }  // namespace track
 }  // namespace z5

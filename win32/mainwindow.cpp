@@ -5,6 +5,7 @@
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
 #include "win32/host.hpp"
+#include "win32/picturewindow.hpp"
 #include "win32/popups.hpp"
 #include "win32/programstart.hpp"
 #include "win32/resource.h"
@@ -253,6 +254,11 @@ void frmZ5Def::showError(const std::string& message, Severity severity) {
 std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
                                             std::function<void(const std::string&)> notice) {
     return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
+}
+
+void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
+    frmPicture::open(std::move(drawing), title, hwnd_, *dialogs_,
+                     [this] { return controller_.workingFolder(); });
 }
 
 std::optional<std::string> frmZ5Def::chooseFileOrFolder() {

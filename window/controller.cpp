@@ -93,17 +93,25 @@ void WindowController::help() {
 void WindowController::runCommand(const CommandEntry& command) {
     view_.showStatus({});
     std::string failure;
+    // A picture row shows its drawing in a window of its own instead of
+    // writing it; a file that cannot be drawn opens none.
+    std::optional<picture::Drawing> drawing;
     try {
         // Remarks show in the status bar while the command runs; a failure
         // reason replaces them.
         const std::unique_ptr<Host> host =
             view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
-        const Outcome outcome = command.run(*host);
+        const Outcome outcome =
+            command.draw ? command.runDrawing(*host, drawing) : command.run(*host);
         if (outcome.status == Status::Failed) failure = outcome.reason;
     } catch (const std::exception& e) {
         failure = e.what();
     }
     if (!failure.empty()) view_.showStatus(menuPath(command.menu) + ": " + failure);
+    if (drawing) {
+        const std::string title = std::string(kCaptionPrefix) + drawing->name;
+        view_.showPicture(std::move(*drawing), title);
+    }
 }
 
 // Extract, build and verify: many files at once, each of which may fail, so

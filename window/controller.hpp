@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/host.hpp"
+#include "picture/drawing.hpp"
 #include "window/menu.hpp"
 #include "window/settings.hpp"
 
@@ -54,6 +55,8 @@ public:
     // `notice`.
     virtual std::unique_ptr<Host> commandHost(const std::string& folder,
                                               std::function<void(const std::string&)> notice) = 0;
+    // Opens a picture window on `drawing`, titled `title`.
+    virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
     // Asks for a file or a folder to verify; nullopt when cancelled.
     virtual std::optional<std::string> chooseFileOrFolder() = 0;
     // Shows at once how far a long run is (the window is busy meanwhile).

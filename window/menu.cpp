@@ -53,6 +53,10 @@ constexpr std::array kMenuTree = {
     entry("mnu3doCompile", "&Compile", "mnu3doDef", R::Command, false, true),
     line("mnu3doBlank2", "mnu3do"),
     entry("mnu3doTools", "&Editing Tools", "mnu3do", R::Nothing, false),
+    line("mnu3doBlank3", "mnu3do"),
+    entry("mnu3doView", "&View...", "mnu3do", R::Command),
+    entry("mnu3doExport", "E&xport OBJ...", "mnu3do", R::Command),
+    entry("mnu3doPositions", "&Positions from OBJ...", "mnu3do", R::Command),
 
     sub("mnuTrk", "&Trk", ""),
     sub("mnuTrkDef", "&Def Tools", "mnuTrk"),
@@ -61,6 +65,8 @@ constexpr std::array kMenuTree = {
     entry("mnuTrkCompile", "&Compile", "mnuTrkDef", R::Command),
     line("mnuTrkBlank2", "mnuTrk"),
     entry("mnuTrkTools", "&Tools", "mnuTrk", R::Nothing, false),
+    line("mnuTrkBlank3", "mnuTrk"),
+    entry("mnuTrkView", "&View...", "mnuTrk", R::Command),
 
     sub("mnuLp", "&LP", ""),
     sub("mnuLPDef", "&Def Tools", "mnuLp"),

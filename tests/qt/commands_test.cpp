@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QStatusBar>
 #include <QWindow>
 
+#include "qt/picturewindow.hpp"
 #include "qt/qthost.hpp"
 #include "tests/qt/window_support.hpp"
 
@@ -19,6 +22,7 @@ private slots:
     void doneFailedCancelled();
     void fileDialogSetUp();
     void hostDialogsCaptionAndPointer();
+    void pictureWindow();
 };
 
 void CommandsTest::doneFailedCancelled() {
@@ -104,6 +108,63 @@ void CommandsTest::hostDialogsCaptionAndPointer() {
         QVERIFY(QApplication::overrideCursor());
     }
     QVERIFY(!QApplication::overrideCursor());
+}
+
+// 3do > View opens a picture window, which paints the cube's projected
+// corners and leaves the paper white; pointing at a corner shows its key and
+// coordinates, and the picture saves as SVG. A file that cannot be read
+// opens no window.
+void CommandsTest::pictureWindow() {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(dir.str(), {}), script);
+    window->show();
+    script.answers = {QString(Z5_SAMPLES_DIR) + "/cube.3do"};
+    window->findChild<QAction*>("mnu3doView")->trigger();
+    auto* picture = window->findChild<frmPicture*>();
+    QVERIFY(picture && picture->isVisible());
+    QCOMPARE(picture->windowTitle(), "Z5 DEF TOOL cube.3do");
+    const picture::Drawing& drawing = picture->view()->drawing();
+
+    QImage image(800, 728, QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        paintDrawing(drawing, painter, image.width(), image.height());
+    }
+    const picture::PageFit fit = picture::fitPage(drawing, image.width(), image.height());
+    auto pixel = [&](picture::Vec2 page) {
+        const picture::Vec2 at = fit.toDevice(page);
+        return qGray(image.pixel(int(at.x), int(at.y)));
+    };
+    for (std::size_t p = 1; p < drawing.panels.size(); ++p)
+        for (const picture::Dot& dot : drawing.panels[p].dots)
+            QVERIFY2(pixel(drawing.panels[p].toPage(dot.at)) < 128, drawing.panels[p].id.c_str());
+    const picture::Frame& top = drawing.panels[1].frame;
+    QCOMPARE(pixel({top.left + top.width / 2, top.top + top.height / 2}), 255);
+    QCOMPARE(pixel({drawing.width - 2, 2}), 255);
+
+    // Pointing at the first corner in the top view.
+    PictureView* view = picture->view();
+    view->resize(800, 728);
+    const picture::PageFit shown = picture::fitPage(drawing, view->width(), view->height());
+    const picture::Vec2 corner =
+        shown.toDevice(drawing.panels[1].toPage(drawing.panels[1].dots[0].at));
+    const QPointF point(corner.x, corner.y);
+    QMouseEvent move(QEvent::MouseMove, point, view->mapToGlobal(point), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    QCOMPARE(picture->statusBar()->currentMessage(), "key 0: -100, -100, -100");
+
+    script.answers = {qs(dir.file("cube.svg"))};
+    picture->findChild<QAction*>("mnuSaveSvg")->trigger();
+    QVERIFY(readFile(dir.file("cube.svg")).find("<g id=\"iso\">") != std::string::npos);
+    picture->close();
+    QTRY_VERIFY(!window->findChild<frmPicture*>());
+
+    script.answers = {qs(dir.file("missing.trk"))};
+    window->findChild<QAction*>("mnuTrkView")->trigger();
+    QVERIFY(window->statusBar()->currentMessage().startsWith("Trk > View...: "));
+    QVERIFY(!window->findChild<frmPicture*>());
 }
 
 QTEST_MAIN(CommandsTest)

@@ -6,6 +6,7 @@
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
 #include "tests/win32/win32_support.hpp"
+#include "win32/picturewindow.hpp"
 #include "win32/programstart.hpp"
 #include "win32/system.hpp"
 
@@ -33,6 +34,64 @@ TEST(Win32Commands, RunThroughTheWindowsDialogsCaptionAndStatusBar) {
     EXPECT_EQ(script.asked, (std::vector<std::string>{open, done, open}));
     EXPECT_FALSE(hourglassShown());
     EXPECT_TRUE(window->statusText().starts_with("File > Text Doc: "));
+}
+
+// 3do > View opens a picture window; painted into a memory bitmap, the
+// cube's projected corners are inked and the paper is white. Pointing at a
+// corner shows its key and coordinates, and the picture saves as SVG. A file
+// that cannot be read opens no window.
+TEST(Win32Commands, PictureWindowPaintsPointsAndSaves) {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(".", {}), script);
+    script.answers = {std::string(Z5_SAMPLES_DIR) + "/cube.3do"};
+    choose(*window, "mnu3doView");
+    const HWND shown = FindWindowExW(nullptr, nullptr, L"Z5DefPicture", nullptr);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(windowText(shown), "Z5 DEF TOOL cube.3do");
+    auto* picture = reinterpret_cast<frmPicture*>(GetWindowLongPtrW(shown, GWLP_USERDATA));
+    const picture::Drawing& drawing = picture->drawing();
+
+    const int width = 800, height = 728;
+    const HDC screen = GetDC(nullptr);
+    const HDC dc = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    paintDrawing(drawing, dc, width, height);
+    const picture::PageFit fit = picture::fitPage(drawing, width, height);
+    auto pixel = [&](picture::Vec2 page) {
+        const picture::Vec2 at = fit.toDevice(page);
+        const COLORREF c = GetPixel(dc, int(at.x + 0.5), int(at.y + 0.5));
+        return (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3;
+    };
+    for (std::size_t p = 1; p < drawing.panels.size(); ++p)
+        for (const picture::Dot& dot : drawing.panels[p].dots)
+            EXPECT_LT(pixel(drawing.panels[p].toPage(dot.at)), 128) << drawing.panels[p].id;
+    const picture::Frame& top = drawing.panels[1].frame;
+    EXPECT_EQ(pixel({top.left + top.width / 2, top.top + top.height / 2}), 255);
+    EXPECT_EQ(pixel({drawing.width - 2, 2}), 255);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+
+    // Pointing at the first corner in the top view, at the window's size.
+    const picture::Vec2 corner =
+        picture->fit().toDevice(drawing.panels[1].toPage(drawing.panels[1].dots[0].at));
+    picture->pointAt(int(corner.x + 0.5), int(corner.y + 0.5));
+    EXPECT_EQ(picture->statusText(), "key 0: -100, -100, -100");
+    picture->pointAt(0, 0);
+    EXPECT_EQ(picture->statusText(), "");
+
+    script.answers = {dir.file("cube.svg")};
+    picture->mnuSaveSvg_Click();
+    EXPECT_NE(readFile(dir.file("cube.svg")).find("<g id=\"iso\">"), std::string::npos);
+    DestroyWindow(shown);
+
+    script.answers = {dir.file("missing.trk")};
+    choose(*window, "mnuTrkView");
+    EXPECT_TRUE(window->statusText().starts_with("Trk > View...: "));
+    EXPECT_FALSE(FindWindowExW(nullptr, nullptr, L"Z5DefPicture", nullptr));
 }
 
 // A literal with NULs inside, without the one that ends it.

@@ -47,6 +47,10 @@ public:
                                       std::function<void(const std::string&)> notice) override {
         return std::make_unique<ViewHost>(*this, folder, std::move(notice));
     }
+    void showPicture(picture::Drawing drawing, const std::string& title) override {
+        said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
+                       " panels");
+    }
     std::optional<std::string> chooseFileOrFolder() override {
         said.push_back("asked file or folder");
         return answer;
@@ -199,6 +203,10 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
     ASSERT_EQ(stage.messages.size(), 1u);
     const Outcome textdoc = runScripted("mnuTxtDoc", longInput, reference.str());
     ASSERT_EQ(textdoc.status, Status::Failed);
+    stage.answer = dir.file("missing.trk");
+    const Outcome unread = findCommandByMenu("mnuTrkView")->run(stage);
+    ASSERT_EQ(unread.status, Status::Failed);
+    const std::string cube = (std::filesystem::path(Z5_SAMPLES_DIR) / "cube.3do").string();
 
     Window window(dir, iniText(dir.str(), {}));
     const std::string open = "asked Files(*.*)|*.*";
@@ -217,6 +225,16 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
          {"status ", "asked 3do Files(*.3do)|*.3do",
           "box " + stage.messages[0].second + ": " + stage.messages[0].first,
           "status 3do > Def Tools > Decompile: " + object.reason}},
+        // A picture opens its window, without a box; a file that cannot be
+        // read opens none.
+        {"mnu3doView",
+         cube,
+         {"status ", "asked " + std::string(findCommandByMenu("mnu3doView")->options.filter),
+          "picture Z5 DEF TOOL cube.3do: 5 panels"}},
+        {"mnuTrkView",
+         dir.file("missing.trk"),
+         {"status ", "asked " + std::string(findCommandByMenu("mnuTrkView")->options.filter),
+          "status Trk > View...: " + unread.reason}},
         // Cancelled: nothing else.
         {"mnuTxtDoc", std::nullopt, {"status ", open}},
     };

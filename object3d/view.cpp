@@ -1,0 +1,289 @@
+// What an object shows: its outlines, a picture of them from four sides, and
+// the command that writes that picture.
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+
+#include "object3d/object3d.hpp"
+#include "object3d/renumbering.hpp"
+#include "picture/svg.hpp"
+#include "platform/files.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5 {
+namespace object3d {
+namespace {
+
+// Keys to positions: the first record with a key wins. Compiled objects
+// number their records by position, which needs no table.
+class KeyIndex {
+public:
+    explicit KeyIndex(const std::vector<Point>& points) : size_(points.size()) {
+        std::size_t i = 0;
+        while (i < points.size() && points[i][0] == static_cast<std::int32_t>(i)) ++i;
+        if (i == points.size()) return;
+        table_.emplace(points.size());
+        for (i = 0; i < points.size(); ++i) table_->add(points[i][0], static_cast<std::int32_t>(i));
+    }
+    std::optional<std::int32_t> find(std::int32_t key) const {
+        if (table_) return table_->find(key);
+        if (key >= 0 && static_cast<std::size_t>(key) < size_) return key;
+        return std::nullopt;
+    }
+
+private:
+    std::size_t size_;
+    std::optional<Renumbering> table_;
+};
+
+bool hasVertexReferences(std::int32_t kind) {
+    return kind == 0 || kind == 1 || kind == 2 || kind == 3 || kind == 5 || kind == 12 ||
+           kind == 13;
+}
+
+}  // namespace
+
+Outlines findOutlines(const Object& object) {
+    Outlines out;
+    std::vector<Point> normals;
+    for (const PointSection& section : object.points) {
+        auto& to = section.normals ? normals : out.vertices;
+        to.insert(to.end(), section.points.begin(), section.points.end());
+    }
+    out.normals = normals.size();
+    const KeyIndex vertexKeys(out.vertices), normalKeys(normals);
+    for (const Flavor& flavor : object.flavors) {
+        if (flavor.type != 2 || flavor.values.size() < 3) continue;
+        const std::int32_t kind = flavor.values[0].number;
+        if (!hasVertexReferences(kind)) {
+            ++out.undrawn;
+            continue;
+        }
+        // Kind, a value, the count, then the vertex references; Kinds 12 and
+        // 13 end with as many normal references.
+        const auto n = static_cast<std::size_t>(flavor.values[2].number);
+        const bool withNormals = kind == 12 || kind == 13;
+        Outline outline{flavor.offset, {}, {}};
+        bool allNormals = withNormals;
+        std::vector<std::int32_t> normalsOf;
+        for (std::size_t i = 0; i < n && 3 + i < flavor.values.size(); ++i) {
+            const auto vertex = vertexKeys.find(flavor.values[3 + i].number);
+            if (!vertex) {
+                ++out.unresolved;
+                continue;
+            }
+            outline.corners.push_back(*vertex);
+            if (!withNormals) continue;
+            const std::size_t at = flavor.values.size() - n + i;
+            const auto normal = at < flavor.values.size()
+                                    ? normalKeys.find(flavor.values[at].number)
+                                    : std::nullopt;
+            if (!normal) {
+                ++out.unresolved;
+                allNormals = false;
+            } else {
+                normalsOf.push_back(*normal);
+            }
+        }
+        if (outline.corners.size() < 3) {
+            ++out.undrawn;
+            continue;
+        }
+        // A face refers to a normal at every corner or at none.
+        if (allNormals) outline.normals = std::move(normalsOf);
+        out.drawn.push_back(std::move(outline));
+    }
+    return out;
+}
+
+namespace {
+
+using namespace picture;
+
+constexpr double kPageWidth = 1000;
+constexpr double kTitleHeight = 110;
+constexpr double kCellHeight = 400;
+constexpr double kInsetTop = 40, kInsetSide = 16, kInsetBottom = 24;
+constexpr Rgb kVertexColor = kInk;
+constexpr Rgb kOutlineColor{0, 110, 60};
+// Isometric: x to the right and down-left, y to the right and up, z up.
+constexpr double kCos30 = 0.8660254037844386;
+
+struct View {
+    const char* id;
+    const char* title;
+    const char* xLabel;
+    const char* yLabel;
+    Vec2 (*project)(const Point&);
+};
+constexpr View kViews[] = {
+    {"top", "Top", "X", "Y",
+     [](const Point& p) {
+         return Vec2{double(p[1]), double(p[2])};
+     }},
+    {"iso", "Isometric", "X + Y", "Z",
+     [](const Point& p) {
+         return Vec2{(double(p[1]) + p[2]) * kCos30, double(p[3]) + (double(p[2]) - p[1]) * 0.5};
+     }},
+    {"front", "Front", "X", "Z",
+     [](const Point& p) {
+         return Vec2{double(p[1]), double(p[3])};
+     }},
+    {"side", "Side", "Y", "Z",
+     [](const Point& p) {
+         return Vec2{double(p[2]), double(p[3])};
+     }},
+};
+
+std::string countsLine(const Object& object, const Outlines& outlines) {
+    std::size_t names = 0;
+    for (const auto& list : object.names) names += list.size();
+    std::size_t byType[22] = {};
+    for (const Flavor& f : object.flavors) ++byType[std::clamp(f.type, 0, 21)];
+    std::string types;
+    for (int t = 0; t < 22; ++t)
+        if (byType[t])
+            types += (types.empty() ? "" : ", ") + std::string(flavorTag(t)) + " " +
+                     numberText(static_cast<std::int64_t>(byType[t]));
+    return "vertices: " + numberText(static_cast<std::int64_t>(outlines.vertices.size())) +
+           ", normals: " + numberText(static_cast<std::int64_t>(outlines.normals)) +
+           ", file names: " + numberText(static_cast<std::int64_t>(names)) +
+           ", flavors: " + numberText(static_cast<std::int64_t>(object.flavors.size())) +
+           (types.empty() ? "" : " (" + types + ")");
+}
+
+}  // namespace
+
+picture::Drawing objectDrawing(const Object& object, std::string_view name) {
+    const Outlines outlines = findOutlines(object);
+    Drawing drawing(kPageWidth, kTitleHeight + 2 * kCellHeight);
+    drawing.name = name;
+
+    // Every vertex a dot in each view; the extent of each view, and one
+    // scale for all of them.
+    drawing.panels.resize(5);
+    Vec2 low[4], high[4];
+    double scale = 0;
+    for (std::size_t v = 0; v < 4; ++v) {
+        std::vector<Dot>& dots = drawing.panels[v + 1].dots;
+        dots.reserve(outlines.vertices.size());
+        for (std::size_t i = 0; i < outlines.vertices.size(); ++i) {
+            const Vec2 q = kViews[v].project(outlines.vertices[i]);
+            dots.push_back(
+                {q, outlines.vertices[i][0], static_cast<std::uint32_t>(i), kNoText, kVertexColor});
+            low[v] = i ? Vec2{std::min(low[v].x, q.x), std::min(low[v].y, q.y)} : q;
+            high[v] = i ? Vec2{std::max(high[v].x, q.x), std::max(high[v].y, q.y)} : q;
+        }
+        const double width = kPageWidth / 2 - 2 * kInsetSide;
+        const double height = kCellHeight - kInsetTop - kInsetBottom;
+        for (const double fits : {width / (high[v].x - low[v].x), height / (high[v].y - low[v].y)})
+            if (fits > 0 && fits < 1e300 && (scale == 0 || fits < scale)) scale = fits;
+    }
+    if (scale == 0) scale = 1;
+
+    Panel& title = drawing.panels[0];
+    title.id = "title";
+    title.framed = false;
+    title.frame = {0, 0, kPageWidth, kTitleHeight};
+    const std::string lines[] = {
+        std::string(name),
+        countsLine(object, outlines),
+        "unresolved references: " + numberText(outlines.unresolved) +
+            ", undrawn outlines: " + numberText(outlines.undrawn),
+    };
+    for (std::size_t i = 0; i < std::size(lines); ++i)
+        title.texts.push_back(textAt({12, 22 + 18 * double(i)}, lines[i]));
+    std::string extent = "extent:";
+    const char* axes[] = {"X", "Y", "Z"};
+    for (std::size_t a = 0; a < 3; ++a) {
+        std::int64_t lo = 0, hi = 0;
+        for (std::size_t i = 0; i < outlines.vertices.size(); ++i) {
+            const std::int64_t c = outlines.vertices[i][a + 1];
+            lo = i == 0 ? c : std::min(lo, c);
+            hi = i == 0 ? c : std::max(hi, c);
+        }
+        extent += std::string(a ? ", " : " ") + axes[a] + " " + numberText(hi - lo) + " (" +
+                  numberText(lo) + " to " + numberText(hi) + ")";
+    }
+    title.texts.push_back(textAt({12, 22 + 18 * 3}, extent));
+    // The scale bar: a round length in file units.
+    const double bar = roundLength(200 / scale);
+    title.add(Path(Path::Shape::Line), {{700, 86}, {700 + bar * scale, 86}});
+    title.add(Path(Path::Shape::Line), {{700, 80}, {700, 92}});
+    title.add(Path(Path::Shape::Line), {{700 + bar * scale, 80}, {700 + bar * scale, 92}});
+    title.texts.push_back(textAt({700, 76}, "scale: " + numberLabel(bar) + " units"));
+
+    // Each vertex's key and coordinates, shown when it is pointed at.
+    drawing.reserveTexts(outlines.vertices.size(), 36 * outlines.vertices.size());
+    for (const Point& p : outlines.vertices) {
+        char text[64] = "key ";
+        char* end = std::to_chars(text + 4, std::end(text), p[0]).ptr;
+        for (std::size_t axis = 1; axis < 4; ++axis) {
+            *end++ = axis == 1 ? ':' : ',';
+            *end++ = ' ';
+            end = std::to_chars(end, std::end(text), p[axis]).ptr;
+        }
+        drawing.keep({text, end});
+    }
+    std::size_t corners = 0;
+    for (const Outline& o : outlines.drawn) corners += o.corners.size();
+    for (std::size_t v = 0; v < 4; ++v) {
+        Panel& panel = drawing.panels[v + 1];
+        panel.id = kViews[v].id;
+        panel.dotData = "key";
+        panel.title = kViews[v].title;
+        panel.xLabel = kViews[v].xLabel;
+        panel.yLabel = kViews[v].yLabel;
+        panel.frame = {kPageWidth / 2 * double(v % 2), kTitleHeight + kCellHeight * double(v / 2),
+                       kPageWidth / 2, kCellHeight};
+        Frame inner = {panel.frame.left + kInsetSide, panel.frame.top + kInsetTop,
+                       panel.frame.width - 2 * kInsetSide,
+                       panel.frame.height - kInsetTop - kInsetBottom};
+        std::swap(panel.frame, inner);
+        panel.place(low[v], high[v], scale, scale);
+        std::swap(panel.frame, inner);
+        panel.paths.reserve(outlines.drawn.size());
+        panel.points.reserve(corners);
+        for (const Outline& o : outlines.drawn) {
+            panel.add(
+                Path(Path::Shape::Outline, kOutlineColor, std::nullopt, {"offset", o.offset}));
+            for (const std::int32_t c : o.corners)
+                panel.extend(panel.dots[static_cast<std::size_t>(c)].at);
+        }
+    }
+    return drawing;
+}
+
+Object viewedObject(Command& cmd, std::string& name) {
+    if (!cmd.choseDefinitions()) {
+        BinaryReader in = cmd.openInput();
+        ObjectRead read = readObject(in);
+        if (!read.failure.empty()) throw CommandFailure(read.failure);
+        name = cmd.chosenName();
+        return std::move(read.object);
+    }
+    Object object;
+    TextReader vertices = cmd.openText("vertex.def");
+    parseVertexDef(vertices, object);
+    TextReader flavors = cmd.openText("flavor.def");
+    parseFlavorDef(flavors, object);
+    name = "vertex.def and flavor.def";
+    return object;
+}
+
+}  // namespace object3d
+
+picture::Drawing draw3do(Command& cmd) {
+    std::string name;
+    const object3d::Object object = object3d::viewedObject(cmd, name);
+    return object3d::objectDrawing(object, name);
+}
+
+void run3doView(Command& cmd) {
+    const picture::Drawing drawing = draw3do(cmd);
+    picture::writeSvg(
+        cmd.createNamedText(cmd.choseDefinitions() ? "definitions.svg" : cmd.chosenStem() + ".svg"),
+        drawing);
+}
+
+}  // namespace z5

@@ -1,0 +1,186 @@
+// Wavefront OBJ, the way into and out of 3D editors: an object exported with
+// its exact integer coordinates, and the coordinates of an edited OBJ put
+// back into vertex.def by position.
+#include <charconv>
+#include <cmath>
+
+#include "object3d/object3d.hpp"
+#include "textfmt/deftext.hpp"
+#include "textfmt/numbers.hpp"
+#include "textfmt/printform.hpp"
+
+namespace z5 {
+namespace object3d {
+namespace {
+
+// A name in the file, which is ASCII: other bytes, and blanks when
+// `blanks` is false, become "_".
+std::string asciiName(std::string_view name, bool blanks) {
+    std::string text(name.empty() ? "object" : name);
+    for (char& c : text)
+        if (c < ' ' || c > '~' || (c == ' ' && !blanks)) c = '_';
+    return text;
+}
+
+std::string printedDouble(double value) {
+    char buffer[32];
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+void appendIndex(std::string& line, std::int32_t position) {
+    line += ' ';
+    line += numberText(std::int64_t{position} + 1);
+}
+
+}  // namespace
+
+Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
+                  std::string_view name) {
+    Outlines outlines = findOutlines(object);
+    std::string text = "# Wavefront OBJ of " + asciiName(source, true) + ", written by z5def\n";
+    text += "# " + numberText(static_cast<std::int64_t>(outlines.vertices.size())) + " vertices, " +
+            numberText(static_cast<std::int64_t>(outlines.normals)) + " normals, " +
+            numberText(static_cast<std::int64_t>(outlines.drawn.size())) + " faces, " +
+            numberText(outlines.unresolved) + " unresolved references, " +
+            numberText(outlines.undrawn) + " undrawn outlines\n";
+    text += "o " + asciiName(name, false) + '\n';
+    auto flush = [&out, &text] {
+        if (text.size() < (1 << 16)) return;
+        out.text(text);
+        text.clear();
+    };
+    for (const PointSection& section : object.points) {
+        for (const Point& p : section.points) {
+            text += section.normals ? "vn" : "v";
+            for (std::size_t axis = 1; axis < 4; ++axis) (text += ' ') += numberText(p[axis]);
+            text += '\n';
+            flush();
+        }
+    }
+    std::vector<bool> used(outlines.vertices.size());
+    for (const Outline& o : outlines.drawn) {
+        text += "# flavor " + numberText(o.offset) + "\nf";
+        for (std::size_t i = 0; i < o.corners.size(); ++i) {
+            used[static_cast<std::size_t>(o.corners[i])] = true;
+            appendIndex(text, o.corners[i]);
+            if (o.normals.empty()) continue;
+            text += "//";
+            text += numberText(std::int64_t{o.normals[i]} + 1);
+        }
+        text += '\n';
+        flush();
+    }
+    // Importers drop vertices that no face or line uses; a line element
+    // keeps each of them, in pairs, the last one alone as "l K K".
+    std::vector<std::int32_t> loose;
+    for (std::size_t i = 0; i < used.size(); ++i)
+        if (!used[i]) loose.push_back(static_cast<std::int32_t>(i));
+    for (std::size_t i = 0; i < loose.size(); i += 2) {
+        text += 'l';
+        appendIndex(text, loose[i]);
+        appendIndex(text, loose[i + 1 < loose.size() ? i + 1 : i]);
+        text += '\n';
+        flush();
+    }
+    out.text(text);
+    return outlines;
+}
+
+std::vector<ObjVertex> readObjVertices(TextReader& obj) {
+    std::vector<ObjVertex> vertices;
+    std::string line;
+    while (!obj.atEnd()) {
+        obj.readLine(line);
+        Tokens tokens(line);
+        const auto tag = tokens.word();
+        if (tag != "v") continue;
+        // x, y and z, then an optional w or colour (r g b, or r g b a).
+        std::array<double, 3> v{};
+        std::size_t count = 0;
+        while (const auto word = tokens.word()) {
+            double value = 0;
+            const auto [end, error] =
+                std::from_chars(word->data(), word->data() + word->size(), value);
+            if (error != std::errc() || end != word->data() + word->size() || !std::isfinite(value))
+                obj.fail("a v line needs numbers; \"" + std::string(*word) + "\" is not one");
+            if (count < 3) v[count] = value;
+            ++count;
+        }
+        if (count < 3 || count > 7)
+            obj.fail("a v line holds x, y and z (and at most four more values), not " +
+                     numberText(static_cast<std::int64_t>(count)) + " values");
+        vertices.push_back({v, obj.lineNumber()});
+    }
+    return vertices;
+}
+
+}  // namespace object3d
+
+void run3doExport(Command& cmd) {
+    std::string name;
+    const object3d::Object object = object3d::viewedObject(cmd, name);
+    const std::string stem = cmd.choseDefinitions() ? "definitions" : cmd.chosenStem();
+    TextWriter& out = cmd.createNamedText(stem + ".obj");
+    const object3d::Outlines outlines = object3d::writeObj(out, object, name, stem);
+    if (outlines.unresolved || outlines.undrawn)
+        cmd.notice(name + ": " + numberText(outlines.unresolved) + " unresolved references, " +
+                   numberText(outlines.undrawn) + " undrawn outlines");
+}
+
+void run3doPositions(Command& cmd) {
+    using namespace object3d;
+    std::vector<ObjVertex> imported;
+    {
+        TextReader obj = cmd.openTextAt(cmd.chosenPath(), cmd.chosenName());
+        imported = readObjVertices(obj);
+    }
+    Object object;
+    std::vector<std::string> lines;
+    {
+        TextReader def = cmd.openText("vertex.def");
+        parseVertexDef(def, object);
+    }
+    {
+        TextReader def = cmd.openText("vertex.def");
+        while (!def.atEnd()) lines.push_back(def.readLine());
+    }
+    std::vector<Point> vertices;
+    for (const PointSection& s : object.points)
+        if (!s.normals) vertices.insert(vertices.end(), s.points.begin(), s.points.end());
+    if (imported.size() != vertices.size())
+        throw CommandFailure(
+            cmd.chosenName() + " has " + numberText(static_cast<std::int64_t>(imported.size())) +
+            " vertices, vertex.def has " + numberText(static_cast<std::int64_t>(vertices.size())));
+
+    // The vertex lines: from the VERTICES: line to an empty line or the next
+    // section's line, as the compiler reads them.
+    std::size_t first = 0;
+    while (first < lines.size() && lines[first] != "VERTICES:") ++first;
+    ++first;
+    std::string text;
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        Point& p = vertices[i];
+        bool changed = false;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            const double value = imported[i].at[axis];
+            // Editors keep coordinates as 32-bit floats: a value that is the
+            // float of the old one is the old one.
+            if (static_cast<float>(value) == static_cast<float>(p[axis + 1])) continue;
+            const auto rounded = roundTo<std::int32_t>(value);
+            if (!rounded)
+                throw CommandFailure(cmd.chosenName() + ":" + numberText(imported[i].line) +
+                                     ": coordinate " + printedDouble(value) +
+                                     " does not fit a 32-bit integer");
+            changed = changed || *rounded != p[axis + 1];
+            p[axis + 1] = *rounded;
+        }
+        if (!changed) continue;
+        text.clear();
+        appendPointLine(text, p);
+        lines[first + i] = text;
+    }
+    TextWriter& out = cmd.replaceText("vertex.def");
+    for (const std::string& line : lines) out.line(line);
+}
+
+}  // namespace z5

@@ -1,0 +1,224 @@
+// Pictures of objects and tracks, and the OBJ round trip, run through their
+// rows of the command table in a scratch working folder. The pictures are
+// read back as SVG: panels, elements and their data attributes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <regex>
+
+#include "commands/table.hpp"
+#include "picture/drawing.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace test;
+
+std::string sample(const char* name) {
+    return (std::filesystem::path(Z5_SAMPLES_DIR) / name).string();
+}
+
+// An SVG element of a panel: its name and attributes.
+struct Element {
+    std::string name;
+    std::map<std::string, std::string> at;
+    double number(const std::string& key) const { return std::stod(at.at(key)); }
+};
+
+// The elements of each group, by the group's id (inner groups are groups of
+// their own; their elements are not in the outer one's list).
+std::map<std::string, std::vector<Element>> readSvg(const std::string& svg) {
+    std::map<std::string, std::vector<Element>> groups;
+    std::vector<std::string> open;
+    const std::regex tag(R"(<(/?)([a-z]+)((?:\s+[a-z-]+="[^"]*")*)\s*/?>)");
+    const std::regex attribute(R"(([a-z-]+)="([^"]*)\")");
+    for (std::sregex_iterator it(svg.begin(), svg.end(), tag), end; it != end; ++it) {
+        const std::string name = (*it)[2];
+        if (name == "g" && (*it)[1] == "/") {
+            open.pop_back();
+            continue;
+        }
+        Element e{name, {}};
+        const std::string attributes = (*it)[3];
+        for (std::sregex_iterator a(attributes.begin(), attributes.end(), attribute); a != end; ++a)
+            e.at[(*a)[1]] = (*a)[2];
+        if (name == "g") {
+            open.push_back(e.at["id"]);
+            groups[open.back()];
+        } else if (!open.empty() && (*it)[1] != "/") {
+            groups[open.back()].push_back(e);
+        }
+    }
+    return groups;
+}
+
+std::vector<Element> named(const std::vector<Element>& elements, const std::string& name) {
+    std::vector<Element> out;
+    for (const Element& e : elements)
+        if (e.name == name) out.push_back(e);
+    return out;
+}
+
+class Picture : public ::testing::Test {
+protected:
+    TempFolder dir;
+    FakeHost host{dir.str()};
+
+    Outcome run(const std::string& menu, std::optional<std::string> answer) {
+        host.answer = std::move(answer);
+        return findCommandByMenu(menu)->run(host);
+    }
+    std::string file(const std::string& name) { return readFile(dir.file(name)); }
+};
+
+// Keys 10 to 15 (15 twice: the first is the one referred to), a normal of
+// key 7; outlines with unresolved references, one left with two vertices,
+// a Kind 4 (no vertex references) and a Kind 12 with normals: 2 references
+// unresolved, 2 outlines undrawn.
+const std::string kVertexDef =
+    crlf({"VERTICES:", "    10     0     0     0", "    11   100     0     0",
+          "    12   100    50     0", "    13     0    50    20", "    15     7     7     7",
+          "    15     8     8     8", "", "NORMALS:", "     7 0 0 1"});
+const std::string kFlavorDef =
+    crlf({"FILE  a.pmp", "", "FL02 4 0 0 4 10 11 12 99", "FL02 33 0 0 3 10 98 13",
+          "FL02 58 4 0 1 5 6", "FL02 79 12 0 3 11 12 13 7 7 7", "FL04 120 1 4"});
+
+TEST_F(Picture, ObjectFromDefinitionsInFourPanelsAtOneScale) {
+    writeFile(dir.file("vertex.def"), kVertexDef);
+    writeFile(dir.file("flavor.def"), kFlavorDef);
+    ASSERT_EQ(run("mnu3doView", "").status, Status::Done);
+    const auto groups = readSvg(file("definitions.svg"));
+    EXPECT_NE(file("definitions.svg").find("unresolved references: 2, undrawn outlines: 2"),
+              std::string::npos);
+    // X spans 100, Y 50, Z 20: each panel shows its two at one scale.
+    const std::map<std::string, double> ratios = {
+        {"top", 100.0 / 50}, {"front", 100.0 / 20}, {"side", 50.0 / 20}};
+    for (const char* id : {"top", "front", "side", "iso"}) {
+        SCOPED_TRACE(id);
+        const auto circles = named(groups.at(id), "circle");
+        const auto polygons = named(groups.at(id), "polygon");
+        ASSERT_EQ(circles.size(), 6u);
+        EXPECT_EQ(circles[4].at.at("data-key"), "15");
+        ASSERT_EQ(polygons.size(), 2u);
+        EXPECT_EQ(polygons[0].at.at("data-offset"), "4");
+        EXPECT_EQ(polygons[1].at.at("data-offset"), "79");
+        if (!ratios.count(id)) continue;
+        double low[2] = {1e9, 1e9}, high[2] = {-1e9, -1e9};
+        for (std::size_t i = 0; i < 4; ++i)
+            for (int a = 0; a < 2; ++a) {
+                const double v = circles[i].number(a ? "cy" : "cx");
+                low[a] = std::min(low[a], v);
+                high[a] = std::max(high[a], v);
+            }
+        EXPECT_NEAR((high[0] - low[0]) / (high[1] - low[1]), ratios.at(id), 0.02);
+    }
+    EXPECT_EQ(named(groups.at("top"), "circle")[0].at.count("data-key"), 1u);
+    EXPECT_NE(file("definitions.svg").find("<title>key 12: 100, 50, 0</title>"), std::string::npos);
+
+    // The same object for a 3D editor: vertices 15 (both) are in no face.
+    ASSERT_EQ(run("mnu3doExport", dir.file("vertex.def")).status, Status::Done);
+    const auto lines = splitLines(file("definitions.obj"), "\n");
+    const std::vector<std::string> body(lines.begin() + 2, lines.end());
+    EXPECT_EQ(body,
+              (std::vector<std::string>{"o definitions", "v 0 0 0", "v 100 0 0", "v 100 50 0",
+                                        "v 0 50 20", "v 7 7 7", "v 8 8 8", "vn 0 0 1", "# flavor 4",
+                                        "f 1 2 3", "# flavor 79", "f 2//1 3//1 4//1", "l 5 6"}));
+    EXPECT_NE(lines[1].find("2 unresolved references, 2 undrawn outlines"), std::string::npos);
+    EXPECT_EQ(host.notices.back(),
+              "vertex.def and flavor.def: 2 unresolved references, 2 undrawn outlines");
+}
+
+TEST_F(Picture, PaintedCubeInksItsProjectedCornersOnly) {
+    ASSERT_EQ(run("mnu3doView", sample("cube.3do")).status, Status::Done);
+    const auto groups = readSvg(file("cube.svg"));
+    EXPECT_EQ(named(groups.at("top"), "polygon").size(), 6u);
+    // From above the 8 corners fall on the 4 corners of a square, centred in
+    // the panel's frame; the middle of the square stays paper.
+    const Element frame = named(groups.at("top"), "rect").at(0);
+    const double cx = frame.number("x") + frame.number("width") / 2;
+    std::map<std::pair<long, long>, int> corners;
+    for (const Element& c : named(groups.at("top"), "circle"))
+        ++corners[{std::lround(c.number("cx") - cx), std::lround(c.number("cy"))}];
+    ASSERT_EQ(corners.size(), 4u);
+    const auto [first, count] = *corners.begin();
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(first.first, -corners.rbegin()->first.first);
+}
+
+TEST_F(Picture, TrackPanelsCarryTheirSections) {
+    ASSERT_EQ(run("mnuTrkView", sample("speedway.trk")).status, Status::Done);
+    const auto groups = readSvg(file("speedway.svg"));
+    std::map<std::string, int> perSection;
+    for (const Element& e : groups.at("strip"))
+        if (e.at.count("data-section")) ++perSection[e.at.at("data-section")];
+    // Band, number, walls and three surface stretches each.
+    EXPECT_EQ(perSection, (std::map<std::string, int>{{"1", 6}, {"2", 6}, {"3", 6}, {"4", 6}}));
+    EXPECT_TRUE(groups.count("banking"));
+    for (const char* id :
+         {"banking-height-1", "banking-height-2", "banking-height-3", "banking-init-hgt"})
+        EXPECT_EQ(named(groups.at(id), "polyline").size(), 4u) << id;
+    // Two straights with 4 E-lines each, and two turn centres.
+    EXPECT_EQ(named(groups.at("plan"), "circle").size(), 10u);
+}
+
+// vertex.def with a normal and lines in other columns that stay as they are.
+const std::string kPositionsDef = crlf({"REM  keep me", "VERTICES:", "  1   10 20 30",
+                                        "     2            0            0     16777217", "",
+                                        "NORMALS:", "     0            0            0         1"});
+
+TEST_F(Picture, PositionsRoundHalvesToEvenAndKeepFloatRoundedValues) {
+    writeFile(dir.file("vertex.def"), kPositionsDef);
+    writeFile(dir.file("edit.obj"), "o x\nv 10.0 20.0 30.0\nv 2.5 -3.5 16777216.0\nl 1 2\n");
+    ASSERT_EQ(run("mnu3doPositions", dir.file("edit.obj")).status, Status::Done);
+    EXPECT_EQ(file("vertex.def"), crlf({"REM  keep me", "VERTICES:", "  1   10 20 30",
+                                        "     2            2           -4     16777217", "",
+                                        "NORMALS:", "     0            0            0         1"}));
+}
+
+TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
+    const struct {
+        std::string obj, reason;
+    } cases[] = {
+        {"v 1 2 3\n", "edit.obj has 1 vertices, vertex.def has 2"},
+        {"v 1 2 3\nv 1 2 3\nv 1 2 3\n", "edit.obj has 3 vertices, vertex.def has 2"},
+        {"v 1 2 3\n\nv 1 2 3e9\n", "edit.obj:3: coordinate 3e+09 does not fit"},
+        {"# x\nv 1 2 x\nv 1 2 3\n", "edit.obj:2: a v line needs numbers; \"x\" is not one"},
+        {"v 1 2\nv 1 2 3\n", "edit.obj:1: a v line holds x, y and z"},
+        {"v 1 2 3\nv nan 2 3\n", "edit.obj:2: a v line needs numbers"},
+    };
+    writeFile(dir.file("vertex.def"), kPositionsDef);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.obj);
+        writeFile(dir.file("edit.obj"), c.obj);
+        const Outcome outcome = run("mnu3doPositions", dir.file("edit.obj"));
+        EXPECT_EQ(outcome.status, Status::Failed);
+        EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+        EXPECT_EQ(file("vertex.def"), kPositionsDef);
+    }
+    EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"edit.obj", "vertex.def"}));
+}
+
+TEST(DrawingModel, PointedDotAndRoundLengths) {
+    picture::Drawing d(100, 100);
+    d.keep("a");
+    d.keep("b");
+    picture::Panel& p = d.panels.emplace_back();
+    p.frame = {0, 0, 100, 100};
+    p.place({0, 0}, {10, 10}, 10, 10);
+    p.dots.push_back({{2, 3}, 0, 0, picture::kNoText, picture::kInk});
+    p.dots.push_back({{2, 4}, 0, 1, picture::kNoText, picture::kInk});
+    // Panel y is up: (2, 4) lies 10 page units above (2, 3).
+    const auto hit = picture::dotAt(d, p.toPage({2, 3.9}), 3);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(d.textOf(hit->dot->title), "b");
+    EXPECT_FALSE(picture::dotAt(d, p.toPage({5, 5}), 3));
+    for (const auto& [most, length] :
+         {std::pair{740.0, 500.0}, {1.0, 1.0}, {0.3, 0.2}, {19.9, 10.0}})
+        EXPECT_EQ(picture::roundLength(most), length) << most;
+}
+
+}  // namespace
+}  // namespace z5
