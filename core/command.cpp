@@ -105,6 +105,9 @@ BinaryReader Command::openBinaryAt(const std::string& path, std::string display)
 
 void Command::claimOutput(const std::string& path, std::string_view display) {
     claim(path, display, true);
+    // Before anything is written: a read-only target fails the command
+    // whole, not after the outputs before it were put in place.
+    requireReplaceable(path, display);
 }
 
 void Command::claimInput(const std::string& path, std::string_view display) {

@@ -88,8 +88,24 @@ void removeTemporaries() {
 
 using namespace files;
 
-TemporaryFolder::TemporaryFolder(std::string path)
-    : path_(std::move(path)), slot_(registerTemporary(path_, true)) {}
+TemporaryFolder::TemporaryFolder(const std::string& parent, std::string_view prefix,
+                                 std::string_view what) {
+    std::random_device random;
+    std::error_code ec;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(parent, std::string(prefix) + std::to_string(random()));
+        slot_ = registerTemporary(candidate, true);
+        if (std::filesystem::create_directory(nativePath(candidate), ec)) {
+            path_ = std::move(candidate);
+            return;
+        }
+        unregisterTemporary(slot_);
+        // Another name helps only when this one was taken.
+        if (ec && ec != std::errc::file_exists) break;
+    }
+    throw CommandFailure("cannot create " + std::string(what) + " in " + parent +
+                         (ec ? ": " + ec.message() : std::string()));
+}
 
 TemporaryFolder::~TemporaryFolder() {
     unregisterTemporary(slot_);

@@ -61,7 +61,10 @@ public:
     // threads may write to different places of one file at once.
     void writeAt(const void* data, std::size_t size, std::int64_t offset);
     // Closes the temporary file and renames it over the target (an existing
-    // link at the target is replaced, never followed). With
+    // link at the target is replaced, never followed). A file it replaces
+    // passes on its permission bits, and the new one is on the disk before
+    // it takes the name (its folder too, after); a target without any write
+    // permission is refused and stays as it was. With
     // `replaceCaseVariants`, files whose names differ from the target's only
     // in letter case go too, so the folder keeps one file of that name, as
     // on Windows.
@@ -187,15 +190,22 @@ private:
 // where the file system finds a name in any letter case, there are none.
 void removeCaseVariants(const std::string& path);
 
+// Throws CommandFailure naming `display` when `path` is an existing file
+// that must not be replaced: one without any write permission (the
+// read-only attribute on Windows), whoever runs the command.
+void requireReplaceable(const std::string& path, std::string_view display);
+
 // Removes one file or link by its exact name (never a folder).
 void removeFile(const std::string& path, std::string_view name);
 
-// A folder of this process's own, removed with everything in it when the
-// object ends, and by the signals that remove temporary outputs (see
-// removeTemporaryFilesOnSignals) if they end the program first.
+// A new folder of this process's own in `parent`, named `prefix` and a
+// random number, removed with everything in it when the object ends, and by
+// the signals that remove temporary outputs (see
+// removeTemporaryFilesOnSignals) if they end the program first: it is in
+// their table before it exists. `what` names it in the failure reason.
 class TemporaryFolder {
 public:
-    explicit TemporaryFolder(std::string path);
+    TemporaryFolder(const std::string& parent, std::string_view prefix, std::string_view what);
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     ~TemporaryFolder();

@@ -2,12 +2,14 @@
 // files, kernel copies through pipes).
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -44,6 +46,13 @@ std::string nativeText(const std::string& path) {
 
 void removeNative(const char* path) {
     ::unlink(path);
+}
+
+void blockTerminationSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
 namespace {
@@ -84,6 +93,23 @@ void removeNativeFolder(const char* path) {
 }
 
 namespace {
+
+// The permission bits of the regular file at `path`; -1 where there is
+// none (nothing, a link, a folder).
+int replacedMode(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<int>(st.st_mode & 07777);
+}
+
+// Puts a rename in the folder on the disk, so that the name holds the new
+// file after a power cut.
+void syncFolderOf(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
 
 extern "C" void removeTemporariesAndEnd(int signal) {
     removeTemporaries();
@@ -140,24 +166,31 @@ OutputFile::OutputFile(std::string target, std::string name)
     // Where the system allows it, the file has no name until it is complete:
     // it cannot be seen, and it vanishes by itself if the program ends
     // before, so a new output costs one name in the folder instead of two.
+    // Z5_NO_TMPFILE=1 turns this off, so that tests cover named temporaries.
     static const bool namesLater = ::access("/proc/self/fd", X_OK) == 0;
-    if (namesLater) {
+    const char* off = std::getenv("Z5_NO_TMPFILE");
+    if (namesLater && !(off && std::string_view(off) == "1")) {
         fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ >= 0) return;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folder, temporaryName());
+        // In the clean-up table before it exists, so a signal never misses it.
+        slot_ = registerTemporary(candidate);
         // O_EXCL with O_CREAT never follows a link and never opens an
         // existing file; mode 0666 is reduced by the umask as for any file.
         fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
-            slot_ = registerTemporary(temporary_);
             return;
         }
-        if (errno != EEXIST) break;
+        const int error = errno;
+        unregisterTemporary(std::exchange(slot_, -1));
+        if (error != EEXIST)
+            throw CommandFailure("cannot create " + name_ + " in " + folder + ": " +
+                                 reasonOf(error));
     }
-    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
+    throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + reasonOf(EEXIST));
 }
 
 void OutputFile::write(const void* data, std::size_t size) {
@@ -200,17 +233,35 @@ bool OutputFile::nameUnnamed() {
     // Something has the name: a unique name first, then the rename below.
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folderOf(target_), temporaryName());
+        slot_ = registerTemporary(candidate);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temporary_ = std::move(candidate);
-            slot_ = registerTemporary(temporary_);
             return true;
         }
-        if (errno != EEXIST) return false;
+        const int error = errno;
+        unregisterTemporary(std::exchange(slot_, -1));
+        errno = error;
+        if (error != EEXIST) return false;
     }
     return false;
 }
 void OutputFile::commit(bool replaceCaseVariants) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const int mode = replacedMode(target_);
+    if (mode >= 0) {
+        // The new file takes the old one's permissions, and is on the disk
+        // before it takes its name: after a power cut the name holds the
+        // old file or the new one, never an empty one.
+        if ((mode & 0222) == 0) {
+            abandon();
+            throw CommandFailure("cannot replace " + target_ + ": it is read-only");
+        }
+        if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0 || ::fsync(fd_) != 0) {
+            const std::string reason = lastReason();
+            abandon();
+            throw CommandFailure("cannot write " + name_ + ": " + reason);
+        }
+    }
     if (temporary_.empty()) {
         if (!nameUnnamed()) {
             const std::string reason = lastReason();
@@ -244,6 +295,7 @@ void OutputFile::commit(bool replaceCaseVariants) {
         throw CommandFailure("cannot replace " + target_ + ": " + reason);
     }
     release();
+    if (mode >= 0) syncFolderOf(target_);
     if (replaceCaseVariants) removeCaseVariants(target_);
 }
 
@@ -324,6 +376,12 @@ void removeCaseVariants(const std::string& path) {
             continue;
         removePath(pathText(it->path()));
     }
+}
+
+void requireReplaceable(const std::string& path, std::string_view display) {
+    const int mode = replacedMode(path);
+    if (mode >= 0 && (mode & 0222) == 0)
+        throw CommandFailure("cannot replace " + std::string(display) + ": it is read-only");
 }
 
 void removeFile(const std::string& path, std::string_view name) {

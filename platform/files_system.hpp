@@ -45,4 +45,9 @@ void removeNative(const NativeChar* path);
 // Removes a folder and everything in it by its native name, as safely.
 void removeNativeFolder(const NativeChar* path);
 
+// Keeps SIGINT, SIGTERM and SIGHUP away from the calling thread, so that
+// only the main thread runs the handler (nothing on Windows, where the
+// handler runs on a thread of its own).
+void blockTerminationSignals();
+
 }  // namespace z5::files

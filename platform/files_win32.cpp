@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "platform/encoding.hpp"
@@ -18,6 +19,21 @@
 namespace z5 {
 namespace files {
 namespace {
+
+// The attributes of the file (not folder, not link) at `path`; nullopt
+// where there is none.
+std::optional<DWORD> replacedAttributes(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return std::nullopt;
+    return attributes;
+}
+
+// What a new file takes over from the one it replaces: hidden, system,
+// archive and not indexed.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // The reason for a Windows error, in the words the C library uses for the
 // same error elsewhere where there is one ("No such file or directory").
@@ -105,6 +121,8 @@ void removeNative(const wchar_t* path) {
     DeleteFileW(path);
 }
 
+void blockTerminationSignals() {}
+
 }  // namespace files
 
 using namespace files;
@@ -150,13 +168,15 @@ OutputFile::OutputFile(std::string target, std::string name)
     const std::string folder = folderOf(target_);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folder, temporaryName());
+        // In the clean-up table before it exists, so Ctrl+C never misses it.
+        slot_ = registerTemporary(candidate);
         // CREATE_NEW never opens an existing file or link.
         fd_ = openDescriptor(candidate, true);
         if (fd_ >= 0) {
             temporary_ = std::move(candidate);
-            slot_ = registerTemporary(temporary_);
             return;
         }
+        unregisterTemporary(std::exchange(slot_, -1));
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
     throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
@@ -199,6 +219,20 @@ void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset
 
 void OutputFile::commit(bool) {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const std::optional<DWORD> attributes = replacedAttributes(target_);
+    if (attributes) {
+        // A file with the read-only attribute stays; one that is replaced
+        // gives its name only to a new file that is on the disk.
+        if (*attributes & FILE_ATTRIBUTE_READONLY) {
+            abandon();
+            throw CommandFailure("cannot replace " + target_ + ": it is read-only");
+        }
+        if (!FlushFileBuffers(handleOf(fd_))) {
+            const std::string reason = lastReason();
+            abandon();
+            throw CommandFailure("cannot write " + name_ + ": " + reason);
+        }
+    }
     const int fd = std::exchange(fd_, -1);
     if (closeDescriptor(fd) != 0) {
         const int error = errno;
@@ -206,6 +240,8 @@ void OutputFile::commit(bool) {
         release();
         throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
     }
+    if (attributes && (*attributes & kKeptAttributes))
+        SetFileAttributesW(widen(temporary_).c_str(), *attributes & kKeptAttributes);
     // The rename replaces a link at the target by the file, never the file
     // the link points to, and readers see either the old or the new file
     // whole. The file system finds a name in any letter case, so there are
@@ -236,6 +272,12 @@ void removeCaseVariants(const std::string&) {
     // The file system finds a name in any letter case: the rename replaced
     // the one file of this name, which may keep its old spelling and must
     // not be taken for another.
+}
+
+void requireReplaceable(const std::string& path, std::string_view display) {
+    const std::optional<DWORD> attributes = replacedAttributes(path);
+    if (attributes && (*attributes & FILE_ATTRIBUTE_READONLY))
+        throw CommandFailure("cannot replace " + std::string(display) + ": it is read-only");
 }
 
 void removeFile(const std::string& path, std::string_view name) {

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files_system.hpp"
+
 namespace z5 {
 
 unsigned copyThreads() {
@@ -37,6 +39,8 @@ void runInOrder(std::size_t count, unsigned threads, std::size_t ahead,
     std::vector<std::exception_ptr> errors(count);
 
     auto worker = [&](std::stop_token stop, unsigned self) {
+        // A signal is handled on the calling thread, never beside the work.
+        files::blockTerminationSignals();
         std::unique_lock lock(mutex);
         while (
             windowOpen.wait(lock, stop, [&] { return next >= count || next < finished + ahead; }) &&

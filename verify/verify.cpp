@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
-#include <random>
 #include <set>
 #include <span>
 
@@ -43,16 +42,11 @@ std::string lowerExtension(std::string_view path) {
 }
 
 // A new folder of this run's own below the system's temporary folder.
-std::string privateFolder() {
+std::string temporaryParent() {
     std::error_code ec;
     const fs::path temporary = fs::temp_directory_path(ec);
     if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path folder = temporary / ("z5verify-" + std::to_string(random()));
-        if (fs::create_directory(folder, ec)) return pathText(folder);
-    }
-    throw CommandFailure("cannot create a private folder in " + pathText(temporary));
+    return pathText(temporary);
 }
 
 // Empties a private folder between two files.
@@ -515,7 +509,7 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(std::size_t, const std::string&)>& progress) {
     // One private folder for the whole run, a subfolder per thread. A
     // signal that ends the run removes it too.
-    const TemporaryFolder root(privateFolder());
+    const TemporaryFolder root(temporaryParent(), "z5verify-", "a private folder");
 
     const std::size_t count = plan.files.size();
     std::vector<std::optional<Result>> results(count);

@@ -4,7 +4,6 @@
 #include <atomic>
 #include <filesystem>
 #include <optional>
-#include <random>
 
 #include "archive/format.hpp"
 #include "commands/table.hpp"
@@ -31,38 +30,25 @@ std::string parentOf(const std::string& path) {
     return pathText(nativePath(path).lexically_normal().parent_path());
 }
 
-// A folder of this run's own in `parent`, where its work files can be
-// linked to the user's and renamed into place; removed with everything in
-// it when the run ends.
+// A hidden folder of this run's own in `parent`, where its work files can
+// be linked to the user's and renamed into place; removed with everything
+// in it when the run ends, also by Ctrl+C or SIGTERM.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& parent) {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const std::string path = joinPath(parent, ".z5work-" + std::to_string(random()));
-            std::error_code ec;
-            if (fs::create_directory(nativePath(path), ec)) path_ = path;
-        }
-        if (path_.empty()) throw CommandFailure("cannot create a work folder in " + parent);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        std::error_code ec;
-        fs::remove_all(nativePath(path_), ec);
-    }
-    const std::string& path() const { return path_; }
+    explicit ScratchFolder(const std::string& parent)
+        : folder_(parent, ".z5work-", "a work folder") {}
+    const std::string& path() const { return folder_.path(); }
 
     // The folder of one worker, created when first asked for.
     std::string worker(unsigned index) const {
-        const std::string folder = joinPath(path_, std::string("w").append(std::to_string(index)));
+        const std::string folder = joinPath(path(), std::string("w").append(std::to_string(index)));
         std::error_code ec;
         fs::create_directory(nativePath(folder), ec);
         return folder;
     }
 
 private:
-    std::string path_;
+    TemporaryFolder folder_;
 };
 
 void emptyFolder(const std::string& folder) {

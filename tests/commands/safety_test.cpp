@@ -80,6 +80,21 @@ TEST_F(Safety, FailedCompilesKeepTheLastGoodOutput) {
     }
 }
 
+// A read-only file at any output name fails the command before anything is
+// written, whoever runs it: unpack checks every member's target first.
+TEST_F(Safety, ReadOnlyTargetsAreRefusedBeforeAnythingIsWritten) {
+    host.answer = (kSamples / "sample.dat").string();
+    writeFile(in("TABLE.BIN"), "mine");
+    fs::permissions(in("TABLE.BIN"), fs::perms::owner_read);
+    const Outcome outcome = run(host, "mnuUnpack");
+    EXPECT_EQ(outcome.status, Status::Failed);
+    EXPECT_NE(outcome.reason.find("TABLE.BIN: it is read-only"), std::string::npos)
+        << outcome.reason;
+    EXPECT_EQ(folderFiles(work.string()),
+              (std::map<std::string, std::string>{{"TABLE.BIN", "mine"}}));
+    fs::permissions(in("TABLE.BIN"), fs::perms::owner_all);
+}
+
 #ifndef _WIN32
 // A link at any output name is replaced by the new file; the file it
 // pointed to outside the working folder is never written.

@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <csignal>
+#else
+#include <windows.h>
 #endif
 #include <filesystem>
 
+#include "platform/failure.hpp"
 #include "platform/files.hpp"
 #include "tests/support/support.hpp"
 
@@ -33,8 +36,49 @@ TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
               std::filesystem::perms(0640));
 }
 
+// Both ways a temporary file is made: without a name, and (Z5_NO_TMPFILE=1)
+// with a unique one.
+class Temporaries : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        if (GetParam()) ::setenv("Z5_NO_TMPFILE", "1", 1);
+    }
+    void TearDown() override { ::unsetenv("Z5_NO_TMPFILE"); }
+};
+INSTANTIATE_TEST_SUITE_P(SafeOutput, Temporaries, ::testing::Bool());
+
+// A replaced file passes on its mode; one without write permission stays,
+// whoever runs the command, and nothing is left beside it.
+TEST_P(Temporaries, ReplacingKeepsTheModeAndRefusesReadOnlyFiles) {
+    TempFolder dir;
+    for (const auto& [name, mode] : {std::pair{"private.def", 0600}, {"shared.def", 0664}}) {
+        writeFile(dir.file(name), "old");
+        ::chmod(dir.file(name).c_str(), static_cast<mode_t>(mode));
+        OutputFile out(dir.file(name), name);
+        out.write("new", 3);
+        out.commit();
+        EXPECT_EQ(test::readFile(dir.file(name)), "new");
+        EXPECT_EQ(std::filesystem::status(dir.file(name)).permissions(),
+                  std::filesystem::perms(mode));
+    }
+    writeFile(dir.file("locked.def"), "old");
+    ::chmod(dir.file("locked.def").c_str(), 0444);
+    EXPECT_THROW(requireReplaceable(dir.file("locked.def"), "locked.def"), CommandFailure);
+    OutputFile out(dir.file("locked.def"), "locked.def");
+    out.write("new", 3);
+    try {
+        out.commit();
+        ADD_FAILURE() << "a read-only file was replaced";
+    } catch (const CommandFailure& e) {
+        EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(test::readFile(dir.file("locked.def")), "old");
+    EXPECT_EQ(folderNames(dir.str()),
+              (std::vector<std::string>{"locked.def", "private.def", "shared.def"}));
+}
+
 // SIGTERM while an output is being written removes its temporary file.
-TEST(SafeOutput, SignalsLeaveNoTemporaryFile) {
+TEST_P(Temporaries, SignalsLeaveNoTemporaryFile) {
     TempFolder dir;
     const pid_t child = ::fork();
     if (child == 0) {
@@ -48,6 +92,34 @@ TEST(SafeOutput, SignalsLeaveNoTemporaryFile) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_TRUE(folderNames(dir.str()).empty());
+}
+#else
+// A replaced file passes on its hidden attribute; one with the read-only
+// attribute stays, and nothing is left beside it.
+TEST(SafeOutput, ReplacingKeepsAttributesAndRefusesReadOnlyFiles) {
+    TempFolder dir;
+    for (const DWORD attribute : {DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_READONLY}}) {
+        const std::string path = dir.file("kept.def");
+        writeFile(path, "old");
+        ASSERT_TRUE(
+            SetFileAttributesW(dir.path().wstring().append(L"\\kept.def").c_str(), attribute));
+        OutputFile out(path, "kept.def");
+        out.write("new", 3);
+        if (attribute == FILE_ATTRIBUTE_READONLY) {
+            EXPECT_THROW(requireReplaceable(path, "kept.def"), CommandFailure);
+            EXPECT_THROW(out.commit(), CommandFailure);
+            EXPECT_EQ(test::readFile(path), "old");
+        } else {
+            out.commit();
+            EXPECT_EQ(test::readFile(path), "new");
+        }
+        EXPECT_TRUE(GetFileAttributesW(dir.path().wstring().append(L"\\kept.def").c_str()) &
+                    attribute);
+        EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"kept.def"});
+        SetFileAttributesW(dir.path().wstring().append(L"\\kept.def").c_str(),
+                           FILE_ATTRIBUTE_NORMAL);
+        std::filesystem::remove(dir.path() / "kept.def");
+    }
 }
 #endif
 

@@ -1,0 +1,109 @@
+// What the built z5def does on the disk, watched with strace: a replaced
+// file is flushed before it takes the name and its folder after, and a
+// signal at any moment leaves no temporary file or folder. Skipped where
+// strace is missing or may not trace.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+#include "platform/paths.hpp"
+#include "tests/support/support.hpp"
+
+namespace z5 {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+
+#ifndef _WIN32
+bool straceWorks() {
+    static const bool works = std::system("strace -o /dev/null true >/dev/null 2>&1") == 0;
+    return works;
+}
+
+// Runs the built z5def in `folder` under strace with `options` (and the
+// environment settings `env`); its exit status, or -1 when a signal ended it.
+int traced(const std::string& folder, const std::string& env, const std::string& options,
+           const std::string& args) {
+    // The leak checker cannot work under a tracer.
+    const std::string line = "cd '" + folder + "' && env ASAN_OPTIONS=detect_leaks=0 " + env +
+                             " strace -f -qq -o trace.log " + options + " '" + Z5DEF_PATH +
+                             "' -q " + args + " >/dev/null 2>&1";
+    const int status = std::system(line.c_str());
+    if (!WIFEXITED(status)) return -1;
+    // The shell reports a command ended by a signal as 128 and its number.
+    return WEXITSTATUS(status) > 128 ? -1 : WEXITSTATUS(status);
+}
+
+// Replacing a file: the new file is flushed, renamed over the old one, and
+// the folder flushed, in that order; a file that replaces nothing is not
+// flushed (unpack of many new members stays fast).
+TEST(Disk, ReplacedFilesAreOnTheDiskBeforeAndAfterTheRename) {
+    if (!straceWorks()) GTEST_SKIP() << "strace is missing or may not trace here";
+    for (const char* env : {"", "Z5_NO_TMPFILE=1"}) {
+        SCOPED_TRACE(env);
+        TempFolder dir;
+        const std::string args = std::string("trk decompile '") + Z5_SAMPLES_DIR + "/oval.trk'";
+        const std::string options = "-y -e trace=fsync,rename,renameat,renameat2";
+        ASSERT_EQ(traced(dir.str(), env, options, args), 0);
+        EXPECT_EQ(readFile(dir.file("trace.log")).find("fsync"), std::string::npos);
+        ASSERT_EQ(traced(dir.str(), env, options, args), 0);
+        const std::string log = readFile(dir.file("trace.log"));
+        const std::regex order(
+            "fsync\\(\\d+<[^>]*(#\\d+|\\.z5-\\w+\\.tmp)>[^\\n]*= 0\\n"
+            "[\\s\\S]*rename\\w*\\([^\\n]*\\.z5-\\w+\\.tmp\", [^\\n]*Trk\\.def\"\\) = 0\\n"
+            "[\\s\\S]*fsync\\(\\d+<" +
+            dir.str() + ">\\) = 0");
+        EXPECT_TRUE(std::regex_search(log, order)) << log;
+    }
+}
+
+// A signal while outputs are put in place over existing files, or while a
+// private or work folder is in use, ends the run and leaves nothing of it.
+TEST(Disk, SignalsLeaveNoTemporaryFileOrFolder) {
+    if (!straceWorks()) GTEST_SKIP() << "strace is missing or may not trace here";
+    const std::string dat = std::string("'") + Z5_SAMPLES_DIR + "/sample.dat'";
+    struct Case {
+        const char* env;
+        const char* inject;  // the call that brings the signal
+        std::string args;
+    };
+    const Case cases[] = {
+        // The second linkat names a finished member beside the old one.
+        {"", "linkat:signal=SIGINT:when=2", "unpack " + dat},
+        {"Z5_NO_TMPFILE=1", "fsync:signal=SIGINT:when=2", "unpack " + dat},
+        // The first mkdir makes the private or work folder itself.
+        {"TMPDIR=$PWD/tmp", "mkdir:signal=SIGINT:when=1", "verify --deep " + dat},
+        {"TMPDIR=$PWD/tmp", "mkdir:signal=SIGTERM:when=3", "verify --deep " + dat},
+        {"", "mkdir:signal=SIGINT:when=1", "extract " + dat + " ws"},
+        {"", "mkdir:signal=SIGTERM:when=2", "extract " + dat + " ws"},
+        {"", "mkdir:signal=SIGINT:when=1", "build built"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args + " " + c.inject);
+        TempFolder dir;
+        fs::create_directory(dir.path() / "tmp");
+        ASSERT_EQ(traced(dir.str(), "", "", "unpack " + dat), 0);
+        ASSERT_EQ(traced(dir.str(), "", "", "extract " + dat + " built"), 0);
+        auto before = folderFiles(dir.str(), true);
+        const std::string inject = c.inject;
+        const std::string call = inject.substr(0, inject.find(':'));
+        EXPECT_EQ(traced(dir.str(), c.env, "-e trace=" + call + " -e inject=" + inject, c.args), -1)
+            << "the signal did not end the run";
+        auto after = folderFiles(dir.str(), true);
+        before.erase("trace.log");
+        after.erase("trace.log");
+        EXPECT_EQ(after, before);
+    }
+}
+#endif
+
+}  // namespace
+}  // namespace z5
