@@ -162,8 +162,14 @@ void Command::claim(const std::string& path, std::string_view display, bool outp
 }
 
 void Command::closeOutputs() {
-    for (auto& t : texts_) t.close();
-    for (auto& b : binaries_) b.close();
+    // Every output is complete before the first one replaces its target,
+    // and they replace their targets together or not at all.
+    std::vector<std::pair<OutputFile*, bool>> files;
+    for (auto& t : texts_)
+        if (t.isOpen()) files.emplace_back(&t.flushedFile(), t.fixedName());
+    for (auto& b : binaries_)
+        if (b.isOpen()) files.emplace_back(&b.flushedFile(), b.fixedName());
+    commitTogether(files);
 }
 
 void Command::keepPartialOutputs() {

@@ -75,8 +75,8 @@ public:
     std::string inputPath(std::string_view name) const;
 
     // Output files live until the command ends; the skeleton completes them
-    // (each then replaces its target) only when the whole command succeeded.
-    // One closed earlier is complete from then on. A fixed name is joined to
+    // only when the whole command succeeded, and they replace their targets
+    // together: all of them or, when one cannot, none. A fixed name is joined to
     // the working folder and replaces its letter-case variants there.
     TextWriter& createText(std::string_view name);
     BinaryWriter& createBinary(std::string_view name);
@@ -106,7 +106,8 @@ public:
     void claimOutput(const std::string& path, std::string_view display);
     void claimInput(const std::string& path, std::string_view display);
 
-    // Completes every output, reporting the first write error.
+    // Completes every output and puts them in place together (see
+    // commitTogether), reporting the first error.
     void closeOutputs();
     // After a failure: keeps what the text outputs hold so far.
     void keepPartialOutputs();

@@ -130,13 +130,9 @@ InputFile::~InputFile() {
     if (fd_ >= 0) closeDescriptor(fd_);
 }
 
-OutputFile::OutputFile(OutputFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      target_(std::move(other.target_)),
-      name_(std::move(other.name_)),
-      temporary_(std::move(other.temporary_)),
-      slot_(std::exchange(other.slot_, -1)),
-      broken_(other.broken_) {}
+OutputFile::OutputFile(OutputFile&& other) noexcept {
+    *this = std::move(other);
+}
 
 OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     if (this != &other) {
@@ -147,8 +143,38 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         temporary_ = std::move(other.temporary_);
         slot_ = std::exchange(other.slot_, -1);
         broken_ = other.broken_;
+        replacing_ = other.replacing_;
+        placed_ = other.placed_;
+        movedAway_ = other.movedAway_;
+        backup_ = std::move(other.backup_);
+        backupSlot_ = std::exchange(other.backupSlot_, -1);
     }
     return *this;
+}
+
+void OutputFile::commit(bool replaceCaseVariants) {
+    commitTogether({{this, replaceCaseVariants}});
+}
+
+void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs) {
+    for (const auto& [file, variants] : outputs) file->prepare();
+    std::size_t placed = 0;
+    try {
+        for (; placed < outputs.size(); ++placed) outputs[placed].first->place();
+    } catch (const std::exception& e) {
+        // Back to the old files, the one that failed included, latest first.
+        std::string lost;
+        for (std::size_t i = std::min(placed + 1, outputs.size()); i-- > 0;) {
+            OutputFile& file = *outputs[i].first;
+            if (!file.restore())
+                lost +=
+                    "; " + file.name() + " could not be put back: its old file is " + file.backup_;
+        }
+        for (const auto& [file, variants] : outputs) file->abandon();
+        if (lost.empty()) throw;
+        throw CommandFailure(e.what() + lost);
+    }
+    for (const auto& [file, variants] : outputs) file->finish(variants);
 }
 
 OutputFile::~OutputFile() {

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace z5 {
 
@@ -60,14 +62,8 @@ public:
     // Writes at byte `offset`, wherever the file's position is; several
     // threads may write to different places of one file at once.
     void writeAt(const void* data, std::size_t size, std::int64_t offset);
-    // Closes the temporary file and renames it over the target (an existing
-    // link at the target is replaced, never followed). A file it replaces
-    // passes on its permission bits, and the new one is on the disk before
-    // it takes the name (its folder too, after); a target without any write
-    // permission is refused and stays as it was. With
-    // `replaceCaseVariants`, files whose names differ from the target's only
-    // in letter case go too, so the folder keeps one file of that name, as
-    // on Windows.
+    // Puts the complete file in place of its target: commitTogether with
+    // this output alone.
     void commit(bool replaceCaseVariants = false);
     // Closes and removes the temporary file. Doing it twice does nothing.
     void abandon();
@@ -80,7 +76,17 @@ public:
     int descriptor() const { return fd_; }
 
 private:
+    friend void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs);
     void release();
+    // The steps of commitTogether. prepare() checks the target and puts the
+    // file on the disk when it replaces one; place() keeps the old file
+    // under a temporary name and puts the new one in its place; restore()
+    // undoes place() (false when the old file could not be put back: then
+    // backup() holds it); finish() lets the old file go.
+    void prepare();
+    void place();
+    bool restore();
+    void finish(bool replaceCaseVariants);
     // Gives a file opened without a name the target's name, or a unique
     // name beside it when the target exists; false with errno set.
     bool nameUnnamed();
@@ -90,7 +96,23 @@ private:
     std::string temporary_;
     int slot_ = -1;  // in the table the signal handler cleans up
     bool broken_ = false;
+    bool replacing_ = false;  // something had the target's name
+    bool placed_ = false;     // the new file has the target's name
+    bool movedAway_ = false;  // the old file lost the name to backup_
+    std::string backup_;      // the old file's other name
+    int backupSlot_ = -1;
 };
+
+// Puts complete outputs in place together, in their order; `true` beside an
+// output removes its target's letter-case variants afterwards (see
+// BufferedOutput). Every target is checked first (a folder or a read-only
+// file is refused) and every file that replaces one is on the disk; then
+// each takes its target's name while the old file stays reachable under a
+// temporary name. When one cannot be put in place, those before it get
+// their old files back (or are removed when they replaced nothing), so a
+// failure leaves every target as it was; a restore that fails too is
+// named in the reason, with the temporary name that keeps the old file.
+void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs);
 
 // An output written through a buffer: what the text and binary writers share.
 // close() completes the file and puts it in place of the target; a writer
@@ -109,6 +131,8 @@ public:
     // Completes the file: a write error becomes a CommandFailure and the
     // target stays as it was. Closing a closed writer does nothing.
     void close();
+    // Whether the output replaces its target's letter-case variants.
+    bool fixedName() const { return fixedName_; }
     // Puts what was written so far in place of the target, for the outputs
     // that show how far a failed command got. Unless a write failed: then
     // the target stays as it was.
@@ -190,9 +214,10 @@ private:
 // where the file system finds a name in any letter case, there are none.
 void removeCaseVariants(const std::string& path);
 
-// Throws CommandFailure naming `display` when `path` is an existing file
-// that must not be replaced: one without any write permission (the
-// read-only attribute on Windows), whoever runs the command.
+// Throws CommandFailure naming `display` when `path` is something an
+// output must not replace: a folder, or a file without any write
+// permission (the read-only attribute on Windows), whoever runs the
+// command.
 void requireReplaceable(const std::string& path, std::string_view display);
 
 // Removes one file or link by its exact name (never a folder).

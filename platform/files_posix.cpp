@@ -94,14 +94,6 @@ void removeNativeFolder(const char* path) {
 
 namespace {
 
-// The permission bits of the regular file at `path`; -1 where there is
-// none (nothing, a link, a folder).
-int replacedMode(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-    return static_cast<int>(st.st_mode & 07777);
-}
-
 // Puts a rename in the folder on the disk, so that the name holds the new
 // file after a power cut.
 void syncFolderOf(const std::string& path) {
@@ -109,6 +101,36 @@ void syncFolderOf(const std::string& path) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+// Keeps the file at `target` reachable under a unique name (`backup`, in
+// the clean-up table as `slot`); nothing when it is gone already.
+void keepOldFile(const std::string& target, std::string& backup, int& slot, bool& movedAway) {
+    const std::string folder = folderOf(target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folder, temporaryName());
+        slot = registerTemporary(candidate);
+        // A second name for the old file (a link at the target is linked
+        // itself), so the target's name never goes missing.
+        if (::linkat(AT_FDCWD, target.c_str(), AT_FDCWD, candidate.c_str(), 0) == 0) {
+            backup = std::move(candidate);
+            return;
+        }
+        const int error = errno;
+        unregisterTemporary(std::exchange(slot, -1));
+        if (error == ENOENT) return;
+        if (error == EEXIST) continue;
+        // A file system without hard links: the old file moves aside, out
+        // of the clean-up table, since it may be the only copy.
+        if (::rename(target.c_str(), candidate.c_str()) == 0) {
+            backup = std::move(candidate);
+            movedAway = true;
+            return;
+        }
+        break;
+    }
+    throw CommandFailure("cannot keep the old " + target +
+                         " while it is replaced: " + lastReason());
 }
 
 extern "C" void removeTemporariesAndEnd(int signal) {
@@ -245,57 +267,74 @@ bool OutputFile::nameUnnamed() {
     }
     return false;
 }
-void OutputFile::commit(bool replaceCaseVariants) {
+void OutputFile::prepare() {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const int mode = replacedMode(target_);
-    if (mode >= 0) {
-        // The new file takes the old one's permissions, and is on the disk
-        // before it takes its name: after a power cut the name holds the
-        // old file or the new one, never an empty one.
-        if ((mode & 0222) == 0) {
-            abandon();
-            throw CommandFailure("cannot replace " + target_ + ": it is read-only");
-        }
-        if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0 || ::fsync(fd_) != 0) {
-            const std::string reason = lastReason();
-            abandon();
-            throw CommandFailure("cannot write " + name_ + ": " + reason);
-        }
+    struct stat st {};
+    replacing_ = ::lstat(target_.c_str(), &st) == 0;
+    if (!replacing_) return;
+    if (S_ISDIR(st.st_mode)) {
+        abandon();
+        throw CommandFailure("cannot replace " + target_ + ": it is a folder");
     }
+    if (!S_ISREG(st.st_mode)) return;  // a link is replaced, not followed
+    // The new file takes the old one's permissions, and is on the disk
+    // before it takes its name: after a power cut the name holds the old
+    // file or the new one, never an empty one.
+    if ((st.st_mode & 0222) == 0) {
+        abandon();
+        throw CommandFailure("cannot replace " + target_ + ": it is read-only");
+    }
+    if (::fchmod(fd_, st.st_mode & 07777) != 0 || ::fsync(fd_) != 0) {
+        const std::string reason = lastReason();
+        abandon();
+        throw CommandFailure("cannot write " + name_ + ": " + reason);
+    }
+}
+
+void OutputFile::place() {
+    if (replacing_) keepOldFile(target_, backup_, backupSlot_, movedAway_);
     if (temporary_.empty()) {
-        if (!nameUnnamed()) {
-            const std::string reason = lastReason();
-            abandon();
-            throw CommandFailure("cannot create " + target_ + ": " + reason);
-        }
+        if (!nameUnnamed()) throw CommandFailure("cannot create " + target_ + ": " + lastReason());
         if (temporary_.empty()) {  // it took the target's name
-            if (closeDescriptor(std::exchange(fd_, -1)) != 0) {
-                const std::string reason = lastReason();
-                removePath(target_);
-                throw CommandFailure("cannot write " + name_ + ": " + reason);
-            }
-            if (replaceCaseVariants) removeCaseVariants(target_);
+            placed_ = true;
+            if (closeDescriptor(std::exchange(fd_, -1)) != 0)
+                throw CommandFailure("cannot write " + name_ + ": " + lastReason());
             return;
         }
     }
-    const int fd = std::exchange(fd_, -1);
-    if (closeDescriptor(fd) != 0) {
-        const int error = errno;
-        removePath(temporary_);
-        release();
-        throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
-    }
+    if (closeDescriptor(std::exchange(fd_, -1)) != 0)
+        throw CommandFailure("cannot write " + name_ + ": " + lastReason());
     // The rename replaces a link at the target by the file, never the file
     // the link points to, and readers see either the old or the new file
     // whole.
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        const std::string reason = lastReason();
-        removePath(temporary_);
-        release();
-        throw CommandFailure("cannot replace " + target_ + ": " + reason);
-    }
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+        throw CommandFailure("cannot replace " + target_ + ": " + lastReason());
     release();
-    if (mode >= 0) syncFolderOf(target_);
+    placed_ = true;
+}
+
+bool OutputFile::restore() {
+    if (backup_.empty()) {
+        if (placed_) removePath(target_);
+    } else if (placed_ || movedAway_) {
+        if (::rename(backup_.c_str(), target_.c_str()) != 0) {
+            unregisterTemporary(std::exchange(backupSlot_, -1));
+            return false;
+        }
+    } else {
+        removePath(backup_);
+    }
+    unregisterTemporary(std::exchange(backupSlot_, -1));
+    backup_.clear();
+    placed_ = movedAway_ = false;
+    return true;
+}
+
+void OutputFile::finish(bool replaceCaseVariants) {
+    if (!backup_.empty()) removePath(backup_);
+    unregisterTemporary(std::exchange(backupSlot_, -1));
+    backup_.clear();
+    if (replacing_) syncFolderOf(target_);
     if (replaceCaseVariants) removeCaseVariants(target_);
 }
 
@@ -379,8 +418,11 @@ void removeCaseVariants(const std::string& path) {
 }
 
 void requireReplaceable(const std::string& path, std::string_view display) {
-    const int mode = replacedMode(path);
-    if (mode >= 0 && (mode & 0222) == 0)
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode))
+        throw CommandFailure("cannot replace " + std::string(display) + ": it is a folder");
+    if (S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
         throw CommandFailure("cannot replace " + std::string(display) + ": it is read-only");
 }
 

@@ -217,8 +217,14 @@ void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset
     }
 }
 
-void OutputFile::commit(bool) {
+void OutputFile::prepare() {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const DWORD found = GetFileAttributesW(widen(target_).c_str());
+    replacing_ = found != INVALID_FILE_ATTRIBUTES;
+    if (replacing_ && (found & FILE_ATTRIBUTE_DIRECTORY)) {
+        abandon();
+        throw CommandFailure("cannot replace " + target_ + ": it is a folder");
+    }
     const std::optional<DWORD> attributes = replacedAttributes(target_);
     if (attributes) {
         // A file with the read-only attribute stays; one that is replaced
@@ -233,27 +239,67 @@ void OutputFile::commit(bool) {
             throw CommandFailure("cannot write " + name_ + ": " + reason);
         }
     }
-    const int fd = std::exchange(fd_, -1);
-    if (closeDescriptor(fd) != 0) {
+    if (closeDescriptor(std::exchange(fd_, -1)) != 0) {
         const int error = errno;
-        removePath(temporary_);
-        release();
+        abandon();
         throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
     }
     if (attributes && (*attributes & kKeptAttributes))
         SetFileAttributesW(widen(temporary_).c_str(), *attributes & kKeptAttributes);
-    // The rename replaces a link at the target by the file, never the file
-    // the link points to, and readers see either the old or the new file
+}
+
+void OutputFile::place() {
+    // A file is replaced with the old one kept under a unique name, which
+    // the target never goes without; anything else (nothing, a link) is
+    // replaced by a rename. Readers see either the old or the new file
     // whole. The file system finds a name in any letter case, so there are
     // no letter-case variants to remove.
-    if (!MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const std::string reason = lastReason();
-        removePath(temporary_);
-        release();
-        throw CommandFailure("cannot replace " + target_ + ": " + reason);
+    if (replacedAttributes(target_)) {
+        std::string backup = joinPath(folderOf(target_), temporaryName());
+        backupSlot_ = registerTemporary(backup);
+        if (ReplaceFileW(widen(target_).c_str(), widen(temporary_).c_str(), widen(backup).c_str(),
+                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+            backup_ = std::move(backup);
+            release();
+            placed_ = true;
+            return;
+        }
+        const DWORD error = GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+            error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+            // The old file went to the backup name, the new one stayed.
+            backup_ = std::move(backup);
+            movedAway_ = true;
+        } else {
+            unregisterTemporary(std::exchange(backupSlot_, -1));
+        }
+        throw CommandFailure("cannot replace " + target_ + ": " + windowsReason(error));
     }
+    if (!MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw CommandFailure("cannot replace " + target_ + ": " + lastReason());
     release();
+    placed_ = true;
+}
+
+bool OutputFile::restore() {
+    if (backup_.empty()) {
+        if (placed_) removePath(target_);
+    } else if (!MoveFileExW(widen(backup_).c_str(), widen(target_).c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        unregisterTemporary(std::exchange(backupSlot_, -1));
+        return false;
+    }
+    unregisterTemporary(std::exchange(backupSlot_, -1));
+    backup_.clear();
+    placed_ = movedAway_ = false;
+    return true;
+}
+
+void OutputFile::finish(bool) {
+    if (!backup_.empty()) removePath(backup_);
+    unregisterTemporary(std::exchange(backupSlot_, -1));
+    backup_.clear();
 }
 
 // Windows has no pipes the kernel splices files through: every copy goes
@@ -275,6 +321,9 @@ void removeCaseVariants(const std::string&) {
 }
 
 void requireReplaceable(const std::string& path, std::string_view display) {
+    const DWORD found = GetFileAttributesW(widen(path).c_str());
+    if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
+        throw CommandFailure("cannot replace " + std::string(display) + ": it is a folder");
     const std::optional<DWORD> attributes = replacedAttributes(path);
     if (attributes && (*attributes & FILE_ATTRIBUTE_READONLY))
         throw CommandFailure("cannot replace " + std::string(display) + ": it is read-only");

@@ -28,7 +28,6 @@ void dumpPass(Command& cmd, std::string_view outputName, View view) {
         }
         out.line(line);
     }
-    out.close();
 }
 
 }  // namespace

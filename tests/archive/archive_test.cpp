@@ -167,15 +167,23 @@ TEST_F(Archive, ManyMembersRoundTripAndAFailureKeepsExactlyThoseBefore) {
     ASSERT_EQ(runRow("mnuPack", host).status, Status::Done);
     EXPECT_EQ(readFile(in("game.dat")), bytes);
 
-    // A member that cannot be put in place stops the others at it: M1000 to
-    // M1099 and the list are there, M1100 is still the folder, nothing after.
+    // An archive that ends inside M1100: M1000 to M1099 and the list are in
+    // place, nothing after them.
     fresh();
-    fs::create_directory(in("M1100"));
-    EXPECT_TRUE(failed(unpack(bytes), "M1100"));
+    std::size_t tail = 0;
+    for (int i = 100; i < 200; ++i) tail += many[i].data.size();
+    EXPECT_TRUE(failed(unpack(bytes.substr(0, bytes.size() - tail + 1)), "inside member M1100"));
     std::vector<std::string> expected;
-    for (int i = 0; i <= 100; ++i) expected.push_back(many[i].name);
+    for (int i = 0; i < 100; ++i) expected.push_back(many[i].name);
     expected.push_back("dattext.pck");
     EXPECT_EQ(files(), expected);
+
+    // Every member's target is checked before any is written: a folder at
+    // M1100 stops the unpack with nothing written.
+    fresh();
+    fs::create_directory(in("M1100"));
+    EXPECT_TRUE(failed(unpack(bytes), "M1100: it is a folder"));
+    EXPECT_EQ(files(), std::vector<std::string>{"M1100"});
 }
 
 TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {

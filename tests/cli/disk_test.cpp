@@ -35,7 +35,7 @@ int traced(const std::string& folder, const std::string& env, const std::string&
     // The leak checker cannot work under a tracer.
     const std::string line = "cd '" + folder + "' && env ASAN_OPTIONS=detect_leaks=0 " + env +
                              " strace -f -qq -o trace.log " + options + " '" + Z5DEF_PATH +
-                             "' -q " + args + " >/dev/null 2>&1";
+                             "' -q " + args + " >/dev/null 2>err.txt";
     const int status = std::system(line.c_str());
     if (!WIFEXITED(status)) return -1;
     // The shell reports a command ended by a signal as 128 and its number.
@@ -62,6 +62,41 @@ TEST(Disk, ReplacedFilesAreOnTheDiskBeforeAndAfterTheRename) {
             "[\\s\\S]*fsync\\(\\d+<" +
             dir.str() + ">\\) = 0");
         EXPECT_TRUE(std::regex_search(log, order)) << log;
+    }
+}
+
+// When the last of a command's outputs cannot take its name, those before it
+// get their old files back; when even that fails, the reason names the
+// file that keeps each old one.
+TEST(Disk, OutputsThatCannotAllBePutInPlaceAreRolledBack) {
+    if (!straceWorks()) GTEST_SKIP() << "strace is missing or may not trace here";
+    const std::string args = std::string("dump '") + Z5_SAMPLES_DIR + "/mixed.bin'";
+    const char* outputs[] = {"outputlong.def", "outputfloat.def", "outputbyt.def"};
+    for (const char* env : {"", "Z5_NO_TMPFILE=1"}) {
+        SCOPED_TRACE(env);
+        TempFolder dir;
+        for (const char* name : outputs) writeFile(dir.file(name), name);
+        EXPECT_EQ(traced(dir.str(), env, "-e trace=rename -e inject=rename:error=EIO:when=3", args),
+                  1);
+        EXPECT_NE(readFile(dir.file("err.txt")).find("cannot replace " + dir.file("outputbyt.def")),
+                  std::string::npos);
+        for (const char* name : outputs) EXPECT_EQ(readFile(dir.file(name)), name);
+        EXPECT_EQ(folderNames(dir.str()).size(), 5u);  // and err.txt, trace.log
+
+        // Every rename from the third on fails: the two replaced outputs
+        // cannot be put back, and their old files are named.
+        EXPECT_EQ(
+            traced(dir.str(), env, "-e trace=rename -e inject=rename:error=EIO:when=3+", args), 1);
+        const std::string err = readFile(dir.file("err.txt"));
+        for (const char* name : {"outputlong.def", "outputfloat.def"}) {
+            const std::string kept = std::string("; ") + name +
+                                     " could not be put back: its old file is " + dir.str() + "/";
+            const std::size_t at = err.find(kept);
+            ASSERT_NE(at, std::string::npos) << err;
+            const std::string backup =
+                err.substr(at + kept.size() - dir.str().size() - 1, dir.str().size() + 1 + 18);
+            EXPECT_EQ(readFile(backup), name);
+        }
     }
 }
 
@@ -98,8 +133,10 @@ TEST(Disk, SignalsLeaveNoTemporaryFileOrFolder) {
         EXPECT_EQ(traced(dir.str(), c.env, "-e trace=" + call + " -e inject=" + inject, c.args), -1)
             << "the signal did not end the run";
         auto after = folderFiles(dir.str(), true);
-        before.erase("trace.log");
-        after.erase("trace.log");
+        for (const char* log : {"trace.log", "err.txt"}) {
+            before.erase(log);
+            after.erase(log);
+        }
         EXPECT_EQ(after, before);
     }
 }

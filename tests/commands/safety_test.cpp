@@ -95,6 +95,29 @@ TEST_F(Safety, ReadOnlyTargetsAreRefusedBeforeAnythingIsWritten) {
     fs::permissions(in("TABLE.BIN"), fs::perms::owner_all);
 }
 
+// A command whose last output cannot replace its target (a folder there)
+// leaves the outputs before it as they were.
+TEST_F(Safety, OutputsChangeTogetherOrNotAtAll) {
+    const std::pair<const char*, std::vector<const char*>> commands[] = {
+        {"mnuDecompile", {"outputlong.def", "outputfloat.def", "outputbyt.def"}},
+        {"mnu3doCompile", {"offset.def", "new.3do"}},
+    };
+    ASSERT_EQ(decompile(kConverters[4]).status, Status::Done);
+    for (const auto& [menu, outputs] : commands) {
+        SCOPED_TRACE(menu);
+        for (const char* name : outputs) writeFile(in(name), "old");
+        fs::remove(in(outputs.back()));
+        fs::create_directory(in(outputs.back()));
+        const auto before = folderFiles(work.string());
+        host.answer = menu == std::string_view("mnuDecompile") ? (kSamples / "mixed.bin").string()
+                                                               : in("new.3do");
+        const Outcome outcome = run(host, menu);
+        EXPECT_EQ(outcome.status, Status::Failed);
+        EXPECT_NE(outcome.reason.find(": it is a folder"), std::string::npos) << outcome.reason;
+        EXPECT_EQ(folderFiles(work.string()), before);
+    }
+}
+
 #ifndef _WIN32
 // A link at any output name is replaced by the new file; the file it
 // pointed to outside the working folder is never written.

@@ -121,6 +121,24 @@ TEST(SafeOutput, ReplacingKeepsAttributesAndRefusesReadOnlyFiles) {
         std::filesystem::remove(dir.path() / "kept.def");
     }
 }
+
+// A target held open by another program without leave to delete it cannot
+// be replaced: the output put in place before it gets its old file back.
+TEST(SafeOutput, OutputsPutInPlaceTogetherAreRolledBack) {
+    TempFolder dir;
+    for (const char* name : {"first.def", "held.def"}) writeFile(dir.file(name), "old");
+    const HANDLE held = CreateFileW((dir.path() / "held.def").wstring().c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    OutputFile first(dir.file("first.def"), "first.def"), second(dir.file("held.def"), "held.def");
+    first.write("new", 3);
+    second.write("new", 3);
+    EXPECT_THROW(commitTogether({{&first, false}, {&second, false}}), CommandFailure);
+    CloseHandle(held);
+    EXPECT_EQ(test::readFile(dir.file("first.def")), "old");
+    EXPECT_EQ(test::readFile(dir.file("held.def")), "old");
+    EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"first.def", "held.def"}));
+}
 #endif
 
 }  // namespace
