@@ -2,7 +2,8 @@
 // flavor.def). It must end, succeed or fail with a reason and leave no
 // object. An object it writes that decompiles cleanly must compile back from
 // that text to the same bytes: every number is then its own position and
-// offset.
+// offset. The picture and the OBJ of the text end done or failed with a
+// reason too.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -15,6 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t split = input.find('\0');
     harness.start("vertex.def", input.substr(0, split));
     harness.write("flavor.def", split == input.npos ? "" : input.substr(split + 1));
+    harness.run("mnu3doView");
+    harness.run("mnu3doExport");
     harness.answer("a.3do");
 
     if (!harness.run("mnu3doCompile")) {

@@ -1,6 +1,7 @@
 // The track decompiler on arbitrary bytes. Whatever it accepts must compile,
 // when the compiler's row limits allow, into a track that decompiles to the
-// same text apart from the lines the compiler recomputes.
+// same text apart from the lines the compiler recomputes. Its picture ends
+// done or failed with a reason too.
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ std::vector<std::string> defLines(const z5::fuzz::Harness& harness) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static z5::fuzz::Harness harness("trk-decompile");
     harness.start("in.trk", {reinterpret_cast<const char*>(data), size});
+    harness.run("mnuTrkView");
     if (!harness.run("mnuTrkDecompile")) return 0;
     auto first = defLines(harness);
     if (!harness.run("mnuTrkCompile")) return 0;

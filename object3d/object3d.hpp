@@ -4,6 +4,8 @@
 // definition file.
 #pragma once
 
+#include <span>
+
 #include "core/command.hpp"
 #include "object3d/model.hpp"
 #include "picture/drawing.hpp"
@@ -60,17 +62,31 @@ void compileObject(Object& object);
 // Key equals it; references that resolve to nothing are left out and
 // counted. An outline left with fewer than three vertices, and every FL02 of
 // Kind 4 (no vertex references), is counted and not drawn.
+// The corners of all outlines are kept in one list, so that the largest
+// object's 20000 outlines need no allocation each.
 struct Outline {
-    std::int32_t offset;                // the flavor's
-    std::vector<std::int32_t> corners;  // vertex positions, from 0
-    std::vector<std::int32_t> normals;  // normal positions per corner (Kinds 12 and 13), or none
+    std::int32_t offset;  // the flavor's
+    // Its corners: Outlines::corners and cornerNormals from `first` on.
+    std::uint32_t first = 0, count = 0;
+    // A Kind 12 or 13 whose every corner has a normal: its face refers to
+    // them (a face refers to a normal at every corner or at none).
+    bool withNormals = false;
 };
 struct Outlines {
     std::vector<Point> vertices;  // the vertex records, in file order
     std::size_t normals = 0;      // normal records
     std::vector<Outline> drawn;
-    std::int64_t unresolved = 0;  // references left out
-    std::int64_t undrawn = 0;     // outlines not drawn
+    std::vector<std::int32_t> corners;        // vertex positions, from 0
+    std::vector<std::int32_t> cornerNormals;  // normal positions beside them, where known
+    std::int64_t unresolved = 0;              // references left out
+    std::int64_t undrawn = 0;                 // outlines not drawn
+
+    std::span<const std::int32_t> cornersOf(const Outline& o) const {
+        return std::span(corners).subspan(o.first, o.count);
+    }
+    std::span<const std::int32_t> normalsOf(const Outline& o) const {
+        return std::span(cornerNormals).subspan(o.first, o.count);
+    }
 };
 Outlines findOutlines(const Object& object);
 

@@ -52,6 +52,7 @@ Outlines findOutlines(const Object& object) {
     }
     out.normals = normals.size();
     const KeyIndex vertexKeys(out.vertices), normalKeys(normals);
+    out.drawn.reserve(object.flavors.size());
     for (const Flavor& flavor : object.flavors) {
         if (flavor.type != 2 || flavor.values.size() < 3) continue;
         const std::int32_t kind = flavor.values[0].number;
@@ -63,35 +64,36 @@ Outlines findOutlines(const Object& object) {
         // 13 end with as many normal references.
         const auto n = static_cast<std::size_t>(flavor.values[2].number);
         const bool withNormals = kind == 12 || kind == 13;
-        Outline outline{flavor.offset, {}, {}};
-        bool allNormals = withNormals;
-        std::vector<std::int32_t> normalsOf;
+        Outline outline{flavor.offset, static_cast<std::uint32_t>(out.corners.size()), 0,
+                        withNormals};
         for (std::size_t i = 0; i < n && 3 + i < flavor.values.size(); ++i) {
             const auto vertex = vertexKeys.find(flavor.values[3 + i].number);
             if (!vertex) {
                 ++out.unresolved;
                 continue;
             }
-            outline.corners.push_back(*vertex);
-            if (!withNormals) continue;
+            out.corners.push_back(*vertex);
+            ++outline.count;
+            if (!withNormals) {
+                out.cornerNormals.push_back(0);
+                continue;
+            }
             const std::size_t at = flavor.values.size() - n + i;
             const auto normal = at < flavor.values.size()
                                     ? normalKeys.find(flavor.values[at].number)
                                     : std::nullopt;
-            if (!normal) {
-                ++out.unresolved;
-                allNormals = false;
-            } else {
-                normalsOf.push_back(*normal);
-            }
+            if (!normal) ++out.unresolved;
+            // A face refers to a normal at every corner or at none.
+            outline.withNormals = outline.withNormals && normal;
+            out.cornerNormals.push_back(normal.value_or(0));
         }
-        if (outline.corners.size() < 3) {
+        if (outline.count < 3) {
             ++out.undrawn;
+            out.corners.resize(outline.first);
+            out.cornerNormals.resize(outline.first);
             continue;
         }
-        // A face refers to a normal at every corner or at none.
-        if (allNormals) outline.normals = std::move(normalsOf);
-        out.drawn.push_back(std::move(outline));
+        out.drawn.push_back(outline);
     }
     return out;
 }
@@ -225,8 +227,6 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
         }
         drawing.keep({text, end});
     }
-    std::size_t corners = 0;
-    for (const Outline& o : outlines.drawn) corners += o.corners.size();
     for (std::size_t v = 0; v < 4; ++v) {
         Panel& panel = drawing.panels[v + 1];
         panel.id = kViews[v].id;
@@ -243,11 +243,11 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
         panel.place(low[v], high[v], scale, scale);
         std::swap(panel.frame, inner);
         panel.paths.reserve(outlines.drawn.size());
-        panel.points.reserve(corners);
+        panel.points.reserve(outlines.corners.size());
         for (const Outline& o : outlines.drawn) {
             panel.add(
                 Path(Path::Shape::Outline, kOutlineColor, std::nullopt, {"offset", o.offset}));
-            for (const std::int32_t c : o.corners)
+            for (const std::int32_t c : outlines.cornersOf(o))
                 panel.extend(panel.dots[static_cast<std::size_t>(c)].at);
         }
     }

@@ -60,12 +60,14 @@ Outlines writeObj(TextWriter& out, const Object& object, std::string_view source
     std::vector<bool> used(outlines.vertices.size());
     for (const Outline& o : outlines.drawn) {
         text += "# flavor " + numberText(o.offset) + "\nf";
-        for (std::size_t i = 0; i < o.corners.size(); ++i) {
-            used[static_cast<std::size_t>(o.corners[i])] = true;
-            appendIndex(text, o.corners[i]);
-            if (o.normals.empty()) continue;
+        const auto corners = outlines.cornersOf(o);
+        const auto normals = outlines.normalsOf(o);
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            used[static_cast<std::size_t>(corners[i])] = true;
+            appendIndex(text, corners[i]);
+            if (!o.withNormals) continue;
             text += "//";
-            text += numberText(std::int64_t{o.normals[i]} + 1);
+            text += numberText(std::int64_t{normals[i]} + 1);
         }
         text += '\n';
         flush();

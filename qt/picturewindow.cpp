@@ -8,8 +8,6 @@
 #include <QStatusBar>
 #include <QToolTip>
 
-#include "core/command.hpp"
-#include "picture/svg.hpp"
 #include "qt/qthost.hpp"
 
 namespace z5 {
@@ -83,25 +81,22 @@ void paintDrawing(const Drawing& drawing, QPainter& painter, double width, doubl
     painter.restore();
 }
 
-PictureView::PictureView(Drawing drawing, QWidget* parent)
-    : QWidget(parent), drawing_(std::move(drawing)) {
+PictureView::PictureView(PictureController& picture, QWidget* parent)
+    : QWidget(parent), picture_(picture) {
     setMouseTracking(true);
     setMinimumSize(200, 160);
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    paintDrawing(drawing_, painter, width(), height());
+    paintDrawing(picture_.drawing(), painter, width(), height());
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {
-    const PageFit fit = fitPage(drawing_, width(), height());
     const QPointF at = event->position();
-    // Within 6 pixels of a dot's centre, whatever the size.
-    const auto hit = dotAt(drawing_, fit.toPage({at.x(), at.y()}), 6 / fit.scale);
-    const QString text = hit ? qtText(drawing_.textOf(hit->dot->title)) : QString();
-    if (text == shown_) return;
-    shown_ = text;
+    const auto changed = picture_.pointAt(at.x(), at.y(), width(), height());
+    if (!changed) return;
+    const QString text = QString::fromUtf8(changed->c_str());
     if (text.isEmpty())
         QToolTip::hideText();
     else
@@ -112,32 +107,28 @@ void PictureView::mouseMoveEvent(QMouseEvent* event) {
 frmPicture::frmPicture(Drawing drawing, const QString& title, Dialogs& dialogs,
                        std::function<std::string()> folder, QWidget* parent)
     : QMainWindow(parent),
-      view_(new PictureView(std::move(drawing), this)),
-      dialogs_(dialogs),
-      folder_(std::move(folder)) {
+      picture_(std::move(drawing), std::move(folder)),
+      view_(new PictureView(picture_, this)),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmPicture"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
     setCentralWidget(view_);
-    QAction* save = menuBar()->addAction(QStringLiteral("&Save as SVG..."));
+    QAction* save = menuBar()->addAction(QString::fromUtf8(kSaveSvgCaption));
     save->setObjectName(QStringLiteral("mnuSaveSvg"));
     connect(save, &QAction::triggered, this, &frmPicture::mnuSaveSvg_Click);
     connect(view_, &PictureView::pointed, statusBar(),
             [this](const QString& text) { statusBar()->showMessage(text); });
-    const Drawing& d = view_->drawing();
-    resize(int(d.width * 0.8), int(d.height * 0.8));
+    resize(picture_.startWidth(), picture_.startHeight() + menuBar()->sizeHint().height() +
+                                      statusBar()->sizeHint().height());
 }
 
 void frmPicture::mnuSaveSvg_Click() {
-    QtHost host(*this, dialogs_, folder_(), [this](const std::string& line) {
+    QtHost host(*this, dialogs_, picture_.workingFolder(), [this](const std::string& line) {
         statusBar()->showMessage(QString::fromLocal8Bit(line.c_str()));
     });
-    const Outcome outcome = runCommand(
-        host, {.dialog = Dialog::Save, .filter = "SVG Files(*.svg)|*.svg"}, [this](Command& cmd) {
-            writeSvg(cmd.createTextAt(cmd.chosenPath(), cmd.chosenName()), view_->drawing());
-        });
-    if (outcome.status == Status::Failed)
-        statusBar()->showMessage(QString::fromLocal8Bit(outcome.reason.c_str()));
+    if (const auto status = picture_.save(host))
+        statusBar()->showMessage(QString::fromLocal8Bit(status->c_str()));
 }
 
 }  // namespace z5

@@ -1,7 +1,8 @@
-// The picture window: a drawing of an object or a track, fitted to the
-// window as it is resized, with "Save as SVG..."; pointing at a dot shows its
-// text in a tip and in the status bar. The drawing is painted through the
-// one walk every renderer follows (picture::paint), here with QPainter.
+// The picture window: a drawing of an object or a track with "Save as
+// SVG..."; what it shows, where the pointer is and how it saves are the
+// PictureController's (window/picture.hpp). It paints the drawing through
+// the one walk every renderer follows (picture::paint), here with QPainter,
+// and shows the pointed dot's text in a tip and in the status bar.
 #pragma once
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include <functional>
 
 #include "picture/drawing.hpp"
+#include "window/picture.hpp"
 
 class QPainter;
 
@@ -22,8 +24,8 @@ void paintDrawing(const picture::Drawing& drawing, QPainter& painter, double wid
 class PictureView : public QWidget {
     Q_OBJECT
 public:
-    explicit PictureView(picture::Drawing drawing, QWidget* parent = nullptr);
-    const picture::Drawing& drawing() const { return drawing_; }
+    explicit PictureView(PictureController& picture, QWidget* parent = nullptr);
+    const picture::Drawing& drawing() const { return picture_.drawing(); }
 
 signals:
     // The text of the dot pointed at, or an empty text.
@@ -34,8 +36,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    picture::Drawing drawing_;
-    QString shown_;
+    PictureController& picture_;
 };
 
 class frmPicture : public QMainWindow {
@@ -51,9 +52,9 @@ public:
     void mnuSaveSvg_Click();
 
 private:
+    PictureController picture_;
     PictureView* view_;
     Dialogs& dialogs_;
-    std::function<std::string()> folder_;
 };
 
 }  // namespace z5

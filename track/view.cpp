@@ -137,8 +137,6 @@ void banking(Drawing& d, const Track& t) {
                                  kTitleHeight + kStripHeight + kBankingHeight * double(f / 2),
                                  kPageWidth / 2, kBankingHeight});
         panel.group = "banking";
-        panel.xLabel = "Section";
-        panel.yLabel = kFields[f];
         Bounds bounds;
         for (std::size_t e = 0; e < eLines; ++e) {
             panel.add(Path(Path::Shape::Line, paletteColor(e), std::nullopt,
@@ -152,6 +150,10 @@ void banking(Drawing& d, const Track& t) {
         }
         if (bounds.empty) bounds.add({1, 0});
         fit(panel, bounds.low, bounds.high, false);
+        // What the axes span, since the lines carry no numbers of their own.
+        panel.xLabel = "Section " + numberLabel(bounds.low.x) + " to " + numberLabel(bounds.high.x);
+        panel.yLabel = std::string(kFields[f]) + ", " + numberLabel(bounds.low.y) + " to " +
+                       numberLabel(bounds.high.y);
     }
 }
 
@@ -190,7 +192,8 @@ void plan(Drawing& d, const Track& t) {
     fit(panel, bounds.low, bounds.high, true);
 }
 
-void legend(Drawing& d, const std::map<std::int32_t, std::size_t>& surfaceColors) {
+void legend(Drawing& d, std::int32_t eLines,
+            const std::map<std::int32_t, std::size_t>& surfaceColors) {
     Panel& panel =
         addPanel(d, "legend", "Legend",
                  {kPageWidth - kLegendWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight,
@@ -203,15 +206,29 @@ void legend(Drawing& d, const std::map<std::int32_t, std::size_t>& surfaceColors
         panel.texts.push_back(textAt({20, y + 11}, std::move(text)));
         y += 18;
     };
+    auto more = [&](std::size_t n, const char* what) {
+        panel.texts.push_back(textAt({0, y + 11}, "and " + count(n) + what));
+        y += 18;
+    };
     entry(kStraightColor, "straight");
     entry(kTurnColor, "turn");
-    constexpr std::size_t kShown = 20;
+    // The E-lines' colours in the banking panels, then the surfaces': as many
+    // as the panel holds.
+    constexpr std::int32_t kELinesShown = 8;
+    for (std::int32_t e = 0; e < eLines; ++e) {
+        if (e == kELinesShown) {
+            more(std::size_t(eLines - kELinesShown), " more E-lines");
+            break;
+        }
+        panel.add(Path(Path::Shape::Line, paletteColor(std::size_t(e))), {{0, y + 6}, {14, y + 6}});
+        panel.texts.push_back(textAt({20, y + 11}, "E-line " + numberText(e + 1)));
+        y += 18;
+    }
+    constexpr std::size_t kSurfacesShown = 12;
     std::size_t shown = 0;
     for (const auto& [value, color] : surfaceColors) {
-        if (shown++ == kShown) {
-            panel.texts.push_back(
-                textAt({0, y + 11},
-                       "and " + count(surfaceColors.size() - kShown) + " more surface values"));
+        if (shown++ == kSurfacesShown) {
+            more(surfaceColors.size() - kSurfacesShown, " more surface values");
             break;
         }
         entry(paletteColor(color), "Surface " + numberText(value));
@@ -237,7 +254,7 @@ picture::Drawing trackDrawing(const Track& t, std::string_view name) {
     strip(d, t, surfaceColors);
     banking(d, t);
     plan(d, t);
-    legend(d, surfaceColors);
+    legend(d, t.header.eLines, surfaceColors);
     return d;
 }
 

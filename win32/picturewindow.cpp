@@ -4,9 +4,6 @@
 
 #include <map>
 
-#include "core/command.hpp"
-#include "picture/svg.hpp"
-#include "platform/files.hpp"
 #include "win32/host.hpp"
 #include "win32/system.hpp"
 
@@ -123,11 +120,14 @@ frmPicture* frmPicture::open(Drawing drawing, const std::string& title, HWND own
     registerWindowClass(kPictureClass, procedure);
     auto* self = new frmPicture(std::move(drawing), dialogs, std::move(folder));
     const HMENU menu = CreateMenu();
-    AppendMenuW(menu, MF_STRING, kSaveId, L"&Save as SVG...");
-    const int width = static_cast<int>(self->drawing_.width * 0.8) + 16;
-    const int height = static_cast<int>(self->drawing_.height * 0.8) + 80;
+    AppendMenuW(menu, MF_STRING, kSaveId, widen(kSaveSvgCaption).c_str());
+    // The drawing area the controller asks for, with the frame, the menu bar
+    // and the status bar around it.
+    RECT size{0, 0, self->picture_.startWidth(), self->picture_.startHeight()};
+    AdjustWindowRectEx(&size, WS_OVERLAPPEDWINDOW, TRUE, 0);
     CreateWindowExW(0, kPictureClass, widen(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                    CW_USEDEFAULT, width, height, owner, menu, GetModuleHandleW(nullptr), self);
+                    CW_USEDEFAULT, size.right - size.left, size.bottom - size.top, owner, menu,
+                    GetModuleHandleW(nullptr), self);
     if (!self->hwnd_) {
         delete self;
         return nullptr;
@@ -135,6 +135,10 @@ frmPicture* frmPicture::open(Drawing drawing, const std::string& title, HWND own
     self->status_ =
         CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, self->hwnd_,
                         reinterpret_cast<HMENU>(kStatusId), GetModuleHandleW(nullptr), nullptr);
+    RECT bar{};
+    GetWindowRect(self->status_, &bar);
+    SetWindowPos(self->hwnd_, nullptr, 0, 0, size.right - size.left,
+                 size.bottom - size.top + (bar.bottom - bar.top), SWP_NOMOVE | SWP_NOZORDER);
     ShowWindow(self->hwnd_, SW_SHOW);
     return self;
 }
@@ -154,29 +158,22 @@ RECT pictureArea(HWND window, HWND status) {
 
 PageFit frmPicture::fit() const {
     const RECT r = pictureArea(hwnd_, status_);
-    return fitPage(drawing_, r.right, r.bottom);
+    return picture_.fit(r.right, r.bottom);
 }
 
-void frmPicture::pointAt(int x, int y) {
-    const PageFit shown = fit();
-    const auto hit = dotAt(drawing_, shown.toPage({double(x), double(y)}), 6 / shown.scale);
-    const std::string text = hit ? std::string(drawing_.textOf(hit->dot->title)) : std::string();
-    if (text == shown_) return;
-    shown_ = text;
+void frmPicture::showStatus(const std::string& text) const {
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(text).c_str()));
 }
 
+void frmPicture::pointAt(int x, int y) {
+    const RECT r = pictureArea(hwnd_, status_);
+    if (const auto changed = picture_.pointAt(x, y, r.right, r.bottom)) showStatus(*changed);
+}
+
 void frmPicture::mnuSaveSvg_Click() {
-    Win32Host host(hwnd_, dialogs_, folder_(), [this](const std::string& line) {
-        SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(line).c_str()));
-    });
-    const Outcome outcome = runCommand(
-        host, {.dialog = Dialog::Save, .filter = "SVG Files(*.svg)|*.svg"}, [this](Command& cmd) {
-            writeSvg(cmd.createTextAt(cmd.chosenPath(), cmd.chosenName()), drawing_);
-        });
-    if (outcome.status == Status::Failed)
-        SendMessageW(status_, SB_SETTEXTW, 0,
-                     reinterpret_cast<LPARAM>(widen(outcome.reason).c_str()));
+    Win32Host host(hwnd_, dialogs_, picture_.workingFolder(),
+                   [this](const std::string& line) { showStatus(line); });
+    if (const auto status = picture_.save(host)) showStatus(*status);
 }
 
 LRESULT CALLBACK frmPicture::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -201,7 +198,7 @@ LRESULT CALLBACK frmPicture::procedure(HWND window, UINT message, WPARAM wParam,
             const HBITMAP bitmap =
                 CreateCompatibleBitmap(dc, std::max(1L, r.right), std::max(1L, r.bottom));
             const HGDIOBJ old = SelectObject(memory, bitmap);
-            paintDrawing(self->drawing_, memory, r.right, r.bottom);
+            paintDrawing(self->picture_.drawing(), memory, r.right, r.bottom);
             BitBlt(dc, 0, 0, r.right, r.bottom, memory, 0, 0, SRCCOPY);
             SelectObject(memory, old);
             DeleteObject(bitmap);

@@ -1,7 +1,8 @@
-// The picture window: a drawing of an object or a track, fitted to the
-// window as it is resized, with "Save as SVG..." in its menu bar; pointing at
-// a dot shows its text in the status bar. The drawing is painted through the
-// one walk every renderer follows (picture::paint), here with GDI.
+// The picture window: a drawing of an object or a track with "Save as
+// SVG..." in its menu bar; what it shows, where the pointer is and how it
+// saves are the PictureController's (window/picture.hpp). It paints the
+// drawing through the one walk every renderer follows (picture::paint), here
+// with GDI, and shows the pointed dot's text in its status bar.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "picture/drawing.hpp"
+#include "window/picture.hpp"
 
 namespace z5 {
 
@@ -27,26 +29,27 @@ public:
                             Dialogs& dialogs, std::function<std::string()> folder);
 
     HWND hwnd() const { return hwnd_; }
-    const picture::Drawing& drawing() const { return drawing_; }
+    const picture::Drawing& drawing() const { return picture_.drawing(); }
     // Asks for a file name and writes the drawing there as SVG.
     void mnuSaveSvg_Click();
     // How the drawing fits the window now.
     picture::PageFit fit() const;
     // The text of the dot under the client point (x, y), shown in the status bar.
     void pointAt(int x, int y);
-    std::string statusText() const { return shown_; }
+    std::string statusText() const { return picture_.pointed(); }
 
 private:
     frmPicture(picture::Drawing drawing, Dialogs& dialogs, std::function<std::string()> folder)
-        : drawing_(std::move(drawing)), dialogs_(dialogs), folder_(std::move(folder)) {}
+        : picture_(std::move(drawing), std::move(folder)), dialogs_(dialogs) {}
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    picture::Drawing drawing_;
+    // Sets the status bar's text.
+    void showStatus(const std::string& text) const;
+
+    PictureController picture_;
     Dialogs& dialogs_;
-    std::function<std::string()> folder_;
     HWND hwnd_ = nullptr;
     HWND status_ = nullptr;
-    std::string shown_;
 };
 
 }  // namespace z5
