@@ -21,6 +21,8 @@ void runCleanUp(Command& cmd) {
             list.fail(name + " is the archive of this list; nothing was deleted");
         if (equalsIgnoringCase(name, kListName))
             list.fail("the list names itself; nothing was deleted");
+        if (const auto longName = otherLongName(cmd.outputPath(name)))
+            list.fail(name + " is another name of the file " + *longName + "; nothing was deleted");
         names.emplace_back(std::move(name), list.lineNumber());
     }
     // Only the file of exactly each name goes: no wildcard expansion, no

@@ -16,6 +16,7 @@
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "verify/verify.hpp"
 #include "workspace/workspace.hpp"
 
@@ -56,6 +57,21 @@ std::string checkFolder(std::string& dir) {
     if (!std::filesystem::exists(status)) return "Directory does not exist: " + dir;
     if (!std::filesystem::is_directory(status)) return "Directory is actually a file: " + dir;
     return {};
+}
+
+// Where the system drops dots and blanks at the end of a name, a path whose
+// last part ends in one names another file than it says ("flavor.def."
+// opens flavor.def): refused as a usage error. "." and ".." are folders.
+std::string checkNameEnd(std::string& path) {
+    if (!kNamesDropTrailingDots) return {};
+    const std::size_t separator = path.find_last_of("/\\");
+    const std::string_view last =
+        std::string_view(path).substr(separator == std::string::npos ? 0 : separator + 1);
+    if (last.empty() || last == "." || last == ".." || (last.back() != '.' && last.back() != ' '))
+        return {};
+    return "\"" + path +
+           "\" ends in a dot or a blank, which Windows drops from names; give the "
+           "name without it";
 }
 
 // -j takes a whole number of at least 1.
@@ -261,6 +277,7 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
     app.add_option("-C,--directory", dir,
                    "working folder: outputs and fixed-name inputs live here, and relative FILE "
                    "arguments are taken from here (default: the current folder)")
+        ->check(CLI::Validator(checkNameEnd, "DIR"))
         ->check(CLI::Validator(checkFolder, "DIR"));
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
 
@@ -283,7 +300,8 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         CLI::Option* option = nullptr;
         if (entry.takesFile()) {
-            option = sub->add_option(std::string(entry.argumentName), file);
+            option = sub->add_option(std::string(entry.argumentName), file)
+                         ->check(CLI::Validator(checkNameEnd, "FILE"));
             if (!entry.options.fileOptional) option->required();
         }
         CLI::Option* named = nullptr;
@@ -291,7 +309,8 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             named = sub->add_option("-o,--output", output,
                                     "write " + std::string(entry.outputArgument) +
                                         " instead (relative to the working folder)")
-                        ->type_name(std::string(entry.outputArgument));
+                        ->type_name(std::string(entry.outputArgument))
+                        ->check(CLI::Validator(checkNameEnd, "FILE"));
         sub->callback([this, &entry, option, named] {
             chosen = &entry;
             fileOption = option;
@@ -336,10 +355,14 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
         extractCommand->add_flag(
             "--all", workspace.all,
             "give objects that come back only renumbered a definitions folder too");
-        extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive")->required();
-        extractCommand->add_option(
-            "DIR", workspace.folder,
-            "a new or empty folder (default: the archive's name without its extension)");
+        extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive")
+            ->required()
+            ->check(CLI::Validator(checkNameEnd, "FILE"));
+        extractCommand
+            ->add_option("DIR", workspace.folder,
+                         "a new or empty folder (default: the archive's name without its "
+                         "extension)")
+            ->check(CLI::Validator(checkNameEnd, "DIR"));
     }
     if (wanted("build")) {
         buildCommand = app.add_subcommand(
@@ -347,10 +370,14 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
             "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
             "member taken as it is (DIR is only read)");
         jobs(buildCommand);
-        buildCommand->add_option("DIR", workspace.folder, "the workspace")->required();
-        buildCommand->add_option("-o,--output", workspace.output,
-                                 "the archive to write (default: the name on the list's first "
-                                 "line, .dat added, in the working folder)");
+        buildCommand->add_option("DIR", workspace.folder, "the workspace")
+            ->required()
+            ->check(CLI::Validator(checkNameEnd, "DIR"));
+        buildCommand
+            ->add_option("-o,--output", workspace.output,
+                         "the archive to write (default: the name on the list's first line, "
+                         ".dat added, in the working folder)")
+            ->check(CLI::Validator(checkNameEnd, "FILE"));
     }
 }
 

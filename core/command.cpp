@@ -145,9 +145,12 @@ std::string Command::claimKey(const std::string& path, bool output) {
 
 void Command::claim(const std::string& path, std::string_view display, bool output) {
     std::string key = claimKey(path, output);
-    const auto [it, added] = claimIndex_.try_emplace(key, claims_.size());
-    if (!added) {
-        const Claim& other = claims_[it->second];
+    if (output)
+        if (const auto longName = otherLongName(path))
+            throw CommandFailure(std::string(display) + " is another name of the file " +
+                                 *longName + "; it is not written over");
+
+    auto refuse = [&](const Claim& other) {
         if (other.output && output)
             throw CommandFailure(std::string(display) + " and " + other.display +
                                  " would be written as one file");
@@ -156,7 +159,19 @@ void Command::claim(const std::string& path, std::string_view display, bool outp
             throw CommandFailure(std::string(input) +
                                  " is an input of this command; it is not written over");
         }
-        return;
+    };
+    // The same entry however it is spelled, or the same file under another
+    // name (a hard link; on Windows a name the system shortens or
+    // completes). An output replaces a link at its name, so its own entry
+    // counts, not what a link points to.
+    const auto [it, added] = claimIndex_.try_emplace(key, claims_.size());
+    if (!added) return refuse(claims_[it->second]);
+    if (const auto identity = fileIdentity(path, !output)) {
+        const auto [same, fresh] = identityIndex_.try_emplace(*identity, claims_.size());
+        if (!fresh) {
+            claimIndex_.erase(it);
+            return refuse(claims_[same->second]);
+        }
     }
     claims_.push_back({std::move(key), std::string(display), output});
 }

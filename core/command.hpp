@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <list>
+#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 
 #include "core/host.hpp"
 #include "platform/failure.hpp"
+#include "platform/files.hpp"
 #include "textfmt/binio.hpp"
 #include "textfmt/textio.hpp"
 
@@ -102,7 +104,9 @@ public:
     // Records that the command writes `path` or reads it. No command writes
     // over one of its inputs, or writes one file twice: a path naming the
     // same folder entry as another, in any letter case (one file on
-    // Windows), is refused before anything is written.
+    // Windows), or the same file (a hard link, a name Windows resolves to
+    // it) is refused before anything is written, as is an output name that
+    // Windows takes for an existing file of another name (an 8.3 alias).
     void claimOutput(const std::string& path, std::string_view display);
     void claimInput(const std::string& path, std::string_view display);
 
@@ -130,6 +134,7 @@ private:
     std::list<BinaryWriter> binaries_;
     std::vector<Claim> claims_;
     std::unordered_map<std::string, std::size_t> claimIndex_;
+    std::map<FileIdentity, std::size_t> identityIndex_;
     std::unordered_map<std::string, std::string> folderKeys_;
     std::unordered_set<std::string> notices_;
 };

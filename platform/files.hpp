@@ -241,15 +241,22 @@ private:
     int slot_;
 };
 
-// What a path names, its links followed, told apart from every other file
-// or folder on the system (device and inode; volume serial and file index
-// on Windows), however it is spelled. nullopt when it cannot be found.
+// What a path names, its links followed (or, with `followLinks` false, a
+// link itself), told apart from every other file or folder on the system
+// (device and inode; volume serial and file index on Windows), however it
+// is spelled. nullopt when it cannot be found.
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
     auto operator<=>(const FileIdentity&) const = default;
 };
-std::optional<FileIdentity> fileIdentity(const std::string& path);
+std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks = true);
+
+// On Windows, when the last part of `path` finds an existing file or folder
+// whose name is another (an 8.3 short name such as IMPO~M4F.TRK, or the
+// name without trailing dots and blanks), that name; nullopt when the name
+// is its own or nothing has it, and always elsewhere.
+std::optional<std::string> otherLongName(const std::string& path);
 
 // From now on SIGINT and SIGTERM (on Windows: Ctrl+C, Ctrl+Break and the
 // console closing) remove every temporary output before the program ends as

@@ -436,11 +436,17 @@ void removeFile(const std::string& path, std::string_view name) {
         throw CommandFailure("cannot delete " + std::string(name) + ": " + lastReason());
 }
 
-std::optional<FileIdentity> fileIdentity(const std::string& path) {
+std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0)
+        return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::optional<std::string> otherLongName(const std::string&) {
+    // A name here is the one name of its file.
+    return std::nullopt;
 }
 
 void removeTemporaryFilesOnSignals() {

@@ -344,10 +344,11 @@ void removeFile(const std::string& path, std::string_view name) {
         throw CommandFailure("cannot delete " + std::string(name) + ": " + lastReason());
 }
 
-std::optional<FileIdentity> fileIdentity(const std::string& path) {
-    const HANDLE file = CreateFileW(nativeText(path).c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks) {
+    const HANDLE file = CreateFileW(
+        nativeText(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = GetFileInformationByHandle(file, &info) != 0;
@@ -355,6 +356,20 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
     if (!known) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber,
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+std::optional<std::string> otherLongName(const std::string& path) {
+    const std::string asked = path.substr(lastPartAt(path));
+    // A pattern would find other names by design; such names are refused
+    // as file names anyway.
+    if (asked.find_first_of("*?") != std::string::npos) return std::nullopt;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(widen(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    FindClose(search);
+    std::string name = narrow(found.cFileName);
+    if (equalsIgnoringCase(name, asked)) return std::nullopt;
+    return name;
 }
 
 void removeTemporaryFilesOnSignals() {

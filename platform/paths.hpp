@@ -10,9 +10,13 @@ namespace z5 {
 inline constexpr char kNativeSeparator = '\\';
 // True where the file system finds a name in any letter case.
 inline constexpr bool kNamesIgnoreCase = true;
+// True where the system drops dots and blanks at the end of a name, so that
+// "flavor.def." opens flavor.def.
+inline constexpr bool kNamesDropTrailingDots = true;
 #else
 inline constexpr char kNativeSeparator = '/';
 inline constexpr bool kNamesIgnoreCase = false;
+inline constexpr bool kNamesDropTrailingDots = false;
 #endif
 
 // True for the characters that separate path parts here ('/' everywhere,

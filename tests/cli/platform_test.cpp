@@ -171,6 +171,30 @@ TEST(Platform, DrivePathsTakeBothSeparators) {
               (std::vector<std::string>{"New.trk", "Trk.def", "in", "outputdoc.def"}));
 }
 
+// A FILE, OUT, -o or -C argument ending in a dot or a blank names another
+// file than it says (Windows drops the end): a usage error, nothing written.
+// A "." or ".." folder is no such name.
+TEST(Platform, NamesEndingInADotOrABlankAreUsageErrors) {
+    TempFolder root;
+    writeFile(root.file("flavor.def"), "keep");
+    const std::vector<std::vector<std::string>> lines = {
+        {"3do", "compile", "flavor.def."},  {"3do", "compile", "vertex.def "},
+        {"build", "ws", "-o", "game.dat."}, {"extract", "game.dat", "ws "},
+        {"textdoc", "in\\flavor.def."},
+    };
+    for (const auto& words : lines) {
+        std::vector<std::string> args = {"-q", "-C", root.str()};
+        args.insert(args.end(), words.begin(), words.end());
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.status, 2) << words.back() << ": " << r.err;
+        EXPECT_NE(r.err.find("ends in a dot or a blank"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(cli({"-q", "-C", root.str() + "\\.", "frob"}).status, 2);
+    EXPECT_EQ(cli({"-q", "-C", root.str() + "\\in.", "textdoc", "flavor.def"}).status, 2);
+    EXPECT_EQ(cli({"-q", "-C", root.str() + "\\.", "textdoc", "flavor.def"}).status, 0);
+    EXPECT_EQ(folderNames(root.str()), (std::vector<std::string>{"flavor.def", "outputdoc.def"}));
+}
+
 // Runs the built z5def.exe; its exit status.
 int runTool(const std::vector<std::string>& args) {
     std::vector<std::wstring> quoted = {L"\"" + widen(Z5DEF_PATH) + L"\""};

@@ -3,7 +3,11 @@
 // links are replaced and never written through, inputs are never written
 // over, and inputs are read as the user meant them.
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include <iostream>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -114,6 +118,39 @@ TEST_F(Safety, OutputsChangeTogetherOrNotAtAll) {
         const Outcome outcome = run(host, menu);
         EXPECT_EQ(outcome.status, Status::Failed);
         EXPECT_NE(outcome.reason.find(": it is a folder"), std::string::npos) << outcome.reason;
+        EXPECT_EQ(folderFiles(work.string()), before);
+    }
+}
+
+// An output name that is one of the inputs under another name (a hard
+// link; on Windows a trailing dot, or an 8.3 alias of any other file) is
+// refused before anything is written.
+TEST_F(Safety, OutputsUnderAnotherNameOfAnExistingFileAreRefused) {
+    ASSERT_EQ(decompile(kConverters[4]).status, Status::Done);
+    fs::create_hard_link(in("flavor.def"), in("linked.def"));
+    writeFile(in("important_track.trk"), "keep");
+    std::vector<std::pair<std::string, const char*>> names = {
+        {"linked.def", "is an input of this command"}};
+#ifdef _WIN32
+    names.push_back({"flavor.def.", "is another name of the file flavor.def"});
+    names.push_back({"vertex.def ", "is another name of the file vertex.def"});
+    std::wstring alias(MAX_PATH, L'\0');
+    alias.resize(GetShortPathNameW((work / "important_track.trk").wstring().c_str(), alias.data(),
+                                   MAX_PATH));
+    alias = fs::path(alias).filename().wstring();
+    if (alias != L"important_track.trk")
+        names.push_back(
+            {fs::path(alias).string(), "is another name of the file important_track.trk"});
+    else
+        std::cout << "no 8.3 names on this file system: alias check not run\n";
+#endif
+    const auto before = folderFiles(work.string());
+    for (const auto& [name, reason] : names) {
+        SCOPED_TRACE(name);
+        host.answer = in(name);
+        const Outcome outcome = run(host, "mnu3doCompile");
+        EXPECT_EQ(outcome.status, Status::Failed);
+        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
         EXPECT_EQ(folderFiles(work.string()), before);
     }
 }
