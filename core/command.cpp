@@ -200,7 +200,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
                           : host.saveFileName(options.filter, host.workingFolder());
         if (!choice) return {Status::Cancelled, {}};
         chosen = std::move(*choice);
-        host.setCaption(std::string(kCaptionPrefix) + chosen);
+        if (options.setsCaption) host.setCaption(std::string(kCaptionPrefix) + chosen);
     }
 
     if (options.showsBusy) host.setBusy(true);

@@ -45,6 +45,9 @@ struct CommandOptions {
     bool fileOptional = false;
     // A picture shown in a window ends without the "DONE" box.
     bool showsDone = true;
+    // The chosen file becomes the window's caption; a picture window keeps
+    // the name of what it shows when the picture is saved.
+    bool setsCaption = true;
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";

@@ -18,7 +18,8 @@ std::optional<std::string> PictureController::pointAt(double x, double y, double
 
 std::optional<std::string> PictureController::save(Host& host) const {
     const Outcome outcome = runCommand(
-        host, {.dialog = Dialog::Save, .filter = "SVG Files(*.svg)|*.svg"}, [this](Command& cmd) {
+        host, {.dialog = Dialog::Save, .filter = "SVG Files(*.svg)|*.svg", .setsCaption = false},
+        [this](Command& cmd) {
             picture::writeSvg(cmd.createTextAt(cmd.chosenPath(), cmd.chosenName()), drawing_);
         });
     if (outcome.status == Status::Failed) return outcome.reason;

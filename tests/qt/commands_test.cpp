@@ -158,6 +158,7 @@ void CommandsTest::pictureWindow() {
     script.answers = {qs(dir.file("cube.svg"))};
     picture->findChild<QAction*>("mnuSaveSvg")->trigger();
     QVERIFY(readFile(dir.file("cube.svg")).find("<g id=\"iso\">") != std::string::npos);
+    QCOMPARE(picture->windowTitle(), "Z5 DEF TOOL cube.3do");
     picture->close();
     QTRY_VERIFY(!window->findChild<frmPicture*>());
 

@@ -86,6 +86,7 @@ TEST(Win32Commands, PictureWindowPaintsPointsAndSaves) {
     script.answers = {dir.file("cube.svg")};
     picture->mnuSaveSvg_Click();
     EXPECT_NE(readFile(dir.file("cube.svg")).find("<g id=\"iso\">"), std::string::npos);
+    EXPECT_EQ(windowText(shown), "Z5 DEF TOOL cube.3do");
     DestroyWindow(shown);
 
     script.answers = {dir.file("missing.trk")};
