@@ -258,6 +258,21 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
 // is its own or nothing has it, and always elsewhere.
 std::optional<std::string> otherLongName(const std::string& path);
 
+// An entry of a folder: its name, what it is (a link followed), and
+// whether it is a link (a symbolic link or junction).
+struct FolderEntry {
+    enum class Kind { File, Folder, Other };  // Other: a FIFO, device or socket
+    std::string name;
+    Kind kind = Kind::File;
+    bool link = false;
+};
+// The entries of a folder but "." and "..", in the order the system gives
+// them, however long its path (on Windows through a \\?\ path). When
+// reading stops early, `error` gets the system's reason and the entries
+// read so far are returned. A link whose target is gone counts as a file,
+// so that opening it gives the reason.
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error);
+
 // From now on SIGINT and SIGTERM (on Windows: Ctrl+C, Ctrl+Break and the
 // console closing) remove every temporary output before the program ends as
 // it would have ended.

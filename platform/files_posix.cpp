@@ -444,6 +444,37 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
+    std::vector<FolderEntry> entries;
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder) {
+        error = lastReason();
+        return entries;
+    }
+    const int fd = ::dirfd(folder);
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(folder);
+        if (!found) {
+            if (errno != 0) error = lastReason();
+            break;
+        }
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry{std::string(name)};
+        struct stat st {};
+        entry.link =
+            ::fstatat(fd, found->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+        if (::fstatat(fd, found->d_name, &st, 0) == 0)
+            entry.kind = S_ISDIR(st.st_mode)   ? FolderEntry::Kind::Folder
+                         : S_ISREG(st.st_mode) ? FolderEntry::Kind::File
+                                               : FolderEntry::Kind::Other;
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(folder);
+    return entries;
+}
+
 std::optional<std::string> otherLongName(const std::string&) {
     // A name here is the one name of its file.
     return std::nullopt;

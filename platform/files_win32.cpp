@@ -358,6 +358,49 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
+namespace {
+
+// `path` made absolute as a \\?\ path, which the system takes at any length.
+std::wstring longPath(const std::string& path) {
+    const std::wstring wide = widen(path);
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.empty() || full.starts_with(L"\\\\?\\")) return full.empty() ? wide : full;
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+}  // namespace
+
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
+    std::vector<FolderEntry> entries;
+    std::wstring pattern = longPath(path);
+    if (!pattern.ends_with(L'\\')) pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) error = lastReason();
+        return entries;
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back({narrow(name),
+                           (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                               ? FolderEntry::Kind::Folder
+                               : FolderEntry::Kind::File,
+                           reparse && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
+                                       found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT)});
+    } while (FindNextFileW(search, &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) error = lastReason();
+    FindClose(search);
+    return entries;
+}
+
 std::optional<std::string> otherLongName(const std::string& path) {
     const std::string asked = path.substr(lastPartAt(path));
     // A pattern would find other names by design; such names are refused

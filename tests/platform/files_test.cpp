@@ -9,9 +9,12 @@
 #include <windows.h>
 #endif
 #include <filesystem>
+#include <map>
 
+#include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -20,6 +23,35 @@ namespace {
 using test::folderNames;
 using test::TempFolder;
 using test::writeFile;
+
+// A folder's entries, each with its kind and whether it is a link, also
+// where the folder's path is longer than old Windows paths.
+TEST(Folders, ListingTellsKindsAndLinks) {
+    TempFolder dir;
+    std::string folder = dir.str();
+    while (folder.size() < 300) folder = joinPath(folder, std::string(40, 'd'));
+    std::filesystem::create_directories(nativePath(joinPath(folder, "sub")));
+    writeFile(joinPath(folder, "file.trk"), "x");
+    using Kind = FolderEntry::Kind;
+    std::map<std::string, std::pair<Kind, bool>> expected = {{"file.trk", {Kind::File, false}},
+                                                             {"sub", {Kind::Folder, false}}};
+#ifndef _WIN32
+    std::filesystem::create_directory_symlink("sub", joinPath(folder, "link"));
+    std::filesystem::create_symlink("gone", joinPath(folder, "gone.trk"));
+    ASSERT_EQ(::mkfifo(joinPath(folder, "fifo").c_str(), 0600), 0);
+    expected.insert({{"link", {Kind::Folder, true}},
+                     {"gone.trk", {Kind::File, true}},
+                     {"fifo", {Kind::Other, false}}});
+#endif
+    std::string error;
+    std::map<std::string, std::pair<Kind, bool>> listed;
+    for (const FolderEntry& entry : listFolder(folder, error))
+        listed[entry.name] = {entry.kind, entry.link};
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(listed, expected);
+    EXPECT_TRUE(listFolder(joinPath(folder, "none"), error).empty());
+    EXPECT_NE(error, "");
+}
 
 #ifndef _WIN32
 TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {

@@ -169,6 +169,21 @@ TEST_F(Verify, NamesOutsideAscii) {
     EXPECT_TRUE(folderNames(temporary).empty());
 }
 
+// A folder deeper than the 260 characters of old Windows paths is walked
+// like any other.
+TEST_F(Verify, LongFolderPathsAreWalked) {
+    std::string folder = files.str();
+    while (folder.size() < 300) folder = joinPath(folder, std::string(40, 'd'));
+    fs::create_directories(nativePath(folder));
+    writeFile(joinPath(folder, "oval.trk"), sample("oval.trk"));
+    const CliRun r = cli({"verify", "--quiet", files.str()});
+    EXPECT_EQ(r.out,
+              "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, "
+              "0 skipped\n")
+        << r.err;
+    EXPECT_EQ(r.status, 0);
+}
+
 #ifndef _WIN32
 // What a walk meets besides files: a relative path taken from -C, links to
 // folders (each folder walked once, a loop ended), a FIFO (skipped), a
