@@ -22,11 +22,6 @@ std::string asciiName(std::string_view name, bool blanks) {
     return text;
 }
 
-std::string printedDouble(double value) {
-    char buffer[32];
-    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
-
 void appendIndex(std::string& line, std::int32_t position) {
     line += ' ';
     line += numberText(std::int64_t{position} + 1);
@@ -171,7 +166,7 @@ void run3doPositions(Command& cmd) {
             const auto rounded = roundTo<std::int32_t>(value);
             if (!rounded)
                 throw CommandFailure(cmd.chosenName() + ":" + numberText(imported[i].line) +
-                                     ": coordinate " + printedDouble(value) +
+                                     ": coordinate " + picture::numberLabel(value) +
                                      " does not fit a 32-bit integer");
             changed = changed || *rounded != p[axis + 1];
             p[axis + 1] = *rounded;
