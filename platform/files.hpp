@@ -78,6 +78,9 @@ public:
 private:
     friend void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs);
     void release();
+    // Writes everything at `offset`, or at the file's position when it is
+    // negative.
+    void writeAll(const void* data, std::size_t size, std::int64_t offset);
     // The steps of commitTogether. prepare() checks the target and puts the
     // file on the disk when it replaces one; place() keeps the old file
     // under a temporary name and puts the new one in its place; restore()

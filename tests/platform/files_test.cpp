@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -112,17 +111,12 @@ TEST_P(Temporaries, ReplacingKeepsTheModeAndRefusesReadOnlyFiles) {
 // SIGTERM while an output is being written removes its temporary file.
 TEST_P(Temporaries, SignalsLeaveNoTemporaryFile) {
     TempFolder dir;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        removeTemporaryFilesOnSignals();
-        OutputFile out(dir.file("big.dat"), "big.dat");
-        out.write(std::string(1 << 20, '7').data(), 1 << 20);
-        std::raise(SIGTERM);
-        std::_Exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(test::signalThatEnds([&] {
+                  OutputFile out(dir.file("big.dat"), "big.dat");
+                  out.write(std::string(1 << 20, '7').data(), 1 << 20);
+                  std::raise(SIGTERM);
+              }),
+              SIGTERM);
     EXPECT_TRUE(folderNames(dir.str()).empty());
 }
 #else

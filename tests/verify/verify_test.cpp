@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -29,10 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace test;
 
-const fs::path kSamples = Z5_SAMPLES_DIR;
-
 std::string sample(const char* name) {
-    return readFile((kSamples / name).string());
+    return readFile(joinPath(Z5_SAMPLES_DIR, name));
 }
 
 // `bytes` with the 32-bit value at `offset` replaced.
@@ -223,20 +220,15 @@ TEST_F(Verify, WhatTheWalkMeets) {
 TEST_F(Verify, InterruptedRunLeavesNoFolder) {
     writeFile(files.file("a.trk"), sample("oval.trk"));
     writeFile(files.file("b.trk"), sample("oval.trk"));
-    const pid_t child = ::fork();
-    if (child == 0) {
-        setTemporaryFolder(work.str());
-        removeTemporaryFilesOnSignals();
-        verify::verifyAll(
-            verify::plan({files.str()}), 1, false, [](const verify::Result&) {},
-            [](std::size_t i, const std::string&) {
-                if (i == 1) std::raise(SIGINT);
-            });
-        std::_Exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    EXPECT_EQ(signalThatEnds([&] {
+                  setTemporaryFolder(work.str());
+                  verify::verifyAll(
+                      verify::plan({files.str()}), 1, false, [](const verify::Result&) {},
+                      [](std::size_t i, const std::string&) {
+                          if (i == 1) std::raise(SIGINT);
+                      });
+              }),
+              SIGINT);
     EXPECT_TRUE(folderNames(work.str()).empty());
 }
 #endif
