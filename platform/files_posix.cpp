@@ -268,7 +268,7 @@ void OutputFile::prepare() {
         abandon();
         throw CommandFailure("cannot replace " + target_ + ": it is read-only");
     }
-    if (::fchmod(fd_, st.st_mode & 07777) != 0 || ::fsync(fd_) != 0) {
+    if (::fchmod(fd_, st.st_mode & 0777) != 0 || ::fsync(fd_) != 0) {
         const std::string reason = lastReason();
         abandon();
         throw CommandFailure("cannot write " + name_ + ": " + reason);
