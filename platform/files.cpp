@@ -152,8 +152,51 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     return *this;
 }
 
+void OutputFile::write(const void* data, std::size_t size) {
+    writeAll(data, size, -1);
+}
+
+void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
+    writeAll(data, size, offset);
+}
+
+void OutputFile::writeAll(const void* data, std::size_t size, std::int64_t offset) {
+    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        std::string reason;
+        const std::size_t n = writeSome(fd_, bytes, size, offset, reason);
+        if (n == 0) {
+            broken_ = true;
+            throw CommandFailure("cannot write " + name_ + ": " + reason);
+        }
+        bytes += n;
+        size -= n;
+        if (offset >= 0) offset += static_cast<std::int64_t>(n);
+    }
+}
+
 void OutputFile::commit(bool replaceCaseVariants) {
     commitTogether({{this, replaceCaseVariants}});
+}
+
+bool OutputFile::restore() {
+    if (backup_.empty()) {
+        if (placed_) removePath(target_);  // it replaced nothing
+    } else if (placed_ || movedAway_) {
+        if (!renamePath(backup_, target_)) {
+            // The old file stays under the backup name, which is named in
+            // the reason: out of the clean-up table.
+            unregisterTemporary(std::exchange(backupSlot_, -1));
+            return false;
+        }
+    } else {
+        removePath(backup_);  // a second name of the file still in place
+    }
+    unregisterTemporary(std::exchange(backupSlot_, -1));
+    backup_.clear();
+    placed_ = movedAway_ = false;
+    return true;
 }
 
 void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs) {

@@ -78,6 +78,9 @@ public:
 private:
     friend void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs);
     void release();
+    // Writes everything at `offset`, or at the file's position when it is
+    // negative.
+    void writeAll(const void* data, std::size_t size, std::int64_t offset);
     // The steps of commitTogether. prepare() checks the target and puts the
     // file on the disk when it replaces one; place() keeps the old file
     // under a temporary name and puts the new one in its place; restore()
@@ -257,6 +260,21 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
 // name without trailing dots and blanks), that name; nullopt when the name
 // is its own or nothing has it, and always elsewhere.
 std::optional<std::string> otherLongName(const std::string& path);
+
+// An entry of a folder: its name, what it is (a link followed), and
+// whether it is a link (a symbolic link or junction).
+struct FolderEntry {
+    enum class Kind { File, Folder, Other };  // Other: a FIFO, device or socket
+    std::string name;
+    Kind kind = Kind::File;
+    bool link = false;
+};
+// The entries of a folder but "." and "..", in the order the system gives
+// them, however long its path (on Windows through a \\?\ path). When
+// reading stops early, `error` gets the system's reason and the entries
+// read so far are returned. A link whose target is gone counts as a file,
+// so that opening it gives the reason.
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error);
 
 // From now on SIGINT and SIGTERM (on Windows: Ctrl+C, Ctrl+Break and the
 // console closing) remove every temporary output before the program ends as

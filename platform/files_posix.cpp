@@ -32,6 +32,10 @@ bool removePath(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+bool renamePath(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 int closeDescriptor(int fd) {
     return ::close(fd);
 }
@@ -42,6 +46,17 @@ int processId() {
 
 std::string nativeText(const std::string& path) {
     return path;
+}
+
+std::size_t writeSome(int fd, const void* data, std::size_t size, std::int64_t offset,
+                      std::string& reason) {
+    for (;;) {
+        const ssize_t n = offset < 0 ? ::write(fd, data, size) : ::pwrite(fd, data, size, offset);
+        if (n > 0) return static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        reason = reasonOf(n < 0 ? errno : ENOSPC);
+        return 0;
+    }
 }
 
 void removeNative(const char* path) {
@@ -122,7 +137,7 @@ void keepOldFile(const std::string& target, std::string& backup, int& slot, bool
         if (error == EEXIST) continue;
         // A file system without hard links: the old file moves aside, out
         // of the clean-up table, since it may be the only copy.
-        if (::rename(target.c_str(), candidate.c_str()) == 0) {
+        if (renamePath(target, candidate)) {
             backup = std::move(candidate);
             movedAway = true;
             return;
@@ -215,37 +230,6 @@ OutputFile::OutputFile(std::string target, std::string name)
     throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + reasonOf(EEXIST));
 }
 
-void OutputFile::write(const void* data, std::size_t size) {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            broken_ = true;
-            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
-void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd_, bytes, size, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            broken_ = true;
-            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
-        }
-        bytes += n;
-        offset += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
 bool OutputFile::nameUnnamed() {
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     // A new output takes its name directly, never replacing anything.
@@ -284,7 +268,7 @@ void OutputFile::prepare() {
         abandon();
         throw CommandFailure("cannot replace " + target_ + ": it is read-only");
     }
-    if (::fchmod(fd_, st.st_mode & 07777) != 0 || ::fsync(fd_) != 0) {
+    if (::fchmod(fd_, st.st_mode & 0777) != 0 || ::fsync(fd_) != 0) {
         const std::string reason = lastReason();
         abandon();
         throw CommandFailure("cannot write " + name_ + ": " + reason);
@@ -307,27 +291,10 @@ void OutputFile::place() {
     // The rename replaces a link at the target by the file, never the file
     // the link points to, and readers see either the old or the new file
     // whole.
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+    if (!renamePath(temporary_, target_))
         throw CommandFailure("cannot replace " + target_ + ": " + lastReason());
     release();
     placed_ = true;
-}
-
-bool OutputFile::restore() {
-    if (backup_.empty()) {
-        if (placed_) removePath(target_);
-    } else if (placed_ || movedAway_) {
-        if (::rename(backup_.c_str(), target_.c_str()) != 0) {
-            unregisterTemporary(std::exchange(backupSlot_, -1));
-            return false;
-        }
-    } else {
-        removePath(backup_);
-    }
-    unregisterTemporary(std::exchange(backupSlot_, -1));
-    backup_.clear();
-    placed_ = movedAway_ = false;
-    return true;
 }
 
 void OutputFile::finish(bool replaceCaseVariants) {
@@ -442,6 +409,37 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
         return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                         static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
+    std::vector<FolderEntry> entries;
+    DIR* folder = ::opendir(path.c_str());
+    if (!folder) {
+        error = lastReason();
+        return entries;
+    }
+    const int fd = ::dirfd(folder);
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(folder);
+        if (!found) {
+            if (errno != 0) error = lastReason();
+            break;
+        }
+        const std::string_view name = found->d_name;
+        if (name == "." || name == "..") continue;
+        FolderEntry entry{std::string(name)};
+        struct stat st {};
+        entry.link =
+            ::fstatat(fd, found->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+        if (::fstatat(fd, found->d_name, &st, 0) == 0)
+            entry.kind = S_ISDIR(st.st_mode)   ? FolderEntry::Kind::Folder
+                         : S_ISREG(st.st_mode) ? FolderEntry::Kind::File
+                                               : FolderEntry::Kind::Other;
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(folder);
+    return entries;
 }
 
 std::optional<std::string> otherLongName(const std::string&) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace z5::files {
@@ -18,8 +19,16 @@ using NativeChar = char;
 // uses where there are such words.
 std::string lastReason();
 std::string reasonOf(int error);
+// Writes some of `size` bytes to `fd`: at byte `offset`, or at the file's
+// position when `offset` is negative. The count written; 0 when nothing
+// could be, with the reason in `reason`.
+std::size_t writeSome(int fd, const void* data, std::size_t size, std::int64_t offset,
+                      std::string& reason);
 // Removes a file or link by its name; false when the system refuses.
 bool removePath(const std::string& path);
+// Gives the file `from` the name `to`, replacing what had it; false when
+// the system refuses.
+bool renamePath(const std::string& from, const std::string& to);
 int closeDescriptor(int fd);
 int processId();
 // The path as the system takes it, for the signal handler's table.

@@ -99,6 +99,11 @@ bool removePath(const std::string& path) {
     return DeleteFileW(widen(path).c_str()) != 0;
 }
 
+bool renamePath(const std::string& from, const std::string& to) {
+    return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
 int closeDescriptor(int fd) {
     return _close(fd);
 }
@@ -115,6 +120,21 @@ void removeNativeFolder(const wchar_t* path) {
     // The console's handler runs on a thread of its own: it may allocate.
     std::error_code ec;
     std::filesystem::remove_all(std::filesystem::path(path), ec);
+}
+
+std::size_t writeSome(int fd, const void* data, std::size_t size, std::int64_t offset,
+                      std::string& reason) {
+    // At the file's position without an OVERLAPPED, else at `offset`.
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    DWORD n = 0;
+    if (!WriteFile(handleOf(fd), data, static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)), &n,
+                   offset < 0 ? nullptr : &at))
+        reason = lastReason();
+    else if (n == 0)
+        reason = reasonOf(ENOSPC);
+    return n;
 }
 
 void removeNative(const wchar_t* path) {
@@ -182,41 +202,6 @@ OutputFile::OutputFile(std::string target, std::string name)
     throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
 }
 
-void OutputFile::write(const void* data, std::size_t size) {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const int n =
-            ::_write(fd_, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1 << 30)));
-        if (n <= 0) {
-            broken_ = true;
-            throw CommandFailure("cannot write " + name_ + ": " + reasonOf(n < 0 ? errno : ENOSPC));
-        }
-        bytes += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
-void OutputFile::writeAt(const void* data, std::size_t size, std::int64_t offset) {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-        DWORD n = 0;
-        if (!WriteFile(handleOf(fd_), bytes,
-                       static_cast<DWORD>(std::min<std::size_t>(size, 1 << 30)), &n, &at) ||
-            n == 0) {
-            broken_ = true;
-            throw CommandFailure("cannot write " + name_ + ": " + lastReason());
-        }
-        bytes += n;
-        offset += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
 void OutputFile::prepare() {
     if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
     const DWORD found = GetFileAttributesW(widen(target_).c_str());
@@ -275,25 +260,10 @@ void OutputFile::place() {
         }
         throw CommandFailure("cannot replace " + target_ + ": " + windowsReason(error));
     }
-    if (!MoveFileExW(widen(temporary_).c_str(), widen(target_).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!renamePath(temporary_, target_))
         throw CommandFailure("cannot replace " + target_ + ": " + lastReason());
     release();
     placed_ = true;
-}
-
-bool OutputFile::restore() {
-    if (backup_.empty()) {
-        if (placed_) removePath(target_);
-    } else if (!MoveFileExW(widen(backup_).c_str(), widen(target_).c_str(),
-                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        unregisterTemporary(std::exchange(backupSlot_, -1));
-        return false;
-    }
-    unregisterTemporary(std::exchange(backupSlot_, -1));
-    backup_.clear();
-    placed_ = movedAway_ = false;
-    return true;
 }
 
 void OutputFile::finish(bool) {
@@ -356,6 +326,49 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
     if (!known) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber,
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+namespace {
+
+// `path` made absolute as a \\?\ path, which the system takes at any length.
+std::wstring longPath(const std::string& path) {
+    const std::wstring wide = widen(path);
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.empty() || full.starts_with(L"\\\\?\\")) return full.empty() ? wide : full;
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+}  // namespace
+
+std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
+    std::vector<FolderEntry> entries;
+    std::wstring pattern = longPath(path);
+    if (!pattern.ends_with(L'\\')) pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        if (GetLastError() != ERROR_FILE_NOT_FOUND) error = lastReason();
+        return entries;
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const bool reparse = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entries.push_back({narrow(name),
+                           (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                               ? FolderEntry::Kind::Folder
+                               : FolderEntry::Kind::File,
+                           reparse && (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK ||
+                                       found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT)});
+    } while (FindNextFileW(search, &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) error = lastReason();
+    FindClose(search);
+    return entries;
 }
 
 std::optional<std::string> otherLongName(const std::string& path) {

@@ -384,14 +384,14 @@ public:
     // An entry, its links followed: a folder is walked, a file of a known
     // kind verified; FIFOs, devices and other files are skipped. `path` is
     // where it is read, `shown` how the lines name it.
-    void entry(const std::string& path, const std::string& shown, fs::file_status status,
+    void entry(const std::string& path, const std::string& shown, FolderEntry::Kind kind,
                bool link) {
-        if (fs::is_directory(status)) {
+        if (kind == FolderEntry::Kind::Folder) {
             if (link)
                 links_.push_back({path, shown, {}});
             else
                 folder(path, shown);
-        } else if (knownKind(path) && !fs::is_other(status)) {
+        } else if (knownKind(path) && kind == FolderEntry::Kind::File) {
             found_.push_back({path, shown, {}});
         } else {
             ++plan_.skipped;
@@ -419,15 +419,10 @@ private:
     void folder(const std::string& path, const std::string& shown) {
         if (const auto identity = fileIdentity(path); identity && !walked_.insert(*identity).second)
             return;
-        std::error_code ec;
-        for (fs::directory_iterator it(nativePath(path), ec), end; !ec && it != end;
-             it.increment(ec)) {
-            const std::string name = pathText(it->path().filename());
-            std::error_code statusError;
-            entry(joinPath(path, name), joinPath(shown, name), it->status(statusError),
-                  it->is_symlink(statusError));
-        }
-        if (ec) found_.push_back({path, shown, "cannot read the folder: " + ec.message()});
+        std::string error;
+        for (const FolderEntry& found : listFolder(path, error))
+            entry(joinPath(path, found.name), joinPath(shown, found.name), found.kind, found.link);
+        if (!error.empty()) found_.push_back({path, shown, "cannot read the folder: " + error});
     }
 
     Plan& plan_;
@@ -477,7 +472,11 @@ Plan plan(const std::vector<std::string>& paths, const std::string& base) {
         if (!fs::is_directory(status) && (knownKind(path) || !fs::exists(status))) {
             p.files.push_back({path, shown, {}});
         } else {
-            walk.entry(path, shown, status, false);
+            walk.entry(path, shown,
+                       fs::is_directory(status) ? FolderEntry::Kind::Folder
+                       : fs::is_other(status)   ? FolderEntry::Kind::Other
+                                                : FolderEntry::Kind::File,
+                       false);
             walk.finish();
         }
     }

@@ -19,8 +19,11 @@
 namespace z5 {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace test;
+using test::folderFiles;
+using test::folderNames;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
 
 #ifndef _WIN32
 bool straceWorks() {
@@ -124,7 +127,7 @@ TEST(Disk, SignalsLeaveNoTemporaryFileOrFolder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args + " " + c.inject);
         TempFolder dir;
-        fs::create_directory(dir.path() / "tmp");
+        std::filesystem::create_directory(dir.path() / "tmp");
         ASSERT_EQ(traced(dir.str(), "", "", "unpack " + dat), 0);
         ASSERT_EQ(traced(dir.str(), "", "", "extract " + dat + " built"), 0);
         auto before = folderFiles(dir.str(), true);

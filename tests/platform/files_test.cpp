@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -9,9 +8,12 @@
 #include <windows.h>
 #endif
 #include <filesystem>
+#include <map>
 
+#include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -20,6 +22,35 @@ namespace {
 using test::folderNames;
 using test::TempFolder;
 using test::writeFile;
+
+// A folder's entries, each with its kind and whether it is a link, also
+// where the folder's path is longer than old Windows paths.
+TEST(Folders, ListingTellsKindsAndLinks) {
+    TempFolder dir;
+    std::string folder = dir.str();
+    while (folder.size() < 300) folder = joinPath(folder, std::string(40, 'd'));
+    std::filesystem::create_directories(nativePath(joinPath(folder, "sub")));
+    writeFile(joinPath(folder, "file.trk"), "x");
+    using Kind = FolderEntry::Kind;
+    std::map<std::string, std::pair<Kind, bool>> expected = {{"file.trk", {Kind::File, false}},
+                                                             {"sub", {Kind::Folder, false}}};
+#ifndef _WIN32
+    std::filesystem::create_directory_symlink("sub", joinPath(folder, "link"));
+    std::filesystem::create_symlink("gone", joinPath(folder, "gone.trk"));
+    ASSERT_EQ(::mkfifo(joinPath(folder, "fifo").c_str(), 0600), 0);
+    expected.insert({{"link", {Kind::Folder, true}},
+                     {"gone.trk", {Kind::File, true}},
+                     {"fifo", {Kind::Other, false}}});
+#endif
+    std::string error;
+    std::map<std::string, std::pair<Kind, bool>> listed;
+    for (const FolderEntry& entry : listFolder(folder, error))
+        listed[entry.name] = {entry.kind, entry.link};
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(listed, expected);
+    EXPECT_TRUE(listFolder(joinPath(folder, "none"), error).empty());
+    EXPECT_NE(error, "");
+}
 
 #ifndef _WIN32
 TEST(SafeOutput, NewFilesGetThePlainCreateModeAndFixedNamesDropCaseVariants) {
@@ -80,17 +111,12 @@ TEST_P(Temporaries, ReplacingKeepsTheModeAndRefusesReadOnlyFiles) {
 // SIGTERM while an output is being written removes its temporary file.
 TEST_P(Temporaries, SignalsLeaveNoTemporaryFile) {
     TempFolder dir;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        removeTemporaryFilesOnSignals();
-        OutputFile out(dir.file("big.dat"), "big.dat");
-        out.write(std::string(1 << 20, '7').data(), 1 << 20);
-        std::raise(SIGTERM);
-        std::_Exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(test::signalThatEnds([&] {
+                  OutputFile out(dir.file("big.dat"), "big.dat");
+                  out.write(std::string(1 << 20, '7').data(), 1 << 20);
+                  std::raise(SIGTERM);
+              }),
+              SIGTERM);
     EXPECT_TRUE(folderNames(dir.str()).empty());
 }
 #else

@@ -1,5 +1,10 @@
 #include "tests/support/support.hpp"
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -82,6 +87,20 @@ void emptyFolder(const std::string& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder))
         std::filesystem::remove_all(e.path());
 }
+
+#ifndef _WIN32
+int signalThatEnds(const std::function<void()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        removeTemporaryFilesOnSignals();
+        body();
+        std::_Exit(0);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child) return -1;
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
+#endif
 
 std::int32_t valueAt(std::string_view bytes, std::size_t offset) {
     std::uint32_t v = 0;

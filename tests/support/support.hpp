@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -82,6 +83,12 @@ std::vector<std::string> folderNames(const std::string& folder);
 std::map<std::string, std::string> folderFiles(const std::string& folder, bool deep = false);
 // Removes everything inside a folder.
 void emptyFolder(const std::string& folder);
+
+#ifndef _WIN32
+// Runs `body` in a child process that removes its temporary files on
+// signals, as the tool does; the signal that ended the child, or 0.
+int signalThatEnds(const std::function<void()>& body);
+#endif
 
 // The 32-bit little-endian value at `offset`; bytes past the end are zero.
 std::int32_t valueAt(std::string_view bytes, std::size_t offset);
