@@ -74,6 +74,11 @@ std::string checkNameEnd(std::string& path) {
            "name without it";
 }
 
+// A FILE or DIR argument (`kind`) checked by checkNameEnd.
+CLI::Option* pathArgument(CLI::Option* option, const char* kind) {
+    return option->check(CLI::Validator(checkNameEnd, kind));
+}
+
 // -j takes a whole number of at least 1.
 std::string checkJobs(std::string& text) {
     int jobs = 0;
@@ -274,10 +279,11 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
     // it is set before they are added.
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
-    app.add_option("-C,--directory", dir,
-                   "working folder: outputs and fixed-name inputs live here, and relative FILE "
-                   "arguments are taken from here (default: the current folder)")
-        ->check(CLI::Validator(checkNameEnd, "DIR"))
+    pathArgument(app.add_option("-C,--directory", dir,
+                                "working folder: outputs and fixed-name inputs live here, and "
+                                "relative FILE arguments are taken from here (default: the "
+                                "current folder)"),
+                 "DIR")
         ->check(CLI::Validator(checkFolder, "DIR"));
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
 
@@ -300,17 +306,16 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         CLI::Option* option = nullptr;
         if (entry.takesFile()) {
-            option = sub->add_option(std::string(entry.argumentName), file)
-                         ->check(CLI::Validator(checkNameEnd, "FILE"));
+            option = pathArgument(sub->add_option(std::string(entry.argumentName), file), "FILE");
             if (!entry.options.fileOptional) option->required();
         }
         CLI::Option* named = nullptr;
         if (!entry.outputArgument.empty())
-            named = sub->add_option("-o,--output", output,
-                                    "write " + std::string(entry.outputArgument) +
-                                        " instead (relative to the working folder)")
-                        ->type_name(std::string(entry.outputArgument))
-                        ->check(CLI::Validator(checkNameEnd, "FILE"));
+            named = pathArgument(sub->add_option("-o,--output", output,
+                                                 "write " + std::string(entry.outputArgument) +
+                                                     " instead (relative to the working folder)"),
+                                 "FILE")
+                        ->type_name(std::string(entry.outputArgument));
         sub->callback([this, &entry, option, named] {
             chosen = &entry;
             fileOption = option;
@@ -355,14 +360,13 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
         extractCommand->add_flag(
             "--all", workspace.all,
             "give objects that come back only renumbered a definitions folder too");
-        extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive")
-            ->required()
-            ->check(CLI::Validator(checkNameEnd, "FILE"));
-        extractCommand
-            ->add_option("DIR", workspace.folder,
-                         "a new or empty folder (default: the archive's name without its "
-                         "extension)")
-            ->check(CLI::Validator(checkNameEnd, "DIR"));
+        pathArgument(extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive"),
+                     "FILE")
+            ->required();
+        pathArgument(extractCommand->add_option("DIR", workspace.folder,
+                                                "a new or empty folder (default: the archive's "
+                                                "name without its extension)"),
+                     "DIR");
     }
     if (wanted("build")) {
         buildCommand = app.add_subcommand(
@@ -370,14 +374,13 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
             "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
             "member taken as it is (DIR is only read)");
         jobs(buildCommand);
-        buildCommand->add_option("DIR", workspace.folder, "the workspace")
-            ->required()
-            ->check(CLI::Validator(checkNameEnd, "DIR"));
-        buildCommand
-            ->add_option("-o,--output", workspace.output,
-                         "the archive to write (default: the name on the list's first line, "
-                         ".dat added, in the working folder)")
-            ->check(CLI::Validator(checkNameEnd, "FILE"));
+        pathArgument(buildCommand->add_option("DIR", workspace.folder, "the workspace"), "DIR")
+            ->required();
+        pathArgument(buildCommand->add_option("-o,--output", workspace.output,
+                                              "the archive to write (default: the name on the "
+                                              "list's first line, .dat added, in the working "
+                                              "folder)"),
+                     "FILE");
     }
 }
 
