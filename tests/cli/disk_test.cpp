@@ -61,9 +61,9 @@ TEST(Disk, ReplacedFilesAreOnTheDiskBeforeAndAfterTheRename) {
         const std::string log = readFile(dir.file("trace.log"));
         const std::regex order(
             "fsync\\(\\d+<[^>]*(#\\d+|\\.z5-\\w+\\.tmp)>[^\\n]*= 0\\n"
-            "[\\s\\S]*rename\\w*\\([^\\n]*\\.z5-\\w+\\.tmp\", [^\\n]*Trk\\.def\"\\) = 0\\n"
+            "[\\s\\S]*rename\\w*\\([^\\n]*\\.z5-\\w+\\.tmp\", [^\\n]*Trk\\.def\"\\) += 0\\n"
             "[\\s\\S]*fsync\\(\\d+<" +
-            dir.str() + ">\\) = 0");
+            dir.str() + ">\\) += 0");  // strace pads short calls before their "="
         EXPECT_TRUE(std::regex_search(log, order)) << log;
     }
 }
