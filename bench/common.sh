@@ -13,6 +13,17 @@ for arg in "$@"; do
 done
 mkdir -p "$bench_out"
 
+# largest_object NAME: the largest object (32767 vertices and normals, 20000
+# mixed flavors with many references) as object.3do in a fresh folder
+# $bench_out/NAME, which `work` names; says its size.
+largest_object() {
+    "$bench_root/scripts/deps.sh" python3
+    work="$bench_out/$1"
+    rm -rf "$work" && mkdir -p "$work"
+    python3 "$bench_root/bench/make_object.py" "$work/object.3do"
+    echo "3do object of $(stat -c %s "$work/object.3do") bytes (32767 vertices, 32767 normals, 20000 flavors)"
+}
+
 build_release() {
     (cd "$bench_root" && scripts/deps.sh time && cmake --preset release >/dev/null &&
         cmake --build --preset release >/dev/null)

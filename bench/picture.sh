@@ -5,12 +5,7 @@
 # Usage: bench/picture.sh [--shm]
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 build_release
-"$bench_root/scripts/deps.sh" python3
-
-work="$bench_out/picture"
-rm -rf "$work" && mkdir -p "$work"
-python3 "$bench_root/bench/make_object.py" "$work/object.3do"
-echo "3do object of $(stat -c %s "$work/object.3do") bytes (32767 vertices, 32767 normals, 20000 flavors), on one core:"
+largest_object picture
 
 # Each sample runs its command ten times, well above the clock's resolution.
 ten() { for _ in 1 2 3 4 5 6 7 8 9 10; do taskset -c 0 "$@" > /dev/null; done; }

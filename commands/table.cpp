@@ -5,6 +5,7 @@
 #include "archive/archive.hpp"
 #include "camera/camera.hpp"
 #include "object3d/object3d.hpp"
+#include "picture/svg.hpp"
 #include "rawdump/rawdump.hpp"
 #include "setup/setup.hpp"
 #include "track/track.hpp"
@@ -43,6 +44,18 @@ constexpr CommandOptions k3doDecompileOptions{
     .dialog = Dialog::Open, .filter = k3doFilter, .keepsPartialOutput = true};
 
 // Order: as the command line lists them. Clean up leaves the pointer alone.
+// A view row writes its picture as SVG: NAME.svg after the chosen file, or
+// `definitions` when the working folder's definition files were drawn.
+template <picture::Drawing (*draw)(Command&), const char* definitions>
+void runView(Command& cmd) {
+    const picture::Drawing drawing = draw(cmd);
+    picture::writeSvg(
+        cmd.createNamedText(cmd.choseDefinitions() ? definitions : cmd.chosenStem() + ".svg"),
+        drawing);
+}
+constexpr char kTrkSvg[] = "Trk.svg";
+constexpr char kDefinitionsSvg[] = "definitions.svg";
+
 constexpr std::array kCommands = {
     CommandEntry{"mnuUnpack",
                  "",
@@ -115,7 +128,7 @@ constexpr std::array kCommands = {
                  "draw FILE.trk, or without FILE Trk.def: sections, banking and coordinates into "
                  "NAME.svg (Trk.svg)",
                  kViewTrkOptions,
-                 runTrkView,
+                 runView<drawTrk, kTrkSvg>,
                  {},
                  "",
                  "OUT.svg",
@@ -147,7 +160,7 @@ constexpr std::array kCommands = {
                  "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
                  "NAME.svg (definitions.svg)",
                  kView3doOptions,
-                 run3doView,
+                 runView<draw3do, kDefinitionsSvg>,
                  {},
                  "",
                  "OUT.svg",

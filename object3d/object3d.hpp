@@ -131,12 +131,10 @@ void run3doDecompile(Command& cmd);
 // that cannot be compiled fails the command with its file and line number.
 void run3doCompile(Command& cmd);
 
-// Writes a picture (SVG) of the chosen .3do file, or without one (or with a
-// definition file chosen) of vertex.def and flavor.def of the working folder:
-// top, front, side and isometric views at one scale, a scale bar, and a
-// title block with the counts. NAME.svg, or definitions.svg.
-void run3doView(Command& cmd);
-// The picture itself, for a window to show.
+// The picture of the chosen .3do file, or without one (or with a definition
+// file chosen) of vertex.def and flavor.def of the working folder: top,
+// front, side and isometric views at one scale, a scale bar, and a title
+// block with the counts. The view row writes it as SVG; a window shows it.
 picture::Drawing draw3do(Command& cmd);
 
 // Writes a Wavefront OBJ (NAME.obj) of the chosen .3do file: its vertices in

@@ -6,7 +6,6 @@
 
 #include "object3d/object3d.hpp"
 #include "object3d/renumbering.hpp"
-#include "picture/svg.hpp"
 #include "platform/files.hpp"
 #include "textfmt/printform.hpp"
 
@@ -277,13 +276,6 @@ picture::Drawing draw3do(Command& cmd) {
     std::string name;
     const object3d::Object object = object3d::viewedObject(cmd, name);
     return object3d::objectDrawing(object, name);
-}
-
-void run3doView(Command& cmd) {
-    const picture::Drawing drawing = draw3do(cmd);
-    picture::writeSvg(
-        cmd.createNamedText(cmd.choseDefinitions() ? "definitions.svg" : cmd.chosenStem() + ".svg"),
-        drawing);
 }
 
 }  // namespace z5

@@ -20,12 +20,10 @@ void runTrkDecompile(Command& cmd);
 // beside it, recomputing the two block sizes of the header.
 void runTrkCompile(Command& cmd);
 
-// Writes a picture (SVG) of the chosen .trk file, or without one (or with a
-// definition file chosen) of Trk.def: the sections along the lap with their
-// surfaces, the banking heights of every E-line, and the coordinates the
-// file holds. NAME.svg, or Trk.svg.
-void runTrkView(Command& cmd);
-// The picture itself, for a window to show.
+// The picture of the chosen .trk file, or without one (or with a definition
+// file chosen) of Trk.def: the sections along the lap with their surfaces,
+// the banking heights of every E-line, and the coordinates the file holds.
+// The view row writes it as SVG; a window shows it.
 picture::Drawing drawTrk(Command& cmd);
 
 namespace track {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <map>
 
-#include "picture/svg.hpp"
 #include "textfmt/printform.hpp"
 #include "track/track.hpp"
 
@@ -267,13 +266,6 @@ picture::Drawing drawTrk(Command& cmd) {
     }
     BinaryReader in = cmd.openInput();
     return track::trackDrawing(track::readTrack(in), cmd.chosenName());
-}
-
-void runTrkView(Command& cmd) {
-    const picture::Drawing drawing = drawTrk(cmd);
-    picture::writeSvg(
-        cmd.createNamedText(cmd.choseDefinitions() ? "Trk.svg" : cmd.chosenStem() + ".svg"),
-        drawing);
 }
 
 }  // namespace z5

@@ -180,9 +180,8 @@ TEST_F(Picture, PositionsRoundHalvesToEvenAndKeepFloatRoundedValues) {
 }
 
 TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
-    const struct {
-        std::string obj, reason;
-    } cases[] = {
+    // An OBJ, and what the refusal of it says.
+    const std::pair<std::string, std::string> cases[] = {
         {"v 1 2 3\n", "edit.obj has 1 vertices, vertex.def has 2"},
         {"v 1 2 3\nv 1 2 3\nv 1 2 3\n", "edit.obj has 3 vertices, vertex.def has 2"},
         {"v 1 2 3\n\nv 1 2 3e9\n", "edit.obj:3: coordinate 3000000000 does not fit"},
@@ -191,12 +190,12 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
         {"v 1 2 3\nv nan 2 3\n", "edit.obj:2: a v line needs numbers"},
     };
     writeFile(dir.file("vertex.def"), kPositionsDef);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.obj);
-        writeFile(dir.file("edit.obj"), c.obj);
+    for (const auto& [obj, reason] : cases) {
+        SCOPED_TRACE(obj);
+        writeFile(dir.file("edit.obj"), obj);
         const Outcome outcome = run("mnu3doPositions", dir.file("edit.obj"));
         EXPECT_EQ(outcome.status, Status::Failed);
-        EXPECT_NE(outcome.reason.find(c.reason), std::string::npos) << outcome.reason;
+        EXPECT_NE(outcome.reason.find(reason), std::string::npos) << outcome.reason;
         EXPECT_EQ(file("vertex.def"), kPositionsDef);
     }
     EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"edit.obj", "vertex.def"}));
