@@ -111,9 +111,12 @@ void frmZ5Def::buildMenus() {
             menus.insert(name, menu);
             action = menu->menuAction();
         } else {
-            action = new QAction(text(e.caption), this);
+            // A separator's caption "-" means a line; as text the style would
+            // draw it beside the line.
+            const bool line = e.role == MenuRole::Separator;
+            action = new QAction(line ? QString() : text(e.caption), this);
             action->setObjectName(name);
-            action->setSeparator(e.role == MenuRole::Separator);
+            action->setSeparator(line);
             action->setShortcut(QKeySequence(text(e.shortcut), QKeySequence::PortableText));
             connect(action, &QAction::triggered, this, [this, &e] { controller_.choose(e); });
         }
