@@ -20,6 +20,13 @@ constexpr std::string_view kAllows = "Allows you to alter, add and delete positi
 constexpr std::string_view kAdding =
     "When adding or deleting, be sure to increase the TV1 or TV2 positions";
 
+// The blocks a count stands for: each begins with a line starting with
+// `heading`; they end at the line `until` (the end of the file when empty).
+struct Blocks {
+    std::string_view heading;
+    std::string_view until;
+};
+
 // Writes each value as its label and the number in a column of 13.
 class CamPrinter : public DefPrinter {
 public:
@@ -30,27 +37,57 @@ public:
         appendNumber(text, v, kValueColumn);
         line(text);
     }
-    template <class Blocks>
-    void count(std::string_view label, std::int32_t& count, Blocks&, std::string_view what) {
+    template <class List>
+    void count(std::string_view label, std::int32_t& count, List&, std::string_view what, Blocks) {
         value(label, count, what);
     }
+    void end() {}
 };
 
-// Reads each value from the last 12 characters of its line; labels are
-// never read. A count sizes the blocks that follow it.
+// Reads each value from the last 12 characters of its line, its label
+// compared. A count sizes the blocks that follow it; when the blocks in the
+// file are not as many, that is named at the count's line.
 class CamParser : public DefParser {
 public:
     using DefParser::DefParser;
 
-    void value(std::string_view, std::int32_t& v, std::string_view what) {
-        const std::string text = next(what);
-        v = whole(trimBlanks(lastColumns(text, kReadColumns)), what);
+    void value(std::string_view label, std::int32_t& v, std::string_view what) {
+        next(what);
+        v = labelled(label, kReadColumns, what);
     }
-    template <class Blocks>
-    void count(std::string_view label, std::int32_t& count, Blocks& blocks, std::string_view what) {
+    template <class List>
+    void count(std::string_view label, std::int32_t& count, List& list, std::string_view what,
+               Blocks blocks) {
         value(label, count, what);
-        blocks.resize(blocksOf(*this, count, what));
+        list.resize(blocksOf(*this, count, what));
+        // The blocks in the rest of the file, found by their headings.
+        std::size_t found = 0;
+        for (std::size_t i = 0;; ++i) {
+            const std::string* l = peek(i);
+            if (!l || (!blocks.until.empty() && trimBlanks(*l) == blocks.until)) break;
+            found += trimBlanks(*l).starts_with(blocks.heading);
+        }
+        if (found != list.size()) {
+            counted_ = true;
+            noteForEarlyEnd("; the " + std::string(what) + " on line " +
+                            std::to_string(lineNumber()) + " says " + std::to_string(count));
+            depart(trimBlanks(lastColumns(current(), kReadColumns)),
+                   "the " + std::string(what) + " is " + std::to_string(count) + "; " +
+                       std::to_string(found) + " " + quotedText(blocks.heading) + " blocks follow");
+        }
     }
+    // Lines after the last block are not read.
+    void end() {
+        bool named = counted_;
+        finish([&] {
+            if (!std::exchange(named, true))
+                depart({}, "the layout ends before this line; found " +
+                               quotedText(trimBlanks(current())) + ", which is not read");
+        });
+    }
+
+private:
+    bool counted_ = false;  // a count that disagrees was named
 };
 
 // One line per value, labelled "Value 1:" on and filled with blanks to
@@ -89,7 +126,8 @@ void layout(IO& io, Cam& cam) {
     io.line(kAdding);
     io.line("Be certain SCR file matches Cam file");
     io.blank(2);
-    io.count("Number of Cameras:  ", cam.cameraCount, cam.cameras, "camera count");
+    io.count("Number of Cameras:  ", cam.cameraCount, cam.cameras, "camera count",
+             Blocks{"Camera Position:", "Section 2 Camera Position"});
     io.blank(2);
     cameraPositions(io, cam.cameras, "camera");
 
@@ -103,9 +141,10 @@ void layout(IO& io, Cam& cam) {
     io.line("==========================");
     io.blank(2);
     io.count("Number of Camera Positions:", cam.positionCount, cam.positions,
-             "camera position count");
+             "camera position count", Blocks{"Camera Position:", {}});
     io.blank();
     cameraPositions(io, cam.positions, "camera position");
+    io.end();
 }
 
 // Each camera of a feed: "TV 1 Camera:", its underline, the four values and
@@ -128,11 +167,14 @@ void layout(IO& io, Scr& scr) {
     io.line(kAdding);
     io.blank(2);
     io.value("Camera Types:  ", scr.cameraTypes, "camera types");
-    io.count("TV 1 Cameras:  ", scr.tv1Count, scr.tv1, "TV 1 camera count");
-    io.count("TV 2 Cameras:  ", scr.tv2Count, scr.tv2, "TV 2 camera count");
+    io.count("TV 1 Cameras:  ", scr.tv1Count, scr.tv1, "TV 1 camera count",
+             Blocks{"TV 1 Camera:", {}});
+    io.count("TV 2 Cameras:  ", scr.tv2Count, scr.tv2, "TV 2 camera count",
+             Blocks{"TV 2 Camera:", {}});
     io.blank(2);
     feed(io, scr.tv1, "TV 1");
     feed(io, scr.tv2, "TV 2");
+    io.end();
 }
 
 }  // namespace

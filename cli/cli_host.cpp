@@ -38,6 +38,24 @@ void CliHost::notice(const std::string& line) {
     err_ << printableLine(line) << '\n';
 }
 
+void CliHost::diagnostic(const Diagnostic& d) {
+    err_ << printableLine(diagnosticLine(d)) << '\n';
+    // On a terminal the line and a caret under the column follow, as a
+    // compiler shows them.
+    if (&err_ == &std::cerr && isTerminal(2) && d.line > 0 && d.column > 0) {
+        // Escaped bytes widen the line: the caret stands under the column
+        // as shown.
+        Diagnostic shown = d;
+        shown.text = printableLine(d.text);
+        shown.column = static_cast<long>(
+            printableLine(std::string_view(d.text).substr(
+                              0, std::min(d.text.size(), static_cast<std::size_t>(d.column - 1))))
+                .size() +
+            1);
+        err_ << diagnosticCaret(shown);
+    }
+}
+
 namespace {
 
 // The working folder as an absolute path without a trailing separator
@@ -150,6 +168,7 @@ struct WorkspaceRequest {
     std::string output;
     int jobs = defaultJobs();
     bool all = false;
+    Strictness reading = Strictness::Standard;
 };
 
 // With --quiet an identical result shows only the members that are not.
@@ -260,6 +279,8 @@ struct CommandLine {
         "z5def"};
     std::string dir;
     bool quiet = false;
+    bool strict = false;
+    bool lenient = false;
     std::string file;
     std::string output;
     const CommandEntry* chosen = nullptr;
@@ -286,6 +307,14 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
                  "DIR")
         ->check(CLI::Validator(checkFolder, "DIR"));
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
+    CLI::Option* strictFlag = app.add_flag(
+        "--strict", strict,
+        "every departure of a definition file from its layout is an error: the command writes "
+        "nothing (build is strict unless --lenient is given)");
+    app.add_flag("--lenient", lenient,
+                 "read definition files as the original tool did (departures are warnings), and "
+                 "binaries that are not of their kind or are cut short, with zeros past their end")
+        ->excludes(strictFlag);
 
     std::map<std::string, CLI::App*, std::less<>> groups;
     for (const CommandEntry& entry : commandTable()) {
@@ -374,6 +403,9 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
             "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
             "member taken as it is (DIR is only read)");
         jobs(buildCommand);
+        buildCommand->add_flag("--lenient", lenient,
+                               "build although definition files depart from their layout, "
+                               "warning of each departure");
         pathArgument(buildCommand->add_option("DIR", workspace.folder, "the workspace"), "DIR")
             ->required();
         pathArgument(buildCommand->add_option("-o,--output", workspace.output,
@@ -398,6 +430,9 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
                 err << "z5def build: DIR is empty\n";
                 return 2;
             }
+            line.workspace.reading = line.lenient  ? Strictness::Lenient
+                                     : line.strict ? Strictness::Strict
+                                                   : Strictness::Standard;
             return runWorkspace(line.workspace, command == line.buildCommand,
                                 absoluteFolder(line.dir), out, err);
         }
@@ -426,6 +461,9 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
 
     CliHost host(folder, file, line.quiet, out, err);
     host.output = inFolder(line.output);
+    host.reading = line.strict    ? Strictness::Strict
+                   : line.lenient ? Strictness::Lenient
+                                  : Strictness::Standard;
     const Outcome outcome = chosen->run(host);
     if (outcome.status == Status::Done) return 0;
     err << "z5def: " << printableLine(outcome.reason.empty() ? "cancelled" : outcome.reason)

@@ -20,6 +20,7 @@ public:
 
     void messageBox(const std::string& text, const std::string& title) override;
     void notice(const std::string& line) override;
+    void diagnostic(const Diagnostic& d) override;
 
 private:
     bool quiet_;

@@ -12,7 +12,10 @@
 namespace z5 {
 
 Command::Command(Host& host, std::string chosenPath)
-    : host_(host), chosenPath_(std::move(chosenPath)), folder_(host.workingFolder()) {}
+    : host_(host),
+      chosenPath_(std::move(chosenPath)),
+      folder_(host.workingFolder()),
+      strictness_(host.strictness()) {}
 
 std::string Command::outputPath(std::string_view name) const {
     return joinPath(folder_, nameToPath(name));
@@ -72,11 +75,39 @@ BinaryWriter& Command::createBinaryAt(const std::string& path, std::string displ
     return binaries_.emplace_back(path, std::move(display));
 }
 
+namespace {
+constexpr std::size_t kShownPerFile = 20;
+}  // namespace
+
 void Command::watch(TextReader& reader) {
-    // Each remark is made once, however many values of a line have no number.
-    reader.setNoticeHook([this](const std::string& line) {
-        if (notices_.insert(line).second) host_.notice(line);
-    });
+    reader.setDiagnosticHook([this](Diagnostic d) { depart(std::move(d)); });
+}
+
+void Command::depart(Diagnostic d) {
+    ++departures_;
+    if (++departuresByFile_[d.file] > kShownPerFile) return;
+    d.kind = strictness_ == Strictness::Strict ? DiagnosticKind::Error : DiagnosticKind::Warning;
+    host_.diagnostic(d);
+}
+
+void Command::noteHiddenDepartures() {
+    for (const auto& [file, count] : departuresByFile_)
+        if (count > kShownPerFile)
+            host_.diagnostic({file,
+                              0,
+                              0,
+                              "(and " + std::to_string(count - kShownPerFile) + " more)",
+                              {},
+                              DiagnosticKind::Note});
+    departuresByFile_.clear();
+}
+
+void Command::finishDepartures() {
+    noteHiddenDepartures();
+    if (strictness_ == Strictness::Strict && departures_ > 0)
+        throw CommandFailure(std::to_string(departures_) +
+                             (departures_ == 1 ? " departure" : " departures") +
+                             " from the layout under --strict; nothing was written");
 }
 
 BinaryReader Command::openInput() {
@@ -210,6 +241,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     try {
         command.emplace(host, chosen);
         body(*command);
+        command->finishDepartures();
         command->closeOutputs();
     } catch (const StageFailure& e) {
         failure = e.what();
@@ -221,6 +253,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     } catch (...) {
         failure = "unexpected failure";
     }
+    if (failure && command) command->noteHiddenDepartures();
     if (failure && command && options.keepsPartialOutput) command->keepPartialOutputs();
     // With the command object every file it opened is closed, and every
     // output not completed is removed, its target left as it was.

@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "core/host.hpp"
@@ -72,6 +71,21 @@ public:
     bool choseDefinitions() const;
     // A one-line remark that does not stop the command.
     void notice(const std::string& line) { host_.notice(line); }
+    // A departure from the layout of an input, or a remark on a binary read
+    // in spite of damage (`file` as the reader names it): a warning, or an
+    // error under --strict. Each file shows its first 20, then a count.
+    void depart(Diagnostic d);
+    // Departures reported so far, of every input.
+    std::size_t departures() const { return departures_; }
+    Strictness strictness() const { return strictness_; }
+    // Under --lenient a binary that is not of its kind, or is cut short, is
+    // read anyway (zeros past its end) with a warning.
+    bool lenient() const { return strictness_ == Strictness::Lenient; }
+    // "(and N more)" for each file past its 20.
+    void noteHiddenDepartures();
+    // Ends the reading: the notes, and under --strict the failure when any
+    // input departed from its layout.
+    void finishDepartures();
 
     // Working folder + fixed name.
     std::string outputPath(std::string_view name) const;
@@ -139,7 +153,9 @@ private:
     std::unordered_map<std::string, std::size_t> claimIndex_;
     std::map<FileIdentity, std::size_t> identityIndex_;
     std::unordered_map<std::string, std::string> folderKeys_;
-    std::unordered_set<std::string> notices_;
+    Strictness strictness_;
+    std::size_t departures_ = 0;
+    std::map<std::string, std::size_t> departuresByFile_;
 };
 
 // Runs one command through the skeleton. The body throws CommandFailure (or

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <utility>
 
+#include "textfmt/diagnostic.hpp"
+
 namespace z5 {
 
 class Host {
@@ -34,6 +36,12 @@ public:
     // A one-line remark that does not stop the command, such as
     // "Trk.def:12: no number, read as 0".
     virtual void notice(const std::string& line) = 0;
+    // How departures from a layout are taken: warned (the default), errors
+    // (--strict), or warned with damaged binaries read as well (--lenient).
+    virtual Strictness strictness() { return Strictness::Standard; }
+    // A departure from a file's layout, or a note on them; by default one
+    // notice line "FILE:LINE:COLUMN: warning: ...".
+    virtual void diagnostic(const Diagnostic& d) { notice(diagnosticLine(d)); }
 };
 
 // A Host without a window: every file dialog answers `answer`, the caption
@@ -53,9 +61,11 @@ public:
     void messageBox(const std::string&, const std::string&) override {}
     void notice(const std::string&) override {}
     std::string outputName() override { return output; }
+    Strictness strictness() override { return reading; }
 
     std::string answer;
     std::string output;
+    Strictness reading = Strictness::Standard;
 
 private:
     std::string folder_;

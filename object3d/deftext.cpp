@@ -37,7 +37,11 @@ public:
     void repeat(std::vector<T>& items, Body body) {
         for (T& item : items) body(item);
     }
-    void pointHeader(const PointSection& s) { line(s.normals ? kNormalsHeader : kVerticesHeader); }
+    // Two empty lines stand before a normals section.
+    void pointHeader(const PointSection& s) {
+        if (s.normals) blank(2);
+        line(s.normals ? kNormalsHeader : kVerticesHeader);
+    }
     void points(const PointSection& s) {
         for (const Point& p : s.points) {
             text_.clear();
@@ -62,6 +66,7 @@ public:
         line(unsupportedMessage(*u));
         line(printNumber(u->offset));
     }
+    void end() {}
 
 private:
     std::string text_;
@@ -106,9 +111,10 @@ constexpr std::array<std::array<std::uint8_t, 4>, 22> kShownValues = {{
 
 // Reads an object back where the compiler finds its values. Sections are
 // found by their header lines, names and flavors by their first word; the
-// lines around them are skipped, never compared. Each record's old and new
-// number is noted as it is read. For a flavor line it is
-// the walker of walkFlavorBody over the words of the line.
+// lines the search passes are compared with the layout, and a line it
+// skips that the layout does not have is a departure. Each record's old and
+// new number is noted as it is read. For a flavor line it is the walker of
+// walkFlavorBody over the words of the line.
 class ObjParser : public DefParser {
 public:
     static constexpr CountUse countUse = CountUse::Compiled;
@@ -123,65 +129,119 @@ public:
     // vertex.def: a section runs from its header to an empty line or the
     // next header. One section of each kind, with at least one line.
     void pointHeader(PointSection& s) {
-        const std::string header = take();
+        take();
+        const std::string header = current();
         s.normals = header == kNormalsHeader;
         bool& seen = s.normals ? seenNormals_ : seenVertices_;
         if (seen) fail("a second " + header + " section");
         seen = true;
         renumberedPoints.push_back({s.normals, {}});
-        if (!pointFollows()) fail("the section above has no lines");
+        if (!pointFollows())
+            failAt(peek() ? lineNumber() + 1 : lineNumber(), "the section above has no lines");
     }
     // Key, x, y and z; the last takes the rest of the line.
     void points(PointSection& s) {
         while (pointFollows()) {
-            const std::string& line = take();
+            take();
+            const std::string& line = current();
             Tokens tokens(line);
+            const std::string_view keyText = tokens.rest().substr(0, tokens.rest().find(' '));
             std::optional<std::int32_t> number = tokens.int32();
             if (!number) {
                 const std::string_view key = tokens.word().value_or("");
                 number = wholeInteger<std::int32_t>(key);
                 if (!number) fail(quoted(key) + " is not a number that fits 32 bits");
+                depart(key, "the layout has a whole number here (the key); found " +
+                                quotedText(key) + ", read as " + numberText(*number));
             }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
             renumberedPoints.back().oldKeys.push_back(*number);
-            const std::int32_t x = coordinate(tokens), y = coordinate(tokens);
+            const std::int32_t x = coordinate(tokens, "x"), y = coordinate(tokens, "y");
             if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
             const std::string_view rest = tokens.rest();
             const auto z = tokens.int32();
-            s.points.push_back({*number, x, y, z && tokens.rest().empty() ? *z : coordinate(rest)});
+            std::int32_t zValue = 0;
+            if (z && tokens.rest().empty()) {
+                zValue = *z;
+            } else {
+                zValue = coordinate(rest);
+                if (rest.find(' ') != std::string_view::npos)
+                    depart(rest,
+                           "the layout has 4 values on a point line; found more: the last, "
+                           "z, is read from " +
+                               quotedText(rest) + " as " + numberText(zValue));
+                else
+                    plain(rest, "z", zValue);
+            }
+            (void)keyText;
+            s.points.push_back({*number, x, y, zValue});
         }
     }
 
     // flavor.def: names stand before the first flavor line, all in one
     // section; flavor types without a layout are skipped.
     void names(std::vector<std::string>& names) {
-        for (; peek(); held_ = nullptr) {
-            const FlavorDefLine l = classify(*held_);
-            if (l.kind == FlavorDefLine::Kind::Flavor || l.kind == FlavorDefLine::Kind::OtherFlavor)
-                return;
-            if (l.kind != FlavorDefLine::Kind::Name) continue;
-            if (l.rest.empty()) fail("empty file name");
-            if (l.rest.find_first_of(std::string_view("\0\xFF", 2)) != std::string_view::npos)
+        for (const std::string* l; (l = peek());) {
+            const FlavorDefLine line = classify(*l);
+            if (line.kind != FlavorDefLine::Kind::Name) return;
+            take();
+            const FlavorDefLine l2 = classify(current());
+            if (l2.rest.empty()) fail("empty file name");
+            if (l2.rest.find_first_of(std::string_view("\0\xFF", 2)) != std::string_view::npos)
                 fail("a file name cannot hold the bytes 0 or 255");
-            namesLength_ += static_cast<std::int64_t>(l.rest.size()) + 1;
+            namesLength_ += static_cast<std::int64_t>(l2.rest.size()) + 1;
             if (namesLength_ > kMaxInt32) fail("file names beyond 32-bit sizes");
-            names.emplace_back(l.rest);
+            names.emplace_back(l2.rest);
         }
     }
     void flavors(std::vector<Flavor>& flavors) {
-        while (peek()) {
-            const std::string& line = take();
-            const FlavorDefLine l = classify(line);
-            if (l.kind == FlavorDefLine::Kind::Name) fail("file name after the first flavor line");
-            if (l.kind == FlavorDefLine::Kind::Flavor) flavors.push_back(flavor(l, flavors.size()));
+        // Up to the first flavor line the lines are the layout's (the head,
+        // the empty line after the names).
+        passTo(
+            resync(),
+            [](std::string_view line) { return classify(line).kind != FlavorDefLine::Kind::Other; },
+            "a flavor line");
+        bool ended = false;  // by the message line of a flavor without a layout
+        for (const std::string* l; (l = peek());) {
+            take();
+            const FlavorDefLine line = classify(current());
+            if (line.kind == FlavorDefLine::Kind::Name)
+                fail("file name after the first flavor line");
+            if (ended) {
+                notRead("nothing after the message line and its offset");
+            } else if (line.kind == FlavorDefLine::Kind::Flavor) {
+                flavors.push_back(flavor(line, flavors.size()));
+            } else if (line.kind == FlavorDefLine::Kind::OtherFlavor) {
+                depart(trimBlanks(current()),
+                       "the layout has a flavor line of a type with a "
+                       "layout here (FL02 to FL21, not FL18 or FL20); found " +
+                           quotedText(trimBlanks(current()).substr(0, 4)) +
+                           ", and the line is skipped");
+            } else if (trimBlanks(current()).starts_with("ERROR")) {
+                // The decompiler ends a flavor list it cannot read on with a
+                // message line and the offset reached.
+                if (peek() && isPlainInteger(trimBlanks(*peek()))) take();
+                ended = true;
+            } else {
+                notRead("a flavor line");
+            }
         }
         // A file without any flavor to compile could not be told from a
         // damaged one, and its object would not decompile to a file that
         // compiles.
         if (flavors.empty()) fail("the file ends without a flavor line (FL02 to FL21)");
     }
-    // The message lines that end a decompiled flavor list are not read back.
+    // The message lines that end a decompiled flavor list are read with
+    // the flavors.
     void unsupported(std::optional<Unsupported>&) {}
+    // Lines after the last point section are not read.
+    void end() {
+        for (const std::string* l; (l = peek());) {
+            take();
+            (void)l;
+            notRead("nothing after the last point line");
+        }
+    }
 
     std::int32_t decide(Field field) {
         const std::string_view text = word();
@@ -198,53 +258,99 @@ public:
     }
 
 private:
-    // The next line, read ahead and held until taken; false at the end.
-    bool peek() {
-        if (!held_ && !reader().atEnd()) {
-            reader().readLine(heldLine_);
-            held_ = &heldLine_;
-        }
-        return held_ != nullptr;
-    }
-    // The held line; it stays valid until the line after it is taken (the
-    // two buffers trade places, so no line is copied or allocated).
-    const std::string& take() {
-        std::swap(heldLine_, takenLine_);
-        held_ = nullptr;
-        return takenLine_;
+    // A line the reading passes over although it holds text: the layout has
+    // `want` there. Empty lines change nothing and are let be.
+    void notRead(std::string_view want) {
+        const std::string_view got = trimBlanks(current());
+        if (got.empty()) return;
+        depart(got, "the layout has " + std::string(want) + " here; found " + quotedText(got) +
+                        ", which is not read");
     }
     static bool isPointHeader(std::string_view line) {
         return line == kVerticesHeader || line == kNormalsHeader;
     }
-    bool begins(const std::vector<PointSection>&) {
-        for (; peek(); held_ = nullptr)
-            if (isPointHeader(*held_)) return true;
-        return false;
-    }
-    bool pointFollows() { return peek() && !held_->empty() && !isPointHeader(*held_); }
-    bool begins(const std::vector<std::vector<std::string>>& sections) {
-        for (; sections.empty() && peek(); held_ = nullptr) {
-            const FlavorDefLine::Kind kind = classify(*held_).kind;
-            if (kind != FlavorDefLine::Kind::Other) return kind == FlavorDefLine::Kind::Name;
+    // Passes lines up to the next one for which `stop` holds, which is not
+    // taken, comparing those passed with `expected` in order; a line past
+    // them that holds text is not read (the layout has `want` there). At
+    // the stop line, an expected line not met is named. False at the end
+    // of the file.
+    template <class Stop>
+    bool passTo(const std::vector<Expected>& expected, Stop stop, std::string_view want) {
+        std::size_t index = 0;
+        for (const std::string* l; (l = peek());) {
+            if (stop(*l)) {
+                for (; index < expected.size(); ++index)
+                    if (!trimBlanks(expected[index].text).empty()) {
+                        departAt(lineNumber() + 1, 1, *l,
+                                 "the layout has " + quotedText(trimBlanks(expected[index].text)) +
+                                     " here; found " + quotedText(trimBlanks(*l)));
+                        break;
+                    }
+                return true;
+            }
+            take();
+            if (index < expected.size())
+                compare(expected, index++, false);
+            else
+                notRead(want);
         }
         return false;
+    }
+    // Passes the lines before the next point header, comparing them with
+    // the layout's (two empty lines stand before "NORMALS:"); false at the
+    // end of the file.
+    bool begins(const std::vector<PointSection>&) {
+        std::vector<Expected> expected = resync();
+        for (std::size_t k = 0; const std::string* l = peek(k); ++k)
+            if (isPointHeader(*l)) {
+                if (*l == kNormalsHeader) expected.insert(expected.end(), 2, Expected{});
+                break;
+            }
+        return passTo(expected, isPointHeader,
+                      "a point line or a section header (\"VERTICES:\", \"NORMALS:\")");
+    }
+    bool pointFollows() {
+        const std::string* l = peek();
+        return l && !l->empty() && !isPointHeader(*l);
+    }
+    // The names section, when the next line that is not passed over is a
+    // name line; the lines passed are compared with the layout's head.
+    bool begins(const std::vector<std::vector<std::string>>& sections) {
+        if (!sections.empty()) return false;
+        const std::vector<Expected> expected = resync();
+        if (!passTo(
+                expected,
+                [](std::string_view line) {
+                    return classify(line).kind != FlavorDefLine::Kind::Other;
+                },
+                "a \"FILE\" line or a flavor line"))
+            return false;
+        return classify(*peek()).kind == FlavorDefLine::Kind::Name;
     }
 
     template <class T>
     std::optional<T> leadingInteger(std::string_view text) const {
-        return roundTo<T>(reader().number(text));
+        return roundTo<T>(LeadingNumber(text));
     }
     std::int32_t coordinate(std::string_view text) const {
         const auto n = leadingInteger<std::int32_t>(text);
         if (!n) fail("coordinate " + quoted(text) + " out of the 32-bit range");
         return *n;
     }
+    // A value that the layout writes as a plain integer.
+    void plain(std::string_view text, std::string_view what, std::int32_t value) const {
+        if (!isPlainInteger(text))
+            depart(text, "the layout has a whole number here (" + std::string(what) + "); found " +
+                             quotedText(text) + ", read as " + numberText(value));
+    }
     // The next word as a coordinate; a line that ends before it fails.
-    std::int32_t coordinate(Tokens& tokens) const {
+    std::int32_t coordinate(Tokens& tokens, std::string_view what) const {
         if (const auto n = tokens.int32()) return *n;
         const auto word = tokens.word();
         if (!word) fail("a line needs a number and x, y, z");
-        return coordinate(*word);
+        const std::int32_t value = coordinate(*word);
+        plain(*word, what, value);
+        return value;
     }
 
     // A flavor line: the old offset, then the values of the type's layout.
@@ -258,6 +364,7 @@ private:
         if (!offset) fail("flavor line without its offset");
         const auto oldOffset = leadingInteger<std::int32_t>(*offset);
         if (!oldOffset) fail("offset " + quoted(*offset) + " out of the 32-bit range");
+        plain(*offset, "the offset", *oldOffset);
         const std::string_view afterOffset = tokens.rest();
         taken_.clear();
         tokens_ = &tokens;
@@ -272,8 +379,25 @@ private:
         }
         Flavor f{l.type, *oldOffset, {}};
         f.values.reserve(taken_.size());
-        for (const Taken& t : taken_)
-            f.values.push_back({t.number ? *t.number : number(t.field, t.text), t.field});
+        for (std::size_t i = 0; i < taken_.size(); ++i) {
+            const Taken& t = taken_[i];
+            const std::int32_t value = t.number ? *t.number : number(t.field, t.text);
+            f.values.push_back({value, t.field});
+            if (t.text.find(' ') != std::string_view::npos)
+                depart(t.text, "the layout has " + numberText(taken_.size()) +
+                                   " values after the "
+                                   "offset of this " +
+                                   std::string(tag) +
+                                   "; found more: the last is "
+                                   "read from " +
+                                   quotedText(t.text) + " as " + numberText(value));
+            else
+                plain(t.text, std::string(tag) + " value " + numberText(i + 1), value);
+        }
+        if (!rest.empty() && (taken_.empty() || taken_.back().number))
+            depart(rest, "the layout has " + numberText(taken_.size()) +
+                             " values after the offset of this " + std::string(tag) +
+                             "; found more, and " + quotedText(rest) + " is not read");
 
         std::string words(tag);
         (words += ' ') += *offset;
@@ -312,9 +436,6 @@ public:
     std::vector<RenumberedFlavor> renumberedFlavors;
 
 private:
-    const std::string* held_ = nullptr;  // &heldLine_ while a line is held
-    std::string heldLine_;
-    std::string takenLine_;
     bool seenVertices_ = false;
     bool seenNormals_ = false;
     std::int64_t namesLength_ = 1;  // the end mark
@@ -338,10 +459,10 @@ template <class IO>
 void vertexLayout(IO& io, Object& o) {
     head(io, "REM  Includes PERP and MRON Sections");
     io.repeat(o.points, [&io](PointSection& s) {
-        if (s.normals) io.blank(2);
         io.pointHeader(s);
         io.points(s);
     });
+    io.end();
 }
 
 // Every line of flavor.def, in order.

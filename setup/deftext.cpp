@@ -11,6 +11,7 @@
 #include "platform/paths.hpp"
 #include "setup/setup.hpp"
 #include "textfmt/columns.hpp"
+#include "textfmt/numbers.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5::setup {
@@ -52,7 +53,8 @@ public:
     // The label, then each field in a column of 6 (a longer value runs into
     // the one before it); `gap` blanks follow the first.
     void row(SetupRecord& record, std::string_view label, Form form,
-             std::initializer_list<std::size_t> fields, std::size_t gap) {
+             std::initializer_list<std::size_t> fields, std::size_t gap,
+             std::initializer_list<std::string_view> = {}) {
         std::string text(label);
         for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
             if (f == fields.begin() + 1) text.append(gap, ' ');
@@ -68,6 +70,7 @@ public:
         std::replace(text.begin(), text.end(), '\0', '.');
         line(text);
     }
+    void end() {}
 };
 
 // Reads each row by dropping as many words as its label has, then taking a
@@ -84,8 +87,7 @@ public:
         const std::string text = next("the setup name");
         const std::size_t blank = text.find(' ');
         setup.name = trimBlanks(std::string_view(text).substr(blank == text.npos ? 0 : blank + 1));
-        requirePlainName(setup.name, reader().name() + ":" + std::to_string(reader().lineNumber()) +
-                                         ": setup name");
+        requirePlainName(setup.name, name() + ":" + std::to_string(lineNumber()) + ": setup name");
         const std::size_t stored = std::min(setup.name.size(), kBaseNameBytes);
         if (setup.name.find(' ') < stored)
             fail("setup name \"" + displayName(setup.name) +
@@ -94,13 +96,37 @@ public:
     }
 
     void row(SetupRecord& record, std::string_view label, Form form,
-             std::initializer_list<std::size_t> fields, std::size_t) {
-        const std::string_view what = trimBlanks(label);
-        const std::string text = next("the " + std::string(what) + " line");
+             std::initializer_list<std::size_t> fields, std::size_t,
+             std::initializer_list<std::string_view> columns = {}) {
+        const std::string_view name = trimBlanks(label);
+        const std::string& text = next("the " + std::string(name) + " line");
         Tokens values(text);
-        for (Tokens words(label); words.word();) values.next();
-        for (const std::size_t* f = fields.begin(); f != fields.end(); ++f)
-            record[*f] = field(f + 1 == fields.end() ? values.rest() : values.next(), form, what);
+        for (Tokens words(label); const auto word = words.word();) {
+            const std::string_view found = values.next();
+            if (found != *word && !labelDeparted_) {
+                labelDeparted_ = true;
+                depart(found, "the layout has the label " + quotedText(name) + " here; found " +
+                                  quotedText(trimBlanks(text).substr(
+                                      0, std::min(trimBlanks(text).size(), name.size()))));
+            }
+        }
+        labelDeparted_ = false;
+        std::size_t words = 0;
+        for (Tokens count(values.rest()); count.word();) ++words;
+        if (words != fields.size())
+            depart(values.rest(),
+                   "the layout has " + std::to_string(fields.size()) +
+                       (fields.size() == 1 ? " value" : " values") + " after " + quotedText(name) +
+                       "; found " + std::to_string(words) +
+                       (words > fields.size() ? ": the last value takes the rest" : ""));
+        const auto* column = columns.begin();
+        for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
+            const std::string what =
+                std::string(name) + (column != columns.end() ? " " + std::string(*column++) : "");
+            const bool last = f + 1 == fields.end();
+            record[*f] =
+                field(last ? values.rest() : values.next(), form, what, words == fields.size());
+        }
     }
 
     // The comment's last character becomes its terminating byte 0 (which the
@@ -109,23 +135,56 @@ public:
         setup.comment = next("the comment line");
         if (!setup.comment.empty()) setup.comment.back() = '\0';
     }
+    // Lines after the comment are not read.
+    void end() {
+        bool named = false;
+        finish([&] {
+            if (!std::exchange(named, true))
+                depart({}, "the layout ends with the comment line; found " +
+                               quotedText(trimBlanks(current())) + ", which is not read");
+        });
+    }
 
 private:
     // Far beyond what a 32-bit field holds in hundredths, and well inside
     // the range of a float.
     static constexpr double kBeyondAnyField = 1e12;
 
-    std::int32_t field(std::string_view text, Form form, std::string_view what) const {
-        if (form == Form::Whole) return whole(text, what);
-        const double number = reader().number(text);
-        if (form == Form::Decimal) return rounded(number * 100.0, text, what);
-        // Single precision twice: the number, then the number times 100. The
-        // product of a float and 100 is exact in a double, so one conversion
-        // rounds it as a single multiplication would. A number beyond any
-        // field is taken as infinite before a float could overflow.
-        const float a = std::fabs(number) < kBeyondAnyField ? static_cast<float>(number) : INFINITY;
-        return rounded(static_cast<float>(static_cast<double>(a) * 100.0), text, what);
+    // A value as the specification reads it; `compared`: a text that is not
+    // written as the layout writes it is a departure.
+    std::int32_t field(std::string_view text, Form form, const std::string& what,
+                       bool compared) const {
+        std::int32_t value = 0;
+        if (form == Form::Whole) {
+            value = integerAsRead(text, what);
+        } else {
+            const double number = LeadingNumber(text);
+            if (form == Form::Decimal) {
+                value = rounded(number * 100.0, text, what);
+            } else {
+                // Single precision twice: the number, then the number times
+                // 100. The product of a float and 100 is exact in a double,
+                // so one conversion rounds it as a single multiplication
+                // would. A number beyond any field is taken as infinite
+                // before a float could overflow.
+                const float a =
+                    std::fabs(number) < kBeyondAnyField ? static_cast<float>(number) : INFINITY;
+                value = rounded(static_cast<float>(static_cast<double>(a) * 100.0), text, what);
+            }
+        }
+        const bool plain = form == Form::Whole ? isPlainInteger(text) : isPlainDecimal(text);
+        if (compared && !plain)
+            depart(text, "the layout has " +
+                             std::string(form == Form::Whole ? "a whole number"
+                                                             : "a number with a full stop") +
+                             " here (" + what + "); found " +
+                             (text.empty() ? std::string("nothing") : quotedText(text)) +
+                             ", read as " +
+                             (form == Form::Whole ? numberText(value) : decimalText(value, form)));
+        return value;
     }
+
+    bool labelDeparted_ = false;
 };
 
 // Every line of stg.def, in order; the comment is line 37.
@@ -133,20 +192,25 @@ template <class IO>
 void layout(IO& io, Setup& setup) {
     using namespace field;
     const auto row = [&](std::string_view label, Form form,
-                         std::initializer_list<std::size_t> fields,
-                         std::size_t gap = 0) { io.row(setup.record, label, form, fields, gap); };
+                         std::initializer_list<std::size_t> fields, std::size_t gap = 0,
+                         std::initializer_list<std::string_view> columns = {}) {
+        io.row(setup.record, label, form, fields, gap, columns);
+    };
+    const std::initializer_list<std::string_view> kWheels = {"LF", "LR", "RR", "RF"};
     io.line("Torvex 3 Setup File");
     io.names(setup);
     io.blank(2);
     // Tyre rows show LF, LR, RR, RF; the fields are stored RF to LF.
     io.line("                   LF    LR    RR    RF");
     row("Tire Pressure  ", Form::Whole,
-        {TirePressureRF + 3, TirePressureRF + 2, TirePressureRF + 1, TirePressureRF});
-    row("Shocks         ", Form::Whole, {ShocksRF + 3, ShocksRF + 2, ShocksRF + 1, ShocksRF});
-    row("Camber         ", Form::Hundredths, {CamberLF, CamberRF}, kCamberGap);
+        {TirePressureRF + 3, TirePressureRF + 2, TirePressureRF + 1, TirePressureRF}, 0, kWheels);
+    row("Shocks         ", Form::Whole, {ShocksRF + 3, ShocksRF + 2, ShocksRF + 1, ShocksRF}, 0,
+        kWheels);
+    row("Camber         ", Form::Hundredths, {CamberLF, CamberRF}, kCamberGap, {"LF", "RF"});
     io.blank();
     io.line("                  1st   2nd   3rd   4th");
-    row("Gears          ", Form::Hundredths, {Gears1st, Gears1st + 1, Gears1st + 2, Gears1st + 3});
+    row("Gears          ", Form::Hundredths, {Gears1st, Gears1st + 1, Gears1st + 2, Gears1st + 3},
+        0, {"1st", "2nd", "3rd", "4th"});
     io.blank();
     io.line("Weight Jack");
     row("  Rear         ", Form::Whole, {WeightJackRear});
@@ -170,6 +234,7 @@ void layout(IO& io, Setup& setup) {
     io.blank();
     io.line("Comments:      ");
     io.comment(setup);
+    io.end();
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "textfmt/deftext.hpp"
 
+#include <algorithm>
 #include <utility>
 
+#include "platform/display.hpp"
 #include "platform/failure.hpp"
 #include "textfmt/numbers.hpp"
 
@@ -73,15 +75,129 @@ std::optional<std::int32_t> Tokens::int32() {
     return n;
 }
 
-std::string DefParser::readOne(std::string_view expected) {
-    if (!expected.empty() && in_.atEnd())
-        throw CommandFailure(in_.name() + ":" + std::to_string(in_.lineNumber() + 1) +
-                             ": the file ends early; expected " + std::string(expected));
-    std::string line = in_.readLine();
-    if (line.size() > maxLength_)
-        fail("line of " + std::to_string(line.size()) + " characters is longer than " +
-             std::to_string(maxLength_));
-    return line;
+std::string quotedText(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    std::string shown = printableLine(text.substr(0, kShown));
+    if (text.size() > kShown) shown += "...";
+    return '"' + shown + '"';
+}
+
+bool DefParser::readOne(std::string& into, std::string_view expected) {
+    if (ahead_.empty()) {
+        if (in_.atEnd()) {
+            if (expected.empty()) return false;
+            throw CommandFailure(in_.name() + ":" + std::to_string(line_ + 1) +
+                                 ": the file ends early; expected " + std::string(expected) +
+                                 earlyEnd_);
+        }
+        in_.readLine(into);
+        if (into.size() > maxLength_)
+            throw CommandFailure(in_.name() + ":" + std::to_string(line_ + 1) + ": line of " +
+                                 std::to_string(into.size()) + " characters is longer than " +
+                                 std::to_string(maxLength_));
+    } else {
+        into = std::move(ahead_.front());
+        ahead_.pop_front();
+    }
+    ++line_;
+    return true;
+}
+
+const std::string* DefParser::peek(std::size_t ahead) {
+    while (ahead_.size() <= ahead) {
+        if (in_.atEnd()) return nullptr;
+        std::string& line = ahead_.emplace_back();
+        in_.readLine(line);
+        if (line.size() > maxLength_)
+            throw CommandFailure(in_.name() + ":" + std::to_string(line_ + ahead_.size()) +
+                                 ": line of " + std::to_string(line.size()) +
+                                 " characters is longer than " + std::to_string(maxLength_));
+    }
+    return &ahead_[ahead];
+}
+
+bool DefParser::take() {
+    return readOne(current_, {});
+}
+
+void DefParser::fail(std::string_view what) const {
+    failAt(line_, what);
+}
+
+void DefParser::failAt(long line, std::string_view what) const {
+    throw CommandFailure(in_.name() + ":" + std::to_string(line) + ": " + std::string(what));
+}
+
+void DefParser::departAt(long line, long column, std::string text, std::string message) const {
+    in_.report({in_.name(), line, column, std::move(message), std::move(text)});
+}
+
+void DefParser::depart(std::string_view at, std::string message) const {
+    const char* const begin = current_.data();
+    const bool inside = at.data() >= begin && at.data() <= begin + current_.size();
+    const long column = inside ? static_cast<long>(at.data() - begin) + 1 : 1;
+    departAt(line_, column, current_, std::move(message));
+}
+
+namespace {
+
+// What the layout has at a line, for a departure.
+std::string layoutHas(const DefParser::Expected& e) {
+    const std::string_view text = trimBlanks(e.text);
+    if (e.columns > 0) return "the label " + quotedText(text);
+    if (text.empty()) return "an empty line";
+    if (!e.other.empty()) return quotedText(text) + " or " + quotedText(trimBlanks(e.other));
+    return quotedText(text);
+}
+
+bool matches(const DefParser::Expected& e, std::string_view found) {
+    if (e.columns > 0) return DefParser::hasLabel(found, e.text, e.columns);
+    const std::string_view got = trimBlanks(found);
+    return got == trimBlanks(e.text) || (!e.other.empty() && got == trimBlanks(e.other));
+}
+
+}  // namespace
+
+void DefParser::compare(const std::vector<Expected>& expected, std::size_t index,
+                        bool shifts) const {
+    const Expected& want = expected[index];
+    if (matches(want, current_)) return;
+    std::string_view got = trimBlanks(current_);
+    std::string message;
+    const std::string_view text = trimBlanks(want.text);
+    if (want.columns == 0 && want.other.empty() && !text.empty() && !got.empty()) {
+        // Two texts that differ: both shown from a little before where they
+        // first differ, the column pointing there.
+        const auto [a, b] = std::mismatch(text.begin(), text.end(), got.begin(), got.end());
+        const std::size_t from = static_cast<std::size_t>(a - text.begin());
+        const std::size_t shown = from > 20 ? from - 10 : 0;
+        const std::string cut = shown > 0 ? "..." : "";
+        message = "the layout has \"" + cut + printableLine(text.substr(shown, 40)) +
+                  (text.size() > shown + 40 ? "...\"" : "\"") + " here; found \"" + cut +
+                  printableLine(got.substr(shown, 40)) + (got.size() > shown + 40 ? "...\"" : "\"");
+        (void)b;
+        got = got.substr(from);
+    } else {
+        message = "the layout has " + layoutHas(want) + " here; found " +
+                  (got.empty() ? std::string("an empty line") : quotedText(got));
+    }
+    if (shifts && index + 1 < expected.size() && matches(expected[index + 1], current_))
+        message += "; the lines after it are read one line early";
+    else if (shifts && index > 0 && matches(expected[index - 1], current_))
+        message += "; the lines after it are read one line late";
+    depart(got, std::move(message));
+}
+
+const std::string& DefParser::next(std::string_view expected) {
+    for (std::size_t i = 0; i <= pending_.size(); ++i) {
+        if (!readOne(current_, expected)) {
+            ++line_;
+            fail("unexpected end of file" + earlyEnd_);
+        }
+        if (i < pending_.size()) compare(pending_, i, true);
+    }
+    pending_.clear();
+    return current_;
 }
 
 std::int32_t DefParser::rounded(double value, std::string_view text, std::string_view what) const {
@@ -91,9 +207,41 @@ std::int32_t DefParser::rounded(double value, std::string_view text, std::string
     return *result;
 }
 
-std::string DefParser::next(std::string_view expected) {
-    for (; pending_ > 0; --pending_) readOne(expected);
-    return readOne(expected);
+std::int32_t DefParser::integerAsRead(std::string_view text, std::string_view what) const {
+    return rounded(LeadingNumber(text), text, what);
+}
+
+std::int32_t DefParser::integer(std::string_view text, std::string_view what) const {
+    const std::int32_t value = integerAsRead(text, what);
+    if (!isPlainInteger(text))
+        depart(text, "the layout has a whole number here (" + std::string(what) + "); found " +
+                         (text.empty() ? std::string("nothing") : quotedText(text)) + ", read as " +
+                         std::to_string(value));
+    return value;
+}
+
+bool DefParser::hasLabel(std::string_view line, std::string_view label, std::size_t columns) {
+    const std::string_view want = trimBlanks(label);
+    // The label is what stands before the value's columns; on a line too
+    // short to hold both, the line only has to begin with it.
+    if (line.size() >= columns + want.size())
+        return trimBlanks(line.substr(0, line.size() - columns)) == want;
+    return trimBlanks(line).starts_with(want);
+}
+
+void DefParser::checkLabel(std::string_view label, std::size_t columns) const {
+    if (hasLabel(current_, label, columns)) return;
+    const std::string_view line = current_;
+    const std::string_view got =
+        trimBlanks(line.size() > columns ? line.substr(0, line.size() - columns) : line);
+    depart(got, "the layout has the label " + quotedText(trimBlanks(label)) + " here; found " +
+                    (got.empty() ? std::string("none") : quotedText(got)));
+}
+
+std::int32_t DefParser::labelled(std::string_view label, std::size_t columns,
+                                 std::string_view what) const {
+    checkLabel(label, columns);
+    return integer(trimBlanks(lastColumns(current_, columns)), what);
 }
 
 }  // namespace z5

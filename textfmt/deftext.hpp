@@ -2,16 +2,21 @@
 //
 // A family declares the lines of its definition file once, as a template
 // `layout(io, model)` walked by a DefPrinter (which writes each line) and by
-// a DefParser (which reads each value where the printer put it). Fixed lines
-// and labels are never compared when reading: users edit them freely, so the
-// parser only counts them. A family adds its own value operations to both
-// walkers, side by side, and builds everything else from `line` and `blank`.
+// a DefParser (which reads each value where the printer put it). The parser
+// keeps the specification's reading (values by line position) and compares
+// what it passes with the layout: each fixed line, label and value that
+// departs from it is reported as a Diagnostic through the reader's hook. A
+// family adds its own value operations to both walkers, side by side, and
+// builds everything else from `line` and `blank`.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "textfmt/textio.hpp"
 
@@ -62,8 +67,9 @@ private:
     TextWriter& out_;
 };
 
-// Reads a layout by line position. Fixed lines are counted, not read, until
-// a value needs the line after them, so a file may end after its last value.
+// Reads a layout by line position. Fixed lines are passed, and compared,
+// only when a value needs the line after them, so a file may end after its
+// last value.
 class DefParser {
 public:
     static constexpr bool printing = false;
@@ -72,34 +78,110 @@ public:
     explicit DefParser(TextReader& in, std::size_t maxLength = std::string::npos)
         : in_(in), maxLength_(maxLength) {}
 
-    void line(std::string_view) { ++pending_; }
-    void blank(int count = 1) { pending_ += count; }
-    // The next line that holds a value, after the fixed lines before it.
-    // When the file ends first: "the file ends early; expected <expected>",
-    // or the reader's own "unexpected end of file" without a description.
-    std::string next(std::string_view expected = {});
-    // Forgets the fixed lines not yet passed, for a parser that searches
-    // for its next line instead of counting.
-    void resync() { pending_ = 0; }
+    // A line of the layout that holds no value read: its text, or either of
+    // two texts, or a label whose value (the last `columns` characters) the
+    // reading does not take.
+    struct Expected {
+        std::string text;
+        std::string other;
+        std::size_t columns = 0;
+    };
+    // A fixed line of the layout, and `count` empty ones.
+    void line(std::string_view text) { pending_.push_back({std::string(text), {}, 0}); }
+    void blank(int count = 1) { pending_.insert(pending_.end(), count, Expected{}); }
+    void either(std::string_view text, std::string_view other) {
+        pending_.push_back({std::string(text), std::string(other), 0});
+    }
+    void label(std::string_view label, std::size_t columns) {
+        pending_.push_back({std::string(label), {}, columns});
+    }
+    // The next line that holds a value, after the fixed lines before it,
+    // each compared with the file's line it stands for. When the file ends
+    // first: "the file ends early; expected <expected>", or the reader's own
+    // "unexpected end of file" without a description. The line stays valid
+    // until the next one is read.
+    const std::string& next(std::string_view expected = {});
+    // Takes the fixed lines not yet passed, for a parser that searches for
+    // its next line instead of counting.
+    std::vector<Expected> resync() { return std::exchange(pending_, {}); }
+    // Compares `found`, the line last read, with `expected[index]`: a
+    // departure when they differ, which says how the lines after it are
+    // read (`shifts`: one line early or late when `found` is the expected
+    // line after or before).
+    void compare(const std::vector<Expected>& expected, std::size_t index, bool shifts) const;
+    // Compares what is left of the file with the fixed lines that end the
+    // layout; the file may end before them. Then each line that is not
+    // empty is handed to `extra` (its number and text), which reports it.
+    template <class Extra>
+    void finish(Extra extra) {
+        const std::vector<Expected> expected = resync();
+        for (std::size_t i = 0; i < expected.size() && take(); ++i) compare(expected, i, false);
+        while (take())
+            if (!trimBlanks(current_).empty()) extra();
+    }
+    // The line `ahead` lines after the last one read (0: the next), without
+    // reading it; nullptr past the end of the file.
+    const std::string* peek(std::size_t ahead = 0);
+    // The next line, without comparing it with anything; false at the end.
+    bool take();
+
+    // The number of the line last read, from 1, and its text.
+    long lineNumber() const { return line_; }
+    const std::string& current() const { return current_; }
+    const std::string& name() const { return in_.name(); }
+
+    // Reports a departure from the layout on the line last read, at the
+    // column where `at` (a part of that line) begins, or at its first.
+    void depart(std::string_view at, std::string message) const;
+    // The same at any line: `text` is the line, `column` counted from 1.
+    void departAt(long line, long column, std::string text, std::string message) const;
+
+    // `text`, a part of the line last read that the layout writes as a plain
+    // decimal integer, read by the specification's rule (LeadingNumber,
+    // rounded half to even) into 32 bits. Another text is a departure
+    // naming what it was read as; a number outside the range fails with
+    // "what: "text" is outside the 32-bit range".
+    std::int32_t integer(std::string_view text, std::string_view what) const;
+    // The same without comparing: for a text whose departure was already
+    // named.
+    std::int32_t integerAsRead(std::string_view text, std::string_view what) const;
+    // The value of a labelled line: the label at its start (compared), the
+    // number in its last `columns` characters (read as `integer` reads it).
+    std::int32_t labelled(std::string_view label, std::size_t columns, std::string_view what) const;
+    // Compares the start of the line last read with the label `label`.
+    void checkLabel(std::string_view label, std::size_t columns) const;
+    // Whether the line `line` begins with the label and the value's columns
+    // follow it (see checkLabel).
+    static bool hasLabel(std::string_view line, std::string_view label, std::size_t columns);
 
     // A value of the line last read, rounded to a 32-bit integer, halves to
-    // even: `value` read from `text`, or the number in `text` itself. One
-    // outside that range fails with "what: "text" is outside the 32-bit range".
+    // even: `value` read from `text`. One outside that range fails with
+    // "what: "text" is outside the 32-bit range".
     std::int32_t rounded(double value, std::string_view text, std::string_view what) const;
-    std::int32_t whole(std::string_view text, std::string_view what) const {
-        return rounded(in_.number(text), text, what);
-    }
 
     TextReader& reader() { return in_; }
     const TextReader& reader() const { return in_; }
-    [[noreturn]] void fail(std::string_view what) const { in_.fail(what); }
+    // Leaves the command with "name:line: what", the line being the one last read.
+    [[noreturn]] void fail(std::string_view what) const;
+    [[noreturn]] void failAt(long line, std::string_view what) const;
+    // Added to the reason when the file ends early: the count that made the
+    // reading run past its end ("; Segments on line 8 says 5").
+    void noteForEarlyEnd(std::string note) { earlyEnd_ = std::move(note); }
 
 private:
-    std::string readOne(std::string_view expected);
+    bool readOne(std::string& into, std::string_view expected);
     TextReader& in_;
     std::size_t maxLength_;
-    long pending_ = 0;
+    std::vector<Expected> pending_;  // lines before the next value
+    std::deque<std::string> ahead_;  // lines peeked at, not yet taken
+    std::string current_;
+    std::string earlyEnd_;
+    long line_ = 0;
 };
+
+// A text as a departure quotes what it found: in double quotes, bytes that
+// do not print escaped, a long text cut after 40 characters with "...".
+std::string quotedText(std::string_view text);
 
 // Writes a model through its family's layout with Printer, or reads one
 // back with Parser; `layout(io, model)` is found beside the walker.

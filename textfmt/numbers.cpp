@@ -55,6 +55,28 @@ std::optional<std::int64_t> plainInteger(std::string_view text) {
 
 }  // namespace
 
+bool isPlainInteger(std::string_view text) {
+    std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (!isDigit(text[i])) return false;
+    return true;
+}
+
+bool isPlainDecimal(std::string_view text) {
+    std::size_t i = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size(); ++i) {
+        if (isDigit(text[i]))
+            digits = true;
+        else if (text[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
 bool isWholeNumber(std::string_view text) {
     const std::string_view s = trimBlanks(text);
     if (s.size() >= 2 && s[0] == '&') {

@@ -25,6 +25,14 @@ double LeadingNumber(std::string_view text, bool* found = nullptr);
 // and their digits.
 bool isWholeNumber(std::string_view text);
 
+// True when `text` is written as the decompilers write a value: a plain
+// decimal integer (an optional sign and digits, nothing else), or for
+// isPlainDecimal also with a full stop and digits after it (".50", "-1.25",
+// "12.5"). Any other text departs from the layout, whatever LeadingNumber
+// makes of it ("4O000", "12abc", "&H10", "1e3", "3,45", " ").
+bool isPlainInteger(std::string_view text);
+bool isPlainDecimal(std::string_view text);
+
 // Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2,
 // 3.5 -> 4), and checks the result against the range of T. NaN, infinities
 // and values outside the range give nullopt: never a wrap, never undefined

@@ -69,13 +69,6 @@ void TextReader::readLine(std::string& out) {
     }
 }
 
-double TextReader::number(std::string_view text) const {
-    bool found = false;
-    const double value = LeadingNumber(text, &found);
-    if (!found && notice_) notice_(name() + ":" + std::to_string(line_) + ": no number, read as 0");
-    return value;
-}
-
 void TextReader::fail(std::string_view what) const {
     throw CommandFailure(name() + ":" + std::to_string(line_) + ": " + std::string(what));
 }

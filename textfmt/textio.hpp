@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/files.hpp"
+#include "textfmt/diagnostic.hpp"
 
 namespace z5 {
 
@@ -38,11 +39,12 @@ public:
     long lineNumber() const { return line_; }
     const std::string& name() const { return file_.name(); }
 
-    // LeadingNumber of a value on the line last read. A value without any
-    // digit reads as 0 and is remarked on as "name:line: no number, read as
-    // 0" through the notice hook.
-    double number(std::string_view text) const;
-    void setNoticeHook(std::function<void(const std::string&)> hook) { notice_ = std::move(hook); }
+    // Where the departures from a file's layout go (Command::watch sets it);
+    // without a hook they are dropped.
+    void setDiagnosticHook(std::function<void(Diagnostic)> hook) { hook_ = std::move(hook); }
+    void report(Diagnostic d) const {
+        if (hook_) hook_(std::move(d));
+    }
 
     // Leaves the command with "name:line: what", the line being the one last read.
     [[noreturn]] void fail(std::string_view what) const;
@@ -55,7 +57,7 @@ private:
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
     std::size_t nextLf_ = kUnknown;  // the next line feed in the block, or its end
     long line_ = 0;
-    std::function<void(const std::string&)> notice_;
+    std::function<void(Diagnostic)> hook_;
 };
 
 }  // namespace z5

@@ -68,10 +68,19 @@ public:
         line(text);
     }
     void count(std::string_view label, std::int32_t& v, std::string_view) { value(label, v, {}); }
+    void pointers(std::vector<std::int32_t>& pointers) {
+        for (std::int32_t& p : pointers) value("Pointers:  ", p, {});
+    }
 
     template <class Rows>
     void sized(Rows&, std::int32_t) {}
 
+    void columnHeader(const SectionRecord& section) {
+        const std::string_view header =
+            section[kTypeField] == kStraightType ? kStraightHeader : kTurnHeader;
+        line(header);
+        line(rule(header));
+    }
     void sectionRow(SectionRecord& section, std::size_t) {
         std::string text(section[kTypeField] == kStraightType ? "         Straight"
                                                               : "         Turn    ");
@@ -90,83 +99,253 @@ public:
             line(text);
         }
     }
+    void end() {}
+
+    static std::string rule(std::string_view header) {
+        return std::string(9, ' ') + std::string(header.size() - 9, '=');
+    }
 };
+
+// Where a count stands in the file, so that rows that disagree with it are
+// named at its line.
+struct CountPlace {
+    long line = 0;
+    long column = 0;
+    std::string text;
+};
+
+// The number of blank-separated words of a text.
+std::size_t wordCount(std::string_view text) {
+    std::size_t words = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        words += text[i] != ' ' && (i == 0 || text[i - 1] == ' ');
+    return words;
+}
+
+bool isSectionTitle(std::string_view line) {
+    return trimBlanks(line).starts_with("Section:");
+}
 
 // Reads the values of a track back where the printer put them: labelled
 // values from the last 12 characters of their line, row values separated by
-// any blanks. Labels and fixed lines are never compared, only counted; the
-// three block markers are searched for, in their order.
+// any blanks; the three block markers are searched for, in their order.
+// Every line passed is compared with the layout, and each departure
+// reported; a count that disagrees with the rows after it is named at the
+// count's line.
 class TrkParser : public DefParser {
 public:
     using DefParser::DefParser;
 
     void marker(std::string_view title) {
-        resync();
-        while (!reader().atEnd()) {
-            const std::string text = reader().readLine();
-            const auto found = std::find(kMarkers.begin(), kMarkers.end(), text);
-            if (found == kMarkers.end()) continue;
-            const auto index = static_cast<std::size_t>(found - kMarkers.begin());
-            if (*found == title) {
-                seen_ = index + 1;
-                return;
+        const std::vector<Expected> expected = resync();
+        // The block is found by its marker: lines before it are compared
+        // but not read, so a departure there moves nothing.
+        std::size_t index = 0;
+        long firstExtra = 0;
+        std::string extraText;
+        std::size_t extras = 0;
+        while (take()) {
+            const auto found = std::find(kMarkers.begin(), kMarkers.end(), current());
+            if (found == kMarkers.end()) {
+                if (index < expected.size()) {
+                    compare(expected, index++, false);
+                } else if (!trimBlanks(current()).empty() && extras++ == 0) {
+                    firstExtra = lineNumber();
+                    extraText = current();
+                }
+                continue;
             }
-            fail(index < seen_
-                     ? "a second " + blockName(*found) + " block"
-                     : blockName(*found) + " block before the " + blockName(title) + " block");
+            const auto at = static_cast<std::size_t>(found - kMarkers.begin());
+            if (*found != title)
+                fail(at < seen_
+                         ? "a second " + blockName(*found) + " block"
+                         : blockName(*found) + " block before the " + blockName(title) + " block");
+            seen_ = at + 1;
+            if (extras > 0) {
+                std::string message = "the layout has " + quotedText(title) + " here; found " +
+                                      quotedText(trimBlanks(extraText));
+                if (title == kSectionsMarker && extraText.starts_with("Pointers:"))
+                    message += "; a pointer line more than Segments says";
+                departAt(firstExtra, 1, extraText,
+                         message + (extras > 1 ? " and " + std::to_string(extras - 1) +
+                                                     " more lines that are not read"
+                                               : ", which is not read"));
+            } else if (index < expected.size()) {
+                depart({}, "the layout has " + std::to_string(expected.size() - index) +
+                               " more lines before " + quotedText(title) +
+                               "; the block is found by this line, so nothing moves");
+            }
+            return;
         }
         throw CommandFailure(reader().name() + ": no \"" + std::string(title) + "\" line; the " +
                              blockName(title) + " block is missing");
     }
 
-    void value(std::string_view, std::int32_t& v, std::string_view what, Value use = Value::Read) {
-        if (use == Value::Derived) return line({});
-        const std::string text = next(what);
-        v = whole(trimBlanks(lastColumns(text, kFixedColumn)), what);
+    void value(std::string_view label, std::int32_t& v, std::string_view what,
+               Value use = Value::Read) {
+        if (use == Value::Derived) return DefParser::label(label, kFixedColumn);
+        next(what);
+        v = labelled(label, kFixedColumn, what);
     }
     void count(std::string_view label, std::int32_t& v, std::string_view name) {
         value(label, v, "the " + std::string(name) + " line");
         check(v, name, 1);
+        const std::string_view text = trimBlanks(lastColumns(current(), kFixedColumn));
+        (name == "Segments" ? segments_ : eLines_) = here(text);
+        if (name == "Segments") segmentsNote_ = countNote("Segments", segments_, v);
+    }
+    // One line per section; an empty line where the layout has a pointer
+    // means fewer pointers than Segments says.
+    void pointers(std::vector<std::int32_t>& pointers) {
+        bool disagreed = false;
+        for (std::size_t i = 0; i < pointers.size(); ++i) {
+            const std::string what = "pointer " + std::to_string(i + 1);
+            next(what);
+            if (!disagreed && trimBlanks(current()).empty()) {
+                disagreed = true;
+                disagree(segments_, "Segments is " + std::to_string(pointers.size()) + "; " +
+                                        std::to_string(i) + " pointer lines follow it");
+                const std::string_view text = trimBlanks(lastColumns(current(), kFixedColumn));
+                pointers[i] = integerAsRead(text, what);
+                continue;
+            }
+            pointers[i] = labelled("Pointers:", kFixedColumn, what);
+        }
     }
     template <class Rows>
     void sized(Rows& rows, std::int32_t count) {
         rows.resize(static_cast<std::size_t>(count));
     }
 
+    // The column header of a section stands before its type is read: the
+    // layout's header of either type is taken.
+    void columnHeader(const SectionRecord&) {
+        either(kStraightHeader, kTurnHeader);
+        line(TrkPrinter::rule(kStraightHeader));
+    }
     void sectionRow(SectionRecord& section, std::size_t s) {
         const std::string what = "the data row of " + sectionName(s);
-        const std::string text = next(what);
+        const std::string& text = next(what);
         const auto fields = tokens<std::tuple_size_v<SectionRecord>>(text, what);
         for (std::size_t i = 1; i < fields.size(); ++i) section[i] = field(fields, i, what);
         // Only the exact word marks a straight; any other first word is a turn.
         section[kTypeField] = fields[0] == "Straight" ? kStraightType : kTurnType;
+        if (fields[0] != "Straight" && fields[0] != "Turn")
+            depart(fields[0],
+                   "the layout has the type word \"Straight\" or \"Turn\" here; found " +
+                       (fields[0].empty() ? std::string("none") : quotedText(fields[0])) +
+                       ", read as a turn");
         check(section[kSurfacesField], "Surfaces", -32767);
         check(section[kWallsField], "Walls", -32767);
+        surfaces_ = here(fields[kSurfacesField]);
+        walls_ = here(fields[kWallsField]);
+        quiet_ = false;
     }
     template <class Rows>
     void rows(Rows& all, std::size_t, std::int32_t count, const RowGroup& g) {
         constexpr std::size_t N = std::tuple_size_v<typename Rows::value_type>;
+        const CountPlace& place = g.kind == "banking"   ? eLines_
+                                  : g.kind == "surface" ? surfaces_
+                                                        : walls_;
+        const std::string_view countName = g.kind == "banking"   ? "# Elines"
+                                           : g.kind == "surface" ? "Surfaces"
+                                                                 : "Walls";
+        noteForEarlyEnd(countNote(countName, place, count));
+        bool disagreed = false;
         for (std::int32_t i = 0; i < count; ++i) {
             if (g.limited && all.size() == kMaxCompiledRows)
                 fail(sectionName(g.section) + " brings the definition past " +
                      std::to_string(kMaxCompiledRows) + " " + std::string(g.kind) + " rows");
             const std::string where = what(g, i);
-            const std::string text = next(where);
+            const std::string& text = next(where);
+            if (!disagreed && trimBlanks(text).empty()) {
+                disagreed = true;
+                disagree(place, rowsMessage(countName, count, g, i));
+            }
+            quiet_ = disagreed;
             const auto fields = tokens<N>(text, where);
             auto& row = all.emplace_back();
             for (std::size_t f = 0; f < N; ++f) row[f] = field(fields, f, where);
+            quiet_ = false;
         }
+        noteForEarlyEnd(segmentsNote_);
+        // Rows after the last one the count gives stand where the layout
+        // has an empty line.
+        if (disagreed) return;
+        std::size_t more = 0;
+        for (const std::string* l; (l = peek(more)) && !trimBlanks(*l).empty() && !isMarker(*l);)
+            ++more;
+        if (more > 0)
+            disagree(place, rowsMessage(countName, count, g,
+                                        static_cast<std::int64_t>(count) +
+                                            static_cast<std::int64_t>(more)));
+    }
+
+    // What follows the last section is not read: more sections mean a
+    // Segments that is too small.
+    void end() {
+        std::size_t sections = 0;
+        long first = 0;
+        std::string firstText;
+        finish([&] {
+            if (isSectionTitle(current())) ++sections;
+            if (first == 0) {
+                first = lineNumber();
+                firstText = current();
+            }
+        });
+        if (sections > 0)
+            disagree(segments_,
+                     "Segments is " + std::to_string(segmentCount_) + "; " +
+                         std::to_string(static_cast<std::size_t>(segmentCount_) + sections) +
+                         " sections follow, and those after section " +
+                         std::to_string(segmentCount_) + " are not read");
+        else if (first > 0)
+            departAt(first, 1, firstText,
+                     "the layout ends before this line; found " +
+                         quotedText(trimBlanks(firstText)) + ", which is not read");
+    }
+    void sectionsCounted(std::int32_t count) {
+        segmentCount_ = count;
+        noteForEarlyEnd(segmentsNote_);
     }
 
 private:
     static std::string blockName(std::string_view marker) {
         return std::string(marker.substr(2, marker.size() - 4));
     }
+    static bool isMarker(std::string_view line) {
+        return std::find(kMarkers.begin(), kMarkers.end(), line) != kMarkers.end();
+    }
+
+    static std::string countNote(std::string_view name, const CountPlace& place,
+                                 std::int32_t count) {
+        return "; " + std::string(name) + " on line " + std::to_string(place.line) + " says " +
+               std::to_string(count);
+    }
+    CountPlace here(std::string_view text) const {
+        const long column =
+            text.data() >= current().data() && text.data() <= current().data() + current().size()
+                ? static_cast<long>(text.data() - current().data()) + 1
+                : 1;
+        return {lineNumber(), column, current()};
+    }
+    void disagree(const CountPlace& place, std::string message) const {
+        departAt(place.line, place.column, place.text, std::move(message));
+    }
+    static std::string rowsMessage(std::string_view countName, std::int32_t count,
+                                   const RowGroup& g, std::int64_t found) {
+        return std::string(countName) + " is " + std::to_string(count) + "; " +
+               std::to_string(found) + " " + std::string(g.kind) + " rows follow in " +
+               sectionName(g.section);
+    }
 
     template <std::size_t N>
     std::int32_t field(const std::array<std::string_view, N>& fields, std::size_t i,
                        std::string_view what) const {
-        return whole(fields[i], std::string(what) + ", field " + std::to_string(i + 1));
+        const std::string name = std::string(what) + ", field " + std::to_string(i + 1);
+        if (quiet_ || (i + 1 == N && surplus_)) return integerAsRead(fields[i], name);
+        return integer(fields[i], name);
     }
     void check(std::int32_t value, std::string_view label, std::int32_t least) const {
         if (value < least || !countFits(value))
@@ -177,9 +356,10 @@ private:
     // Splits a row into N values: each of the first N - 1 is the text up to
     // the first blank of the trimmed rest (empty when the rest has no blank),
     // the last is the whole trimmed rest, so surplus values stay in the last
-    // field. Columns may be any number of blanks apart.
+    // field. Columns may be any number of blanks apart. A row of another
+    // number of values departs from the layout.
     template <std::size_t N>
-    std::array<std::string_view, N> tokens(std::string_view row, std::string_view what) const {
+    std::array<std::string_view, N> tokens(std::string_view row, std::string_view what) {
         if (row.size() > kMaxRowLength)
             fail(std::string(what) + ": the row is longer than " + std::to_string(kMaxRowLength) +
                  " characters");
@@ -195,15 +375,34 @@ private:
             row.remove_prefix(p);
         }
         out[N - 1] = trimBlanks(row);
+        const std::size_t words = wordCount(current());
+        surplus_ = words > N;
+        if (!quiet_ && words != N) {
+            std::string message = "the layout has " + std::to_string(N) + " values in " +
+                                  std::string(what) + "; found " + std::to_string(words);
+            if (words > N)
+                message += ": the last value is read from " + quotedText(out[N - 1]) + " as " +
+                           std::to_string(integerAsRead(out[N - 1], what));
+            else if (words > 0)
+                message += ": the values after value " + std::to_string(words - 1) +
+                           " but the last are read as 0";
+            depart(words > N ? out[N - 1] : std::string_view(), std::move(message));
+            quiet_ = words == 0;
+        }
         return out;
     }
 
     std::size_t seen_ = 0;  // markers found so far
+    CountPlace segments_, eLines_, surfaces_, walls_;
+    std::int32_t segmentCount_ = 0;
+    std::string segmentsNote_;
+    bool quiet_ = false;    // the row's values are not compared (its count was named)
+    bool surplus_ = false;  // the row has more values than the layout
 };
 
 // The rule under a column header: nine blanks, then "=" to the header's end.
 std::string rule(std::string_view header) {
-    return std::string(9, ' ') + std::string(header.size() - 9, '=');
+    return TrkPrinter::rule(header);
 }
 
 template <class IO>
@@ -253,23 +452,21 @@ void layout(IO& io, Track& t) {
     io.blank(2);
     banner(io, kPointersMarker);
     io.sized(t.pointers, h.segments);
-    for (std::size_t i = 0; i < t.pointers.size(); ++i)
-        io.value("Pointers:  ", t.pointers[i], "pointer " + std::to_string(i + 1));
+    io.pointers(t.pointers);
     io.blank(2);
     banner(io, kSectionsMarker);
 
     io.sized(t.sections, h.segments);
+    if constexpr (!IO::printing) io.sectionsCounted(h.segments);
     std::size_t surfaceCursor = 0;
     std::size_t wallCursor = 0;
     for (std::size_t s = 0; s < t.sections.size(); ++s) {
         SectionRecord& section = t.sections[s];
-        const bool straight = section[kTypeField] == kStraightType;
         io.line("     Section: " + std::to_string(s + 1));
         groupTitle(io, "SECTION DATA:", 1);
-        const std::string_view header = straight ? kStraightHeader : kTurnHeader;
-        io.line(header);
-        io.line(rule(header));
+        io.columnHeader(section);
         io.sectionRow(section, s);
+        const bool straight = section[kTypeField] == kStraightType;
 
         group(io, "BANKING:", straight ? kStraightBankingHeader : kTurnBankingHeader, t.banking,
               s * static_cast<std::size_t>(h.eLines), h.eLines, {"banking", s, false});
@@ -282,6 +479,7 @@ void layout(IO& io, Track& t) {
         wallCursor += static_cast<std::size_t>(walls);
         io.blank(2);
     }
+    io.end();
 }
 
 }  // namespace

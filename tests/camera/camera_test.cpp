@@ -159,13 +159,15 @@ TEST_F(CameraTest, CompileFailures) {
         {&kCam, edited(cam, 14, "2147483648"),
          "Cam.def:15: Value 3 of camera 1: \"2147483648\" is outside the 32-bit range"},
         // A count above the blocks present: the section 2 values are read as
-        // the second camera, then the file ends.
+        // the second camera, then the file ends; the reason names the count.
         {&kCam, edited(cam, 6, "2"),
-         "Cam.def:44: the file ends early; expected Value 4 of section 2"},
+         "Cam.def:44: the file ends early; expected Value 4 of section 2; the camera count on "
+         "line 7 says 2"},
         {&kScr, edited(scr, 7, "32768"), "Scr.def:8: TV 2 camera count 32768 is above 32767"},
         // The TV 2 block is read as the third TV 1 camera.
         {&kScr, edited(scr, 6, "3"),
-         "Scr.def:32: the file ends early; expected Value 1 of TV 2 camera 1"},
+         "Scr.def:32: the file ends early; expected Value 1 of TV 2 camera 1; the TV 1 camera "
+         "count on line 7 says 3"},
     };
     for (const auto& [c, lines, reason] : cases) EXPECT_EQ(compile(*c, lines), reason);
 }

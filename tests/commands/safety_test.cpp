@@ -191,7 +191,7 @@ TEST_F(Safety, OutputsReplaceLinksInsteadOfWritingThroughThem) {
 #endif
 
 // Inputs as the user meant them: devices and folders are no inputs, a value
-// without a number is remarked on.
+// without a number is named where it stands.
 TEST_F(Safety, InputsAreReadAsMeant) {
     host.answer = (kSamples / "oval.trk").string();
     ASSERT_EQ(run(host, "mnuTrkDecompile").status, Status::Done);
@@ -199,7 +199,9 @@ TEST_F(Safety, InputsAreReadAsMeant) {
     lines[9] = lines[9].substr(0, lines[9].size() - 12) + "       blank";
     writeFile(in("Trk.def"), joinCrlf(lines));
     ASSERT_EQ(run(host, "mnuTrkCompile").status, Status::Done);
-    EXPECT_EQ(host.notices, std::vector<std::string>{"Trk.def:10: no number, read as 0"});
+    EXPECT_EQ(host.notices, std::vector<std::string>{
+                                "Trk.def:10:20: warning: the layout has a whole number here (the "
+                                "Length line); found \"blank\", read as 0"});
 
     fs::create_directory(in("folder"));
 #ifdef _WIN32

@@ -180,7 +180,7 @@ TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
     };
     failsWith(33, "Fuel  1e300", "Stg.def:34: Fuel: \"1e300\" is outside the 32-bit range");
     failsWith(10, "Gears 1 2 3 21474837",
-              "Stg.def:11: Gears: \"21474837\" is outside the 32-bit range");
+              "Stg.def:11: Gears 4th: \"21474837\" is outside the 32-bit range");
     failsWith(36, "", "Stg.def:37: the file ends early; expected the comment line");
     failsWith(35, std::string(32768, '='),
               "Stg.def:36: line of 32768 characters is longer than 32767");
