@@ -42,9 +42,17 @@ public:
     }
 
     void notice(const std::string& line) override { notices.push_back(line); }
+    Strictness strictness() override { return reading; }
+    // Each departure is kept, and noticed as a line as well.
+    void diagnostic(const Diagnostic& d) override {
+        diagnostics.push_back(d);
+        notice(diagnosticLine(d));
+    }
 
     std::string folder;
+    Strictness reading = Strictness::Standard;
     std::vector<std::string> notices;
+    std::vector<Diagnostic> diagnostics;
     std::optional<std::string> answer;
     std::vector<std::string> filters;
     std::vector<std::string> saveFolders;
