@@ -266,6 +266,12 @@ private:
         depart(got, "the layout has " + std::string(want) + " here; found " + quotedText(got) +
                         ", which is not read");
     }
+    // A name, a flavor or the message line that ends a flavor list: the
+    // lines before it are the head (and the empty line after the names).
+    static bool endsNames(std::string_view line) {
+        return classify(line).kind != FlavorDefLine::Kind::Other ||
+               trimBlanks(line).starts_with("ERROR");
+    }
     static bool isPointHeader(std::string_view line) {
         return line == kVerticesHeader || line == kNormalsHeader;
     }

@@ -95,7 +95,10 @@ Outlines findOutlines(const Object& object);
 // vertex.def and flavor.def, read by the compiler's rules. `name` is set to
 // what the picture is called.
 Object viewedObject(Command& cmd, std::string& name);
-picture::Drawing objectDrawing(const Object& object, std::string_view name);
+// `warnings`: departures from the layout met reading it, counted in the
+// title block.
+picture::Drawing objectDrawing(const Object& object, std::string_view name,
+                               std::size_t warnings = 0);
 
 // Wavefront OBJ: a header comment naming `source`, "o NAME", a v line per vertex
 // and a vn line per normal with their integer coordinates, an f line per

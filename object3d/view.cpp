@@ -155,7 +155,7 @@ std::string countsLine(const Object& object, const Outlines& outlines) {
 
 }  // namespace
 
-picture::Drawing objectDrawing(const Object& object, std::string_view name) {
+picture::Drawing objectDrawing(const Object& object, std::string_view name, std::size_t warnings) {
     const Outlines outlines = findOutlines(object);
     Drawing drawing(kPageWidth, kTitleHeight + 2 * kCellHeight);
     drawing.name = name;
@@ -187,7 +187,7 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name) {
     title.framed = false;
     title.frame = {0, 0, kPageWidth, kTitleHeight};
     const std::string lines[] = {
-        std::string(name),
+        std::string(name) + warningsText(warnings),
         countsLine(object, outlines),
         "unresolved references: " + numberText(outlines.unresolved) +
             ", undrawn outlines: " + numberText(outlines.undrawn),
@@ -275,7 +275,7 @@ Object viewedObject(Command& cmd, std::string& name) {
 picture::Drawing draw3do(Command& cmd) {
     std::string name;
     const object3d::Object object = object3d::viewedObject(cmd, name);
-    return object3d::objectDrawing(object, name);
+    return object3d::objectDrawing(object, name, cmd.departures());
 }
 
 }  // namespace z5

@@ -106,6 +106,12 @@ std::optional<Hit> dotAt(const Drawing& drawing, Vec2 page, double radius) {
     return best;
 }
 
+std::string warningsText(std::size_t warnings) {
+    if (warnings == 0) return {};
+    return ", " + std::to_string(warnings) + (warnings == 1 ? " warning" : " warnings") +
+           " from the layout";
+}
+
 std::string numberLabel(double value) {
     char buffer[32];
     const auto end =

@@ -209,6 +209,10 @@ std::optional<Hit> dotAt(const Drawing& drawing, Vec2 page, double radius);
 // "12", "-3.5": a number as short as it reads back the same, for texts.
 std::string numberLabel(double value);
 
+// ", 3 warnings from the layout" after a title whose definition files
+// departed from their layout; empty for none.
+std::string warningsText(std::size_t warnings);
+
 // A round length (1, 2 or 5 times a power of ten) of at most `most`.
 double roundLength(double most);
 

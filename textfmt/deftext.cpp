@@ -158,11 +158,12 @@ bool matches(const DefParser::Expected& e, std::string_view found) {
 
 }  // namespace
 
-void DefParser::compare(const std::vector<Expected>& expected, std::size_t index,
-                        bool shifts) const {
+void DefParser::compareLine(const std::string& found, long line,
+                            const std::vector<Expected>& expected, std::size_t index,
+                            bool shifts) const {
     const Expected& want = expected[index];
-    if (matches(want, current_)) return;
-    std::string_view got = trimBlanks(current_);
+    if (matches(want, found)) return;
+    std::string_view got = trimBlanks(found);
     std::string message;
     const std::string_view text = trimBlanks(want.text);
     if (want.columns == 0 && want.other.empty() && !text.empty() && !got.empty()) {
@@ -181,11 +182,12 @@ void DefParser::compare(const std::vector<Expected>& expected, std::size_t index
         message = "the layout has " + layoutHas(want) + " here; found " +
                   (got.empty() ? std::string("an empty line") : quotedText(got));
     }
-    if (shifts && index + 1 < expected.size() && matches(expected[index + 1], current_))
+    if (shifts && index + 1 < expected.size() && matches(expected[index + 1], found))
         message += "; the lines after it are read one line early";
-    else if (shifts && index > 0 && matches(expected[index - 1], current_))
+    else if (shifts && index > 0 && matches(expected[index - 1], found))
         message += "; the lines after it are read one line late";
-    depart(got, std::move(message));
+    const long column = got.empty() ? 1 : static_cast<long>(got.data() - found.data()) + 1;
+    departAt(line, column, found, std::move(message));
 }
 
 const std::string& DefParser::next(std::string_view expected) {

@@ -108,7 +108,12 @@ public:
     // departure when they differ, which says how the lines after it are
     // read (`shifts`: one line early or late when `found` is the expected
     // line after or before).
-    void compare(const std::vector<Expected>& expected, std::size_t index, bool shifts) const;
+    void compare(const std::vector<Expected>& expected, std::size_t index, bool shifts) const {
+        compareLine(current_, line_, expected, index, shifts);
+    }
+    // The same for the line `line`, whose text is `found`.
+    void compareLine(const std::string& found, long line, const std::vector<Expected>& expected,
+                     std::size_t index, bool shifts) const;
     // Compares what is left of the file with the fixed lines that end the
     // layout; the file may end before them. Then each line that is not
     // empty is handed to `extra` (its number and text), which reports it.

@@ -3,7 +3,9 @@
 #include "textfmt/deftext.hpp"
 
 #include <algorithm>
+#include <deque>
 #include <span>
+#include <tuple>
 
 #include "platform/failure.hpp"
 #include "textfmt/columns.hpp"
@@ -138,20 +140,21 @@ public:
 
     void marker(std::string_view title) {
         const std::vector<Expected> expected = resync();
-        // The block is found by its marker: lines before it are compared
-        // but not read, so a departure there moves nothing.
-        std::size_t index = 0;
+        // The block is found by its marker: the lines before it are compared
+        // with the layout's from the marker back, and lines the layout does
+        // not have are named; none of them is read, so nothing moves.
+        std::deque<std::pair<long, std::string>> recent;
         long firstExtra = 0;
         std::string extraText;
         std::size_t extras = 0;
         while (take()) {
             const auto found = std::find(kMarkers.begin(), kMarkers.end(), current());
             if (found == kMarkers.end()) {
-                if (index < expected.size()) {
-                    compare(expected, index++, false);
-                } else if (!trimBlanks(current()).empty() && extras++ == 0) {
-                    firstExtra = lineNumber();
-                    extraText = current();
+                recent.emplace_back(lineNumber(), current());
+                if (recent.size() > expected.size()) {
+                    if (!trimBlanks(recent.front().second).empty() && extras++ == 0)
+                        std::tie(firstExtra, extraText) = recent.front();
+                    recent.pop_front();
                 }
                 continue;
             }
@@ -162,19 +165,22 @@ public:
                          : blockName(*found) + " block before the " + blockName(title) + " block");
             seen_ = at + 1;
             if (extras > 0) {
-                std::string message = "the layout has " + quotedText(title) + " here; found " +
-                                      quotedText(trimBlanks(extraText));
+                std::string message = "the layout has nothing more before " + quotedText(title) +
+                                      " here; found " + quotedText(trimBlanks(extraText));
                 if (title == kSectionsMarker && extraText.starts_with("Pointers:"))
-                    message += "; a pointer line more than Segments says";
+                    message += ", a pointer line more than Segments says";
                 departAt(firstExtra, 1, extraText,
-                         message + (extras > 1 ? " and " + std::to_string(extras - 1) +
-                                                     " more lines that are not read"
-                                               : ", which is not read"));
-            } else if (index < expected.size()) {
-                depart({}, "the layout has " + std::to_string(expected.size() - index) +
-                               " more lines before " + quotedText(title) +
-                               "; the block is found by this line, so nothing moves");
+                         message + (extras > 1 ? "; it and " + std::to_string(extras - 1) +
+                                                     " more lines are not read"
+                                               : "; it is not read"));
             }
+            const std::size_t missing = expected.size() - recent.size();
+            for (std::size_t i = 0; i < recent.size(); ++i)
+                compareLine(recent[i].second, recent[i].first, expected, missing + i, false);
+            if (missing > 0 && recent.empty())
+                depart({}, "the layout has " + std::to_string(missing) + " more lines before " +
+                               quotedText(title) +
+                               "; the block is found by this line, so nothing moves");
             return;
         }
         throw CommandFailure(reader().name() + ": no \"" + std::string(title) + "\" line; the " +

@@ -43,7 +43,9 @@ Track parseTrack(TextReader& def);
 // from its rows.
 Track compileTrack(TextReader& def);
 
-picture::Drawing trackDrawing(const Track& track, std::string_view name);
+// `warnings`: departures from the layout met reading it, counted in the
+// title block.
+picture::Drawing trackDrawing(const Track& track, std::string_view name, std::size_t warnings = 0);
 
 }  // namespace track
 }  // namespace z5

@@ -236,14 +236,14 @@ void legend(Drawing& d, std::int32_t eLines,
 
 }  // namespace
 
-picture::Drawing trackDrawing(const Track& t, std::string_view name) {
+picture::Drawing trackDrawing(const Track& t, std::string_view name, std::size_t warnings) {
     Drawing d(kPageWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight + kPlanHeight);
     d.name = name;
     Panel& title = addPanel(d, "title", "", {0, 0, kPageWidth, kTitleHeight});
     title.framed = false;
     std::size_t straights = 0;
     for (const SectionRecord& s : t.sections) straights += s[kTypeField] == kStraightType;
-    title.texts.push_back(textAt({12, 22}, std::string(name)));
+    title.texts.push_back(textAt({12, 22}, std::string(name) + warningsText(warnings)));
     title.texts.push_back(
         textAt({12, 40}, "sections: " + count(t.sections.size()) + " (" + count(straights) +
                              " straights, " + count(t.sections.size() - straights) +
@@ -262,7 +262,8 @@ picture::Drawing trackDrawing(const Track& t, std::string_view name) {
 picture::Drawing drawTrk(Command& cmd) {
     if (cmd.choseDefinitions()) {
         TextReader def = cmd.openText("Trk.def");
-        return track::trackDrawing(track::parseTrack(def), "Trk.def");
+        const track::Track t = track::parseTrack(def);
+        return track::trackDrawing(t, "Trk.def", cmd.departures());
     }
     BinaryReader in = cmd.openInput();
     return track::trackDrawing(track::readTrack(in), cmd.chosenName());

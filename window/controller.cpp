@@ -12,6 +12,43 @@
 #include "workspace/workspace.hpp"
 
 namespace z5 {
+namespace {
+
+// The Host of one converter run: the view's, with the departures of the
+// files it reads kept for the list window as well as shown in the status
+// bar as they come.
+class RunHost : public Host {
+public:
+    explicit RunHost(std::unique_ptr<Host> inner) : inner_(std::move(inner)) {}
+
+    std::optional<std::string> openFileName(std::string_view filter) override {
+        return inner_->openFileName(filter);
+    }
+    std::optional<std::string> saveFileName(std::string_view filter,
+                                            const std::string& initialFolder) override {
+        return inner_->saveFileName(filter, initialFolder);
+    }
+    std::string workingFolder() override { return inner_->workingFolder(); }
+    void setCaption(const std::string& caption) override { inner_->setCaption(caption); }
+    void setBusy(bool busy) override { inner_->setBusy(busy); }
+    void messageBox(const std::string& text, const std::string& title) override {
+        inner_->messageBox(text, title);
+    }
+    void notice(const std::string& line) override { inner_->notice(line); }
+    void diagnostic(const Diagnostic& d) override {
+        if (d.kind != DiagnosticKind::Note) ++warnings;
+        lines.push_back(diagnosticLine(d));
+        inner_->diagnostic(d);
+    }
+
+    std::vector<std::string> lines;
+    std::size_t warnings = 0;
+
+private:
+    std::unique_ptr<Host> inner_;
+};
+
+}  // namespace
 
 WindowController::WindowController(WindowView& view, std::unique_ptr<ProgramStarter> starter,
                                    WindowOptions options)
@@ -98,12 +135,23 @@ void WindowController::runCommand(const CommandEntry& command) {
     std::optional<picture::Drawing> drawing;
     try {
         // Remarks show in the status bar while the command runs; a failure
-        // reason replaces them.
-        const std::unique_ptr<Host> host =
-            view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
+        // reason replaces them. Departures from a layout are listed once
+        // the command has ended, and the status bar counts them.
+        RunHost host(view_.commandHost(
+            folder_, [this](const std::string& line) { view_.showStatus(line); }));
         const Outcome outcome =
-            command.draw ? command.runDrawing(*host, drawing) : command.run(*host);
+            command.draw ? command.runDrawing(host, drawing) : command.run(host);
         if (outcome.status == Status::Failed) failure = outcome.reason;
+        if (outcome.status != Status::Cancelled && !host.lines.empty()) {
+            const std::string counted =
+                std::to_string(host.warnings) + (host.warnings == 1 ? " warning" : " warnings");
+            view_.showStatus(menuPath(command.menu) + ": " +
+                             (!failure.empty() ? failure + " (" + counted + ")"
+                              : command.draw   ? counted
+                                               : "DONE, " + counted));
+            view_.showList(menuPath(command.menu), host.lines);
+            failure.clear();
+        }
     } catch (const std::exception& e) {
         failure = e.what();
     }

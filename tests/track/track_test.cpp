@@ -353,5 +353,151 @@ TEST_F(TrackTest, BadDefinitionsFailWithLineAndExpectation) {
     EXPECT_FALSE(fileExists(dir.file("New.trk")));
 }
 
+// A slip in Trk.def is named where it stands, and the track is read as the
+// original tool read it: the same bytes, or nothing at all under --strict.
+TEST_F(TrackTest, SlipsAreNamedAtTheirLineAndColumn) {
+    const Track t = buildTrack({{1, 2, 1}, {2, 1, 0}}, 2);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    const std::vector<std::string> good = defLines();
+    const std::size_t s1 = sectionLine(good, 1), row = s1 + kDataRow;
+    // The row with its field `field` (0: the type word) replaced by `text`.
+    const auto withField = [&good, row](std::size_t field, const std::string& text) {
+        std::vector<std::string> lines = good;
+        const std::size_t end = 17 + 13 * field, begin = field == 0 ? 9 : end - 13;
+        lines[row].replace(begin, end - begin, std::string(end - begin - text.size(), ' ') + text);
+        return lines;
+    };
+    struct Slip {
+        std::vector<std::string> lines;
+        long line, column;
+        std::string message;  // the first departure's
+    };
+    std::vector<std::string> deleted = good, added = good, labelled = good, extra = good;
+    deleted.erase(deleted.begin() + static_cast<long>(s1 + 12));  // the empty line under BANKING:
+    added.insert(added.begin() + static_cast<long>(s1 + 26), "    7 8 9");  // a third surface row
+    labelled[9] = "Lenght:" + labelled[9].substr(7);
+    extra[s1 + kFirstBankingRow] += " 5";
+    const std::string last = std::to_string(t.banking[0][7]);
+    const Slip slips[] = {
+        {deleted, static_cast<long>(s1 + 13), 10,
+         "the layout has an empty line here; found \"Height 1     Height 2     Height 3     "
+         "I...\"; the lines after it are read one line early"},
+        {withField(2, "4O000"), static_cast<long>(row + 1), 39,
+         "the layout has a whole number here (the data row of section 1, field 3); found "
+         "\"4O000\", read as 4"},
+        {withField(2, "600.5"), static_cast<long>(row + 1), 39,
+         "the layout has a whole number here (the data row of section 1, field 3); found "
+         "\"600.5\", read as 600"},
+        {withField(0, "Stright"), static_cast<long>(row + 1), 11,
+         "the layout has the type word \"Straight\" or \"Turn\" here; found \"Stright\", read "
+         "as a turn"},
+        {extra, static_cast<long>(s1 + kFirstBankingRow + 1), static_cast<long>(109 - last.size()),
+         "the layout has 8 values in banking row 1 of section 1; found 9: the last value is read "
+         "from \"" +
+             last + " 5\" as " + last + "5"},
+        {added, static_cast<long>(row + 1), 147,
+         "Surfaces is 2; 3 surface rows follow in section 1"},
+        {labelled, 10, 1, "the layout has the label \"Length:\" here; found \"Lenght:\""},
+    };
+    for (const Slip& slip : slips) {
+        SCOPED_TRACE(slip.message);
+        setDef(slip.lines);
+        host.diagnostics.clear();
+        const Outcome o = compile();
+        ASSERT_EQ(o.status, Status::Done) << o.reason;
+        ASSERT_FALSE(host.diagnostics.empty());
+        const Diagnostic& d = host.diagnostics.front();
+        EXPECT_EQ(d.file, "Trk.def");
+        EXPECT_EQ(d.line, slip.line);
+        EXPECT_EQ(d.column, slip.column);
+        EXPECT_EQ(d.message, slip.message);
+        EXPECT_EQ(d.kind, DiagnosticKind::Warning);
+    }
+
+    // The values land as the original reading takes them.
+    setDef(withField(2, "4O000"));
+    ASSERT_EQ(compile().status, Status::Done);
+    Track expected = t;
+    expected.sections[0][2] = 4;
+    EXPECT_EQ(newTrk(), bytesOf(expected));
+    setDef(withField(0, "Stright"));
+    ASSERT_EQ(compile().status, Status::Done);
+    expected = t;
+    expected.sections[0][track::kTypeField] = track::kTurnType;
+    EXPECT_EQ(newTrk(), bytesOf(expected));
+
+    // Under --strict each departure is an error and New.trk stays as it was.
+    host.reading = Strictness::Strict;
+    writeFile(dir.file("New.trk"), "old");
+    setDef(deleted);
+    host.diagnostics.clear();
+    const Outcome strict = compile();
+    EXPECT_EQ(strict.status, Status::Failed);
+    EXPECT_NE(strict.reason.find("from the layout under --strict; nothing was written"),
+              std::string::npos);
+    ASSERT_FALSE(host.diagnostics.empty());
+    EXPECT_EQ(host.diagnostics.front().kind, DiagnosticKind::Error);
+    EXPECT_EQ(newTrk(), "old");
+    setDef(good);
+    EXPECT_EQ(compile().status, Status::Done);
+    EXPECT_EQ(newTrk(), bytesOf(t));
+}
+
+// Counts that disagree with the rows after them are named at the count.
+TEST_F(TrackTest, CountsThatDisagreeAreNamedAtTheirLine) {
+    const Track t = buildTrack({{1, 1, 1}, {2, 1, 1}}, 1);
+    ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
+    const std::vector<std::string> good = defLines();
+    const std::size_t s2 = sectionLine(good, 2);
+
+    // One section fewer than the file holds: the extra pointer line and the
+    // extra section are named, the second at the Segments line.
+    std::vector<std::string> lines = good;
+    lines[11] = "Segments:              1";
+    setDef(lines);
+    ASSERT_EQ(compile().status, Status::Done);
+    ASSERT_EQ(host.diagnostics.size(), 2u);
+    EXPECT_EQ(host.diagnostics[0].line, 32);
+    EXPECT_EQ(host.diagnostics[0].message,
+              "the layout has nothing more before \"* SECTIONS *\" here; found \"" + good[31] +
+                  "\", a pointer line more than Segments says; it is not read");
+    EXPECT_EQ(host.diagnostics[1].line, 12);
+    EXPECT_EQ(host.diagnostics[1].message,
+              "Segments is 1; 2 sections follow, and those after section 1 are not read");
+
+    // A wall row too few: the empty line read as the row names the count.
+    lines = good;
+    lines.erase(lines.begin() + static_cast<long>(s2 + 31));
+    setDef(lines);
+    host.diagnostics.clear();
+    ASSERT_EQ(compile().status, Status::Done);
+    ASSERT_FALSE(host.diagnostics.empty());
+    EXPECT_EQ(host.diagnostics[0].line, static_cast<long>(s2 + kDataRow + 1));
+    EXPECT_EQ(host.diagnostics[0].message, "Walls is 1; 0 wall rows follow in section 2");
+
+    // Sections cut off: the reading runs past the end, and the reason names
+    // the Segments line.
+    lines = good;
+    lines[11] = "Segments:              3";
+    lines.insert(lines.begin() + 32, "Pointers:              9");
+    setDef(lines);
+    const Outcome o = compile();
+    EXPECT_EQ(o.status, Status::Failed);
+    EXPECT_NE(o.reason.find("; Segments on line 12 says 3"), std::string::npos) << o.reason;
+
+    // At most 20 departures of a file are shown, then how many more.
+    ASSERT_EQ(decompile(bytesOf(buildTrack({{1, 0, 0}}, 25))).status, Status::Done);
+    lines = defLines();
+    const std::size_t first = sectionLine(lines, 1) + kFirstBankingRow;
+    for (std::size_t i = first; i < first + 25; ++i) lines[i].replace(4, 13, "           x1");
+    setDef(lines);
+    host.diagnostics.clear();
+    ASSERT_EQ(compile().status, Status::Done);
+    ASSERT_EQ(host.diagnostics.size(), 21u);
+    EXPECT_EQ(host.diagnostics[19].line, static_cast<long>(first + 20));
+    EXPECT_EQ(host.diagnostics.back().kind, DiagnosticKind::Note);
+    EXPECT_EQ(diagnosticLine(host.diagnostics.back()), "Trk.def: note: (and 5 more)");
+}
+
 }  // namespace
 }  // namespace z5

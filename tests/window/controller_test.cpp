@@ -251,6 +251,29 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
         EXPECT_EQ(readFile(dir.file(name)), bytes) << name;
 }
 
+// Departures from a layout: the command ends as it would without them, the
+// status bar counts them and the list window shows each.
+TEST(WindowController, DeparturesAreCountedAndListed) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), {}));
+    FakeHost host(dir.str());
+    host.answer = (std::filesystem::path(Z5_SAMPLES_DIR) / "oval.trk").string();
+    ASSERT_EQ(findCommandByMenu("mnuTrkDecompile")->run(host).status, Status::Done);
+    std::vector<std::string> lines = splitCrlf(readFile(dir.file("Trk.def")));
+    lines[9] = "Length:          16OOOO";
+    writeFile(dir.file("Trk.def"), joinCrlf(lines));
+    const std::string warning =
+        "Trk.def:10:18: warning: the layout has a whole number here (the Length line); found "
+        "\"16OOOO\", read as 16";
+    window.view.said.clear();
+    window.controller.choose(entry("mnuTrkCompile"));
+    EXPECT_EQ(
+        window.view.said,
+        (std::vector<std::string>{
+            "status ", "status " + warning, "status Trk > Def Tools > Compile: DONE, 1 warning",
+            "list Trk > Def Tools > Compile", "  " + warning, "box Bank App: DONE"}));
+}
+
 // Extract, build and verify: DONE after a run that succeeded, else the first
 // reason and the count of the others in the status bar and every reason in
 // the list window; verify's verdicts and summary go to the list window.
