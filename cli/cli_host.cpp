@@ -10,6 +10,7 @@
 #include <ostream>
 #include <thread>
 
+#include "check/check.hpp"
 #include "commands/table.hpp"
 #include "platform/console.hpp"
 #include "platform/display.hpp"
@@ -38,22 +39,29 @@ void CliHost::notice(const std::string& line) {
     err_ << printableLine(line) << '\n';
 }
 
+namespace {
+
+// A diagnostic's line, and on a terminal (`caret`) the line of the file and
+// a caret under the column, as a compiler shows them.
+void printDiagnostic(std::ostream& to, const Diagnostic& d, bool caret) {
+    to << printableLine(diagnosticLine(d)) << '\n';
+    if (!caret || d.line <= 0 || d.column <= 0 || d.text.empty()) return;
+    // Escaped bytes widen the line: the caret stands under the column as
+    // shown.
+    Diagnostic shown = d;
+    shown.text = printableLine(d.text);
+    shown.column = static_cast<long>(
+        printableLine(std::string_view(d.text).substr(
+                          0, std::min(d.text.size(), static_cast<std::size_t>(d.column - 1))))
+            .size() +
+        1);
+    to << diagnosticCaret(shown);
+}
+
+}  // namespace
+
 void CliHost::diagnostic(const Diagnostic& d) {
-    err_ << printableLine(diagnosticLine(d)) << '\n';
-    // On a terminal the line and a caret under the column follow, as a
-    // compiler shows them.
-    if (&err_ == &std::cerr && isTerminal(2) && d.line > 0 && d.column > 0) {
-        // Escaped bytes widen the line: the caret stands under the column
-        // as shown.
-        Diagnostic shown = d;
-        shown.text = printableLine(d.text);
-        shown.column = static_cast<long>(
-            printableLine(std::string_view(d.text).substr(
-                              0, std::min(d.text.size(), static_cast<std::size_t>(d.column - 1))))
-                .size() +
-            1);
-        err_ << diagnosticCaret(shown);
-    }
+    printDiagnostic(err_, d, &err_ == &std::cerr && isTerminal(2));
 }
 
 namespace {
@@ -162,6 +170,12 @@ struct VerifyRequest {
     bool quiet = false;
 };
 
+struct CheckRequest {
+    std::vector<std::string> paths;
+    int jobs = defaultJobs();
+    bool werror = false;
+};
+
 struct WorkspaceRequest {
     std::string archive;
     std::string folder;
@@ -241,6 +255,37 @@ int runVerify(const VerifyRequest& request, const std::string& base, std::ostrea
     return tally.clean() ? 0 : 1;
 }
 
+// check: every diagnostic on standard output, then the summary; 1 when
+// something was an error (with --werror, a warning too).
+int runCheck(const CheckRequest& request, const std::string& base, std::ostream& out,
+             std::ostream& err) {
+    const std::vector<check::Unit> units = check::plan(request.paths, base);
+    check::Tally tally;
+    ProgressLine line(err);
+    const bool caret = &out == &std::cout && isTerminal(1);
+    try {
+        check::checkAll(
+            units, request.jobs,
+            [&](const check::Result& result) {
+                tally.add(result);
+                line.clear();
+                for (const Diagnostic& d : result.diagnostics) printDiagnostic(out, d, caret);
+                out << std::flush;
+            },
+            line.shown() ? std::function<void(std::size_t, const std::string&)>(
+                               [&](std::size_t i, const std::string& name) {
+                                   line.show(i, units.size(), name);
+                               })
+                         : nullptr);
+    } catch (const std::exception& e) {
+        err << "z5def check: " << printableLine(e.what()) << '\n';
+        return 1;
+    }
+    line.clear();
+    out << check::summaryLine(tally) << '\n';
+    return tally.errors > 0 || (request.werror && tally.warnings > 0) ? 1 : 0;
+}
+
 // extract and build: the summary line, or every reason on a line of its own.
 int runWorkspace(const WorkspaceRequest& request, bool build, const std::string& folder,
                  std::ostream& out, std::ostream& err) {
@@ -288,6 +333,9 @@ struct CommandLine {
     const CLI::Option* outputOption = nullptr;
     VerifyRequest verify;
     CLI::App* verifyCommand = nullptr;
+    CheckRequest check;
+    CLI::App* checkCommand = nullptr;
+    void addCheckCommand();
     WorkspaceRequest workspace;
     CLI::App* extractCommand = nullptr;
     CLI::App* buildCommand = nullptr;
@@ -353,6 +401,7 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
     }
 
     if (wanted("verify")) addVerifyCommand();
+    if (wanted("check")) addCheckCommand();
     addWorkspaceCommands(wanted);
 }
 
@@ -370,6 +419,20 @@ void CommandLine::addVerifyCommand() {
                             "verify an archive's members of known kinds too");
     verifyCommand->add_flag("--quiet", verify.quiet,
                             "print only what is not identical, and the summary");
+}
+
+void CommandLine::addCheckCommand() {
+    checkCommand = app.add_subcommand(
+        "check",
+        "read binaries and definition files as the commands would, writing nothing, and list "
+        "their errors (departures from a layout, what a command refuses) and warnings (what an "
+        "edit commonly breaks while it still compiles) as a compiler does");
+    checkCommand->add_option("PATH", check.paths,
+                             "a binary, a definition file (for the definitions of its folder) or "
+                             "a folder, walked (default: the working folder)");
+    checkCommand->add_option("-j,--jobs", check.jobs, "files checked at once (default: the cores)")
+        ->check(CLI::Validator(checkJobs, "N"));
+    checkCommand->add_flag("--werror", check.werror, "exit 1 on warnings too");
 }
 
 void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted) {
@@ -420,6 +483,8 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
 int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
     if (line.verifyCommand && line.verifyCommand->parsed())
         return runVerify(line.verify, line.dir.empty() ? "" : absoluteFolder(line.dir), out, err);
+    if (line.checkCommand && line.checkCommand->parsed())
+        return runCheck(line.check, absoluteFolder(line.dir), out, err);
     for (CLI::App* command : {line.extractCommand, line.buildCommand})
         if (command && command->parsed()) {
             if (line.workspace.archive.empty() && command == line.extractCommand) {

@@ -136,6 +136,7 @@ public:
         if (seen) fail("a second " + header + " section");
         seen = true;
         renumberedPoints.push_back({s.normals, {}});
+        if (places) places->points.emplace_back();
         if (!pointFollows())
             failAt(peek() ? lineNumber() + 1 : lineNumber(), "the section above has no lines");
     }
@@ -156,6 +157,7 @@ public:
             }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
             renumberedPoints.back().oldKeys.push_back(*number);
+            if (places) places->points.back().push_back(lineNumber());
             const std::int32_t x = coordinate(tokens, "x"), y = coordinate(tokens, "y");
             if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
             const std::string_view rest = tokens.rest();
@@ -211,6 +213,7 @@ public:
                 notRead("nothing after the message line and its offset");
             } else if (line.kind == FlavorDefLine::Kind::Flavor) {
                 flavors.push_back(flavor(line, flavors.size()));
+                if (places) places->flavors.push_back(lineNumber());
             } else if (line.kind == FlavorDefLine::Kind::OtherFlavor) {
                 depart(trimBlanks(current()),
                        "the layout has a flavor line of a type with a "
@@ -440,6 +443,7 @@ private:
 public:
     std::vector<RenumberedPoints> renumberedPoints;
     std::vector<RenumberedFlavor> renumberedFlavors;
+    ObjectPlaces* places = nullptr;  // noted when asked for
 
 private:
     bool seenVertices_ = false;
@@ -509,14 +513,18 @@ void printFlavorDef(TextWriter& def, const Object& object) {
     flavorLayout(printer, const_cast<Object&>(object));
 }
 
-std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object) {
+std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object,
+                                             ObjectPlaces* places) {
     ObjParser parser(def);
+    parser.places = places;
     vertexLayout(parser, object);
     return std::move(parser.renumberedPoints);
 }
 
-std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object) {
+std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object,
+                                             ObjectPlaces* places) {
     ObjParser parser(def);
+    parser.places = places;
     flavorLayout(parser, object);
     return std::move(parser.renumberedFlavors);
 }

@@ -47,8 +47,23 @@ void printVertexDef(TextWriter& def, const Object& object);
 void printFlavorDef(TextWriter& def, const Object& object);
 // A line of vertex.def in its columns: the Key, then x, y and z.
 void appendPointLine(std::string& line, const Point& point);
-std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object);
-std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object);
+// Where the records of the definition files stand, for a check across
+// records: the line of each point of each section, and of each flavor.
+struct ObjectPlaces {
+    std::vector<std::vector<long>> points;  // by section, in file order
+    std::vector<long> flavors;
+};
+std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object,
+                                             ObjectPlaces* places = nullptr);
+std::vector<RenumberedFlavor> parseFlavorDef(TextReader& def, Object& object,
+                                             ObjectPlaces* places = nullptr);
+// What an edit of an object commonly breaks while it still compiles, a
+// warning for each: a reference to no vertex, normal or flavor; a key of a
+// vertex or a normal that two lines carry; an outline of fewer than three
+// vertices; a flavor the root (the last flavor) does not reach.
+std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces& places,
+                                       const std::string& vertexFile,
+                                       const std::string& flavorFile);
 
 // Numbers vertices and normals by position, places each flavor after the one
 // before it with the last as root, and renumbers every reference. When two

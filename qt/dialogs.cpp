@@ -39,11 +39,10 @@ std::optional<QString> SharedDialogs::choose() {
     return files.first();
 }
 
-std::optional<QString> SharedDialogs::chooseFileOrFolder() {
+std::optional<QString> SharedDialogs::chooseFileOrFolder(const QString& title) {
     // Qt's own dialog, which takes one more button: a file is chosen as
     // usual, "This Folder" chooses the folder shown.
-    QFileDialog dialog(&window_, QStringLiteral("Verify a file or a folder"),
-                       dialog_.directory().absolutePath());
+    QFileDialog dialog(&window_, title, dialog_.directory().absolutePath());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     std::optional<QString> folder;

@@ -23,7 +23,7 @@ public:
                                               const QString& folder) = 0;
     // An existing file, or the folder the choice is in; nullopt when
     // cancelled.
-    virtual std::optional<QString> chooseFileOrFolder() = 0;
+    virtual std::optional<QString> chooseFileOrFolder(const QString& title) = 0;
     // A modal box with one OK button.
     virtual void message(QMessageBox::Icon icon, const QString& title, const QString& text) = 0;
 };
@@ -44,7 +44,7 @@ public:
     std::optional<QString> chooseOpen(const QStringList& nameFilters) override;
     std::optional<QString> chooseSave(const QStringList& nameFilters,
                                       const QString& folder) override;
-    std::optional<QString> chooseFileOrFolder() override;
+    std::optional<QString> chooseFileOrFolder(const QString& title) override;
     void message(QMessageBox::Icon icon, const QString& title, const QString& text) override;
 
 private:

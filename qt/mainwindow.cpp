@@ -187,8 +187,8 @@ void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
     window->show();
 }
 
-std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
-    const std::optional<QString> chosen = dialogs_->chooseFileOrFolder();
+std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title) {
+    const std::optional<QString> chosen = dialogs_->chooseFileOrFolder(fromNative(title));
     if (!chosen) return std::nullopt;
     return toNative(*chosen);
 }

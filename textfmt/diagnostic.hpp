@@ -23,6 +23,14 @@ struct Diagnostic {
     DiagnosticKind kind = DiagnosticKind::Warning;
 };
 
+// Where a value stands in a text file, for a diagnostic found after the
+// reading (a check across records).
+struct TextPlace {
+    long line = 0;
+    long column = 0;
+    std::string text;  // the line
+};
+
 // "FILE:LINE:COLUMN: warning: MESSAGE", with as much of the place as is
 // known ("FILE: note: ...").
 std::string diagnosticLine(const Diagnostic& d);

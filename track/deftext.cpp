@@ -108,14 +108,6 @@ public:
     }
 };
 
-// Where a count stands in the file, so that rows that disagree with it are
-// named at its line.
-struct CountPlace {
-    long line = 0;
-    long column = 0;
-    std::string text;
-};
-
 // The number of blank-separated words of a text.
 std::size_t wordCount(std::string_view text) {
     std::size_t words = 0;
@@ -192,6 +184,8 @@ public:
         if (use == Value::Derived) return DefParser::label(label, kFixedColumn);
         next(what);
         v = labelled(label, kFixedColumn, what);
+        if (places && label.starts_with("Length"))
+            places->length = here(trimBlanks(lastColumns(current(), kFixedColumn)));
     }
     void count(std::string_view label, std::int32_t& v, std::string_view name) {
         value(label, v, "the " + std::string(name) + " line");
@@ -245,14 +239,18 @@ public:
         check(section[kWallsField], "Walls", -32767);
         surfaces_ = here(fields[kSurfacesField]);
         walls_ = here(fields[kWallsField]);
+        if (places) {
+            places->starts.push_back(here(fields[1]));
+            places->lengths.push_back(here(fields[2]));
+        }
         quiet_ = false;
     }
     template <class Rows>
     void rows(Rows& all, std::size_t, std::int32_t count, const RowGroup& g) {
         constexpr std::size_t N = std::tuple_size_v<typename Rows::value_type>;
-        const CountPlace& place = g.kind == "banking"   ? eLines_
-                                  : g.kind == "surface" ? surfaces_
-                                                        : walls_;
+        const TextPlace& place = g.kind == "banking"   ? eLines_
+                                 : g.kind == "surface" ? surfaces_
+                                                       : walls_;
         const std::string_view countName = g.kind == "banking"   ? "# Elines"
                                            : g.kind == "surface" ? "Surfaces"
                                                                  : "Walls";
@@ -324,19 +322,19 @@ private:
         return std::find(kMarkers.begin(), kMarkers.end(), line) != kMarkers.end();
     }
 
-    static std::string countNote(std::string_view name, const CountPlace& place,
+    static std::string countNote(std::string_view name, const TextPlace& place,
                                  std::int32_t count) {
         return "; " + std::string(name) + " on line " + std::to_string(place.line) + " says " +
                std::to_string(count);
     }
-    CountPlace here(std::string_view text) const {
+    TextPlace here(std::string_view text) const {
         const long column =
             text.data() >= current().data() && text.data() <= current().data() + current().size()
                 ? static_cast<long>(text.data() - current().data()) + 1
                 : 1;
         return {lineNumber(), column, current()};
     }
-    void disagree(const CountPlace& place, std::string message) const {
+    void disagree(const TextPlace& place, std::string message) const {
         departAt(place.line, place.column, place.text, std::move(message));
     }
     static std::string rowsMessage(std::string_view countName, std::int32_t count,
@@ -398,8 +396,12 @@ private:
         return out;
     }
 
+public:
+    TrackPlaces* places = nullptr;  // noted when asked for
+
+private:
     std::size_t seen_ = 0;  // markers found so far
-    CountPlace segments_, eLines_, surfaces_, walls_;
+    TextPlace segments_, eLines_, surfaces_, walls_;
     std::int32_t segmentCount_ = 0;
     std::string segmentsNote_;
     bool quiet_ = false;    // the row's values are not compared (its count was named)
@@ -494,8 +496,12 @@ void printTrack(TextWriter& def, const Track& track) {
     printLayout<TrkPrinter>(def, track);
 }
 
-Track parseTrack(TextReader& def) {
-    return parseLayout<TrkParser, Track>(def);
+Track parseTrack(TextReader& def, TrackPlaces* places) {
+    TrkParser parser(def);
+    parser.places = places;
+    Track track;
+    layout(parser, track);
+    return track;
 }
 
 }  // namespace z5::track

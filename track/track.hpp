@@ -37,7 +37,19 @@ void writeTrack(BinaryWriter& out, const Track& track);
 // parsed track holds no magic, version or block sizes: the compiler writes
 // its own (compileTrack).
 void printTrack(TextWriter& def, const Track& track);
-Track parseTrack(TextReader& def);
+// Where the values that a check compares across records stand in Trk.def.
+struct TrackPlaces {
+    TextPlace length;                // the header's Length
+    std::vector<TextPlace> starts;   // each section's Start
+    std::vector<TextPlace> lengths;  // each section's Length
+};
+Track parseTrack(TextReader& def, TrackPlaces* places = nullptr);
+// What usually holds of a track and an edit may break while it still
+// compiles: each section starts where the one before it ends, and the
+// header's Length is where the last one ends. A warning for each that does
+// not hold, at its place in `file`.
+std::vector<Diagnostic> trackWarnings(const Track& track, const TrackPlaces& places,
+                                      const std::string& file);
 
 // The parsed track with its magic, version and the two block sizes made up
 // from its rows.

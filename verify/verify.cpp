@@ -379,7 +379,8 @@ void verifyMembers(const Source& archive, const std::string& folder, Result& res
 // themselves, so a folder is shown by its own name where the walk meets it.
 class Walk {
 public:
-    explicit Walk(Plan& plan) : plan_(plan) {}
+    Walk(Plan& plan, const std::function<bool(std::string_view)>& wanted)
+        : plan_(plan), wanted_(wanted) {}
 
     // An entry, its links followed: a folder is walked, a file of a known
     // kind verified; FIFOs, devices and other files are skipped. `path` is
@@ -391,7 +392,7 @@ public:
                 links_.push_back({path, shown, {}});
             else
                 folder(path, shown);
-        } else if (knownKind(path) && kind == FolderEntry::Kind::File) {
+        } else if (wanted_(path) && kind == FolderEntry::Kind::File) {
             found_.push_back({path, shown, {}});
         } else {
             ++plan_.skipped;
@@ -426,6 +427,7 @@ private:
     }
 
     Plan& plan_;
+    const std::function<bool(std::string_view)>& wanted_;
     std::vector<Planned> found_;
     std::vector<Planned> links_;
     std::set<FileIdentity> walked_;
@@ -459,9 +461,12 @@ Result judge(const std::string& path, const std::string& original, const std::st
     return judgeBytes(requireKind(path), path, Source(original), Source(written));
 }
 
-Plan plan(const std::vector<std::string>& paths, const std::string& base) {
+Plan plan(const std::vector<std::string>& paths, const std::string& base,
+          const std::function<bool(std::string_view)>& wanted) {
+    const std::function<bool(std::string_view)> takes =
+        wanted ? wanted : [](std::string_view path) { return knownKind(path); };
     Plan p;
-    Walk walk(p);
+    Walk walk(p, takes);
     for (const std::string& shown : paths) {
         const std::string path = base.empty() || !nativePath(shown).is_relative()
                                      ? shown
@@ -469,7 +474,7 @@ Plan plan(const std::vector<std::string>& paths, const std::string& base) {
         std::error_code ec;
         const fs::file_status status = fs::status(nativePath(path), ec);
         // A file, or a path that does not exist: verifying it says why.
-        if (!fs::is_directory(status) && (knownKind(path) || !fs::exists(status))) {
+        if (!fs::is_directory(status) && (takes(path) || !fs::exists(status))) {
             p.files.push_back({path, shown, {}});
         } else {
             walk.entry(path, shown,

@@ -45,8 +45,11 @@ struct Plan {
     std::vector<Planned> files;
     std::size_t skipped = 0;
 };
-// A relative path is taken from `base` when it is not empty.
-Plan plan(const std::vector<std::string>& paths, const std::string& base = {});
+// A relative path is taken from `base` when it is not empty. `wanted`
+// tells the files a walk takes (by default the kinds verify knows); a file
+// given as a path is taken when wanted or when it does not exist.
+Plan plan(const std::vector<std::string>& paths, const std::string& base = {},
+          const std::function<bool(std::string_view)>& wanted = {});
 
 // True for the extensions verify knows.
 bool knownKind(std::string_view path);

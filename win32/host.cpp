@@ -62,11 +62,11 @@ std::optional<std::wstring> SystemDialogs::chooseSave(const std::wstring& filter
     return choose(owner_, filter, folder.c_str(), true);
 }
 
-std::optional<std::wstring> SystemDialogs::chooseFileOrFolder() {
+std::optional<std::wstring> SystemDialogs::chooseFileOrFolder(const std::wstring& title) {
     // The shell's folder browser, which shows files too and takes either.
     BROWSEINFOW info{};
     info.hwndOwner = owner_;
-    info.lpszTitle = L"Verify a file or a folder";
+    info.lpszTitle = title.c_str();
     info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
     if (!item) return std::nullopt;

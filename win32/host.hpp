@@ -32,7 +32,7 @@ public:
     virtual std::optional<std::wstring> chooseSave(const std::wstring& filter,
                                                    const std::wstring& folder) = 0;
     // An existing file, or a folder; nullopt when cancelled.
-    virtual std::optional<std::wstring> chooseFileOrFolder() = 0;
+    virtual std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title) = 0;
     // A modal box with one OK button; `icon` is one of the MB_ICON flags.
     virtual void message(UINT icon, const std::wstring& title, const std::wstring& text) = 0;
 };
@@ -45,7 +45,7 @@ public:
     std::optional<std::wstring> chooseOpen(const std::wstring& filter) override;
     std::optional<std::wstring> chooseSave(const std::wstring& filter,
                                            const std::wstring& folder) override;
-    std::optional<std::wstring> chooseFileOrFolder() override;
+    std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title) override;
     void message(UINT icon, const std::wstring& title, const std::wstring& text) override;
 
 private:

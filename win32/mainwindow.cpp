@@ -261,8 +261,8 @@ void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
                      [this] { return controller_.workingFolder(); });
 }
 
-std::optional<std::string> frmZ5Def::chooseFileOrFolder() {
-    const std::optional<std::wstring> chosen = dialogs_->chooseFileOrFolder();
+std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title) {
+    const std::optional<std::wstring> chosen = dialogs_->chooseFileOrFolder(widen(title));
     if (!chosen) return std::nullopt;
     return narrow(*chosen);
 }

@@ -78,7 +78,7 @@ private:
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
     void showPicture(picture::Drawing drawing, const std::string& title) override;
-    std::optional<std::string> chooseFileOrFolder() override;
+    std::optional<std::string> chooseFileOrFolder(const std::string& title) override;
     void showProgress(const std::string& text) override;
     void showList(const std::string& title, const std::vector<std::string>& lines) override;
     void showAbout() override { about_->Form_Load(); }

@@ -4,6 +4,7 @@
 #include <exception>
 #include <thread>
 
+#include "check/check.hpp"
 #include "commands/table.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -162,21 +163,23 @@ void WindowController::runCommand(const CommandEntry& command) {
     }
 }
 
-// Extract, build and verify: many files at once, each of which may fail, so
-// every reason (or verdict) shows in the list window; a DONE box ends an
-// extract or a build that succeeded.
+// Extract, build, verify and check: many files at once, each of which may
+// fail, so every reason (or verdict, or diagnostic) shows in the list
+// window; a DONE box ends an extract or a build that succeeded.
 void WindowController::runMany(const MenuEntry& entry) {
     view_.showStatus({});
     const std::string title = menuPath(entry.name);
     const std::unique_ptr<Host> host =
         view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
     const bool verifying = entry.shell == ShellEntry::Verify;
+    const bool checking = entry.shell == ShellEntry::Check;
     const std::optional<std::string> chosen =
-        verifying ? view_.chooseFileOrFolder()
-                  : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::ExtractWorkspace
-                                                             ? "mnuUnpack"
-                                                             : "mnuPack")
-                                           ->options.filter);
+        verifying  ? view_.chooseFileOrFolder("Verify a file or a folder")
+        : checking ? view_.chooseFileOrFolder("Check a file or a folder")
+                   : host->openFileName(
+                         findCommandByMenu(entry.shell == ShellEntry::ExtractWorkspace ? "mnuUnpack"
+                                                                                       : "mnuPack")
+                             ->options.filter);
     if (!chosen || chosen->empty()) return;
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const auto progress = [&](std::size_t index, std::size_t count, const std::string& name) {
@@ -199,6 +202,18 @@ void WindowController::runMany(const MenuEntry& entry) {
             lines.push_back(std::move(line));
         });
         summary = verify::summaryLine(tally);
+        lines.push_back(summary);
+    } else if (checking) {
+        const std::vector<check::Unit> units = check::plan({*chosen}, folder_);
+        check::Tally tally;
+        std::size_t index = 0;
+        check::checkAll(units, jobs, [&](const check::Result& r) {
+            progress(index, units.size(), units[index].shown);
+            ++index;
+            tally.add(r);
+            for (const Diagnostic& d : r.diagnostics) lines.push_back(diagnosticLine(d));
+        });
+        summary = check::summaryLine(tally);
         lines.push_back(summary);
     } else {
         const workspace::Report report =

@@ -57,8 +57,9 @@ public:
                                               std::function<void(const std::string&)> notice) = 0;
     // Opens a picture window on `drawing`, titled `title`.
     virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
-    // Asks for a file or a folder to verify; nullopt when cancelled.
-    virtual std::optional<std::string> chooseFileOrFolder() = 0;
+    // Asks for a file or a folder (to verify, to check: `title` says which);
+    // nullopt when cancelled.
+    virtual std::optional<std::string> chooseFileOrFolder(const std::string& title) = 0;
     // Shows at once how far a long run is (the window is busy meanwhile).
     virtual void showProgress(const std::string& text) = 0;
     // The list window: `lines` one per row under `title`, without blocking.

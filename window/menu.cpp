@@ -39,6 +39,7 @@ constexpr std::array kMenuTree = {
     shell("mnuExtractWorkspace", "&Extract Workspace...", "mnuFile", ShellEntry::ExtractWorkspace),
     shell("mnuBuildWorkspace", "&Build Workspace...", "mnuFile", ShellEntry::BuildWorkspace),
     shell("mnuVerify", "Ve&rify...", "mnuFile", ShellEntry::Verify),
+    shell("mnuCheck", "Chec&k...", "mnuFile", ShellEntry::Check),
     line("mnuFileBlank3", "mnuFile"),
     entry("mnuDecompile", "&Decompile", "mnuFile", R::Command),
     entry("mnuTxtDoc", "&Text Doc", "mnuFile", R::Command),

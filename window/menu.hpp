@@ -29,6 +29,7 @@ enum class ShellEntry {
     ExtractWorkspace,  // asks for an archive; z5def extract into the default folder
     BuildWorkspace,    // asks for a workspace's dattext.pck; z5def build
     Verify,            // asks for a file or a folder; z5def verify
+    Check,             // asks for a file or a folder; z5def check
 };
 
 struct MenuEntry {

@@ -44,7 +44,9 @@ public:
                                       const QString& folder) override {
         return answer("save " + nameFilters.join(";;") + " in " + folder);
     }
-    std::optional<QString> chooseFileOrFolder() override { return answer("file or folder"); }
+    std::optional<QString> chooseFileOrFolder(const QString&) override {
+        return answer("file or folder");
+    }
     void message(QMessageBox::Icon icon, const QString& title, const QString& text) override {
         const char* name = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(icon);
         note(QString("%1 %2: %3").arg(name, title, text));

@@ -42,6 +42,7 @@ inline constexpr ExpectedMenuRow kExpectedMenu[] = {
     {"mnuExtractWorkspace", "&Extract Workspace...", "mnuFile", "", true, true},
     {"mnuBuildWorkspace", "&Build Workspace...", "mnuFile", "", true, true},
     {"mnuVerify", "Ve&rify...", "mnuFile", "", true, true},
+    {"mnuCheck", "Chec&k...", "mnuFile", "", true, true},
     {"mnuFileBlank3", "-", "mnuFile", "", true, true},
     {"mnuDecompile", "&Decompile", "mnuFile", "", true, true},
     {"mnuTxtDoc", "&Text Doc", "mnuFile", "", true, true},

@@ -46,7 +46,9 @@ public:
                                            const std::wstring& folder) override {
         return answer("save " + visible(filter) + " in " + narrow(folder));
     }
-    std::optional<std::wstring> chooseFileOrFolder() override { return answer("file or folder"); }
+    std::optional<std::wstring> chooseFileOrFolder(const std::wstring&) override {
+        return answer("file or folder");
+    }
     void message(UINT icon, const std::wstring& title, const std::wstring& text) override {
         // MB_ICONWARNING is MB_ICONEXCLAMATION.
         const char* name = icon == MB_ICONEXCLAMATION ? "exclamation"

@@ -51,8 +51,8 @@ public:
         said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
                        " panels");
     }
-    std::optional<std::string> chooseFileOrFolder() override {
-        said.push_back("asked file or folder");
+    std::optional<std::string> chooseFileOrFolder(const std::string& title) override {
+        said.push_back("asked file or folder: " + title);
         return answer;
     }
     void showProgress(const std::string& text) override { progress.push_back(text); }
@@ -309,10 +309,12 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
         "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
     EXPECT_EQ(
         run("mnuVerify", dir.file("GAME.dat")),
-        (std::vector<std::string>{"status ", "asked file or folder",
+        (std::vector<std::string>{"status ", "asked file or folder: Verify a file or a folder",
                                   "status File > Verify...: " + summary, "list File > Verify...",
                                   "  " + dir.file("GAME.dat") + ": identical", "  " + summary}));
-    EXPECT_EQ(run("mnuVerify", ""), (std::vector<std::string>{"status ", "asked file or folder"}));
+    EXPECT_EQ(
+        run("mnuVerify", ""),
+        (std::vector<std::string>{"status ", "asked file or folder: Verify a file or a folder"}));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {
