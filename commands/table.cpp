@@ -18,9 +18,9 @@ constexpr CommandOptions open(std::string_view filter) {
 }
 
 constexpr std::string_view k3doFilter = "3do Files(*.3do)|*.3do";
-// A picture is made of a file, or of the definition files of the working
-// folder when one of them is chosen.
-constexpr CommandOptions kView3doOptions{
+// A picture or an export is made of a file, or of the definition files of
+// the working folder when one of them is chosen.
+constexpr CommandOptions kObject3doOptions{
     .dialog = Dialog::Open,
     .filter =
         "3do Files(*.3do)|*.3do|Definition Files(vertex.def;flavor.def)|vertex.def;flavor.def",
@@ -159,7 +159,7 @@ constexpr std::array kCommands = {
                  "FILE.3do",
                  "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
                  "NAME.svg (definitions.svg)",
-                 kView3doOptions,
+                 kObject3doOptions,
                  runView<draw3do, kDefinitionsSvg>,
                  {},
                  "",
@@ -169,8 +169,9 @@ constexpr std::array kCommands = {
                  "3do",
                  "export",
                  "FILE.3do",
-                 "write FILE.3do as a Wavefront OBJ (NAME.obj) for 3D editors",
-                 open(k3doFilter),
+                 "write FILE.3do, or without FILE vertex.def and flavor.def, as a Wavefront OBJ "
+                 "(NAME.obj, definitions.obj) for 3D editors",
+                 kObject3doOptions,
                  run3doExport,
                  {},
                  "",
@@ -179,7 +180,8 @@ constexpr std::array kCommands = {
                  "3do",
                  "positions",
                  "FILE.obj",
-                 "put the vertex positions of FILE.obj into vertex.def, which it replaces",
+                 "put the vertex positions of FILE.obj into vertex.def, which it replaces; its "
+                 "faces must be those 3do export writes for vertex.def and flavor.def",
                  open("OBJ Files(*.obj)|*.obj"),
                  run3doPositions,
                  {"vertex.def"},

@@ -4,6 +4,7 @@
 // definition file.
 #pragma once
 
+#include <functional>
 #include <span>
 
 #include "core/command.hpp"
@@ -122,13 +123,51 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name,
 // Returns the outlines it drew.
 Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
                   std::string_view name);
-// The v lines of an OBJ file: x, y, z and the line they stand on. A v line
-// that is not three to seven numbers fails naming its line.
+// The v lines of an OBJ file: x, y, z and the line they stand on. The file
+// is read as a stream: each f line's vertex numbers (the first number of
+// each element, from 1, a negative one counted back from the last v line
+// read) go to `face` as they are read. A v line that is not three to seven
+// numbers, an f element without a vertex number, and a v line past `most`
+// fail naming their line.
 struct ObjVertex {
     std::array<double, 3> at;
     long line;
 };
-std::vector<ObjVertex> readObjVertices(TextReader& obj);
+std::vector<ObjVertex> readObjVertices(
+    TextReader& obj, std::size_t most,
+    const std::function<void(std::span<const std::int32_t>)>& face);
+
+// The faces writeObj gives an object, which an edited OBJ must give back
+// for its vertices to be taken by position: an editor that renumbers the
+// vertices renumbers the faces too.
+// A face is compared as a cycle: started at another corner it is the same
+// face (editors may start a face at any corner; the outline is the same),
+// but the reverse cycle is another face (the other side is its front). A
+// corner repeated right after itself counts once, as editors merge it.
+class ObjFaces {
+public:
+    explicit ObjFaces(Outlines outlines);
+    // Fails naming the line last read when `face` (vertex numbers from 1)
+    // is none of the object's faces.
+    void check(const TextReader& obj, std::span<const std::int32_t> face);
+    // Fails naming the first face of the object that check() never found,
+    // except faces of fewer than three corners, which no editor keeps.
+    void checkAllFound(std::string_view file) const;
+
+private:
+    struct Entry {
+        std::uint32_t first, count;  // its cycle in keys_
+        std::uint32_t outline;       // in outlines_.drawn
+    };
+    std::span<const std::int32_t> cycleOf(const Entry& e) const {
+        return std::span(keys_).subspan(e.first, e.count);
+    }
+    Outlines outlines_;
+    std::vector<std::int32_t> keys_;
+    std::vector<Entry> entries_;  // in the order of their cycles
+    std::vector<bool> found_;     // per drawn outline
+    std::vector<std::int32_t> cycle_;
+};
 
 }  // namespace z5::object3d
 
@@ -155,15 +194,19 @@ void run3doCompile(Command& cmd);
 // block with the counts. The view row writes it as SVG; a window shows it.
 picture::Drawing draw3do(Command& cmd);
 
-// Writes a Wavefront OBJ (NAME.obj) of the chosen .3do file: its vertices in
-// file order, its normals, a face per drawn outline, and every vertex no face
-// uses in a line element, so that an importer keeps the count and the order
-// of the vertices.
+// Writes a Wavefront OBJ of the chosen .3do file (NAME.obj), or without one
+// (or with a definition file chosen) of vertex.def and flavor.def of the
+// working folder (definitions.obj): its vertices in file order, its
+// normals, a face per drawn outline, and every vertex no face uses in a line
+// element, so that an importer keeps the count and the order of the
+// vertices.
 void run3doExport(Command& cmd);
 
 // Puts the vertex coordinates of the chosen OBJ file, by position, into
 // vertex.def of the working folder, which it replaces; every other line and
-// every key stays.
+// every key stays. An OBJ with faces must have those export writes for
+// vertex.def and flavor.def (see ObjFaces), else the vertex order is not
+// the object's and it is refused.
 void run3doPositions(Command& cmd);
 
 }  // namespace z5

@@ -1,6 +1,7 @@
 // Wavefront OBJ, the way into and out of 3D editors: an object exported with
 // its exact integer coordinates, and the coordinates of an edited OBJ put
 // back into vertex.def by position.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -25,6 +26,35 @@ std::string asciiName(std::string_view name, bool blanks) {
 void appendIndex(std::string& line, std::int32_t position) {
     line += ' ';
     line += numberText(std::int64_t{position} + 1);
+}
+
+// Vertex numbers for a reason, each `plus` added.
+std::string listed(std::span<const std::int32_t> numbers, std::int32_t plus) {
+    std::string text;
+    for (const std::int32_t n : numbers) text += (text.empty() ? "" : " ") + numberText(n + plus);
+    return text;
+}
+
+// A face's vertex numbers as the cycle ObjFaces compares: a corner repeated
+// right after itself once, then turned to start where the numbers read
+// least (the least rotation, found in linear time).
+void asCycle(std::vector<std::int32_t>& face) {
+    face.erase(std::unique(face.begin(), face.end()), face.end());
+    while (face.size() > 1 && face.back() == face.front()) face.pop_back();
+    const std::size_t n = face.size();
+    std::size_t i = 0, j = 1, k = 0;
+    while (i < n && j < n && k < n) {
+        const std::int32_t a = face[(i + k) % n], b = face[(j + k) % n];
+        if (a == b) {
+            ++k;
+            continue;
+        }
+        (a > b ? i : j) += k + 1;
+        if (i == j) ++j;
+        k = 0;
+    }
+    std::rotate(face.begin(), face.begin() + static_cast<std::ptrdiff_t>(std::min(i, j)),
+                face.end());
 }
 
 }  // namespace
@@ -83,14 +113,42 @@ Outlines writeObj(TextWriter& out, const Object& object, std::string_view source
     return outlines;
 }
 
-std::vector<ObjVertex> readObjVertices(TextReader& obj) {
+std::vector<ObjVertex> readObjVertices(
+    TextReader& obj, std::size_t most,
+    const std::function<void(std::span<const std::int32_t>)>& face) {
     std::vector<ObjVertex> vertices;
+    std::vector<std::int32_t> numbers;
     std::string line;
     while (!obj.atEnd()) {
         obj.readLine(line);
         Tokens tokens(line);
         const auto tag = tokens.word();
+        if (tag == "f") {
+            // Each element is v, v/vt, v//vn or v/vt/vn.
+            numbers.clear();
+            while (const auto word = tokens.word()) {
+                const std::string_view v = word->substr(0, word->find('/'));
+                std::int32_t n = 0;
+                const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), n);
+                if (error != std::errc() || end != v.data() + v.size() || n == 0)
+                    obj.fail("an f line needs vertex numbers; \"" + std::string(*word) +
+                             "\" has none");
+                if (n < 0) {
+                    const std::int64_t at = static_cast<std::int64_t>(vertices.size()) + 1 + n;
+                    if (at < 1)
+                        obj.fail("vertex " + numberText(n) + " lies before the first v line");
+                    n = static_cast<std::int32_t>(at);
+                }
+                numbers.push_back(n);
+            }
+            if (numbers.empty()) obj.fail("an f line lists no vertices");
+            face(numbers);
+            continue;
+        }
         if (tag != "v") continue;
+        if (vertices.size() == most)
+            obj.fail("more vertices than the " + numberText(static_cast<std::int64_t>(most)) +
+                     " of vertex.def");
         // x, y and z, then an optional w or colour (r g b, or r g b a).
         std::array<double, 3> v{};
         std::size_t count = 0;
@@ -111,6 +169,49 @@ std::vector<ObjVertex> readObjVertices(TextReader& obj) {
     return vertices;
 }
 
+ObjFaces::ObjFaces(Outlines outlines)
+    : outlines_(std::move(outlines)), found_(outlines_.drawn.size()) {
+    keys_.reserve(outlines_.corners.size());
+    entries_.reserve(outlines_.drawn.size());
+    for (std::size_t i = 0; i < outlines_.drawn.size(); ++i) {
+        const auto corners = outlines_.cornersOf(outlines_.drawn[i]);
+        cycle_.assign(corners.begin(), corners.end());
+        for (std::int32_t& c : cycle_) ++c;  // as the OBJ numbers them
+        asCycle(cycle_);
+        found_[i] = cycle_.size() < 3;
+        entries_.push_back({static_cast<std::uint32_t>(keys_.size()),
+                            static_cast<std::uint32_t>(cycle_.size()),
+                            static_cast<std::uint32_t>(i)});
+        keys_.insert(keys_.end(), cycle_.begin(), cycle_.end());
+    }
+    std::sort(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) {
+        return std::ranges::lexicographical_compare(cycleOf(a), cycleOf(b));
+    });
+}
+
+void ObjFaces::check(const TextReader& obj, std::span<const std::int32_t> face) {
+    cycle_.assign(face.begin(), face.end());
+    asCycle(cycle_);
+    const auto before = [this](const Entry& e, std::span<const std::int32_t> cycle) {
+        return std::ranges::lexicographical_compare(cycleOf(e), cycle);
+    };
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), std::span(cycle_), before);
+    if (it == entries_.end() || !std::ranges::equal(cycleOf(*it), cycle_))
+        obj.fail("face " + listed(face, 0) +
+                 " is not a face of the object: the editor changed the vertex order");
+    for (; it != entries_.end() && std::ranges::equal(cycleOf(*it), cycle_); ++it)
+        found_[it->outline] = true;
+}
+
+void ObjFaces::checkAllFound(std::string_view file) const {
+    const auto missing = std::find(found_.begin(), found_.end(), false);
+    if (missing == found_.end()) return;
+    const Outline& o = outlines_.drawn[static_cast<std::size_t>(missing - found_.begin())];
+    throw CommandFailure(std::string(file) + ": face " + listed(outlines_.cornersOf(o), 1) +
+                         " of the object (flavor " + numberText(o.offset) +
+                         ") is missing: the editor changed the vertex order or removed the face");
+}
+
 }  // namespace object3d
 
 void run3doExport(Command& cmd) {
@@ -126,28 +227,39 @@ void run3doExport(Command& cmd) {
 
 void run3doPositions(Command& cmd) {
     using namespace object3d;
-    std::vector<ObjVertex> imported;
-    {
-        TextReader obj = cmd.openTextAt(cmd.chosenPath(), cmd.chosenName());
-        imported = readObjVertices(obj);
-    }
     Object object;
-    std::vector<std::string> lines;
     {
         TextReader def = cmd.openText("vertex.def");
         parseVertexDef(def, object);
     }
-    {
-        TextReader def = cmd.openText("vertex.def");
-        while (!def.atEnd()) lines.push_back(def.readLine());
-    }
     std::vector<Point> vertices;
     for (const PointSection& s : object.points)
         if (!s.normals) vertices.insert(vertices.end(), s.points.begin(), s.points.end());
+    // The faces are compared as the OBJ is read; flavor.def is read at the
+    // first f line (an OBJ of v lines only is taken without it).
+    std::optional<ObjFaces> faces;
+    std::vector<ObjVertex> imported;
+    {
+        TextReader obj = cmd.openTextAt(cmd.chosenPath(), cmd.chosenName());
+        imported = readObjVertices(obj, vertices.size(), [&](std::span<const std::int32_t> face) {
+            if (!faces) {
+                TextReader def = cmd.openText("flavor.def");
+                parseFlavorDef(def, object);
+                faces.emplace(findOutlines(object));
+            }
+            faces->check(obj, face);
+        });
+    }
     if (imported.size() != vertices.size())
         throw CommandFailure(
             cmd.chosenName() + " has " + numberText(static_cast<std::int64_t>(imported.size())) +
             " vertices, vertex.def has " + numberText(static_cast<std::int64_t>(vertices.size())));
+    if (faces) faces->checkAllFound(cmd.chosenName());
+    std::vector<std::string> lines;
+    {
+        TextReader def = cmd.openText("vertex.def");
+        while (!def.atEnd()) lines.push_back(def.readLine());
+    }
 
     // The vertex lines: from the VERTICES: line to an empty line or the next
     // section's line, as the compiler reads them.

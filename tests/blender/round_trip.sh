@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # The way through Blender and back: an object with two vertices that no face
 # uses is exported, imported into Blender, one vertex moved and exported
-# again; positions and compile must give the object with exactly that vertex
-# moved. Exits 77 (skipped) when Blender is not installed.
-# Usage: round_trip.sh Z5DEF SAMPLES_DIR
+# again with the given OBJ operators (see edit_obj.py). With operators that
+# keep the vertex order, positions and compile must give the object with
+# exactly that vertex moved; with operators that change it, positions must
+# refuse the OBJ and leave vertex.def as it was.
+# Exits 77 (skipped) when Blender is not installed.
+# Usage: round_trip.sh Z5DEF SAMPLES_DIR IMPORT EXPORT moved|refused
 set -euo pipefail
 z5def="$1"
 samples="$2"
+importer="$3"
+exporter="$4"
+expect="$5"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 if ! command -v blender > /dev/null; then
     echo "blender is not installed: the round trip through Blender is skipped"
@@ -25,10 +31,26 @@ awk '{ print } /^ +7 +100 +100 +100\r$/ {
 "$z5def" -q 3do export loose.3do
 grep -q '^l 9 10$' loose.obj
 
-HOME="$work" blender -b --factory-startup --python "$here/move_vertex.py" -- \
-    "$work/loose.obj" "$work/moved.obj" 8 25 > blender.log 2>&1 || { cat blender.log; exit 1; }
+# Blender's settings, add-ons and files stay in the test's folder.
+mkdir -p config scripts datafiles
+HOME="$work" BLENDER_USER_CONFIG="$work/config" BLENDER_USER_SCRIPTS="$work/scripts" \
+    BLENDER_USER_DATAFILES="$work/datafiles" \
+    timeout 150 blender -b --factory-startup --python-exit-code 1 \
+    --python "$here/edit_obj.py" -- "$importer" "$exporter" "$work/loose.obj" "$work/moved.obj" 8 25 \
+    > blender.log 2>&1 || { cat blender.log; exit 1; }
 
 cp vertex.def before.def
+if [ "$expect" = refused ]; then
+    if "$z5def" -q 3do positions moved.obj 2> reason; then
+        echo "positions took an OBJ whose vertex order Blender ($importer, $exporter) changed"
+        exit 1
+    fi
+    cat reason
+    grep -q '^z5def: moved.obj:[0-9]*: face [0-9 ]* is not a face of the object: the editor changed the vertex order$' reason
+    cmp before.def vertex.def
+    echo "Blender ($importer, $exporter) changed the vertex order; positions refused it"
+    exit 0
+fi
 "$z5def" -q 3do positions moved.obj
 "$z5def" -q 3do compile moved.3do
 "$z5def" -q 3do decompile moved.3do
@@ -39,4 +61,4 @@ if [ "$(cat changes)" != "$expected" ]; then
     cat -A changes
     exit 1
 fi
-echo "Blender round trip: exactly the moved vertex changed"
+echo "Blender round trip ($importer, $exporter): exactly the moved vertex changed"

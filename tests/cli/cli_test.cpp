@@ -84,6 +84,8 @@ TEST(Cli, EveryCommandRunsByItsWordsOnTheSamples) {
          {"3do compile", "out.3do", "out.3do", sample("box.3do")},
          {"3do view"},
          {"3do view", sample("wheel.3do")},
+         {"3do export", "", "", "",
+          "vertex.def and flavor.def: 0 unresolved references, 2 undrawn outlines\n"},
          {"3do export", "out.3do", "", "",
           "out.3do: 0 unresolved references, 2 undrawn outlines\n"},
          {"3do positions", "out.obj"},

@@ -162,6 +162,11 @@ struct Object3d : ::testing::Test {
         writeFile(dir.file("vertex.def"), vertexDef);
         writeFile(dir.file("flavor.def"), flavorDef);
     }
+    Outcome run(const char* row, const std::string& answer) {
+        host.answer = answer;
+        host.messages.clear();
+        return runRow(row, host);
+    }
     Outcome compile(const char* name = "new.3do") {
         host.answer = dir.file(name);
         host.messages.clear();
@@ -582,6 +587,91 @@ TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {
     }
     refused(manyPoints, flavors, "vertex.def:32770: more than 32768 lines in one section");
     refused(vertices, manyFlavors, "flavor.def:32769: more than 32768 flavor lines");
+}
+
+// A quad, a triangle with normals, a quad that stays on its third corner,
+// the first quad again, a quad through vertex 1 twice, and a loose vertex.
+const Object kFaces{
+    .vertices = {{0, 0, 0, 0},
+                 {1, 100, 0, 0},
+                 {2, 100, 100, 0},
+                 {3, 0, 100, 0},
+                 {4, 50, 50, 80},
+                 {5, 7, 7, 7}},
+    .normals = {{0, 0, 0, 1}},
+    .flavors = {Flavor(2, {0, 9, 4, 0, 1, 2, 3}), Flavor(2, {12, 9, 3, 0, 1, 4, 0, 0, 0}),
+                Flavor(2, {0, 9, 4, 1, 2, 2, 4}), Flavor(2, {0, 9, 4, 0, 1, 2, 3}),
+                Flavor(2, {0, 9, 4, 0, 2, 0, 3})}};
+
+TEST_F(Object3d, ExportWithoutFileWritesTheDefinitionsAsTheirCompiledObject) {
+    expectDone(decompile(kFaces.bytes()));
+    expectDone(run("mnu3doExport", ""));
+    const std::string definitions = readFile(dir.file("definitions.obj"));
+    EXPECT_EQ(splitLines(definitions, "\n").at(2), "o definitions");
+    // The compiled object of that name, exported, differs in its first line only.
+    expectDone(compile("definitions.3do"));
+    expectDone(run("mnu3doExport", dir.file("definitions.3do")));
+    const std::string object = readFile(dir.file("definitions.obj"));
+    EXPECT_EQ(definitions.substr(0, definitions.find('\n')),
+              "# Wavefront OBJ of vertex.def and flavor.def, written by z5def");
+    EXPECT_EQ(object.substr(0, object.find('\n')),
+              "# Wavefront OBJ of definitions.3do, written by z5def");
+    EXPECT_EQ(definitions.substr(definitions.find('\n')), object.substr(object.find('\n')));
+}
+
+TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
+    expectDone(decompile(kFaces.bytes()));
+    const std::string before = vertexDef();
+    std::string moved = before;
+    const std::string line = "     4           50           50           80";
+    moved.replace(moved.find(line), line.size(), "     4           50           50           90");
+    // The v lines (vertex 5 moved up by 10), the faces from line 7 on.
+    const auto positions = [this](const std::vector<std::string_view>& faces) {
+        std::string obj = "v 0 0 0\nv 100 0 0\nv 100 100 0\nv 0 100 0\nv 50 50 90\nv 7 7 7\n";
+        for (const std::string_view f : faces) (obj += f) += '\n';
+        writeFile(dir.file("edit.obj"), obj);
+        return run("mnu3doPositions", dir.file("edit.obj"));
+    };
+    const std::vector<std::vector<std::string_view>> taken = {
+        // As export writes them; v lines only.
+        {"f 1 2 3 4", "f 1//1 2//1 5//1", "f 2 3 3 5", "f 1 2 3 4", "f 1 3 1 4", "l 6 6"},
+        {},
+        // Each face once, in any order, started at any corner; a corner
+        // merged with the one before it; relative numbers; other l lines.
+        {"f 1 4 1 3", "f 5 2 3", "f -3 -6 -5 -4", "f 5/1/1 1/2/1 2/3/1", "l 1 6"},
+    };
+    for (const auto& faces : taken) {
+        expectDone(positions(faces));
+        EXPECT_EQ(vertexDef(), moved);
+        writeFile(dir.file("vertex.def"), before);
+    }
+    const std::string all[] = {"f 1 2 3 4", "f 1 2 5", "f 2 3 5", "f 1 3 1 4"};
+    const std::pair<std::vector<std::string_view>, std::string> refused[] = {
+        // Two vertices numbered the other way round, a face turned over, and
+        // a face added.
+        {{all[0], all[1], "f 3 2 5", all[3]},
+         "edit.obj:9: face 3 2 5 is not a face of the object: the editor changed the vertex order"},
+        {{"f 4 3 2 1"}, "edit.obj:7: face 4 3 2 1 is not a face of the object"},
+        {{all[0], all[1], all[2], all[3], "f 3 4 5"},
+         "edit.obj:11: face 3 4 5 is not a face of the object"},
+        {{all[0], all[2], all[3]},
+         "edit.obj: face 1 2 5 of the object (flavor 37) is missing: the editor changed the "
+         "vertex order or removed the face"},
+        {{"f 1 x 3"}, "edit.obj:7: an f line needs vertex numbers; \"x\" has none"},
+        {{"f 1 2 /3"}, "edit.obj:7: an f line needs vertex numbers; \"/3\" has none"},
+        {{"f 0 1 2"}, "edit.obj:7: an f line needs vertex numbers; \"0\" has none"},
+        {{"f 1 2 -7"}, "edit.obj:7: vertex -7 lies before the first v line"},
+        {{"f"}, "edit.obj:7: an f line lists no vertices"},
+        // Refused at the first vertex too many, before the line after it.
+        {{"v 1 2 3", "v x"}, "edit.obj:7: more vertices than the 6 of vertex.def"},
+    };
+    for (const auto& [faces, reason] : refused) {
+        SCOPED_TRACE(reason);
+        const Outcome o = positions(faces);
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_TRUE(o.reason.starts_with(reason)) << o.reason;
+        EXPECT_EQ(vertexDef(), before);
+    }
 }
 
 }  // namespace

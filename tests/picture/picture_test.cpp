@@ -183,7 +183,7 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
     // An OBJ, and what the refusal of it says.
     const std::pair<std::string, std::string> cases[] = {
         {"v 1 2 3\n", "edit.obj has 1 vertices, vertex.def has 2"},
-        {"v 1 2 3\nv 1 2 3\nv 1 2 3\n", "edit.obj has 3 vertices, vertex.def has 2"},
+        {"v 1 2 3\nv 1 2 3\nv 1 2 3\n", "edit.obj:3: more vertices than the 2 of vertex.def"},
         {"v 1 2 3\n\nv 1 2 3e9\n", "edit.obj:3: coordinate 3000000000 does not fit"},
         {"# x\nv 1 2 x\nv 1 2 3\n", "edit.obj:2: a v line needs numbers; \"x\" is not one"},
         {"v 1 2\nv 1 2 3\n", "edit.obj:1: a v line holds x, y and z"},
