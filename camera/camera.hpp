@@ -11,9 +11,11 @@
 namespace z5::camera {
 
 // Each format's binary codec, then its text codec. Reading, a count above
-// 32767 fails naming the count and byte. The texts are parsed back by line
-// position: each value from the last 12 characters of its line, labels and
-// fixed lines only counted.
+// 32767 fails naming the count and byte, and a file shorter than its counts
+// say fails naming the record it ends in (a lenient reader reads on with
+// zeros and a warning); bytes after the last record are warned of. The
+// texts are parsed back by line position: each value from the last 12
+// characters of its line, labels and fixed lines only counted.
 Cam readCam(BinaryReader& in);
 void writeCam(BinaryWriter& out, const Cam& cam);
 void printCam(TextWriter& def, const Cam& cam);

@@ -83,6 +83,11 @@ void Command::watch(TextReader& reader) {
     reader.setDiagnosticHook([this](Diagnostic d) { depart(std::move(d)); });
 }
 
+void Command::watch(BinaryReader& reader) {
+    reader.setLenient(lenient());
+    reader.setDiagnosticHook([this](Diagnostic d) { depart(std::move(d)); });
+}
+
 void Command::depart(Diagnostic d) {
     ++departures_;
     if (++departuresByFile_[d.file] > kShownPerFile) return;
@@ -113,7 +118,9 @@ void Command::finishDepartures() {
 BinaryReader Command::openInput() {
     if (const auto bytes = host_.chosenFileBytes()) {
         claimInput(chosenPath_, chosenPath_);
-        return BinaryReader::ofBytes(*bytes, chosenPath_);
+        BinaryReader reader = BinaryReader::ofBytes(*bytes, chosenPath_);
+        watch(reader);
+        return reader;
     }
     return openBinaryAt(chosenPath_, chosenPath_);
 }
@@ -131,7 +138,9 @@ TextReader Command::openTextAt(const std::string& path, std::string display) {
 
 BinaryReader Command::openBinaryAt(const std::string& path, std::string display) {
     claimInput(path, display);
-    return BinaryReader(path, std::move(display));
+    BinaryReader reader(path, std::move(display));
+    watch(reader);
+    return reader;
 }
 
 void Command::claimOutput(const std::string& path, std::string_view display) {

@@ -112,7 +112,8 @@ public:
     TextWriter& replaceText(std::string_view name);
 
     // Inputs: the chosen file, a fixed-name text in the working folder, or
-    // any file. Readers opened here remark on values without a number.
+    // any file. Readers opened here report their departures to this command;
+    // under --lenient a binary reader reads on through damage.
     BinaryReader openInput();
     TextReader openText(std::string_view name);
     TextReader openTextAt(const std::string& path, std::string display);
@@ -143,6 +144,7 @@ private:
     std::string claimKey(const std::string& path, bool output);
     std::string folderKey(const std::string& folder);
     void watch(TextReader& reader);
+    void watch(BinaryReader& reader);
 
     Host& host_;
     std::string chosenPath_;

@@ -47,6 +47,9 @@ public:
         return {names.begin(), names.end()};
     }
 
+    // How the runs from now on read their inputs (--strict, --lenient).
+    void setReading(Strictness reading) { host_.reading = reading; }
+
     // Runs the row named `row` (its menu entry name), checks its outcome;
     // true when it succeeded.
     bool run(std::string_view row) {
@@ -56,9 +59,10 @@ public:
         if (test::folderNames(root_.str()) != std::vector<std::string>{"work"}) std::abort();
         if (!std::all_of(host_.notices.begin(), host_.notices.end(), oneLine)) std::abort();
         messages += static_cast<int>(host_.messages.size());
-        // Only the answer carries over to the next run.
+        // Only the answer and the reading carry over to the next run.
         test::FakeHost next(host_.folder);
         next.answer = host_.answer;
+        next.reading = host_.reading;
         host_ = std::move(next);
         return done;
     }

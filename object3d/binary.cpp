@@ -12,6 +12,8 @@ namespace z5::object3d {
 namespace {
 
 constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
+// The tag of each stage's section as the file spells it.
+constexpr std::string_view kTagSpellings[] = {"", "3OD3", "PERP", "MRON", "NRTS", "PRIM"};
 
 // Reads the tagged sections in file order. For flavor bodies it is the
 // walker of walkFlavorBody: each field is read, kept with its field and
@@ -23,15 +25,20 @@ public:
     ObjectReader(BinaryReader& in, ObjectRead& read, bool marks)
         : in_(in), read_(read), object_(read.object), marks_(marks) {}
 
+    // A file whose first words hold none of the tags is of another kind; a
+    // file may end between two sections, not inside one.
     void read() {
-        for (int tags = 0; tags < 5; ++tags) {
+        for (int tags = 0; tags < 5 && in_.left() > 0; ++tags) {
+            if (read_.stage > 0) {
+                const std::int64_t at = in_.position();
+                in_.need(4, [at] { return "inside the section tag at byte " + numberText(at); });
+            }
             mark("section tag");
+            tagAt_ = in_.position();
             switch (in_.i32()) {
                 case kTagObject:
                     read_.stage = 1;
-                    reserved();
-                    mark("object Length");
-                    in_.i32();  // Length: the writer works it out
+                    header("object Length");  // Length: the writer works it out
                     break;
                 case kTagVertices:
                     read_.stage = 2;
@@ -53,9 +60,13 @@ public:
                     break;  // not a tag: its 4 bytes are passed over
             }
         }
+        if (read_.stage == 0)
+            in_.damaged(Damage::OtherKind,
+                        "is not a 3do object: none of the tags 3OD3 PERP MRON NRTS PRIM");
     }
 
     std::int32_t decide(Field field) {
+        need(field.width, [this] { return flavorPlace(); });
         const std::int32_t number = field.width == 2 ? in_.i16() : in_.i32();
         offset_ += field.width;
         values_.push_back({number, field});
@@ -91,18 +102,45 @@ private:
         mark("Reserved");
         in_.i32();
     }
+    // The Reserved and Length fields after a section's tag; returns Length.
+    std::int32_t header(std::string_view lengthMark) {
+        need(8, [] { return std::string("inside the section header"); });
+        reserved();
+        mark(lengthMark);
+        return in_.i32();
+    }
+    // Unless `bytes` more bytes are in the file, the file is cut short
+    // inside the current section: "ends at byte 61, inside vertex 3 of 8
+    // (PERP at byte 12)".
+    template <class Where>
+    void need(std::int64_t bytes, Where where) {
+        in_.need(bytes, [&] {
+            return where() + " (" + std::string(kTagSpellings[read_.stage]) + " at byte " +
+                   numberText(tagAt_) + ")";
+        });
+    }
+    // "inside FL03 at offset 21": the flavor being read.
+    std::string flavorPlace() const {
+        return "inside " +
+               (isSupportedFlavor(flavorType_) ? std::string(flavorTag(flavorType_))
+                                               : "flavor type " + numberText(flavorType_)) +
+               " at offset " + numberText(flavorOffset_);
+    }
 
     // Length / 16 records: the count is worked out in floating point and
     // rounded half to even, as the stored Length need not be a multiple of
     // 16; an object holds at most 32768 records of a kind.
     void points(bool normals) {
-        reserved();
-        mark(normals ? "MRON Length" : "PERP Length");
-        const std::int32_t length = in_.i32();
+        const std::int32_t length = header(normals ? "MRON Length" : "PERP Length");
         const auto last = roundTo<std::int16_t>(length / 16.0 - 1);
         if (!last) fail("length " + numberText(length) + " gives more than 32768 records");
+        const std::int64_t count = std::max(*last + 1, 0);
+        const std::int64_t start = in_.position();
+        need(16 * count, [&] {
+            return placeInRun(in_.size(), start, 16, count, normals ? "normal" : "vertex");
+        });
         PointSection& section = object_.points.emplace_back(PointSection{normals, {}});
-        section.points.resize(static_cast<std::size_t>(std::max(*last + 1, 0)));
+        section.points.resize(static_cast<std::size_t>(count));
         for (std::size_t i = 0; i < section.points.size(); ++i) {
             mark([&] { return (normals ? "normal " : "vertex ") + numberText(i); });
             for (std::int32_t& v : section.points[i]) v = in_.i32();
@@ -114,12 +152,13 @@ private:
     // over up to the section's Length, then the padding, so that the next
     // tag is read where the section ends.
     void names() {
-        reserved();
-        mark("NRTS Length");
-        const std::int32_t length = in_.i32();
+        const std::int32_t length = header("NRTS Length");
         if (!narrowTo<std::int16_t>(length))
             fail("length " + numberText(length) + " out of the 16-bit range");
         if (length < 1) fail("name list length " + numberText(length) + " below 1");
+        need(length, [] { return std::string("inside the file names"); });
+        need(length + padFor(length),
+             [] { return std::string("inside the padding after the file names"); });
         std::vector<std::string>& names = object_.names.emplace_back();
         std::string name;
         std::int32_t index = 1;
@@ -137,11 +176,12 @@ private:
     }
 
     // Flavors up to the end of the file. Type 0 and types above 24 are no
-    // flavors: only their header is consumed and the offset stays.
+    // flavors: only their header is consumed and the offset stays. The
+    // padding after the last flavor reads as such a record which the file
+    // ends inside: it ends the list.
     void flavors() {
-        reserved();
-        mark("PRIM Length");
-        in_.i32();  // Length
+        header("PRIM Length");  // the flavors go on to the end of the file
+        need(4, [] { return std::string("inside the Root field"); });
         mark("Root");
         object_.root = in_.i32();
         offset_ = kFirstFlavorOffset;
@@ -150,6 +190,11 @@ private:
             const std::int64_t at = offset_;
             mark([&] { return "flavor at offset " + numberText(at) + ", type"; });
             const int type = in_.u8();
+            const bool flavor = isSupportedFlavor(type) || isUnsupportedFlavor(type);
+            if (!flavor && in_.left() < 4) return;
+            flavorType_ = type;
+            flavorOffset_ = at;
+            if (flavor) need(4, [this] { return flavorPlace(); });
             reserved();
             mark([&] { return "flavor at offset " + numberText(at) + ", body"; });
             if (isSupportedFlavor(type)) {
@@ -173,6 +218,9 @@ private:
     Object& object_;
     std::vector<Value> values_;  // of the flavor being read
     std::int64_t offset_ = 0;
+    std::int64_t tagAt_ = 0;  // where the current section's tag stands
+    int flavorType_ = 0;      // the flavor being read, at flavorOffset_
+    std::int64_t flavorOffset_ = 0;
     bool marks_;
 };
 

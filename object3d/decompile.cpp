@@ -8,6 +8,12 @@ void run3doDecompile(Command& cmd) {
     TextWriter& vertexDef = cmd.createText("vertex.def");
     TextWriter& flavorDef = cmd.createText("flavor.def");
     const ObjectRead read = readObject(in);
+    // A file of another kind (no tag read) leaves the old definition files.
+    if (read.stage == 0 && !read.failure.empty()) {
+        vertexDef.discard();
+        flavorDef.discard();
+        throw CommandFailure(read.failure);
+    }
     try {
         printVertexDef(vertexDef, read.object);
         printFlavorDef(flavorDef, read.object);

@@ -16,8 +16,11 @@
 namespace z5::object3d {
 
 // Reads up to five section tags, the flavors last. A failure does not
-// throw: what was read before it comes back with the reason. `marks`: note
-// where each part of the file begins (for naming bytes; costs time).
+// throw: what was read before it comes back with the reason. A file whose
+// first words hold none of the tags, or that ends inside a section, fails
+// (stage 0 for the first), unless `in` is lenient: then it is read on with a
+// warning. `marks`: note where each part of the file begins (for naming
+// bytes; costs time).
 ObjectRead readObject(BinaryReader& in, bool marks = false);
 // Writes the sections in the model's order with their lengths and the
 // total worked out, reserved fields 0 and blank padding.
@@ -178,7 +181,7 @@ namespace z5 {
 // without a layout ends the flavor list with a message line and the offset
 // reached; the command still succeeds. A failure while reading keeps the
 // lines of what was read and shows "CRASH - <section>" for the last section
-// tag read.
+// tag read; a file of another kind writes nothing.
 void run3doDecompile(Command& cmd);
 
 // Compiles vertex.def and flavor.def of the working folder into the chosen

@@ -10,7 +10,10 @@
 
 namespace z5::setup {
 
-// A comment length above 32768 fails naming the byte.
+// A comment length above 32768 fails naming the byte. A file whose record
+// tag or comment marker is not a setup's, or that is shorter than 144 bytes
+// or than its comment, fails too (a lenient reader reads on with zeros and a
+// warning); bytes after the comment are warned of.
 Setup readSetup(BinaryReader& in);
 void writeSetup(BinaryWriter& out, const Setup& setup);
 

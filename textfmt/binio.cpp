@@ -34,6 +34,36 @@ void BinaryReader::fail(std::string_view what) const {
     throw CommandFailure(name() + ": byte " + std::to_string(position_) + ": " + std::string(what));
 }
 
+void BinaryReader::warn(std::string message) const {
+    if (hook_) hook_({name(), 0, 0, std::move(message), {}, DiagnosticKind::Warning});
+}
+
+void BinaryReader::damaged(Damage damage, std::string_view what, std::string_view separator) {
+    if (!lenient_) throw CommandFailure(name() + std::string(separator) + std::string(what));
+    if (damage == Damage::CutShort) {
+        if (readingZeros_) return;
+        readingZeros_ = true;
+    }
+    warn(std::string(what) +
+         (damage == Damage::CutShort ? "; read with zeros past its end" : "; read as one") +
+         " (--lenient)");
+}
+
+void BinaryReader::warnTrailing(std::string_view after) const {
+    const std::int64_t extra = left();
+    if (extra <= 0) return;
+    warn(std::to_string(extra) + (extra == 1 ? " byte after " : " bytes after ") +
+         std::string(after) + (extra == 1 ? " is" : " are") +
+         " not kept; compiling gives a shorter file");
+}
+
+std::string placeInRun(std::int64_t end, std::int64_t start, std::int64_t size, std::int64_t count,
+                       std::string_view record) {
+    const std::int64_t into = end - start;
+    return std::string(into % size == 0 ? "before " : "inside ") + std::string(record) + " " +
+           std::to_string(into / size + 1) + " of " + std::to_string(count);
+}
+
 bool BinaryReader::atEnd() {
     return !fill();
 }

@@ -2,18 +2,26 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/files.hpp"
+#include "textfmt/diagnostic.hpp"
 
 namespace z5 {
 
+// How a file departs from its kind: it ends inside a record its counts
+// announce, or it is plainly a file of another kind.
+enum class Damage { CutShort, OtherKind };
+
 // Reads a file from its start. Bytes asked for past the end of the file read
 // as zero, so a short file never stops a record read half-way; `atEnd` and
-// `position` tell the caller where it stands.
+// `position` tell the caller where it stands. The decoders check a file's
+// length against what its counts announce (`need`) and read past its end
+// only under --lenient.
 class BinaryReader {
 public:
     BinaryReader(const std::string& path, std::string name);
@@ -28,6 +36,40 @@ public:
     // Leaves the command with "name: byte N: what", N being the position
     // reached: how every decoder names where a file went wrong.
     [[noreturn]] void fail(std::string_view what) const;
+    // Bytes from the position reached to the end of the file; negative once
+    // reading went past it.
+    std::int64_t left() const { return size() - position_; }
+
+    // How a command takes a damaged file (a Command sets both on the readers
+    // it opens): read on under --lenient, remarks reported through the hook.
+    void setLenient(bool lenient) { lenient_ = lenient; }
+    bool lenient() const { return lenient_; }
+    void setDiagnosticHook(std::function<void(Diagnostic)> hook) { hook_ = std::move(hook); }
+    // A warning on the whole file ("NAME: warning: MESSAGE", the message
+    // naming the byte); dropped without a hook.
+    void warn(std::string message) const;
+    // Damage that --lenient reads through. Otherwise the command fails with
+    // the file's name, `separator` and `what` ("cube.3do ends at byte 61,
+    // inside vertex 3 of 8"). Under --lenient `what` is a warning that says
+    // how the file is read on: a file cut short with zeros past its end (told
+    // once: every later record is past its end too), a file of another kind
+    // as one of this kind.
+    void damaged(Damage damage, std::string_view what, std::string_view separator = " ");
+    // Whether a file cut short is being read on with zeros past its end.
+    bool readingZeros() const { return readingZeros_; }
+    // Damage unless `bytes` more bytes are in the file (or zeros are read
+    // already): "ends at byte N, " and what `where()` names ("inside the
+    // camera count").
+    template <class Where>
+    void need(std::int64_t bytes, Where where) {
+        if (left() < bytes && !readingZeros_)
+            damaged(Damage::CutShort,
+                    "ends at byte " + std::to_string(size()) + ", " + std::string(where()));
+    }
+    // Warns of the bytes after the position reached, which the command does
+    // not keep: "240 bytes after the last section are not kept; compiling
+    // gives a shorter file".
+    void warnTrailing(std::string_view after) const;
 
     std::uint8_t u8();
     std::int16_t i16();
@@ -52,7 +94,16 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     std::int64_t position_ = 0;
+    bool lenient_ = false;
+    bool readingZeros_ = false;
+    std::function<void(Diagnostic)> hook_;
 };
+
+// Where a file that ends at byte `end` stops in a run of `count` records of
+// `size` bytes from byte `start` on: "inside vertex 3 of 8", or "before
+// vertex 3 of 8" when it ends between two.
+std::string placeInRun(std::int64_t end, std::int64_t start, std::int64_t size, std::int64_t count,
+                       std::string_view record);
 
 // A binary output: bytes go to a temporary file that replaces the target
 // only when close() completes it.

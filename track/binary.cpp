@@ -1,20 +1,29 @@
 // The .trk binary codec: readTrack and its mirror image writeTrack.
 #include <algorithm>
 
+#include "platform/display.hpp"
 #include "textfmt/numbers.hpp"
 #include "track/track.hpp"
 
 namespace z5::track {
 namespace {
 
-// Fails unless `bytes` more bytes are in the file: a track is read strictly
-// front to back, and zeros made up for missing bytes would come back as a
-// different track. `describe` names what they would hold.
+// The file ends inside `what`, in `block` from byte `at` on: zeros made up
+// for the missing bytes would come back as a different track, so only
+// --lenient reads on.
+void cutShort(BinaryReader& in, std::int64_t at, std::string_view block, std::string_view what) {
+    in.damaged(Damage::CutShort,
+               "byte " + std::to_string(at) + ": " + std::string(block) + ": the file ends after " +
+                   std::to_string(in.size()) + " bytes, inside " + std::string(what),
+               ": ");
+}
+
+// Unless `bytes` more bytes are in the file: a track is read strictly front
+// to back. `describe` names what they would hold.
 template <class Describe>
-void need(const BinaryReader& in, std::int64_t bytes, std::string_view block, Describe describe) {
-    if (in.size() - in.position() < bytes)
-        in.fail(std::string(block) + ": the file ends after " + std::to_string(in.size()) +
-                " bytes, inside " + std::string(describe()));
+void need(BinaryReader& in, std::int64_t bytes, std::string_view block, Describe describe) {
+    if (in.left() < bytes && !in.readingZeros())
+        cutShort(in, in.position(), block, std::string(describe()));
 }
 
 template <std::size_t N, class Describe>
@@ -28,6 +37,9 @@ std::string countReason(std::string_view label, std::int32_t value) {
     return std::string(label) + " is " + std::to_string(value) +
            "; a count must lie between -32767 and 32768";
 }
+
+// The last position the surface count can be worked out from.
+constexpr std::int64_t kMaxPosition = 32767;
 
 // N, the number of surface records: the surface block ends where the
 // section block begins (file length - Section 3) and is Section 2 bytes long.
@@ -50,8 +62,14 @@ std::int16_t surfaceCount(const BinaryReader& in, const TrackHeader& h) {
 
 void readHeader(BinaryReader& in, Track& track) {
     TrackHeader& h = track.header;
-    need(in, kHeaderBytes, "header", [] { return "the 28-byte header"; });
-    for (auto& b : h.magic) b = in.u8();
+    // A file of another kind is named as such before it is found short.
+    in.read(h.magic);
+    if (in.size() >= 4 && h.magic != kMagic)
+        in.damaged(Damage::OtherKind,
+                   "is not a track: it begins with \"" +
+                       printableLine({reinterpret_cast<const char*>(h.magic.data()), 4}) +
+                       "\", not \"KART\"");
+    if (in.size() < kHeaderBytes) cutShort(in, 0, "header", "the 28-byte header");
     for (std::int32_t* v :
          {&h.version, &h.length, &h.eLines, &h.segments, &h.section2, &h.section3})
         *v = in.i32();
@@ -81,11 +99,20 @@ Track readTrack(BinaryReader& in) {
                 "; each section has 1 to 32768 banking records");
 
     // The banking table is sized from two counts in the file: it must be in
-    // the file before it is given memory.
+    // the file before it is given memory. Read on with zeros, it must end
+    // where a track's blocks before its sections end, by byte 32767.
     const auto eLines = static_cast<std::size_t>(h.eLines);
     const std::int64_t bankingRows = std::int64_t{h.segments} * h.eLines;
-    need(in, bankingRows * kBankingBytes, "banking block",
-         [&] { return std::to_string(bankingRows) + " banking records (Segments x # Elines)"; });
+    const auto banking = [&] {
+        return std::to_string(bankingRows) + " banking records (Segments x # Elines)";
+    };
+    const std::int64_t bankingEnd = in.position() + bankingRows * kBankingBytes;
+    if (in.lenient() && in.size() < bankingEnd && bankingEnd > kMaxPosition)
+        in.fail("banking block: the file ends after " + std::to_string(in.size()) +
+                " bytes, inside " + banking() + " that would end at byte " +
+                std::to_string(bankingEnd) + ", past " + std::to_string(kMaxPosition) +
+                ": too many to read with zeros");
+    need(in, bankingRows * kBankingBytes, "banking block", banking);
     track.banking.resize(static_cast<std::size_t>(bankingRows));
     for (std::size_t i = 0; i < track.banking.size(); ++i)
         record(in, track.banking[i], "banking block", [&] {
@@ -121,6 +148,7 @@ Track readTrack(BinaryReader& in) {
     if (claimedSurfaces > static_cast<std::int64_t>(track.surfaces.size()) + 1)
         in.fail("section block: the sections claim " + std::to_string(claimedSurfaces) +
                 " surface records; the surface block holds " + std::to_string(n));
+    in.warnTrailing("the last section");
     return track;
 }
 

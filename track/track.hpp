@@ -28,8 +28,11 @@ picture::Drawing drawTrk(Command& cmd);
 
 namespace track {
 
-// A .trk file, read strictly front to back: a file that ends before a record
-// it announces, or whose counts do not fit, fails naming the block and byte.
+// A .trk file, read strictly front to back: a file that does not begin with
+// KART, that ends before a record it announces, or whose counts do not fit,
+// fails naming the block and byte. A lenient reader reads the first two on
+// with a warning (zeros past the end); bytes after the last section are
+// warned of.
 Track readTrack(BinaryReader& in);
 void writeTrack(BinaryWriter& out, const Track& track);
 

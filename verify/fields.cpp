@@ -100,6 +100,8 @@ void scrFields(std::string_view bytes, Locator& at) {
 }
 
 void setupFields(std::string_view bytes, Locator& at) {
+    // The bytes after the comment its length gives are no field.
+    const setup::Setup s = readModel<setup::Setup>(bytes, setup::readSetup);
     using namespace setup::field;
     const std::pair<std::size_t, const char*> shown[] = {{Gears1st, "Gears 1st"},
                                                          {Gears1st + 1, "Gears 2nd"},
@@ -134,7 +136,7 @@ void setupFields(std::string_view bytes, Locator& at) {
     at.field(setup::kBaseNameBytes, named("base name"), false);
     at.field(4, named("comment marker"));
     at.field(4, named("comment length"));
-    at.field(static_cast<std::int64_t>(bytes.size()), named("comment"), false);
+    at.field(static_cast<std::int64_t>(s.comment.size()), named("comment"), false);
 }
 
 void archiveFields(std::string_view bytes, Locator& at) {

@@ -118,9 +118,19 @@ TEST_F(CameraTest, RoundTrips) {
         {&kScr, scrFile(0, -1, INT_MIN, 0), "", 0},
     };
     for (const auto& [c, records, after, emptyLines] : cases) {
+        host.notices.clear();
         const std::vector<std::string> lines = decompile(*c, records + after);
         EXPECT_EQ(compile(*c), records) << c->def << ", " << lines.size() << " lines";
         EXPECT_EQ(compile(*c, {lines.begin(), lines.end() - emptyLines}), records);
+        // The bytes after the records are warned of.
+        const std::string last = c == &kCam ? "the section 3 positions" : "the TV 2 cameras";
+        EXPECT_EQ(host.notices,
+                  after.empty()
+                      ? std::vector<std::string>{}
+                      : std::vector<std::string>{dir.file(c->input) +
+                                                 ": warning: " + std::to_string(after.size()) +
+                                                 " bytes after " + last +
+                                                 " are not kept; compiling gives a shorter file"});
     }
 }
 
@@ -137,13 +147,48 @@ TEST_F(CameraTest, CompilerReadsTheLastTwelveCharacters) {
 }
 
 TEST_F(CameraTest, CountLimits) {
-    // The largest count; the file is short and reads as zeros past its end.
+    // The largest count in a short file, read leniently with zeros past its end.
+    host.reading = Strictness::Lenient;
     const std::vector<std::string> most = decompile(kCam, Bytes().i32(32767).str());
     EXPECT_EQ(std::count(most.begin(), most.end(), "===================="), 32767);
+    EXPECT_EQ(host.notices, std::vector<std::string>{
+                                dir.file("x.cam") +
+                                ": warning: ends at byte 4, before camera position 1 of 32767; "
+                                "read with zeros past its end (--lenient)"});
+    host.reading = Strictness::Standard;
 
     writeFile(dir.file("x.cam"), Bytes().i32(0).fill(40).i32(32768).str());
     EXPECT_EQ(runRow("mnuCamDecompile", host).reason,
               dir.file("x.cam") + ": byte 48: camera position count 32768 is above 32767");
+}
+
+// A file shorter than its counts say is refused, naming the record it ends
+// in, and writes nothing.
+TEST_F(CameraTest, CutShortFilesAreRefused) {
+    const std::string scr = scrFile(3, 2, 1, 3);
+    const std::tuple<const Converter*, std::string, std::string> cases[] = {
+        {&kCam, "", "ends at byte 0, inside the camera count"},
+        {&kCam, kBothCam.substr(0, 50), "ends at byte 50, inside camera position 2 of 2"},
+        {&kCam, kBothCam.substr(0, 100), "ends at byte 100, inside the section 2 record"},
+        {&kCam, kBothCam.substr(0, kBothCam.size() - 1),
+         "ends at byte 215, inside section 3 position 2 of 2"},
+        {&kScr, scr.substr(0, 8), "ends at byte 8, inside the 12-byte header"},
+        {&kScr, scr.substr(0, 30), "ends at byte 30, inside TV 1 camera 2 of 2"},
+        {&kScr, scr.substr(0, 44), "ends at byte 44, before TV 2 camera 1 of 1"},
+    };
+    for (const auto& [c, bytes, where] : cases) {
+        writeFile(dir.file(c->input), bytes);
+        host.answer = dir.file(c->input);
+        EXPECT_EQ(runRow(c->decompile, host).reason, dir.file(c->input) + " " + where);
+        EXPECT_FALSE(fileExists(dir.file(c->def))) << where;
+    }
+    // Under --strict, bytes after the records are an error: nothing is written.
+    host.reading = Strictness::Strict;
+    writeFile(dir.file("x.scr"), scr + "more");
+    host.answer = dir.file("x.scr");
+    EXPECT_EQ(runRow("mnuScrDecompile", host).reason,
+              "1 departure from the layout under --strict; nothing was written");
+    EXPECT_FALSE(fileExists(dir.file("scr.def")));
 }
 
 // Failed compiles name the line.

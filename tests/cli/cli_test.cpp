@@ -230,6 +230,34 @@ TEST(Cli, FailuresExitOneWithTheReasonOnStderr) {
                          std::strerror(ENOENT) + "\n");
 }
 
+// A binary cut short fails the command (exit 1) unless --lenient reads it
+// on with a warning; --strict makes the warning on bytes after a file's
+// records an error and writes nothing.
+TEST(Cli, DamagedBinariesExitOneUnlessReadLeniently) {
+    TempFolder dir;
+    writeFile(dir.file("cut.3do"), readFile(sample("box.3do")).substr(0, 61));
+    writeFile(dir.file("long.trk"), readFile(sample("oval.trk")) + "xy");
+    const std::string cut = " ends at byte 61, inside vertex 3 of 8 (PERP at byte 12)";
+
+    CliRun r = cli({"-C", dir.str(), "3do", "decompile", "cut.3do"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cut.3do" + cut + "\n"), std::string::npos) << r.err;
+
+    r = cli({"--lenient", "-C", dir.str(), "3do", "decompile", "cut.3do"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "DONE\n");
+    EXPECT_NE(
+        r.err.find("cut.3do: warning:" + cut + "; read with zeros past its end (--lenient)\n"),
+        std::string::npos)
+        << r.err;
+
+    r = cli({"--strict", "-C", dir.str(), "trk", "decompile", "long.trk"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("long.trk: error: 2 bytes after the last section"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(test::fileExists(dir.file("Trk.def")));
+}
+
 #ifndef _WIN32
 // Runs the built z5def with its standard output on `out` (closed in the
 // child only) and standard error into `errFile`; the exit status, or -1 when

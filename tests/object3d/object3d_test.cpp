@@ -374,18 +374,122 @@ TEST_F(Object3d, DecompileFailuresKeepWhatWasReadAndNameTheStage) {
     EXPECT_TRUE(host.messages.empty());
 }
 
-TEST_F(Object3d, DecompileReadsTruncatedDataAsZeroAndEnds) {
-    // A list whose count runs past the end of the file, then nothing: the
-    // missing bytes are zero and the loop stops at the end.
-    expectDone(decompile(kObjectHeader + prim(Bytes().u8(16).i32(0).i32(3).i32(9).str())));
+TEST_F(Object3d, FilesOfAnotherKindAreRefusedAndLeaveTheDefinitions) {
+    // A track, an empty file, three bytes, and PRIM as the sixth word: none
+    // of the words read as tags is one.
+    const std::string others[] = {Bytes().text("KART").i32(1).i32(0).i32(1).i32(1).fill(8).str(),
+                                  "", "3OD", Bytes().fill(20).str() + prim(Flavor(3).bytes())};
+    for (const std::string& bytes : others) {
+        defs("old vertices", "old flavors");
+        const Outcome o = decompile(bytes);
+        EXPECT_EQ(o.reason, dir.file("obj.3do") +
+                                " is not a 3do object: none of the tags 3OD3 PERP MRON NRTS PRIM");
+        EXPECT_TRUE(host.messages.empty());  // no section to name
+        EXPECT_EQ(vertexDef(), "old vertices");
+        EXPECT_EQ(flavorDef(), "old flavors");
+    }
+    // Read leniently, it is an object without sections.
+    host.reading = Strictness::Lenient;
+    expectDone(decompile(others[0]));
+    EXPECT_EQ(vertexDef(), kVertexHead);
+    EXPECT_EQ(flavorDef(), kFlavorHead);
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("obj.3do") +
+                  ": warning: is not a 3do object: none of the tags 3OD3 PERP MRON NRTS PRIM; "
+                  "read as one (--lenient)");
+}
+
+TEST_F(Object3d, CutShortObjectsAreRefusedNamingWhereTheyEnd) {
+    const Flavor fl14(14, {1, 2});
+    // Vertices from byte 24; names from 24 to 30, padded to 32; the root at
+    // 24, FL14 from 28, FL03 (offset 17) from 41 to 58, padded to 60.
+    const std::string cube = Object{.vertices = std::vector<Point>(8, {1, 2, 3, 4})}.bytes();
+    const std::string names = Object{.names = {"a", "bb"}}.bytes();
+    const std::string flavors = Object{.flavors = {fl14, Flavor(3, {1, 2, 3})}}.bytes();
+    const std::string unsupported = kObjectHeader + prim(fl14.bytes() + Bytes().u8(18).str());
+    // The bytes, the reason after the file's name, the box and its title.
+    const std::tuple<std::string, std::string, const char*, const char*> cases[] = {
+        {cube.substr(0, 61), "ends at byte 61, inside vertex 3 of 8 (PERP at byte 12)",
+         "CRASH - Vertex", "ERROR 2"},
+        // A huge count in a short file is refused before anything is sized.
+        {section(kPerp, 16 * 32768, ""),
+         "ends at byte 12, before vertex 1 of 32768 (PERP at byte 0)", "CRASH - Vertex", "ERROR 2"},
+        {cube.substr(0, 20), "ends at byte 20, inside the section header (PERP at byte 12)",
+         "CRASH - Vertex", "ERROR 2"},
+        {cube.substr(0, 14), "ends at byte 14, inside the section tag at byte 12", "CRASH - Header",
+         "ERROR 1"},
+        {names.substr(0, 27), "ends at byte 27, inside the file names (NRTS at byte 12)",
+         "CRASH - NRTS", "ERROR 4"},
+        {names.substr(0, 31),
+         "ends at byte 31, inside the padding after the file names (NRTS at byte 12)",
+         "CRASH - NRTS", "ERROR 4"},
+        {flavors.substr(0, 26), "ends at byte 26, inside the Root field (PRIM at byte 12)",
+         "CRASH - PRIM", "ERROR 5"},
+        {flavors.substr(0, 50), "ends at byte 50, inside FL03 at offset 17 (PRIM at byte 12)",
+         "CRASH - PRIM", "ERROR 5"},
+        {unsupported, "ends at byte 42, inside flavor type 18 at offset 17 (PRIM at byte 12)",
+         "CRASH - PRIM", "ERROR 5"},
+    };
+    for (const auto& [bytes, where, box, title] : cases) {
+        SCOPED_TRACE(where);
+        const Outcome o = decompile(bytes);
+        expectBox(o, Status::Failed, box, title);
+        EXPECT_EQ(o.reason, dir.file("obj.3do") + " " + where);
+    }
+    // What was read before the damage stays.
+    EXPECT_EQ(flavorBody(), crlf({fl14.line(4)}));
+    decompile(cube.substr(0, 61));
+    EXPECT_EQ(vertexDef(), kVertexHead);
+
+    // The padding after the last flavor is no flavor the file ends inside.
+    for (const std::size_t size : {flavors.size(), flavors.size() - 1}) {
+        expectDone(decompile(flavors.substr(0, size)));
+        EXPECT_EQ(flavorBody(), crlf({fl14.line(4), Flavor(3, {1, 2, 3}).line(17)}));
+    }
+}
+
+TEST_F(Object3d, LenientReadingTakesZerosPastTheEndWithAWarning) {
+    // Each file cut short, and where its last record ends: read leniently it
+    // gives what the file filled up with zeros to there gives.
+    const std::string cube = Object{.vertices = std::vector<Point>(8, {1, 2, 3, 4})}.bytes();
+    const std::string list = kObjectHeader + prim(Bytes().u8(16).i32(0).i32(3).i32(9).str());
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {cube.substr(0, 61), cube.size(),
+         "ends at byte 61, inside vertex 3 of 8 (PERP at byte 12)"},
+        {list, list.size() + 8, "ends at byte 41, inside FL16 at offset 4 (PRIM at byte 12)"},
+    };
+    for (const auto& [bytes, filled, warning] : cases) {
+        SCOPED_TRACE(warning);
+        host.reading = Strictness::Standard;
+        std::string zeros = bytes;
+        zeros.resize(filled, '\0');
+        expectDone(decompile(zeros));
+        const std::string vertices = vertexDef(), flavors = flavorDef();
+        host.reading = Strictness::Lenient;
+        host.diagnostics.clear();
+        expectDone(decompile(bytes));
+        EXPECT_EQ(vertexDef(), vertices);
+        EXPECT_EQ(flavorDef(), flavors);
+        ASSERT_EQ(host.diagnostics.size(), 1u);
+        EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+                  dir.file("obj.3do") + ": warning: " + warning +
+                      "; read with zeros past its end (--lenient)");
+    }
     EXPECT_EQ(flavorBody(), crlf({Flavor(16, {3, 9, 0, 0}).line(4)}));
 
-    // A vertex section promising 32768 records in a short file writes them
-    // all as zeros and ends: bounded by the 16-bit count.
-    expectDone(decompile(section(kPerp, 16 * 32768, "")));
-    EXPECT_EQ(vertexDef().size(), kVertexHead.size() + 11 + 32768 * 47);
-    writeFile(dir.file("flavor.def"), crlf({"FL14 4 1 2"}));
-    EXPECT_EQ(compiled().size(), 12 + 12 + 32768 * 16 + 12 + 4 + 13 + 3);
+    // The picture and the OBJ export read the object as the decompile does.
+    writeFile(dir.file("obj.3do"), cube.substr(0, 61));
+    for (const char* row : {"mnu3doView", "mnu3doExport"}) {
+        SCOPED_TRACE(row);
+        host.reading = Strictness::Standard;
+        EXPECT_EQ(runRow(row, host).reason,
+                  dir.file("obj.3do") + " ends at byte 61, inside vertex 3 of 8 (PERP at byte 12)");
+        host.reading = Strictness::Lenient;
+        host.diagnostics.clear();
+        EXPECT_EQ(runRow(row, host).status, Status::Done);
+        EXPECT_EQ(host.diagnostics.size(), 1u);
+    }
 }
 
 TEST_F(Object3d, CompileOffsetFileShowsEveryRenumbering) {

@@ -195,6 +195,50 @@ TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
     }
 }
 
+// A file whose record tag or comment marker is not a setup's, or that is
+// shorter than its head or its comment, is refused and writes nothing; read
+// leniently it gives what the file filled up with zeros gives.
+TEST_F(SetupFixture, OtherFilesAndCutShortSetupsAreRefused) {
+    const std::string bytes = sample().bytes();  // a comment of 11 bytes at 144
+    SetupFile odd = sample();
+    odd.marker = 0x12345678;
+    const std::pair<std::string, std::string> cases[] = {
+        {Bytes().text("3OD3").i32(0).i32(0).str(),
+         "is not a setup: its record tag is 0x33444F33, not 0xCDEF0002"},
+        {odd.bytes(),
+         "is not a setup: its comment marker (byte 136) is 0x12345678, not 0x80185F00"},
+        {"", "ends at byte 0, inside the setup record (a setup has at least 144 bytes)"},
+        {bytes.substr(0, 130),
+         "ends at byte 130, inside the base name (a setup has at least 144 bytes)"},
+        {bytes.substr(0, 150), "ends at byte 150, inside the comment of 11 bytes at byte 144"},
+    };
+    for (const auto& [input, reason] : cases) {
+        writeFile(dir.file("mysetup.stg"), input);
+        host.answer = dir.file("mysetup.stg");
+        EXPECT_EQ(runRow("mnuSetupDecompile", host).reason, dir.file("mysetup.stg") + " " + reason);
+        EXPECT_FALSE(fileExists(dir.file("stg.def")));
+    }
+
+    std::string zeros = bytes.substr(0, 150);
+    zeros.resize(bytes.size(), '\0');
+    const std::vector<std::string> filled = decompile(zeros);
+    host.reading = Strictness::Lenient;
+    EXPECT_EQ(decompile(bytes.substr(0, 150)), filled);
+    EXPECT_EQ(host.notices, std::vector<std::string>{
+                                dir.file("mysetup.stg") +
+                                ": warning: ends at byte 150, inside the comment of 11 "
+                                "bytes at byte 144; read with zeros past its end (--lenient)"});
+
+    // Bytes after the comment: a warning, and the same text.
+    host.reading = Strictness::Standard;
+    host.notices.clear();
+    EXPECT_EQ(decompile(bytes + "xyz"), decompile(bytes));
+    EXPECT_EQ(host.notices, std::vector<std::string>{
+                                dir.file("mysetup.stg") +
+                                ": warning: 3 bytes after the comment are not kept; compiling "
+                                "gives a shorter file"});
+}
+
 // Hidden fields are not shown and written fixed; the setup is replaced in
 // whatever case its name has, under the name it was decompiled from.
 TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
@@ -204,7 +248,10 @@ TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
     odd.baseName = "whatever";
     odd.marker = 0;
     host.folder += "/";  // a root keeps its separator: no folder name
+    // Another record tag and marker are read only leniently.
+    host.reading = Strictness::Lenient;
     std::vector<std::string> lines = decompile(odd.bytes(), "MYSETUP.STG");
+    EXPECT_EQ(host.diagnostics.size(), 2u);
     EXPECT_EQ(lines[1], "     MYSETUP");
     lines[1] = "x mysetup";
     ASSERT_EQ(compile(lines).status, Status::Done);

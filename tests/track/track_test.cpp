@@ -180,11 +180,22 @@ TEST_F(TrackTest, DecompileWritesTheLayoutToTheByte) {
     EXPECT_EQ(host.filters, std::vector<std::string>{"Trk Files(*.trk)|*.trk"});
     EXPECT_EQ(host.messages.size(), 1u);
 
-    // The magic is neither printed nor checked.
-    t.header.magic = {'X', 'Y', 'Z', 0};
+    // The magic is not printed. A file that does not begin with it is of
+    // another kind, read only leniently; the picture refuses it alike.
+    t.header.magic = {'3', 'O', 'D', 0};
     const std::string first = def();
+    const std::string reason =
+        dir.file("in.trk") + " is not a track: it begins with \"3OD\\x00\", not \"KART\"";
+    EXPECT_EQ(decompile(bytesOf(t)).reason, reason);
+    EXPECT_EQ(runRow("mnuTrkView", host).reason, reason);
+    host.reading = Strictness::Lenient;
     ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
     EXPECT_EQ(def(), first);
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("in.trk") +
+                  ": warning: is not a track: it begins with \"3OD\\x00\", not "
+                  "\"KART\"; read as one (--lenient)");
 }
 
 TEST_F(TrackTest, RoundTripGivesTheSameBytesAndReplacesAnOlderLongerFile) {
@@ -293,6 +304,54 @@ TEST_F(TrackTest, BadTrackFilesFailNamingTheBlock) {
     }
     // A failed decompile writes no Trk.def.
     EXPECT_FALSE(fileExists(dir.file("Trk.def")));
+}
+
+TEST_F(TrackTest, LenientReadingAndBytesAfterTheLastSection) {
+    const std::string bytes = bytesOf(buildTrack({{1, 1, 1}, {2, 1, 1}}, 2));
+    ASSERT_EQ(decompile(bytes).status, Status::Done);
+    const std::string whole = def();
+    // Cut short, read leniently: what the file filled up with zeros gives
+    // (whose sections hold no walls: 40 bytes after them).
+    std::string zeros = bytes.substr(0, 74);
+    zeros.resize(bytes.size(), '\0');
+    ASSERT_EQ(decompile(zeros).status, Status::Done);
+    const std::string filled = def();
+    host.diagnostics.clear();
+    host.reading = Strictness::Lenient;
+    ASSERT_EQ(decompile(bytes.substr(0, 74)).status, Status::Done);
+    EXPECT_EQ(def(), filled);
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("in.trk") +
+                  ": warning: byte 72: pointer table: the file ends after 74 bytes, inside "
+                  "pointer 2; read with zeros past its end (--lenient)");
+    // Zeros are made up only for blocks that end where a track's positions
+    // can be counted.
+    Bytes hugeBanking;
+    hugeBanking.text("KART").i32(1).i32(0).i32(32768).i32(1000).i32(0).i32(0).fill(40 + 4000);
+    expectFailure(decompile(hugeBanking.str()),
+                  "byte 4068: banking block: the file ends after 4068 bytes, inside 32768000 "
+                  "banking records (Segments x # Elines) that would end at byte 1048580068, past "
+                  "32767: too many to read with zeros");
+
+    // Bytes after the last section: a warning, and the same text.
+    host.reading = Strictness::Standard;
+    host.diagnostics.clear();
+    ASSERT_EQ(decompile(bytes + std::string(240, '\x7f')).status, Status::Done);
+    EXPECT_EQ(def(), whole);
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("in.trk") +
+                  ": warning: 240 bytes after the last section are not kept; "
+                  "compiling gives a shorter file");
+    // Under --strict the warning is an error and nothing is written.
+    host.reading = Strictness::Strict;
+    writeFile(dir.file("Trk.def"), "older");
+    expectFailure(decompile(bytes + "x"), "1 departure from the layout under --strict");
+    EXPECT_EQ(host.notices.back(), dir.file("in.trk") +
+                                       ": error: 1 byte after the last section is not kept; "
+                                       "compiling gives a shorter file");
+    EXPECT_EQ(def(), "older");
 }
 
 TEST_F(TrackTest, CompileLimits) {

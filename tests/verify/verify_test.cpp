@@ -94,6 +94,20 @@ TEST_F(Verify, VerdictsOfEveryKind) {
         const std::string got = verdictOf(file.first, file.second);
         EXPECT_EQ(got.substr(0, verdict.size()), verdict) << file.first;
     }
+
+    // A file of another kind, or cut short, fails with the decompile's
+    // reason; bytes after the records are not compiled back.
+    EXPECT_EQ(verdictOf("box.trk", box),
+              "failed: " + files.file("box.trk") +
+                  " is not a track: it begins with \"3OD3\", not \"KART\"");
+    EXPECT_EQ(verdictOf("cut.3do", box.substr(0, 61)),
+              "failed: " + files.file("cut.3do") +
+                  " ends at byte 61, inside vertex 3 of 8 (PERP at byte 12)");
+    const std::string stg = sample("sample.stg");
+    EXPECT_EQ(verdictOf("sample.stg", stg + "xyz"),
+              "differs: byte " + std::to_string(stg.size()) + ": the file has " +
+                  std::to_string(stg.size() + 3) + " bytes, " + std::to_string(stg.size()) +
+                  " written");
 }
 
 // Folders are walked for known kinds in any letter case; the lines come out
