@@ -53,9 +53,11 @@ constexpr FixedBlock kOtherEntries[] = {
      "working folder: a folder MEMBER.def of definition files for each member that compiles back "
      "to the same bytes, the other members as files, and the report workspace.txt. File > Build "
      "Workspace asks for a workspace's dattext.pck and writes its archive into the working "
-     "folder. File > Verify asks for a file or a folder and says for each file whether it comes "
-     "back the same through its definition files. When one of them fails, a list window shows "
-     "every reason; Verify shows its verdicts there."},
+     "folder, keeping the archive it replaces as NAME.dat.bak; a definition file that departs "
+     "from its layout fails it. File > Verify asks for a file or a folder and says for each file "
+     "whether it comes back the same through its definition files. When one of them fails, a "
+     "list window shows every reason and departure; Verify shows its verdicts there, and Build "
+     "Workspace the members it changed, added and removed."},
     {K::Item, "File > Exit closes the window."},
     {K::Item,
      "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "
