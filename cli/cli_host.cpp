@@ -183,6 +183,7 @@ struct WorkspaceRequest {
     int jobs = defaultJobs();
     bool all = false;
     Strictness reading = Strictness::Standard;
+    bool noBackup = false;
 };
 
 // With --quiet an identical result shows only the members that are not.
@@ -286,7 +287,9 @@ int runCheck(const CheckRequest& request, const std::string& base, std::ostream&
     return tally.errors > 0 || (request.werror && tally.warnings > 0) ? 1 : 0;
 }
 
-// extract and build: the summary line, or every reason on a line of its own.
+// extract and build: the departures of definition files from their layout
+// as a compiler shows them, then every reason on a line of its own, or what
+// was done and the summary line. A build is strict unless it is lenient.
 int runWorkspace(const WorkspaceRequest& request, bool build, const std::string& folder,
                  std::ostream& out, std::ostream& err) {
     ProgressLine line(err);
@@ -296,13 +299,18 @@ int runWorkspace(const WorkspaceRequest& request, bool build, const std::string&
             line.show(i, n, name);
         };
     const workspace::Report report =
-        build ? workspace::build({folder, request.folder, request.output, request.jobs}, progress)
+        build ? workspace::build({folder, request.folder, request.output, request.jobs,
+                                  request.reading == Strictness::Lenient, !request.noBackup},
+                                 progress)
               : workspace::extract(
                     {folder, request.archive, request.folder, request.jobs, request.all}, progress);
     line.clear();
+    CliHost shown(folder, {}, false, out, err);
+    for (const Diagnostic& d : report.diagnostics) shown.diagnostic(d);
     for (const std::string& reason : report.reasons)
         err << "z5def " << (build ? "build" : "extract") << ": " << printableLine(reason) << '\n';
     if (!report.succeeded()) return 1;
+    for (const std::string& done : report.lines) out << printableLine(done) << '\n';
     out << printableLine(report.summary) << '\n';
     return 0;
 }
@@ -464,11 +472,15 @@ void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view
         buildCommand = app.add_subcommand(
             "build",
             "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
-            "member taken as it is (DIR is only read)");
+            "member taken as it is (DIR is only read), and say which members changed");
         jobs(buildCommand);
         buildCommand->add_flag("--lenient", lenient,
                                "build although definition files depart from their layout, "
-                               "warning of each departure");
+                               "warning of each departure (without it any departure fails the "
+                               "build and nothing is written)");
+        buildCommand->add_flag("--no-backup", workspace.noBackup,
+                               "do not keep the archive it replaces as ARCHIVE.dat.bak (by "
+                               "default it is kept there, replacing an older ARCHIVE.dat.bak)");
         pathArgument(buildCommand->add_option("DIR", workspace.folder, "the workspace"), "DIR")
             ->required();
         pathArgument(buildCommand->add_option("-o,--output", workspace.output,

@@ -75,6 +75,12 @@ BinaryWriter& Command::createBinaryAt(const std::string& path, std::string displ
     return binaries_.emplace_back(path, std::move(display));
 }
 
+void Command::createCopyAt(const std::string& source, const std::string& path,
+                           std::string display) {
+    claimOutput(path, display);
+    copies_.push_back(OutputFile::copyOf(source, path, std::move(display)));
+}
+
 namespace {
 constexpr std::size_t kShownPerFile = 20;
 }  // namespace
@@ -220,6 +226,7 @@ void Command::closeOutputs() {
     // Every output is complete before the first one replaces its target,
     // and they replace their targets together or not at all.
     std::vector<std::pair<OutputFile*, bool>> files;
+    for (auto& c : copies_) files.emplace_back(&c, false);
     for (auto& t : texts_)
         if (t.isOpen()) files.emplace_back(&t.flushedFile(), t.fixedName());
     for (auto& b : binaries_)

@@ -103,6 +103,11 @@ public:
     BinaryWriter& createBinaryAt(const std::string& path, std::string display);
     // A text output at any path; `display` names it in failure reasons.
     TextWriter& createTextAt(const std::string& path, std::string display);
+    // An output at `path` holding the bytes the file `source` has now (see
+    // OutputFile::copyOf), put in place together with the other outputs,
+    // before them. `source` may be the target of another output, whose old
+    // bytes this keeps: it is not claimed as an input.
+    void createCopyAt(const std::string& source, const std::string& path, std::string display);
     // The text output the user named instead of the command's own (the
     // command line's -o), else `name` as createText takes it.
     TextWriter& createNamedText(std::string_view name);
@@ -151,6 +156,7 @@ private:
     std::string folder_;
     std::list<TextWriter> texts_;
     std::list<BinaryWriter> binaries_;
+    std::list<OutputFile> copies_;
     std::vector<Claim> claims_;
     std::unordered_map<std::string, std::size_t> claimIndex_;
     std::map<FileIdentity, std::size_t> identityIndex_;

@@ -285,23 +285,30 @@ private:
     // of the file.
     template <class Stop>
     bool passTo(const std::vector<Expected>& expected, Stop stop, std::string_view want) {
-        std::size_t index = 0;
+        std::vector<PassedLine> passed;
+        std::size_t dropped = 0;
         for (const std::string* l; (l = peek());) {
             if (stop(*l)) {
-                for (; index < expected.size(); ++index)
-                    if (!trimBlanks(expected[index].text).empty()) {
-                        departAt(lineNumber() + 1, 1, *l,
-                                 "the layout has " + quotedText(trimBlanks(expected[index].text)) +
-                                     " here; found " + quotedText(trimBlanks(*l)));
-                        break;
-                    }
+                alignPassed(expected, passed, dropped, lineNumber() + 1, *l);
                 return true;
             }
             take();
-            if (index < expected.size())
-                compare(expected, index++, false);
+            if (passed.size() < kAlignedLines)
+                passed.push_back({lineNumber(), current()});
             else
-                notRead(want);
+                dropped += !trimBlanks(current()).empty();
+        }
+        // At the end of the file: the lines the layout has there, then
+        // lines it does not have.
+        for (std::size_t i = 0; i < passed.size(); ++i) {
+            if (i < expected.size()) {
+                compareLine(passed[i].text, passed[i].line, expected, i, false);
+            } else if (!trimBlanks(passed[i].text).empty()) {
+                departAt(passed[i].line, 1, passed[i].text,
+                         "the layout has " + std::string(want) + " here; found " +
+                             quotedText(trimBlanks(passed[i].text)) + ", which is not read");
+                break;
+            }
         }
         return false;
     }

@@ -143,6 +143,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         temporary_ = std::move(other.temporary_);
         slot_ = std::exchange(other.slot_, -1);
         broken_ = other.broken_;
+        linked_ = other.linked_;
         replacing_ = other.replacing_;
         placed_ = other.placed_;
         movedAway_ = other.movedAway_;
@@ -150,6 +151,20 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
         backupSlot_ = std::exchange(other.backupSlot_, -1);
     }
     return *this;
+}
+
+OutputFile OutputFile::copyOf(const std::string& source, std::string target, std::string name) {
+    OutputFile link;
+    link.target_ = target;
+    link.name_ = name;
+    if (link.linkTemporary(source)) return link;
+    OutputFile copy(std::move(target), std::move(name));
+    const InputFile from(source, source);
+    StreamCopy stream(copy, 0);
+    if (stream.append(from, 0, from.size()) < from.size())
+        throw CommandFailure(source + " became shorter while it was copied to " + copy.name_);
+    stream.flush();
+    return copy;
 }
 
 void OutputFile::write(const void* data, std::size_t size) {

@@ -54,6 +54,11 @@ private:
 class OutputFile {
 public:
     OutputFile(std::string target, std::string name);
+    // An output holding the bytes the file `source` has now: a second name
+    // of that file where the file system links files, so nothing is copied
+    // (no output is ever written through a name, so neither name changes
+    // what the other holds), else a copy. Put in place as any output.
+    static OutputFile copyOf(const std::string& source, std::string target, std::string name);
     OutputFile(OutputFile&& other) noexcept;
     OutputFile& operator=(OutputFile&& other) noexcept;
     ~OutputFile();
@@ -77,6 +82,10 @@ public:
 
 private:
     friend void commitTogether(const std::vector<std::pair<OutputFile*, bool>>& outputs);
+    OutputFile() = default;
+    // Gives `source` a unique second name beside the target as this
+    // output's temporary file; false when the file system does not link it.
+    bool linkTemporary(const std::string& source);
     void release();
     // Writes everything at `offset`, or at the file's position when it is
     // negative.
@@ -99,6 +108,7 @@ private:
     std::string temporary_;
     int slot_ = -1;  // in the table the signal handler cleans up
     bool broken_ = false;
+    bool linked_ = false;     // the temporary file is a second name of another file
     bool replacing_ = false;  // something had the target's name
     bool placed_ = false;     // the new file has the target's name
     bool movedAway_ = false;  // the old file lost the name to backup_

@@ -251,8 +251,26 @@ bool OutputFile::nameUnnamed() {
     }
     return false;
 }
+bool OutputFile::linkTemporary(const std::string& source) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folderOf(target_), temporaryName());
+        slot_ = registerTemporary(candidate);
+        // The file a link at `source` leads to, as reading it would give.
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            temporary_ = std::move(candidate);
+            linked_ = true;
+            return true;
+        }
+        const int error = errno;
+        unregisterTemporary(std::exchange(slot_, -1));
+        if (error != EEXIST) return false;
+    }
+    return false;
+}
+
 void OutputFile::prepare() {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    if (fd_ < 0 && !linked_) throw CommandFailure("cannot write " + name_ + ": it is closed");
     struct stat st {};
     replacing_ = ::lstat(target_.c_str(), &st) == 0;
     if (!replacing_) return;
@@ -268,6 +286,7 @@ void OutputFile::prepare() {
         abandon();
         throw CommandFailure("cannot replace " + target_ + ": it is read-only");
     }
+    if (linked_) return;  // a file on the disk already, its permissions its own
     if (::fchmod(fd_, st.st_mode & 0777) != 0 || ::fsync(fd_) != 0) {
         const std::string reason = lastReason();
         abandon();
@@ -286,7 +305,7 @@ void OutputFile::place() {
             return;
         }
     }
-    if (closeDescriptor(std::exchange(fd_, -1)) != 0)
+    if (!linked_ && closeDescriptor(std::exchange(fd_, -1)) != 0)
         throw CommandFailure("cannot write " + name_ + ": " + lastReason());
     // The rename replaces a link at the target by the file, never the file
     // the link points to, and readers see either the old or the new file

@@ -202,8 +202,24 @@ OutputFile::OutputFile(std::string target, std::string name)
     throw CommandFailure("cannot create " + name_ + " in " + folder + ": " + lastReason());
 }
 
+bool OutputFile::linkTemporary(const std::string& source) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = joinPath(folderOf(target_), temporaryName());
+        slot_ = registerTemporary(candidate);
+        if (CreateHardLinkW(widen(candidate).c_str(), widen(source).c_str(), nullptr)) {
+            temporary_ = std::move(candidate);
+            linked_ = true;
+            return true;
+        }
+        const DWORD error = GetLastError();
+        unregisterTemporary(std::exchange(slot_, -1));
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
 void OutputFile::prepare() {
-    if (fd_ < 0) throw CommandFailure("cannot write " + name_ + ": it is closed");
+    if (fd_ < 0 && !linked_) throw CommandFailure("cannot write " + name_ + ": it is closed");
     const DWORD found = GetFileAttributesW(widen(target_).c_str());
     replacing_ = found != INVALID_FILE_ATTRIBUTES;
     if (replacing_ && (found & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -211,18 +227,18 @@ void OutputFile::prepare() {
         throw CommandFailure("cannot replace " + target_ + ": it is a folder");
     }
     const std::optional<DWORD> attributes = replacedAttributes(target_);
-    if (attributes) {
-        // A file with the read-only attribute stays; one that is replaced
-        // gives its name only to a new file that is on the disk.
-        if (*attributes & FILE_ATTRIBUTE_READONLY) {
-            abandon();
-            throw CommandFailure("cannot replace " + target_ + ": it is read-only");
-        }
-        if (!FlushFileBuffers(handleOf(fd_))) {
-            const std::string reason = lastReason();
-            abandon();
-            throw CommandFailure("cannot write " + name_ + ": " + reason);
-        }
+    // A file with the read-only attribute stays; one that is replaced
+    // gives its name only to a new file that is on the disk.
+    if (attributes && (*attributes & FILE_ATTRIBUTE_READONLY)) {
+        abandon();
+        throw CommandFailure("cannot replace " + target_ + ": it is read-only");
+    }
+    // A second name of a file on the disk keeps that file's attributes.
+    if (linked_) return;
+    if (attributes && !FlushFileBuffers(handleOf(fd_))) {
+        const std::string reason = lastReason();
+        abandon();
+        throw CommandFailure("cannot write " + name_ + ": " + reason);
     }
     if (closeDescriptor(std::exchange(fd_, -1)) != 0) {
         const int error = errno;

@@ -190,6 +190,76 @@ void DefParser::compareLine(const std::string& found, long line,
     departAt(line, column, found, std::move(message));
 }
 
+void DefParser::alignPassed(const std::vector<Expected>& expected,
+                            const std::vector<PassedLine>& passed, std::size_t dropped,
+                            long stopLine, const std::string& stop,
+                            const std::function<std::string(std::string_view)>& extraNote) const {
+    const std::size_t n = expected.size(), m = passed.size();
+    // The longest run of the layout's lines found in order among the lines
+    // passed (blank lines count like any other).
+    std::vector<std::vector<std::uint16_t>> lcs(n + 1, std::vector<std::uint16_t>(m + 1));
+    for (std::size_t i = n; i-- > 0;)
+        for (std::size_t j = m; j-- > 0;)
+            lcs[i][j] = matches(expected[i], passed[j].text)
+                            ? static_cast<std::uint16_t>(lcs[i + 1][j + 1] + 1)
+                            : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+    std::size_t extras = dropped, missing = 0;
+    const PassedLine* firstExtra = nullptr;
+    std::size_t i = 0, j = 0;
+    // One gap between two matched lines: lines in place of the layout's are
+    // compared; what is left over is extra or missing.
+    const auto gap = [&](std::size_t toI, std::size_t toJ) {
+        for (; i < toI && j < toJ; ++i, ++j)
+            compareLine(passed[j].text, passed[j].line, expected, i, false);
+        for (; j < toJ; ++j)
+            if (!trimBlanks(passed[j].text).empty() && extras++ == 0) firstExtra = &passed[j];
+        if (i < toI) {
+            const bool atStop = j >= m;
+            const long line = atStop ? stopLine : passed[j].line;
+            const std::string& text = atStop ? stop : passed[j].text;
+            const std::size_t count = toI - i;
+            const std::string first = trimBlanks(expected[i].text).empty()
+                                          ? "an empty line"
+                                          : quotedText(trimBlanks(expected[i].text));
+            departAt(line, 1, text,
+                     "the layout has " +
+                         (count == 1 ? first
+                                     : std::to_string(count) + " more lines, the first " + first) +
+                         " before this line; found " + quotedText(trimBlanks(text)) +
+                         ", and nothing after it moves");
+            missing += count;
+            i = toI;
+        }
+    };
+    while (i < n && j < m) {
+        if (matches(expected[i], passed[j].text) && lcs[i][j] == lcs[i + 1][j + 1] + 1) {
+            ++i;
+            ++j;
+            continue;
+        }
+        // Find the next matched pair that the longest run takes.
+        std::size_t a = i, b = j;
+        while (a < n && b < m &&
+               !(matches(expected[a], passed[b].text) && lcs[a][b] == lcs[a + 1][b + 1] + 1)) {
+            if (lcs[a + 1][b] >= lcs[a][b + 1])
+                ++a;
+            else
+                ++b;
+        }
+        gap(a, b);
+    }
+    gap(n, m);
+    (void)missing;
+    if (!firstExtra && extras == 0) return;
+    if (!firstExtra) return;
+    std::string message = "the layout has nothing more here before " + quotedText(stop) +
+                          "; found " + quotedText(trimBlanks(firstExtra->text));
+    if (extraNote) message += extraNote(firstExtra->text);
+    message += extras > 1 ? "; it and " + std::to_string(extras - 1) + " more lines are not read"
+                          : "; it is not read";
+    departAt(firstExtra->line, 1, firstExtra->text, std::move(message));
+}
+
 const std::string& DefParser::next(std::string_view expected) {
     for (std::size_t i = 0; i <= pending_.size(); ++i) {
         if (!readOne(current_, expected)) {

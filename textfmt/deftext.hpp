@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -114,6 +115,22 @@ public:
     // The same for the line `line`, whose text is `found`.
     void compareLine(const std::string& found, long line, const std::vector<Expected>& expected,
                      std::size_t index, bool shifts) const;
+    // The lines a search passed before the line it looked for (`stop`, at
+    // line `stopLine`), aligned with the layout's lines there (`expected`)
+    // the way a text diff aligns them: a line in place of the layout's is a
+    // departure, a line the layout does not have is named as not read (the
+    // first of a run, with how many follow; `extraNote` may add to what it
+    // says), and lines of the layout missing are named before the line that
+    // follows them. None of them is read, so nothing moves. At most
+    // kAlignedLines passed lines are kept; `dropped` counts the ones after.
+    struct PassedLine {
+        long line;
+        std::string text;
+    };
+    static constexpr std::size_t kAlignedLines = 256;
+    void alignPassed(const std::vector<Expected>& expected, const std::vector<PassedLine>& passed,
+                     std::size_t dropped, long stopLine, const std::string& stop,
+                     const std::function<std::string(std::string_view)>& extraNote = {}) const;
     // Compares what is left of the file with the fixed lines that end the
     // layout; the file may end before them. Then each line that is not
     // empty is handed to `extra` (its number and text), which reports it.

@@ -133,21 +133,16 @@ public:
     void marker(std::string_view title) {
         const std::vector<Expected> expected = resync();
         // The block is found by its marker: the lines before it are compared
-        // with the layout's from the marker back, and lines the layout does
-        // not have are named; none of them is read, so nothing moves.
-        std::deque<std::pair<long, std::string>> recent;
-        long firstExtra = 0;
-        std::string extraText;
-        std::size_t extras = 0;
+        // with the layout's, and none of them is read.
+        std::vector<PassedLine> passed;
+        std::size_t dropped = 0;
         while (take()) {
             const auto found = std::find(kMarkers.begin(), kMarkers.end(), current());
             if (found == kMarkers.end()) {
-                recent.emplace_back(lineNumber(), current());
-                if (recent.size() > expected.size()) {
-                    if (!trimBlanks(recent.front().second).empty() && extras++ == 0)
-                        std::tie(firstExtra, extraText) = recent.front();
-                    recent.pop_front();
-                }
+                if (passed.size() < kAlignedLines)
+                    passed.push_back({lineNumber(), current()});
+                else
+                    dropped += !trimBlanks(current()).empty();
                 continue;
             }
             const auto at = static_cast<std::size_t>(found - kMarkers.begin());
@@ -156,23 +151,12 @@ public:
                          ? "a second " + blockName(*found) + " block"
                          : blockName(*found) + " block before the " + blockName(title) + " block");
             seen_ = at + 1;
-            if (extras > 0) {
-                std::string message = "the layout has nothing more before " + quotedText(title) +
-                                      " here; found " + quotedText(trimBlanks(extraText));
-                if (title == kSectionsMarker && extraText.starts_with("Pointers:"))
-                    message += ", a pointer line more than Segments says";
-                departAt(firstExtra, 1, extraText,
-                         message + (extras > 1 ? "; it and " + std::to_string(extras - 1) +
-                                                     " more lines are not read"
-                                               : "; it is not read"));
-            }
-            const std::size_t missing = expected.size() - recent.size();
-            for (std::size_t i = 0; i < recent.size(); ++i)
-                compareLine(recent[i].second, recent[i].first, expected, missing + i, false);
-            if (missing > 0 && recent.empty())
-                depart({}, "the layout has " + std::to_string(missing) + " more lines before " +
-                               quotedText(title) +
-                               "; the block is found by this line, so nothing moves");
+            alignPassed(expected, passed, dropped, lineNumber(), current(),
+                        [title](std::string_view extra) {
+                            return title == kSectionsMarker && extra.starts_with("Pointers:")
+                                       ? ", a pointer line more than Segments says"
+                                       : "";
+                        });
             return;
         }
         throw CommandFailure(reader().name() + ": no \"" + std::string(title) + "\" line; the " +

@@ -63,8 +63,12 @@ class VerifyHost : public WindowlessHost {
 public:
     using WindowlessHost::WindowlessHost;
     std::optional<std::string_view> chosenFileBytes() override { return bytes; }
+    void diagnostic(const Diagnostic& d) override {
+        if (departures) departures->push_back(d);
+    }
 
     std::optional<std::string_view> bytes;
+    std::vector<Diagnostic>* departures = nullptr;
 };
 
 // Runs a row of the command table for `host`; its reason when it failed.
@@ -444,9 +448,12 @@ std::optional<Result> decompileStep(const std::string& path, const std::string& 
     return decompile(requireKind(path), path, original, folder);
 }
 
-std::string compileStep(std::string_view path, const std::string& folder) {
+std::string compileStep(std::string_view path, const std::string& folder, Strictness reading,
+                        std::vector<Diagnostic>* departures) {
     const Kind& kind = requireKind(path);
     VerifyHost host(folder, {});
+    host.reading = reading;
+    host.departures = departures;
     // A compile that asks for a file opens what the decompile wrote first
     // (pack: the list), or saves a new file of the kind.
     host.answer = kind.compile->options.dialog == Dialog::Open

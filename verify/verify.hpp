@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textfmt/diagnostic.hpp"
+
 namespace z5::verify {
 
 enum class Verdict {
@@ -67,9 +69,13 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
 // a 3do flavor not supported).
 std::optional<Result> decompileStep(const std::string& path, const std::string& original,
                                     const std::string& folder);
-// Compiles the definition files in `folder` there; the path of the file it
-// wrote. A failure is a CommandFailure with the compiler's reason.
-std::string compileStep(std::string_view path, const std::string& folder);
+// Compiles the definition files in `folder` there, read as `reading` says;
+// the path of the file it wrote. A failure is a CommandFailure with the
+// compiler's reason. Each departure from a layout, and each note on them,
+// is added to `departures` when it is given.
+std::string compileStep(std::string_view path, const std::string& folder,
+                        Strictness reading = Strictness::Standard,
+                        std::vector<Diagnostic>* departures = nullptr);
 // What `written` is to `original`: identical, equivalent, differs where...
 Result judge(const std::string& path, const std::string& original, const std::string& written);
 

@@ -165,7 +165,9 @@ void WindowController::runCommand(const CommandEntry& command) {
 
 // Extract, build, verify and check: many files at once, each of which may
 // fail, so every reason (or verdict, or diagnostic) shows in the list
-// window; a DONE box ends an extract or a build that succeeded.
+// window, after the departures from a layout that failed a build (it is
+// strict); a DONE box ends an extract or a build that succeeded, unless the
+// build lists what it changed.
 void WindowController::runMany(const MenuEntry& entry) {
     view_.showStatus({});
     const std::string title = menuPath(entry.name);
@@ -221,13 +223,17 @@ void WindowController::runMany(const MenuEntry& entry) {
                 ? workspace::extract({folder_, *chosen, {}, jobs, false}, progress)
                 : workspace::build({folder_, pathText(nativePath(*chosen).parent_path()), {}, jobs},
                                    progress);
-        lines = report.reasons;
-        summary =
-            report.succeeded()
-                ? report.summary
-                : lines.front() + (lines.size() > 1
-                                       ? " (and " + std::to_string(lines.size() - 1) + " more)"
-                                       : "");
+        for (const Diagnostic& d : report.diagnostics) lines.push_back(diagnosticLine(d));
+        if (report.succeeded()) {
+            summary = report.summary;
+            lines.insert(lines.end(), report.lines.begin(), report.lines.end());
+            if (!lines.empty()) lines.push_back(summary);
+        } else {
+            lines.insert(lines.end(), report.reasons.begin(), report.reasons.end());
+            summary =
+                lines.front() +
+                (lines.size() > 1 ? " (and " + std::to_string(lines.size() - 1) + " more)" : "");
+        }
     }
     host->setBusy(false);
     view_.showStatus(title + ": " + summary);

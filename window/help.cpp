@@ -53,12 +53,14 @@ constexpr FixedBlock kOtherEntries[] = {
      "working folder: a folder MEMBER.def of definition files for each member that compiles back "
      "to the same bytes, the other members as files, and the report workspace.txt. File > Build "
      "Workspace asks for a workspace's dattext.pck and writes its archive into the working "
-     "folder. File > Verify asks for a file or a folder and says for each file whether it comes "
-     "back the same through its definition files. File > Check asks for a file or a folder and "
-     "lists what is wrong with its binaries and definition files, writing nothing: errors for "
-     "what a command would refuse or read otherwise than it stands, warnings for what an edit "
-     "commonly breaks. When one of them fails, a list window shows every reason; Verify and "
-     "Check show their lines there."},
+     "folder, keeping the archive it replaces as NAME.dat.bak; a definition file that departs "
+     "from its layout fails it. File > Verify asks for a file or a folder and says for each file "
+     "whether it comes back the same through its definition files. File > Check asks for a file "
+     "or a folder and lists what is wrong with its binaries and definition files, writing "
+     "nothing: errors for what a command would refuse or read otherwise than it stands, warnings "
+     "for what an edit commonly breaks. When one of them fails, a list window shows every reason "
+     "and departure; Verify and Check show their lines there, and Build Workspace the members it "
+     "changed, added and removed."},
     {K::Item, "File > Exit closes the window."},
     {K::Item,
      "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "

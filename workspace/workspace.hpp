@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textfmt/diagnostic.hpp"
+
 namespace z5::workspace {
 
 // Told the index, the count and the name of each member when its work is
@@ -20,6 +22,12 @@ using Progress = std::function<void(std::size_t index, std::size_t count, const 
 // What a run did: the summary line when it succeeded, else every reason it
 // failed, one line each.
 struct Report {
+    // Departures of definition files from their layout, each naming the
+    // file in the workspace: errors that failed a build, or warnings.
+    std::vector<Diagnostic> diagnostics;
+    // What a build changed, before the summary: "changed: A, B", "added:
+    // ...", "removed: ...".
+    std::vector<std::string> lines;
     std::vector<std::string> reasons;
     std::string summary;
     bool succeeded() const { return reasons.empty(); }
@@ -48,9 +56,17 @@ struct BuildRequest {
     std::string folder;
     std::string output;  // empty: the name on the list's line 1, ".dat" added
     int jobs = 1;
+    // Definition files that depart from their layout are built with a
+    // warning; otherwise each departure is an error and nothing is written.
+    bool lenient = false;
+    // The archive replaced is kept as NAME.dat.bak, replacing an older one.
+    bool backup = true;
 };
 // Builds the archive of a workspace without writing into it; the archive
-// replaces an older one only when every member was compiled or found.
+// replaces an older one only when every member was compiled or found, and
+// together with its backup. The members whose bytes differ from the old
+// archive's (by name in any letter case), and those added and removed, are
+// listed; nothing is listed when there was no archive.
 Report build(const BuildRequest& request, const Progress& progress = {});
 
 }  // namespace z5::workspace

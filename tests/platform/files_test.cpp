@@ -9,6 +9,7 @@
 #endif
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
@@ -50,6 +51,56 @@ TEST(Folders, ListingTellsKindsAndLinks) {
     EXPECT_EQ(listed, expected);
     EXPECT_TRUE(listFolder(joinPath(folder, "none"), error).empty());
     EXPECT_NE(error, "");
+}
+
+// A copy of a file, put in place together with the output that replaces
+// that file, holds the file's old bytes; the older file at its name is put
+// back when the outputs cannot all be put in place, and an abandoned copy
+// leaves nothing behind.
+TEST(SafeOutput, CopyOfAFileKeepsTheBytesItReplaces) {
+    TempFolder dir;
+    const std::string archive = dir.file("game.dat"), backup = dir.file("game.dat.bak");
+    writeFile(archive, "old archive");
+    writeFile(backup, "older");
+    const auto replace = [&](std::string_view bytes) {
+        OutputFile copy = OutputFile::copyOf(archive, backup, "game.dat.bak");
+        OutputFile out(archive, "game.dat");
+        out.write(bytes.data(), bytes.size());
+        commitTogether({{&copy, false}, {&out, false}});
+    };
+    { OutputFile abandoned = OutputFile::copyOf(archive, backup, "game.dat.bak"); }
+    EXPECT_EQ(test::readFile(backup), "older");
+    replace("new archive");
+    EXPECT_EQ(test::readFile(archive), "new archive");
+    EXPECT_EQ(test::readFile(backup), "old archive");
+    EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"game.dat", "game.dat.bak"}));
+
+    // The archive's name taken by a folder: neither name changes.
+    std::filesystem::create_directory(dir.file("other.dat"));
+    {
+        OutputFile copy = OutputFile::copyOf(archive, backup, "game.dat.bak");
+        OutputFile out(dir.file("other.dat"), "other.dat");
+        out.write("x", 1);
+        EXPECT_THROW(commitTogether({{&copy, false}, {&out, false}}), CommandFailure);
+    }
+    EXPECT_EQ(test::readFile(backup), "old archive");
+    EXPECT_EQ(folderNames(dir.str()),
+              (std::vector<std::string>{"game.dat", "game.dat.bak", "other.dat"}));
+#ifndef _WIN32
+    // Where no link can be made (another file system), the bytes are copied.
+    const std::string elsewhere = "/dev/shm/z5-copy-" + std::to_string(::getpid());
+    const auto device = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? std::optional(st.st_dev) : std::nullopt;
+    };
+    if (device("/dev/shm") && device("/dev/shm") != device(dir.str())) {
+        writeFile(elsewhere, "from another disk");
+        OutputFile copy = OutputFile::copyOf(elsewhere, backup, "game.dat.bak");
+        copy.commit();
+        std::filesystem::remove(elsewhere);
+        EXPECT_EQ(test::readFile(backup), "from another disk");
+    }
+#endif
 }
 
 #ifndef _WIN32

@@ -518,7 +518,7 @@ TEST_F(TrackTest, CountsThatDisagreeAreNamedAtTheirLine) {
     ASSERT_EQ(host.diagnostics.size(), 2u);
     EXPECT_EQ(host.diagnostics[0].line, 32);
     EXPECT_EQ(host.diagnostics[0].message,
-              "the layout has nothing more before \"* SECTIONS *\" here; found \"" + good[31] +
+              "the layout has nothing more here before \"* SECTIONS *\"; found \"" + good[31] +
                   "\", a pointer line more than Segments says; it is not read");
     EXPECT_EQ(host.diagnostics[1].line, 12);
     EXPECT_EQ(host.diagnostics[1].message,

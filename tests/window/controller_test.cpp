@@ -276,7 +276,8 @@ TEST(WindowController, DeparturesAreCountedAndListed) {
 
 // Extract, build and verify: DONE after a run that succeeded, else the first
 // reason and the count of the others in the status bar and every reason in
-// the list window; verify's verdicts and summary go to the list window.
+// the list window; verify's verdicts and summary go to the list window, and
+// so do the members a build changed.
 TEST(WindowController, WorkspaceAndVerifyEntries) {
     TempFolder dir;
     Window window(dir, iniText(dir.str(), {}));
@@ -305,6 +306,20 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
                                         "  A.BIN" + neither + "A.BIN.def is in the workspace",
                                         "  B.BIN" + neither + "B.BIN.def is in the workspace",
                                         "asked Dat Txt Files(*.pck)|*.pck"}));
+    // Built again: what changed in the list window, else DONE.
+    writeFile(dir.file("GAME/A.BIN"), "x");
+    writeFile(dir.file("GAME/B.BIN"), "z");
+    const std::string status = "status File > Build Workspace...: ";
+    const std::string counts = "2 members: 0 compiled, 2 taken as they are, ";
+    const std::string wrote = "; wrote GAME.dat, kept the old one as GAME.dat.bak";
+    EXPECT_EQ(run("mnuBuildWorkspace", dir.file("GAME/dattext.pck")),
+              (std::vector<std::string>{"status ", status + counts + "1 changed" + wrote,
+                                        "list File > Build Workspace...", "  changed: B.BIN",
+                                        "  " + counts + "1 changed" + wrote,
+                                        "asked Dat Txt Files(*.pck)|*.pck"}));
+    EXPECT_EQ(run("mnuBuildWorkspace", dir.file("GAME/dattext.pck")),
+              (std::vector<std::string>{"status ", status + counts + "0 changed" + wrote,
+                                        "asked Dat Txt Files(*.pck)|*.pck", "box Bank App: DONE"}));
     const std::string summary =
         "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
     EXPECT_EQ(
