@@ -368,7 +368,7 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
         "every departure of a definition file from its layout is an error: the command writes "
         "nothing (build is strict unless --lenient is given)");
     app.add_flag("--lenient", lenient,
-                 "read definition files as the original tool did (departures are warnings), and "
+                 "read definition files by position as always (departures are warnings), and "
                  "binaries that are not of their kind or are cut short, with zeros past their end")
         ->excludes(strictFlag);
 

@@ -412,8 +412,8 @@ TEST_F(TrackTest, BadDefinitionsFailWithLineAndExpectation) {
     EXPECT_FALSE(fileExists(dir.file("New.trk")));
 }
 
-// A slip in Trk.def is named where it stands, and the track is read as the
-// original tool read it: the same bytes, or nothing at all under --strict.
+// A slip in Trk.def is named where it stands, and the track is read by
+// position as always: the same bytes, or nothing at all under --strict.
 TEST_F(TrackTest, SlipsAreNamedAtTheirLineAndColumn) {
     const Track t = buildTrack({{1, 2, 1}, {2, 1, 0}}, 2);
     ASSERT_EQ(decompile(bytesOf(t)).status, Status::Done);
@@ -473,7 +473,7 @@ TEST_F(TrackTest, SlipsAreNamedAtTheirLineAndColumn) {
         EXPECT_EQ(d.kind, DiagnosticKind::Warning);
     }
 
-    // The values land as the original reading takes them.
+    // The values land where the reading by position puts them.
     setDef(withField(2, "4O000"));
     ASSERT_EQ(compile().status, Status::Done);
     Track expected = t;
