@@ -67,10 +67,12 @@ public:
             if (!l || (!blocks.until.empty() && trimBlanks(*l) == blocks.until)) break;
             found += trimBlanks(*l).starts_with(blocks.heading);
         }
+        // The first count that disagrees is what makes the reading run past
+        // the end, if it does: the counts after it are read out of place.
         if (found != list.size()) {
-            counted_ = true;
-            noteForEarlyEnd("; the " + std::string(what) + " on line " +
-                            std::to_string(lineNumber()) + " says " + std::to_string(count));
+            if (!std::exchange(counted_, true))
+                noteForEarlyEnd("; the " + std::string(what) + " on line " +
+                                std::to_string(lineNumber()) + " says " + std::to_string(count));
             depart(trimBlanks(lastColumns(current(), kReadColumns)),
                    "the " + std::string(what) + " is " + std::to_string(count) + "; " +
                        std::to_string(found) + " " + quotedText(blocks.heading) + " blocks follow");

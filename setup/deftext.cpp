@@ -111,14 +111,16 @@ public:
             }
         }
         labelDeparted_ = false;
+        // The words after the label, and the first one past the layout's.
         std::size_t words = 0;
-        for (Tokens count(values.rest()); count.word();) ++words;
+        std::string_view surplus = values.rest();
+        for (Tokens count(values.rest()); const auto word = count.word();)
+            if (words++ == fields.size()) surplus = *word;
         if (words != fields.size())
-            depart(values.rest(),
-                   "the layout has " + std::to_string(fields.size()) +
-                       (fields.size() == 1 ? " value" : " values") + " after " + quotedText(name) +
-                       "; found " + std::to_string(words) +
-                       (words > fields.size() ? ": the last value takes the rest" : ""));
+            depart(surplus, "the layout has " + std::to_string(fields.size()) +
+                                (fields.size() == 1 ? " value" : " values") + " after " +
+                                quotedText(name) + "; found " + std::to_string(words) +
+                                (words > fields.size() ? ": the last value takes the rest" : ""));
         const auto* column = columns.begin();
         for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
             const std::string what =

@@ -203,7 +203,7 @@ void DefParser::alignPassed(const std::vector<Expected>& expected,
             lcs[i][j] = matches(expected[i], passed[j].text)
                             ? static_cast<std::uint16_t>(lcs[i + 1][j + 1] + 1)
                             : std::max(lcs[i + 1][j], lcs[i][j + 1]);
-    std::size_t extras = dropped, missing = 0;
+    std::size_t extras = dropped;
     const PassedLine* firstExtra = nullptr;
     std::size_t i = 0, j = 0;
     // One gap between two matched lines: lines in place of the layout's are
@@ -227,7 +227,6 @@ void DefParser::alignPassed(const std::vector<Expected>& expected,
                                      : std::to_string(count) + " more lines, the first " + first) +
                          " before this line; found " + quotedText(trimBlanks(text)) +
                          ", and nothing after it moves");
-            missing += count;
             i = toI;
         }
     };
@@ -237,6 +236,8 @@ void DefParser::alignPassed(const std::vector<Expected>& expected,
             ++j;
             continue;
         }
+        // Nothing more in common: the rest is one gap.
+        if (lcs[i][j] == 0) break;
         // Find the next matched pair that the longest run takes.
         std::size_t a = i, b = j;
         while (a < n && b < m &&
@@ -249,8 +250,6 @@ void DefParser::alignPassed(const std::vector<Expected>& expected,
         gap(a, b);
     }
     gap(n, m);
-    (void)missing;
-    if (!firstExtra && extras == 0) return;
     if (!firstExtra) return;
     std::string message = "the layout has nothing more here before " + quotedText(stop) +
                           "; found " + quotedText(trimBlanks(firstExtra->text));

@@ -217,5 +217,62 @@ TEST_F(CameraTest, CompileFailures) {
     for (const auto& [c, lines, reason] : cases) EXPECT_EQ(compile(*c, lines), reason);
 }
 
+// Slips in cam.def and scr.def are named at their line and column, and the
+// file is read by position as always.
+TEST_F(CameraTest, SlipsAreNamedWhereTheyStand) {
+    std::vector<std::string> cam = decompile(kCam, kBothCam);
+    cam[13] = "Value 2:          &H10";   // camera 1, value 2
+    cam[16] = "Value5:               5";  // camera 1, value 5
+    const std::string read = compile(kCam, cam);
+    EXPECT_EQ(valueAt(read, 8), 16);
+    EXPECT_EQ(read, [] {
+        std::string bytes = kBothCam;
+        bytes.replace(8, 4, Bytes().i32(16).str());
+        return bytes;
+    }());
+    std::vector<std::string> lines;
+    for (const Diagnostic& d : host.diagnostics) lines.push_back(diagnosticLine(d));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Cam.def:14:19: warning: the layout has a whole number here (Value 2 of "
+                         "camera 1); found \"&H10\", read as 16",
+                         "Cam.def:17:1: warning: the layout has the label \"Value 5:\" here; found "
+                         "\"Value5:\""}));
+
+    // A count above the blocks: named at its line, and the reason of the
+    // reading that then runs past the end names it too.
+    cam = decompile(kCam, kBothCam);
+    cam[6] = "Number of Cameras:              3";
+    host.diagnostics.clear();
+    EXPECT_EQ(compile(kCam, cam),
+              "Cam.def:" + std::to_string(cam.size() + 1) +
+                  ": the file ends early; expected Value 1 of camera position 2; the camera "
+                  "count on line 7 says 3");
+    ASSERT_FALSE(host.diagnostics.empty());
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              "Cam.def:7:33: warning: the camera count is 3; 2 \"Camera Position:\" blocks "
+              "follow");
+
+    // Scripts: both counts are read in place, so both are named; a block
+    // more than TV 2's count stands where the file should end.
+    std::vector<std::string> scr = decompile(kScr, scrFile(3, 2, 1, 3));
+    scr[6] = "TV 1 Cameras:              1";
+    scr[7] = "TV 2 Cameras:              2";
+    host.diagnostics.clear();
+    EXPECT_EQ(compile(kScr, scr).size(), 12u + 3 * 16);
+    ASSERT_GE(host.diagnostics.size(), 2u);
+    EXPECT_EQ(host.diagnostics[0].message,
+              "the TV 1 camera count is 1; 2 \"TV 1 Camera:\" blocks follow");
+    EXPECT_EQ(host.diagnostics[1].message,
+              "the TV 2 camera count is 2; 1 \"TV 2 Camera:\" blocks follow");
+    EXPECT_EQ(host.diagnostics[1].line, 8);
+
+    // Under --strict nothing is written.
+    host.reading = Strictness::Strict;
+    writeFile(dir.file("New.scr"), "old");
+    EXPECT_NE(compile(kScr, scr).find("departures from the layout under --strict"),
+              std::string::npos);
+    EXPECT_EQ(readFile(dir.file("New.scr")), "old");
+}
+
 }  // namespace
 }  // namespace z5

@@ -622,6 +622,40 @@ TEST_F(Object3d, CompileTakesOnlyTheLinesItReads) {
               usual.substr(0, 12) + usual.substr(40, 28) + usual.substr(12, 28) + usual.substr(68));
 }
 
+// Slips in vertex.def and flavor.def are named where they stand; the object
+// is compiled as the reading by position takes it.
+TEST_F(Object3d, SlipsAreNamedWhereTheyStand) {
+    const Object obj{.vertices = {{0, 1, 2, 3}, {1, 4, 5, 6}},
+                     .flavors = {Flavor(3, {1, 2, 3}), Flavor(4, {1, 4})}};
+    ASSERT_EQ(decompile(obj.bytes()).status, Status::Done);
+    std::vector<std::string> vertex = splitCrlf(vertexDef()), flavor = splitCrlf(flavorDef());
+    vertex.insert(vertex.begin() + 3, "a remark");  // a line the layout does not have
+    vertex[7] += " 9";                              // a fifth value on a point line
+    vertex[8].replace(vertex[8].find('4'), 1, "4.5");
+    flavor[5] += "  1";  // a fourth value of the FL03
+    flavor.insert(flavor.begin() + 6, "FL20     30            1");
+    writeFile(dir.file("vertex.def"), joinCrlf(vertex));
+    writeFile(dir.file("flavor.def"), joinCrlf(flavor));
+    const Object read{.vertices = {{0, 1, 2, 39}, {1, 4, 5, 6}},
+                      .flavors = {Flavor(3, {1, 2, 31}), Flavor(4, {1, 4})}};
+    EXPECT_EQ(compiled(), read.bytes());
+    std::vector<std::string> lines;
+    for (const Diagnostic& d : host.diagnostics) lines.push_back(diagnosticLine(d));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "vertex.def:4:1: warning: the layout has nothing more here before "
+                  "\"VERTICES:\"; found \"a remark\"; it is not read",
+                  "vertex.def:8:45: warning: the layout has 4 values on a point line; found "
+                  "more: the last, z, is read from \"3 9\" as 39",
+                  "vertex.def:9:19: warning: the layout has a whole number here (x); found "
+                  "\"4.5\", read as 4",
+                  "flavor.def:6:50: warning: the layout has 3 values after the offset of this "
+                  "FL03; found more: the last is read from \"3  1\" as 31",
+                  "flavor.def:7:1: warning: the layout has a flavor line of a type with a layout "
+                  "here (FL02 to FL21, not FL18 or FL20); found \"FL20\", and the line is "
+                  "skipped"}));
+}
+
 TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {
     const std::string vertices = crlf({"VERTICES:", "0 0 0 0"}), flavors = crlf({"FL14 4 1 2"});
     // Fails with `reason` and writes no object.

@@ -266,5 +266,32 @@ TEST_F(SetupFixture, HiddenFieldsAreWrittenFixedAndTheSetupKeepsItsName) {
     EXPECT_EQ(readFile(dir.file("setupname9.stg")), cut.bytes());
 }
 
+// Slips in stg.def are named where they stand; values land as the reading
+// by position takes them.
+TEST_F(SetupFixture, SlipsAreNamedWhereTheyStand) {
+    std::vector<std::string> lines = decompile(sample().bytes());
+    lines[10] = "Gears          2,50   .50 -1.25   .00";  // a comma for the point
+    lines[5] += "    35";                                 // a fifth tyre pressure
+    lines[13] = "  Raer            20";                   // a misspelt label
+    lines.push_back("after the comment");
+    ASSERT_EQ(compile(lines).status, Status::Done);
+    std::vector<std::string> found;
+    for (const Diagnostic& d : host.diagnostics) found.push_back(diagnosticLine(d));
+    EXPECT_EQ(found,
+              (std::vector<std::string>{
+                  "Stg.def:6:44: warning: the layout has 4 values after \"Tire Pressure\"; "
+                  "found 5: the last value takes the rest",
+                  "Stg.def:11:16: warning: the layout has a number with a full stop here (Gears "
+                  "1st); found \"2,50\", read as 2.00",
+                  "Stg.def:14:3: warning: the layout has the label \"Rear\" here; found "
+                  "\"Raer\"",
+                  "Stg.def:38:1: warning: the layout ends with the comment line; found \"after "
+                  "the comment\", which is not read"}));
+    const std::string compiled = setupFile();
+    EXPECT_EQ(valueAt(compiled, 4 * Gears1st), 200);
+    EXPECT_EQ(valueAt(compiled, 4 * TirePressureRF), 3135);  // "31    35" read as one number
+    EXPECT_EQ(valueAt(compiled, 4 * WeightJackRear), 20);
+}
+
 }  // namespace
 }  // namespace z5

@@ -211,8 +211,7 @@ TEST_F(Workspace, DeparturesFailTheBuildUnlessLenient) {
         const CliRun r = z5(args);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(places(r.err, " warning:"),
-                  (std::vector<std::string>{track + ":4:1: warning:",
-                                            setup + ":7:1: warning:"}));
+                  (std::vector<std::string>{track + ":4:1: warning:", setup + ":7:1: warning:"}));
         // What departs from the layout here reads as it did: the same bytes.
         EXPECT_EQ(r.out,
                   "9 members: 5 compiled, 4 taken as they are, 0 changed; wrote GAME.dat, kept "
