@@ -33,6 +33,16 @@ step archive pack dattext.pck
 same "$samples/sample.dat" "$out/archive/sample.dat"
 step archive cleanup
 
+# A whole archive as a workspace: extract it, make the first straight of the
+# speedway 2000 longer, check the definitions (the next section's Start
+# usually follows: a warning), build the archive again and verify it.
+step workspace extract "$samples/game.dat" game
+sed -i 's/^\(         Straight            0\)        60000/\1        62000/' \
+    "$out/workspace/game/speedway.trk.def/Trk.def"
+step workspace check game
+step workspace build game
+step workspace verify --deep game.dat
+
 # Raw dumps of a sample file.
 step raw dump "$samples/mixed.bin"
 step raw textdoc "$samples/mixed.bin"

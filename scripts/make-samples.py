@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the picture samples: cube.3do (8 corners at +-100, 6 quads),
 wheel.3do (two rings of 24 vertices, 24 side quads and two 24-sided caps)
-and speedway.trk (an oval: two straights, two half turns, 4 E-lines).
+and speedway.trk (an oval: two straights, two half turns, 4 E-lines); and
+game.dat, an archive of the samples of every kind and one file of no known
+kind, some names in upper case and some in lower, packed by z5def.
 The objects are compiled by z5def from definition files written here.
 Usage: scripts/make-samples.py Z5DEF SAMPLES_DIR"""
 import math
@@ -100,11 +102,43 @@ def speedway(out):
         f.write(data)
 
 
+# The members of game.dat: the name in the archive and the sample it holds.
+# A setup keeps the name it was made under, which it holds inside.
+GAME_MEMBERS = [
+    ("OVAL.TRK", "oval.trk"),
+    ("speedway.trk", "speedway.trk"),
+    ("CUBE.3DO", "cube.3do"),
+    ("wheel.3do", "wheel.3do"),
+    ("BOX.3DO", "box.3do"),
+    ("SAMPLE.CAM", "sample.cam"),
+    ("sample.scr", "sample.scr"),
+    ("sample.stg", "sample.stg"),
+    ("MIXED.BIN", "mixed.bin"),
+]
+
+
+def game(z5def, samples):
+    """game.dat, packed by z5def from the samples under their member names."""
+    with tempfile.TemporaryDirectory() as work:
+        for member, sample in GAME_MEMBERS:
+            with open(os.path.join(samples, sample), "rb") as f, \
+                    open(os.path.join(work, member), "wb") as g:
+                g.write(f.read())
+        lines = ["game", " %d " % len(GAME_MEMBERS)] + [m for m, _ in GAME_MEMBERS]
+        with open(os.path.join(work, "dattext.pck"), "w", newline="\r\n") as f:
+            f.write("\n".join(lines) + "\n")
+        subprocess.run([z5def, "-q", "-C", work, "pack", "dattext.pck"], check=True)
+        with open(os.path.join(work, "game.dat"), "rb") as f, \
+                open(os.path.join(samples, "game.dat"), "wb") as g:
+            g.write(f.read())
+
+
 def main():
     z5def, samples = sys.argv[1], sys.argv[2]
     compile_object(z5def, os.path.join(samples, "cube.3do"), *cube())
     compile_object(z5def, os.path.join(samples, "wheel.3do"), *wheel())
     speedway(os.path.join(samples, "speedway.trk"))
+    game(z5def, samples)
 
 
 if __name__ == "__main__":
