@@ -3,6 +3,9 @@
 // a list names.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "core/command.hpp"
 
 namespace z5 {
@@ -20,6 +23,24 @@ void runUnpack(Command& cmd);
 // line, written into the working folder from the member files there. The
 // archive replaces an existing one only when the whole pack succeeded.
 void runPack(Command& cmd);
+
+// Unpacks only the members `names` (in any letter case) of the chosen
+// archive, each under the archive's spelling of its name, and no list. An
+// unknown name fails the command, naming it, before anything is written.
+void runUnpackMembers(Command& cmd, const std::vector<std::string>& names);
+
+// Adds `files` to the archive at `archive`: each, by its file name,
+// replaces the member of that name in any letter case (which keeps its
+// place and spelling), or is appended; a missing archive is created. The
+// entries of the other members keep every byte but their offsets. The
+// archive is replaced, as a whole, only when complete, the old one kept as
+// ARCHIVE.bak when `backup` (one generation), together with it.
+struct AddReport {
+    std::vector<std::string> replaced, added;
+    std::string backup;  // empty when none was kept
+};
+AddReport runAdd(Command& cmd, const std::string& archive, const std::vector<std::string>& files,
+                 bool backup);
 
 // Deletes the files named on lines 3 onward of dattext.pck in the working
 // folder, each by its exact name, once every line was checked. The list and

@@ -108,8 +108,12 @@ void writeArchive(BinaryWriter& dat, const std::vector<PackMember>& members) {
             throw CommandFailure("member " + m.name +
                                  " would start beyond the 32-bit offsets an archive can hold");
         DatEntry entry;
-        entry.Size = entry.Size2 = m.size;
-        setEntryName(entry, m.name);
+        if (m.entry) {
+            entry = *m.entry;
+        } else {
+            entry.Size = entry.Size2 = m.size;
+            setEntryName(entry, m.name);
+        }
         entry.Offset = *offset;
         writeDatEntry(dat, entry);
         lngOffset += m.size;
@@ -118,7 +122,7 @@ void writeArchive(BinaryWriter& dat, const std::vector<PackMember>& members) {
     StreamCopy copy(dat.flushedFile(), dat.position());
     for (const PackMember& m : members) {
         const InputFile in(m.path, m.name);
-        if (copy.append(in, 0, m.size) < m.size)
+        if (copy.append(in, m.from, m.size) < m.size)
             throw CommandFailure("member " + m.name + " became shorter than its " +
                                  std::to_string(m.size) + " bytes while it was packed");
     }

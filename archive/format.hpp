@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,11 +62,15 @@ std::int16_t readListCount(TextReader& list);
 // refuse the archive: both would be one file on Windows).
 std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier);
 
-// A member as pack writes it: its name and the file that holds its bytes.
+// A member as pack writes it: its name and the file that holds its bytes
+// (from byte `from` on: a member of another archive), and the entry to keep
+// of it, but for its offset (a fresh one as pack writes it when none).
 struct PackMember {
     std::string name;
     std::string path;
     std::int32_t size = 0;
+    std::int64_t from = 0;
+    std::optional<DatEntry> entry = std::nullopt;
 };
 // The size of a member file, within the limits of an archive; a failure
 // names the member.

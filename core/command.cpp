@@ -70,6 +70,15 @@ TextWriter& Command::replaceText(std::string_view name) {
     return texts_.emplace_back(path, std::string(name), false);
 }
 
+BinaryWriter& Command::replaceBinaryAt(const std::string& path, std::string display) {
+    const auto it = claimIndex_.find(claimKey(path, false));
+    if (it == claimIndex_.end() || claims_[it->second].output)
+        throw CommandFailure(display + " is replaced only after it was read");
+    requireReplaceable(path, display);
+    claims_[it->second].output = true;
+    return binaries_.emplace_back(path, std::move(display));
+}
+
 BinaryWriter& Command::createBinaryAt(const std::string& path, std::string display) {
     claimOutput(path, display);
     return binaries_.emplace_back(path, std::move(display));

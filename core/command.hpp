@@ -115,6 +115,9 @@ public:
     // which this command has read, replaced through the safe writer when the
     // command succeeds. Nothing else may read or write it afterwards.
     TextWriter& replaceText(std::string_view name);
+    // The same for a binary input at any path (add replaces the archive it
+    // read): claimed as an input before, and replaceable.
+    BinaryWriter& replaceBinaryAt(const std::string& path, std::string display);
 
     // Inputs: the chosen file, a fixed-name text in the working folder, or
     // any file. Readers opened here report their departures to this command;

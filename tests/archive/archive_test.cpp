@@ -1,3 +1,5 @@
+#include "archive/archive.hpp"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -305,6 +307,64 @@ TEST_F(Archive, PeerArchives) {
             EXPECT_FALSE(fileExists(in("FOUR.TXT")));
         }
     }
+}
+
+// Members by name: unpack of some, add (replace in place, append, create),
+// each against archives built here from the format alone.
+TEST_F(Archive, MembersByName) {
+    const std::vector<Member> members = {
+        {"A.TXT", "first"}, {"kept.bin", "second", 7, 99}, {"C.TRK", "third"}};
+    writeFile(root.file("game.dat"), archive(members));
+    host.answer = root.file("game.dat");
+    const auto unpackSome = [this](std::vector<std::string> names) {
+        return runCommand(host, findCommandByMenu("mnuUnpack")->options,
+                          [&](Command& cmd) { runUnpackMembers(cmd, names); });
+    };
+    // In any letter case, under the archive's spelling; no list.
+    ASSERT_EQ(unpackSome({"c.trk", "a.txt"}).status, Status::Done);
+    EXPECT_EQ(folderFiles(work),
+              (std::map<std::string, std::string>{{"A.TXT", "first"}, {"C.TRK", "third"}}));
+    fresh();
+    EXPECT_TRUE(failed(unpackSome({"A.TXT", "NOPE.BIN"}), "game.dat: no member NOPE.BIN"));
+    EXPECT_TRUE(files().empty());
+
+    const auto add = [this](const std::vector<std::string>& files, bool backup = true) {
+        AddReport report;
+        const Outcome o = runCommand(host, {}, [&](Command& cmd) {
+            report = runAdd(cmd, root.file("game.dat"), files, backup);
+        });
+        return std::pair{o, report};
+    };
+    writeFile(in("a.txt"), "FIRST, LONGER");
+    writeFile(in("D.NEW"), "fourth");
+    const std::string before = readFile(root.file("game.dat"));
+    const auto [o, report] = add({in("a.txt"), in("D.NEW")});
+    ASSERT_EQ(o.status, Status::Done) << o.reason;
+    EXPECT_EQ(report.replaced, std::vector<std::string>{"A.TXT"});
+    EXPECT_EQ(report.added, std::vector<std::string>{"D.NEW"});
+    EXPECT_EQ(readFile(root.file("game.dat.bak")), before);
+    // The replaced member keeps its place and spelling, the untouched one
+    // its entry but the offset, the new one comes last as pack writes it.
+    std::string expected = archive({{"A.TXT", "FIRST, LONGER"},
+                                    {"kept.bin", "second", 7, 99},
+                                    {"C.TRK", "third"},
+                                    {"D.NEW", "fourth"}});
+    EXPECT_EQ(readFile(root.file("game.dat")), expected);
+
+    // A missing archive is created; limits and names as pack has them, and
+    // a refusal changes nothing.
+    fs::remove(root.file("game.dat"));
+    fs::remove(root.file("game.dat.bak"));
+    ASSERT_EQ(add({in("D.NEW")}).first.status, Status::Done);
+    EXPECT_EQ(readFile(root.file("game.dat")), archive({{"D.NEW", "fourth"}}));
+    EXPECT_FALSE(fileExists(root.file("game.dat.bak")));
+    writeFile(in("FOURTEEN.CHARS"), "x");
+    EXPECT_TRUE(failed(add({in("FOURTEEN.CHARS")}).first, "longer than 13 characters"));
+    writeFile(in("d.new"), "again");
+    EXPECT_TRUE(failed(add({in("D.NEW"), in("d.new")}).first, "given twice"));
+    EXPECT_TRUE(failed(add({root.file("game.dat")}).first, "is the archive itself"));
+    EXPECT_EQ(readFile(root.file("game.dat")), archive({{"D.NEW", "fourth"}}));
+    EXPECT_FALSE(fileExists(root.file("game.dat.bak")));
 }
 
 }  // namespace
