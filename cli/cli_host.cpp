@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <list>
 #include <map>
 #include <ostream>
 #include <thread>
 
-#include "check/check.hpp"
 #include "commands/table.hpp"
 #include "platform/console.hpp"
 #include "platform/display.hpp"
@@ -18,8 +18,7 @@
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
 #include "platform/paths.hpp"
-#include "verify/verify.hpp"
-#include "workspace/workspace.hpp"
+#include "tools/table.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
@@ -39,29 +38,8 @@ void CliHost::notice(const std::string& line) {
     err_ << printableLine(line) << '\n';
 }
 
-namespace {
-
-// A diagnostic's line, and on a terminal (`caret`) the line of the file and
-// a caret under the column, as a compiler shows them.
-void printDiagnostic(std::ostream& to, const Diagnostic& d, bool caret) {
-    to << printableLine(diagnosticLine(d)) << '\n';
-    if (!caret || d.line <= 0 || d.column <= 0 || d.text.empty()) return;
-    // Escaped bytes widen the line: the caret stands under the column as
-    // shown.
-    Diagnostic shown = d;
-    shown.text = printableLine(d.text);
-    shown.column = static_cast<long>(
-        printableLine(std::string_view(d.text).substr(
-                          0, std::min(d.text.size(), static_cast<std::size_t>(d.column - 1))))
-            .size() +
-        1);
-    to << diagnosticCaret(shown);
-}
-
-}  // namespace
-
 void CliHost::diagnostic(const Diagnostic& d) {
-    printDiagnostic(err_, d, &err_ == &std::cerr && isTerminal(2));
+    tools::printDiagnostic(err_, d, &err_ == &std::cerr && isTerminal(2));
 }
 
 namespace {
@@ -102,7 +80,7 @@ std::string checkNameEnd(std::string& path) {
 
 // A FILE or DIR argument (`kind`) checked by checkNameEnd.
 CLI::Option* pathArgument(CLI::Option* option, const char* kind) {
-    return option->check(CLI::Validator(checkNameEnd, kind));
+    return option->check(CLI::Validator(checkNameEnd, "", kind));
 }
 
 // -j takes a whole number of at least 1.
@@ -155,176 +133,15 @@ std::string parseProblem(const CLI::App& app, const CLI::ParseError& error) {
     return std::string("z5def: ") + error.what() + "; try \"z5def --help\"";
 }
 
-bool stderrIsTerminal() {
-    return isTerminal(2);
-}
-
-int defaultJobs() {
-    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-struct VerifyRequest {
-    std::vector<std::string> paths;
-    int jobs = defaultJobs();
-    bool deep = false;
-    bool quiet = false;
-};
-
-struct CheckRequest {
-    std::vector<std::string> paths;
-    int jobs = defaultJobs();
-    bool werror = false;
-};
-
-struct WorkspaceRequest {
-    std::string archive;
-    std::string folder;
-    std::string output;
-    int jobs = defaultJobs();
-    bool all = false;
-    Strictness reading = Strictness::Standard;
-    bool noBackup = false;
-};
-
-// With --quiet an identical result shows only the members that are not.
-std::string quietLines(const verify::Result& r) {
-    const bool same = r.verdict == verify::Verdict::Identical ||
-                      r.verdict == verify::Verdict::IdenticalButReserved;
-    std::string members;
-    for (const verify::Result& m : r.members) members += quietLines(m);
-    if (same && members.empty()) return {};
-    verify::Result shown = r;
-    shown.members.clear();
-    std::string text = verify::resultLines(shown);
-    std::string indented;
-    for (std::size_t start = 0; start < members.size();) {
-        const std::size_t end = members.find('\n', start) + 1;
-        indented += "  " + members.substr(start, end - start);
-        start = end;
-    }
-    return text + indented;
-}
-
-// A progress line on stderr, only for a person watching a terminal.
-class ProgressLine {
-public:
-    explicit ProgressLine(std::ostream& err)
-        : err_(err), shown_(&err == &std::cerr && stderrIsTerminal()) {}
-    ~ProgressLine() { clear(); }
-    void show(std::size_t index, std::size_t count, const std::string& name) {
-        if (shown_)
-            err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << printableLine(name)
-                 << std::flush;
-    }
-    void clear() {
-        if (shown_) err_ << "\r\x1b[K" << std::flush;
-    }
-    bool shown() const { return shown_; }
-
-private:
-    std::ostream& err_;
-    bool shown_;
-};
-
-// `base`: the folder relative paths are taken from (-C), or empty.
-int runVerify(const VerifyRequest& request, const std::string& base, std::ostream& out,
-              std::ostream& err) {
-    const verify::Plan plan = verify::plan(request.paths, base);
-    verify::Tally tally;
-    tally.skipped = plan.skipped;
-    ProgressLine line(err);
-    auto progress = [&](std::size_t index, const std::string& path) {
-        line.show(index, plan.files.size(), path);
-    };
-    auto done = [&](const verify::Result& result) {
-        tally.add(result);
-        const std::string lines = request.quiet ? quietLines(result) : verify::resultLines(result);
-        line.clear();
-        out << lines << std::flush;
-    };
-    try {
-        verify::verifyAll(plan, request.jobs, request.deep, done,
-                          line.shown()
-                              ? std::function<void(std::size_t, const std::string&)>(progress)
-                              : nullptr);
-    } catch (const std::exception& e) {
-        err << "z5def verify: " << printableLine(e.what()) << '\n';
-        return 1;
-    }
-    line.clear();
-    out << verify::summaryLine(tally) << '\n';
-    return tally.clean() ? 0 : 1;
-}
-
-// check: every diagnostic on standard output, then the summary; 1 when
-// something was an error (with --werror, a warning too).
-int runCheck(const CheckRequest& request, const std::string& base, std::ostream& out,
-             std::ostream& err) {
-    const std::vector<check::Unit> units = check::plan(request.paths, base);
-    check::Tally tally;
-    ProgressLine line(err);
-    const bool caret = &out == &std::cout && isTerminal(1);
-    try {
-        check::checkAll(
-            units, request.jobs,
-            [&](const check::Result& result) {
-                tally.add(result);
-                line.clear();
-                for (const Diagnostic& d : result.diagnostics) printDiagnostic(out, d, caret);
-                out << std::flush;
-            },
-            line.shown() ? std::function<void(std::size_t, const std::string&)>(
-                               [&](std::size_t i, const std::string& name) {
-                                   line.show(i, units.size(), name);
-                               })
-                         : nullptr);
-    } catch (const std::exception& e) {
-        err << "z5def check: " << printableLine(e.what()) << '\n';
-        return 1;
-    }
-    line.clear();
-    out << check::summaryLine(tally) << '\n';
-    return tally.errors > 0 || (request.werror && tally.warnings > 0) ? 1 : 0;
-}
-
-// extract and build: the departures of definition files from their layout
-// as a compiler shows them, then every reason on a line of its own, or what
-// was done and the summary line. A build is strict unless it is lenient.
-int runWorkspace(const WorkspaceRequest& request, bool build, const std::string& folder,
-                 std::ostream& out, std::ostream& err) {
-    ProgressLine line(err);
-    workspace::Progress progress;
-    if (line.shown())
-        progress = [&](std::size_t i, std::size_t n, const std::string& name) {
-            line.show(i, n, name);
-        };
-    const workspace::Report report =
-        build ? workspace::build({folder, request.folder, request.output, request.jobs,
-                                  request.reading == Strictness::Lenient, !request.noBackup},
-                                 progress)
-              : workspace::extract(
-                    {folder, request.archive, request.folder, request.jobs, request.all}, progress);
-    line.clear();
-    CliHost shown(folder, {}, false, out, err);
-    for (const Diagnostic& d : report.diagnostics) shown.diagnostic(d);
-    for (const std::string& reason : report.reasons)
-        err << "z5def " << (build ? "build" : "extract") << ": " << printableLine(reason) << '\n';
-    if (!report.succeeded()) return 1;
-    for (const std::string& done : report.lines) out << printableLine(done) << '\n';
-    out << printableLine(report.summary) << '\n';
-    return 0;
-}
-
 // The command tree and what its parse leaves. `wanted` says which commands
 // and groups to add: CLI11 matches a command only by its exact word, so one
 // whose word appears nowhere on the command line cannot change the parse, and
 // leaving it out saves building it (most of the start-up time of a run).
 struct CommandLine {
     explicit CommandLine(const std::function<bool(std::string_view)>& wanted);
-    void addVerifyCommand();
-    void addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted);
     CommandLine(const CommandLine&) = delete;
     CommandLine& operator=(const CommandLine&) = delete;
+    void addTool(const tools::Tool& tool);
 
     CLI::App app{
         "z5def: converts the data files of the racing simulation to editable definition files "
@@ -334,20 +151,30 @@ struct CommandLine {
     bool quiet = false;
     bool strict = false;
     bool lenient = false;
+    // A converter row: its file argument, -o and the names it may act on.
     std::string file;
     std::string output;
+    std::vector<std::string> names;
     const CommandEntry* chosen = nullptr;
     const CLI::Option* fileOption = nullptr;
     const CLI::Option* outputOption = nullptr;
-    VerifyRequest verify;
-    CLI::App* verifyCommand = nullptr;
-    CheckRequest check;
-    CLI::App* checkCommand = nullptr;
-    void addCheckCommand();
-    WorkspaceRequest workspace;
-    CLI::App* extractCommand = nullptr;
-    CLI::App* buildCommand = nullptr;
+    // A tool: its row and what was given for each argument and option.
+    struct ToolParse {
+        const tools::Tool* tool = nullptr;
+        CLI::App* command = nullptr;
+        std::vector<std::vector<std::string>> arguments;  // for the arguments that are many
+        std::vector<std::string> singles;                 // and those that are one
+        std::vector<std::string> values;                  // by option, in the row's order
+        std::vector<CLI::Option*> options;
+    };
+    std::list<ToolParse> tools;
 };
+
+// The long name of an option ("-j,--jobs" gives "jobs").
+std::string longName(std::string_view names) {
+    const std::size_t at = names.rfind("--");
+    return std::string(names.substr(at == std::string_view::npos ? 0 : at + 2));
+}
 
 CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
     app.set_version_flag("--version", std::string("z5def " Z5_VERSION));
@@ -361,16 +188,16 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
                                 "relative FILE arguments are taken from here (default: the "
                                 "current folder)"),
                  "DIR")
-        ->check(CLI::Validator(checkFolder, "DIR"));
+        ->check(CLI::Validator(checkFolder, "", "DIR"))
+        ->type_name("DIR");
     app.add_flag("-q,--quiet", quiet, "do not print DONE on success");
-    CLI::Option* strictFlag = app.add_flag(
-        "--strict", strict,
-        "every departure of a definition file from its layout is an error: the command writes "
-        "nothing (build is strict unless --lenient is given)");
+    app.add_flag("--strict", strict,
+                 "every departure of a definition file from its layout is an error: the command "
+                 "writes nothing (build is strict unless --lenient is given)");
     app.add_flag("--lenient", lenient,
                  "read definition files by position as always (departures are warnings), and "
-                 "binaries that are not of their kind or are cut short, with zeros past their end")
-        ->excludes(strictFlag);
+                 "binaries that are not of their kind or are cut short, with zeros past their "
+                 "end");
 
     std::map<std::string, CLI::App*, std::less<>> groups;
     for (const CommandEntry& entry : commandTable()) {
@@ -391,9 +218,16 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         CLI::Option* option = nullptr;
         if (entry.takesFile()) {
-            option = pathArgument(sub->add_option(std::string(entry.argumentName), file), "FILE");
+            option = pathArgument(sub->add_option(std::string(entry.argumentName), file,
+                                                  "the file it reads (relative to the working "
+                                                  "folder)"),
+                                  "FILE")
+                         ->type_name("");
             if (!entry.options.fileOptional) option->required();
         }
+        if (!entry.namesArgument.empty())
+            sub->add_option(std::string(entry.namesArgument), names, std::string(entry.namesHelp))
+                ->type_name("");
         CLI::Option* named = nullptr;
         if (!entry.outputArgument.empty())
             named = pathArgument(sub->add_option("-o,--output", output,
@@ -407,112 +241,93 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             outputOption = named;
         });
     }
-
-    if (wanted("verify")) addVerifyCommand();
-    if (wanted("check")) addCheckCommand();
-    addWorkspaceCommands(wanted);
+    for (const tools::Tool& tool : tools::toolTable())
+        if (wanted(tool.word)) addTool(tool);
 }
 
-void CommandLine::addVerifyCommand() {
-    verifyCommand = app.add_subcommand(
-        "verify",
-        "decompile and compile back (unpack and pack for archives) each file in a "
-        "private folder and say whether the same bytes come back");
-    verifyCommand->add_option("PATH", verify.paths, "files, or folders walked for known kinds")
-        ->required();
-    verifyCommand
-        ->add_option("-j,--jobs", verify.jobs, "files verified at once (default: the cores)")
-        ->check(CLI::Validator(checkJobs, "N"));
-    verifyCommand->add_flag("--deep", verify.deep,
-                            "verify an archive's members of known kinds too");
-    verifyCommand->add_flag("--quiet", verify.quiet,
-                            "print only what is not identical, and the summary");
-}
-
-void CommandLine::addCheckCommand() {
-    checkCommand = app.add_subcommand(
-        "check",
-        "read binaries and definition files as the commands would, writing nothing, and list "
-        "their errors (departures from a layout, what a command refuses) and warnings (what an "
-        "edit commonly breaks while it still compiles) as a compiler does");
-    checkCommand->add_option("PATH", check.paths,
-                             "a binary, a definition file (for the definitions of its folder) or "
-                             "a folder, walked (default: the working folder)");
-    checkCommand->add_option("-j,--jobs", check.jobs, "files checked at once (default: the cores)")
-        ->check(CLI::Validator(checkJobs, "N"));
-    checkCommand->add_flag("--werror", check.werror, "exit 1 on warnings too");
-}
-
-void CommandLine::addWorkspaceCommands(const std::function<bool(std::string_view)>& wanted) {
-    const auto jobs = [this](CLI::App* command) {
-        command
-            ->add_option("-j,--jobs", workspace.jobs,
-                         "members worked on at once (default: the cores)")
-            ->check(CLI::Validator(checkJobs, "N"));
-    };
-    if (wanted("extract")) {
-        extractCommand = app.add_subcommand(
-            "extract",
-            "make a workspace of ARCHIVE.dat: the list, a folder MEMBER.def of definition files "
-            "for each member that compiles back to the same bytes, the other members as files, "
-            "and the report workspace.txt");
-        jobs(extractCommand);
-        extractCommand->add_flag(
-            "--all", workspace.all,
-            "give objects that come back only renumbered a definitions folder too");
-        pathArgument(extractCommand->add_option("ARCHIVE.dat", workspace.archive, "the archive"),
-                     "FILE")
-            ->required();
-        pathArgument(extractCommand->add_option("DIR", workspace.folder,
-                                                "a new or empty folder (default: the archive's "
-                                                "name without its extension)"),
-                     "DIR");
+void CommandLine::addTool(const tools::Tool& tool) {
+    ToolParse& parse = tools.emplace_back();
+    parse.tool = &tool;
+    parse.command = app.add_subcommand(std::string(tool.word), std::string(tool.summary));
+    parse.arguments.resize(tool.arguments.size());
+    parse.singles.resize(tool.arguments.size());
+    parse.values.resize(tool.options.size());
+    for (std::size_t i = 0; i < tool.options.size(); ++i) {
+        const tools::Option& o = tool.options[i];
+        CLI::Option* option = nullptr;
+        if (o.value.empty()) {
+            const std::string help(o.help);  // const: a description, not a result
+            option = parse.command->add_flag(std::string(o.names), help);
+        } else {
+            option = parse.command->add_option(std::string(o.names), parse.values[i],
+                                               std::string(o.help));
+            option->type_name(std::string(o.value));
+            if (o.value == "N")
+                option->check(CLI::Validator(checkJobs, "", "N"));
+            else
+                pathArgument(option, "FILE");
+        }
+        parse.options.push_back(option);
     }
-    if (wanted("build")) {
-        buildCommand = app.add_subcommand(
-            "build",
-            "build the archive of the workspace DIR: each MEMBER.def folder compiled, every other "
-            "member taken as it is (DIR is only read), and say which members changed");
-        jobs(buildCommand);
-        buildCommand->add_flag("--lenient", lenient,
-                               "build although definition files depart from their layout, "
-                               "warning of each departure (without it any departure fails the "
-                               "build and nothing is written)");
-        buildCommand->add_flag("--no-backup", workspace.noBackup,
-                               "do not keep the archive it replaces as ARCHIVE.dat.bak (by "
-                               "default it is kept there, replacing an older ARCHIVE.dat.bak)");
-        pathArgument(buildCommand->add_option("DIR", workspace.folder, "the workspace"), "DIR")
-            ->required();
-        pathArgument(buildCommand->add_option("-o,--output", workspace.output,
-                                              "the archive to write (default: the name on the "
-                                              "list's first line, .dat added, in the working "
-                                              "folder)"),
-                     "FILE");
+    for (std::size_t i = 0; i < tool.arguments.size(); ++i) {
+        const tools::Argument& a = tool.arguments[i];
+        CLI::Option* option =
+            a.many ? parse.command->add_option(std::string(a.name), parse.arguments[i],
+                                               std::string(a.help))
+                   : parse.command->add_option(std::string(a.name), parse.singles[i],
+                                               std::string(a.help));
+        option->type_name("");
+        if (a.required) option->required();
+        pathArgument(option, a.folder ? "DIR" : "FILE");
     }
 }
 
 // Runs what the parsed command line asks for.
 int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
-    if (line.verifyCommand && line.verifyCommand->parsed())
-        return runVerify(line.verify, line.dir.empty() ? "" : absoluteFolder(line.dir), out, err);
-    if (line.checkCommand && line.checkCommand->parsed())
-        return runCheck(line.check, absoluteFolder(line.dir), out, err);
-    for (CLI::App* command : {line.extractCommand, line.buildCommand})
-        if (command && command->parsed()) {
-            if (line.workspace.archive.empty() && command == line.extractCommand) {
-                err << "z5def extract: ARCHIVE.dat is empty\n";
-                return 2;
-            }
-            if (line.workspace.folder.empty() && command == line.buildCommand) {
-                err << "z5def build: DIR is empty\n";
-                return 2;
-            }
-            line.workspace.reading = line.lenient  ? Strictness::Lenient
-                                     : line.strict ? Strictness::Strict
-                                                   : Strictness::Standard;
-            return runWorkspace(line.workspace, command == line.buildCommand,
-                                absoluteFolder(line.dir), out, err);
+    if (line.strict && line.lenient) {
+        err << "z5def: --strict and --lenient exclude each other\n";
+        return 2;
+    }
+    const Strictness reading = line.strict    ? Strictness::Strict
+                               : line.lenient ? Strictness::Lenient
+                                              : Strictness::Standard;
+    for (CommandLine::ToolParse& parse : line.tools) {
+        if (!parse.command->parsed()) continue;
+        const tools::Tool& tool = *parse.tool;
+        tools::Run run;
+        for (std::size_t i = 0; i < tool.arguments.size(); ++i) {
+            if (!tool.arguments[i].many &&
+                parse.command->get_option(std::string(tool.arguments[i].name))->count() > 0)
+                parse.arguments[i] = {parse.singles[i]};
+            for (const std::string& given : parse.arguments[i])
+                if (given.empty()) {
+                    err << "z5def " << tool.word << ": " << tool.arguments[i].name << " is empty\n";
+                    return 2;
+                }
         }
+        run.arguments = parse.arguments;
+        for (std::size_t i = 0; i < tool.options.size(); ++i) {
+            if (parse.options[i]->count() == 0) continue;
+            const std::string name = longName(tool.options[i].names);
+            if (tool.options[i].value.empty()) {
+                run.flags.insert(name);
+            } else if (parse.values[i].empty()) {
+                err << "z5def " << tool.word << ": " << tool.options[i].value << " is empty\n";
+                return 2;
+            } else {
+                run.values[name] = parse.values[i];
+            }
+        }
+        run.folder = absoluteFolder(line.dir);
+        run.base = line.dir.empty() ? "" : run.folder;
+        run.reading = reading;
+        run.out = &out;
+        run.err = &err;
+        run.carets = &out == &std::cout && isTerminal(1);
+        run.errCarets = &err == &std::cerr && isTerminal(2);
+        run.progress = &err == &std::cerr && isTerminal(2);
+        return tool.run(run);
+    }
     const CommandEntry* chosen = line.chosen;
     if (!chosen) return 2;
     // An empty name would leave the converter to fail on a folder, or to
@@ -538,10 +353,13 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
 
     CliHost host(folder, file, line.quiet, out, err);
     host.output = inFolder(line.output);
-    host.reading = line.strict    ? Strictness::Strict
-                   : line.lenient ? Strictness::Lenient
-                                  : Strictness::Standard;
-    const Outcome outcome = chosen->run(host);
+    host.reading = reading;
+    const std::vector<std::string> names = line.names;
+    const Outcome outcome = names.empty()
+                                ? chosen->run(host)
+                                : runCommand(host, chosen->options, [chosen, &names](Command& cmd) {
+                                      chosen->namedBody(cmd, names);
+                                  });
     if (outcome.status == Status::Done) return 0;
     err << "z5def: " << printableLine(outcome.reason.empty() ? "cancelled" : outcome.reason)
         << '\n';

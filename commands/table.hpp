@@ -7,6 +7,7 @@
 #include <array>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "core/command.hpp"
 #include "picture/drawing.hpp"
@@ -32,6 +33,11 @@ struct CommandEntry {
     std::string_view outputArgument = {};
     // A picture row's drawing, which a window shows instead of writing it.
     picture::Drawing (*draw)(Command&) = nullptr;
+    // The names the command line may add after FILE ("MEMBER": unpack of
+    // some members), and the body that acts on only those; empty: none.
+    std::string_view namesArgument = {};
+    std::string_view namesHelp = {};
+    void (*namedBody)(Command&, const std::vector<std::string>&) = nullptr;
 
     // The command line takes a FILE argument exactly where the window asks
     // for a file in a dialog.

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "commands/table.hpp"
+#include "tools/table.hpp"
 #include "window/help.hpp"
 #include "window/menu.hpp"
 
@@ -51,6 +52,28 @@ std::string menuNotes(const MenuEntry& entry) {
     return notes;
 }
 
+// "*z5def verify* [*-j* _N_] [*--deep*] _PATH_...": a tool's words,
+// options and arguments as its synopsis.
+std::string toolSynopsis(const tools::Tool& tool) {
+    std::string out = "*z5def " + std::string(tool.word) + '*';
+    for (const tools::Option& o : tool.options) {
+        if (o.names.starts_with("-o,")) continue;  // after the arguments
+        const std::size_t comma = o.names.find(',');
+        const std::string_view name =
+            comma == std::string_view::npos ? o.names : o.names.substr(0, comma);
+        out += " [*" + scdocEscape(name) + '*';
+        if (!o.value.empty()) out += " _" + scdocEscape(o.value) + '_';
+        out += ']';
+    }
+    for (const tools::Argument& a : tool.arguments) {
+        std::string arg = '_' + scdocEscape(a.name) + '_' + (a.many ? "..." : "");
+        out += ' ' + (a.required ? arg : '[' + arg + ']');
+    }
+    for (const tools::Option& o : tool.options)
+        if (o.names.starts_with("-o,")) out += " [*-o* _" + scdocEscape(o.value) + "_]";
+    return out;
+}
+
 }  // namespace
 
 std::string scdocEscape(std::string_view text) {
@@ -70,10 +93,16 @@ std::string commandSection() {
             const std::string file = '_' + scdocEscape(row.argumentName) + '_';
             out += row.options.fileOptional ? " [" + file + ']' : ' ' + file;
         }
+        if (!row.namesArgument.empty()) out += " [_" + scdocEscape(row.namesArgument) + "_...]";
         if (!row.outputArgument.empty()) out += " [*-o* _" + scdocEscape(row.outputArgument) + "_]";
-        out += "\n\t" + sentence(row.summary) +
-               " In the window: " + scdocEscape(menuPath(row.menu)) + ".\n\n";
+        out += "\n\t" + sentence(row.summary);
+        if (!row.namesArgument.empty())
+            out +=
+                " With " + scdocEscape(row.namesArgument) + ": " + scdocEscape(row.namesHelp) + ".";
+        out += " In the window: " + scdocEscape(menuPath(row.menu)) + ".\n\n";
     }
+    for (const tools::Tool& tool : tools::toolTable())
+        out += toolSynopsis(tool) + "\n\t" + std::string(tool.manual) + "\n\n";
     return out;
 }
 

@@ -9,6 +9,7 @@
 #include "commands/table.hpp"
 #include "man/pages.hpp"
 #include "tests/support/support.hpp"
+#include "tools/table.hpp"
 #include "window/help.hpp"
 #include "window/menu.hpp"
 
@@ -28,14 +29,21 @@ TEST(ManPages, MarkupCharactersAreEscaped) {
 
 // Each row: its words in bold, its argument underlined, then an indented
 // sentence with the summary and the menu path, a blank line after; in the
-// order of the table.
+// order of the table; then each command of the tools' table with its
+// synopsis made from its options and arguments.
 TEST(ManPages, CommandSectionHasEveryRowInTableOrder) {
     const std::vector<std::string> got = lines(commandSection());
-    ASSERT_EQ(got.size(), 3 * commandTable().size());
-    EXPECT_EQ(got[0], "*unpack* _ARCHIVE.dat_");
+    ASSERT_EQ(got.size(), 3 * (commandTable().size() + tools::toolTable().size()));
+    const std::size_t tool = 3 * commandTable().size();
+    EXPECT_EQ(got[tool], "*z5def verify* [*-j* _N_] [*--deep*] [*--quiet*] _PATH_...");
+    EXPECT_EQ(got[tool + 1].substr(0, 30), "\tDecompile each file and compi");
+    EXPECT_EQ(got[tool + 3 * 3],
+              "*z5def build* [*-j* _N_] [*--lenient*] [*--no-backup*] _DIR_ [*-o* _ARCHIVE.dat_]");
+    EXPECT_EQ(got[0], "*unpack* _ARCHIVE.dat_ [_MEMBER_...]");
     EXPECT_EQ(got[1],
-              "\tUnpack ARCHIVE.dat into its member files and the list dattext.pck. In the window: "
-              "File > Unpack.");
+              "\tUnpack ARCHIVE.dat into its member files and the list dattext.pck. With MEMBER: "
+              "only these members, in any letter case, each under the archive's spelling, and no "
+              "dattext.pck. In the window: File > Unpack.");
     EXPECT_EQ(got[2], "");
     EXPECT_EQ(got[3 * 2], "*cleanup*");
     EXPECT_EQ(got[3 * 5], "*trk decompile* _FILE.trk_");
