@@ -309,5 +309,50 @@ TEST(Cli, OutputThatCannotBeWrittenFailsTheCommand) {
 }
 #endif
 
+// An archive by its members: list what it holds, unpack one, put one back.
+TEST(Cli, ArchiveMembersByName) {
+    TempFolder dir;
+    const std::string game = dir.file("game.dat");
+    fs::copy_file(sample("game.dat"), game);
+    const CliRun listed = cli({"-C", dir.str(), "list", "game.dat"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    const std::vector<std::string> lines = test::splitLines(listed.out, "\n");
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[0], "OVAL.TRK            1000        245  trk");
+    EXPECT_EQ(lines[6], "sample.scr            60       5761  scr");
+    EXPECT_EQ(lines[8], "MIXED.BIN             31       5977  -");
+    EXPECT_EQ(lines[9], "9 members, 5.9 KiB");
+
+    // Unpack one member in another letter case; edit it; add it back.
+    const CliRun one = cli({"-C", dir.str(), "-q", "unpack", "game.dat", "oval.trk"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"OVAL.TRK", "game.dat"}));
+    EXPECT_EQ(readFile(dir.file("OVAL.TRK")), readFile(sample("oval.trk")));
+    const CliRun unknown = cli({"-C", dir.str(), "unpack", "game.dat", "OVAL.TRK", "NONE.BIN"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no member NONE.BIN"), std::string::npos) << unknown.err;
+
+    writeFile(dir.file("oval.trk"), "edited");
+    fs::remove(dir.file("OVAL.TRK"));
+    writeFile(dir.file("NEW.BIN"), "new");
+    const std::string before = readFile(game);
+    const CliRun added = cli({"-C", dir.str(), "add", "game.dat", "oval.trk", "NEW.BIN"});
+    EXPECT_EQ(added.status, 0) << added.err;
+    EXPECT_EQ(added.out, "replaced: OVAL.TRK\nadded: NEW.BIN\n");
+    EXPECT_EQ(readFile(dir.file("game.dat.bak")), before);
+    const std::vector<std::string> after =
+        test::splitLines(cli({"-C", dir.str(), "list", "game.dat"}).out, "\n");
+    ASSERT_EQ(after.size(), 11u);
+    EXPECT_EQ(after[0], "OVAL.TRK               6        272  -");
+    EXPECT_EQ(after[9], "NEW.BIN                3       5041  -");
+
+    // A damaged archive is refused naming the member.
+    writeFile(dir.file("cut.dat"), before.substr(0, 3000));
+    const CliRun cut = cli({"-C", dir.str(), "list", "cut.dat"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_NE(cut.err.find("the archive ends inside member wheel.3do"), std::string::npos)
+        << cut.err;
+}
+
 }  // namespace
 }  // namespace z5
