@@ -6,9 +6,11 @@
 
 #include "check/check.hpp"
 #include "commands/table.hpp"
+#include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
 #include "platform/paths.hpp"
+#include "tools/list.hpp"
 #include "verify/verify.hpp"
 #include "workspace/workspace.hpp"
 
@@ -175,13 +177,14 @@ void WindowController::runMany(const MenuEntry& entry) {
         view_.commandHost(folder_, [this](const std::string& line) { view_.showStatus(line); });
     const bool verifying = entry.shell == ShellEntry::Verify;
     const bool checking = entry.shell == ShellEntry::Check;
+    const bool listing = entry.shell == ShellEntry::ListArchive;
     const std::optional<std::string> chosen =
         verifying  ? view_.chooseFileOrFolder("Verify a file or a folder")
         : checking ? view_.chooseFileOrFolder("Check a file or a folder")
-                   : host->openFileName(
-                         findCommandByMenu(entry.shell == ShellEntry::ExtractWorkspace ? "mnuUnpack"
-                                                                                       : "mnuPack")
-                             ->options.filter);
+                   : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::BuildWorkspace
+                                                              ? "mnuPack"
+                                                              : "mnuUnpack")
+                                            ->options.filter);
     if (!chosen || chosen->empty()) return;
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const auto progress = [&](std::size_t index, std::size_t count, const std::string& name) {
@@ -205,6 +208,14 @@ void WindowController::runMany(const MenuEntry& entry) {
         });
         summary = verify::summaryLine(tally);
         lines.push_back(summary);
+    } else if (listing) {
+        try {
+            lines = tools::listArchive(*chosen, *chosen);
+            summary = lines.back();
+        } catch (const std::exception& e) {
+            summary = printableLine(e.what());
+            lines = {summary};
+        }
     } else if (checking) {
         const std::vector<check::Unit> units = check::plan({*chosen}, folder_);
         check::Tally tally;

@@ -36,6 +36,7 @@ constexpr std::array kMenuTree = {
     entry("mnuUnpack", "&Unpack", "mnuFile", R::Command),
     entry("mnuPack", "&Pack", "mnuFile", R::Command),
     entry("mnuCleanUp", "&Clean  Up", "mnuFile", R::Command),
+    shell("mnuListArchive", "&List Archive...", "mnuFile", ShellEntry::ListArchive),
     shell("mnuExtractWorkspace", "&Extract Workspace...", "mnuFile", ShellEntry::ExtractWorkspace),
     shell("mnuBuildWorkspace", "&Build Workspace...", "mnuFile", ShellEntry::BuildWorkspace),
     shell("mnuVerify", "Ve&rify...", "mnuFile", ShellEntry::Verify),

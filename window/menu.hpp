@@ -30,6 +30,7 @@ enum class ShellEntry {
     BuildWorkspace,    // asks for a workspace's dattext.pck; z5def build
     Verify,            // asks for a file or a folder; z5def verify
     Check,             // asks for a file or a folder; z5def check
+    ListArchive,       // asks for an archive; z5def list
 };
 
 struct MenuEntry {

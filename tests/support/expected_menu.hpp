@@ -39,6 +39,7 @@ inline constexpr ExpectedMenuRow kExpectedMenu[] = {
     {"mnuUnpack", "&Unpack", "mnuFile", "", true, true},
     {"mnuPack", "&Pack", "mnuFile", "", true, true},
     {"mnuCleanUp", "&Clean  Up", "mnuFile", "", true, true},
+    {"mnuListArchive", "&List Archive...", "mnuFile", "", true, true},
     {"mnuExtractWorkspace", "&Extract Workspace...", "mnuFile", "", true, true},
     {"mnuBuildWorkspace", "&Build Workspace...", "mnuFile", "", true, true},
     {"mnuVerify", "Ve&rify...", "mnuFile", "", true, true},

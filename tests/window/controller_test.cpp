@@ -330,6 +330,13 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
     EXPECT_EQ(
         run("mnuVerify", ""),
         (std::vector<std::string>{"status ", "asked file or folder: Verify a file or a folder"}));
+    // An archive's list: its members and their kinds in the list window.
+    EXPECT_EQ(run("mnuListArchive", dir.file("GAME.dat")),
+              (std::vector<std::string>{
+                  "status ", "status File > List Archive...: 2 members, 58 bytes",
+                  "list File > List Archive...", "  A.BIN                  1         56  -",
+                  "  B.BIN                  1         57  -", "  2 members, 58 bytes",
+                  "asked dat files(*.dat)|*.dat"}));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {
