@@ -155,6 +155,8 @@ struct CommandLine {
     std::string file;
     std::string output;
     std::vector<std::string> names;
+    std::string definitions;  // a compile's definition file or its folder
+    const CLI::Option* definitionsOption = nullptr;
     const CommandEntry* chosen = nullptr;
     const CLI::Option* fileOption = nullptr;
     const CLI::Option* outputOption = nullptr;
@@ -225,6 +227,14 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
                          ->type_name("");
             if (!entry.options.fileOptional) option->required();
         }
+        CLI::Option* definitionsArgument = nullptr;
+        if (const std::string_view def = definitionFileOf(entry); !def.empty())
+            definitionsArgument =
+                pathArgument(sub->add_option(std::string(def), definitions,
+                                             "the definition file, or the folder holding it: "
+                                             "its folder is the working folder (in place of -C)"),
+                             "FILE")
+                    ->type_name("");
         if (!entry.namesArgument.empty())
             sub->add_option(std::string(entry.namesArgument), names, std::string(entry.namesHelp))
                 ->type_name("");
@@ -235,10 +245,11 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
                                                      " instead (relative to the working folder)"),
                                  "FILE")
                         ->type_name(std::string(entry.outputArgument));
-        sub->callback([this, &entry, option, named] {
+        sub->callback([this, &entry, option, named, definitionsArgument] {
             chosen = &entry;
             fileOption = option;
             outputOption = named;
+            definitionsOption = definitionsArgument;
         });
     }
     for (const tools::Tool& tool : tools::toolTable())
@@ -343,7 +354,28 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    const std::string folder = absoluteFolder(line.dir);
+    // A compile's definition file or its folder stands for -C of that
+    // folder.
+    std::string dir = line.dir;
+    if (line.definitionsOption && line.definitionsOption->count() > 0) {
+        const std::string_view def = definitionFileOf(*chosen);
+        const std::string path = line.definitions;
+        if (!line.dir.empty()) {
+            err << commandPath(line.app) << ": give -C or the path of " << def << ", not both\n";
+            return 2;
+        }
+        std::error_code ec;
+        const bool folder = std::filesystem::is_directory(nativePath(path), ec);
+        const std::string name = pathText(nativePath(path).filename());
+        if (!folder && !equalsIgnoringCase(name, def)) {
+            err << commandPath(line.app) << ": " << printableLine(path) << " is not " << def
+                << " or a folder holding it\n";
+            return 2;
+        }
+        dir = folder ? path : pathText(nativePath(path).parent_path());
+        if (dir.empty()) dir = ".";
+    }
+    const std::string folder = absoluteFolder(dir);
     auto inFolder = [&folder](std::string path) {
         if (!path.empty() && nativePath(path).is_relative())
             path = pathText(nativePath(folder) / nativePath(path));

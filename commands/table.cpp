@@ -266,6 +266,13 @@ Outcome CommandEntry::runDrawing(Host& host, std::optional<picture::Drawing>& dr
     return runCommand(host, shown, [this, &drawing](Command& cmd) { drawing.emplace(draw(cmd)); });
 }
 
+std::string_view definitionFileOf(const CommandEntry& row) {
+    if (row.takesFile()) return {};
+    for (const auto& entry : kCommands)
+        if (entry.compiledBy == row.menu) return entry.writes[0];
+    return {};
+}
+
 const CommandEntry* findCommandByMenu(std::string_view menu) {
     for (const auto& entry : kCommands)
         if (entry.menu == menu) return &entry;

@@ -58,4 +58,8 @@ std::span<const CommandEntry> commandTable();
 // The entry of a menu entry name, or nullptr.
 const CommandEntry* findCommandByMenu(std::string_view menu);
 
+// The definition file a compile row reads from the working folder, the one
+// its decompile writes ("Trk.def"); empty for a row that asks for its file.
+std::string_view definitionFileOf(const CommandEntry& row);
+
 }  // namespace z5

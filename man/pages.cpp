@@ -93,6 +93,8 @@ std::string commandSection() {
             const std::string file = '_' + scdocEscape(row.argumentName) + '_';
             out += row.options.fileOptional ? " [" + file + ']' : ' ' + file;
         }
+        if (const std::string_view def = definitionFileOf(row); !def.empty())
+            out += " [_" + scdocEscape(def) + "_]";
         if (!row.namesArgument.empty()) out += " [_" + scdocEscape(row.namesArgument) + "_...]";
         if (!row.outputArgument.empty()) out += " [*-o* _" + scdocEscape(row.outputArgument) + "_]";
         out += "\n\t" + sentence(row.summary);

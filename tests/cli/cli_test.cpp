@@ -354,5 +354,26 @@ TEST(Cli, ArchiveMembersByName) {
         << cut.err;
 }
 
+// A compile takes the path of its definition file, or of the folder that
+// holds it, in place of -C.
+TEST(Cli, CompileTakesThePathOfItsDefinitionFile) {
+    TempFolder dir;
+    const std::string folder = dir.file("mods");
+    fs::create_directory(folder);
+    ASSERT_EQ(cli({"-C", folder, "-q", "trk", "decompile", sample("oval.trk")}).status, 0);
+    for (const std::string& path :
+         {folder + "/Trk.def", folder + "/TRK.DEF", folder, folder + "/"}) {
+        fs::remove(dir.file("mods/New.trk"));
+        const CliRun r = cli({"-q", "trk", "compile", path});
+        EXPECT_EQ(r.status, 0) << path << ": " << r.err;
+        EXPECT_EQ(readFile(dir.file("mods/New.trk")), readFile(sample("oval.trk"))) << path;
+    }
+    writeFile(dir.file("mods/other.def"), "x");
+    const CliRun other = cli({"trk", "compile", dir.file("mods/other.def")});
+    EXPECT_EQ(other.status, 2);
+    EXPECT_NE(other.err.find("is not Trk.def or a folder holding it"), std::string::npos);
+    EXPECT_EQ(cli({"-C", folder, "trk", "compile", dir.file("mods/Trk.def")}).status, 2);
+}
+
 }  // namespace
 }  // namespace z5
