@@ -11,6 +11,7 @@
 #include <ostream>
 #include <thread>
 
+#include "commands/drop.hpp"
 #include "commands/table.hpp"
 #include "platform/console.hpp"
 #include "platform/display.hpp"
@@ -51,6 +52,11 @@ std::string absoluteFolder(const std::string& dir) {
         std::filesystem::absolute(nativePath(dir.empty() ? "." : dir)).lexically_normal();
     if (p.has_relative_path() && !p.has_filename()) p = p.parent_path();
     return pathText(p);
+}
+
+// A file's path made absolute.
+std::string absolutePath(const std::string& path) {
+    return pathText(std::filesystem::absolute(nativePath(path)).lexically_normal());
 }
 
 // -C names an existing folder. (CLI11's own check would take the name in the
@@ -398,10 +404,89 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
     return 1;
 }
 
+// "trk decompile": a row's words.
+std::string wordsOf(const CommandEntry& row) {
+    return row.cliGroup.empty() ? std::string(row.cliName)
+                                : std::string(row.cliGroup) + ' ' + std::string(row.cliName);
+}
+
+// True when the arguments are files dropped on the program: existing
+// files, none of them an option or a command's word.
+bool droppedFiles(int argc, const char* const* argv) {
+    if (argc < 2) return false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word.empty() || word.front() == '-') return false;
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(nativePath(word), ec)) return false;
+    }
+    const std::string_view first = argv[1];
+    for (const CommandEntry& row : commandTable())
+        if (first == row.cliGroup || (row.cliGroup.empty() && first == row.cliName)) return false;
+    for (const tools::Tool& tool : tools::toolTable())
+        if (first == tool.word) return false;
+    return true;
+}
+
+// z5def FILE...: for each file the command its kind calls for, in the
+// file's own folder (decompile, extract, the view of a definition file).
+// A file of no known kind, or files whose commands would write one name, are
+// refused before any runs.
+int runDrops(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) files.push_back(absolutePath(argv[i]));
+    for (const std::string& file : files)
+        if (dropActionFor(file).kind == DropAction::Kind::None) {
+            err << "z5def: no command for " << printableLine(pathText(nativePath(file).filename()))
+                << '\n';
+            return 2;
+        }
+    const std::vector<std::string> conflicts = dropConflicts(files, false);
+    for (const std::string& conflict : conflicts)
+        err << "z5def: " << printableLine(conflict) << "; give them one at a time\n";
+    if (!conflicts.empty()) return 2;
+    int status = 0;
+    for (const std::string& file : files) {
+        const DropAction action = dropActionFor(file);
+        const std::string folder = pathText(nativePath(file).parent_path());
+        const std::string name = pathText(nativePath(file).filename());
+        if (action.kind == DropAction::Kind::Extract) {
+            out << printableLine(name) << ": extract\n" << std::flush;
+            tools::Run run;
+            run.arguments = {{file}, {}};
+            run.folder = folder;
+            run.out = &out;
+            run.err = &err;
+            for (const tools::Tool& tool : tools::toolTable())
+                if (tool.word == "extract") status = std::max(status, tool.run(run));
+            continue;
+        }
+        out << printableLine(name) << ": " << wordsOf(*action.row) << '\n' << std::flush;
+        CliHost host(folder, file, false, out, err);
+        const Outcome outcome = action.row->run(host);
+        if (outcome.status != Status::Done) {
+            err << "z5def: " << printableLine(outcome.reason) << '\n';
+            status = 1;
+        }
+    }
+    return status;
+}
+
 // The command line without the final check of standard output. It is parsed
 // first with only the commands its words name; help and every error are
 // given by the whole tree, so they list every command.
 int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    if (droppedFiles(argc, argv)) {
+        const int status = runDrops(argc, argv, out, err);
+        // A console Windows opened for the drop closes as the program ends:
+        // the user reads what happened first.
+        if (consoleOfItsOwn() && &out == &std::cout) {
+            out << "Press Enter to close" << std::flush;
+            std::string line;
+            std::getline(std::cin, line);
+        }
+        return status;
+    }
     {
         CommandLine named([argc, argv](std::string_view word) {
             for (int i = 1; i < argc; ++i)

@@ -28,6 +28,13 @@ private:
 // True when the descriptor (2: standard error) is a terminal or console.
 bool isTerminal(int fd);
 
+// True when the program has a console window of its own, which closes as it
+// ends (Windows started it for a file dropped on it, from Explorer), and
+// reads its standard input from it: then it may ask the user to press Enter
+// before the window closes. Never true elsewhere, nor when standard input is
+// a file or a pipe, so scripts and tests never wait.
+bool consoleOfItsOwn();
+
 #ifdef _WIN32
 // The arguments Windows passes in UTF-16, as UTF-8 like every path.
 std::vector<std::string> utf8Arguments(int argc, wchar_t** argv);

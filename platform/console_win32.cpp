@@ -104,4 +104,10 @@ std::vector<std::string> utf8Arguments(int argc, wchar_t** argv) {
     return arguments;
 }
 
+bool consoleOfItsOwn() {
+    // A console that this process alone is attached to was made for it.
+    DWORD processes[2];
+    return GetConsoleProcessList(processes, 2) == 1 && isTerminal(0);
+}
+
 }  // namespace z5

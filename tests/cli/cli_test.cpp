@@ -375,5 +375,37 @@ TEST(Cli, CompileTakesThePathOfItsDefinitionFile) {
     EXPECT_EQ(cli({"-C", folder, "trk", "compile", dir.file("mods/Trk.def")}).status, 2);
 }
 
+// Files dropped on the program: each file's command in its own folder;
+// a file of no known kind, or two that would write one name, run nothing.
+TEST(Cli, DroppedFilesRunTheCommandTheirKindCallsFor) {
+    TempFolder dir;
+    for (const char* name : {"speedway.trk", "cube.3do", "game.dat", "mixed.bin", "oval.trk"})
+        fs::copy_file(sample(name), dir.file(name));
+    const auto files = [&](std::vector<std::string> names) {
+        for (std::string& name : names) name = dir.file(name);
+        return names;
+    };
+    const auto before = folderNames(dir.str());
+    for (const auto& [names, reason] :
+         {std::pair{std::vector<std::string>{"speedway.trk", "mixed.bin"},
+                    "no command for mixed.bin"},
+          {{"speedway.trk", "oval.trk"}, "speedway.trk, oval.trk: both write Trk.def"}}) {
+        const CliRun refused = cli(files(names));
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
+        EXPECT_EQ(folderNames(dir.str()), before);
+    }
+    const CliRun dropped = cli(files({"speedway.trk", "cube.3do", "game.dat"}));
+    EXPECT_EQ(dropped.status, 0) << dropped.err;
+    EXPECT_EQ(dropped.out,
+              "speedway.trk: trk decompile\nDONE\ncube.3do: 3do decompile\nDONE\n"
+              "game.dat: extract\n9 members: 8 as definitions, 1 as they are; wrote game\n");
+    EXPECT_TRUE(fs::is_directory(dir.file("game/OVAL.TRK.def")));
+    // The view of a definition file writes its picture.
+    const CliRun viewed = cli(files({"Trk.def"}));
+    EXPECT_EQ(viewed.status, 0) << viewed.err;
+    EXPECT_TRUE(fs::exists(dir.file("Trk.svg")));
+}
+
 }  // namespace
 }  // namespace z5
