@@ -54,8 +54,10 @@ std::string readListName(TextReader& list, std::string_view what) {
     return name;
 }
 
-std::int16_t readListCount(TextReader& list) {
-    const std::string line = list.readLine();
+namespace {
+
+// The member count on `line`, the one `list` read last.
+std::int16_t countOn(const TextReader& list, const std::string& line) {
     std::string_view text = trimBlanks(line);
     if (text.starts_with('+')) text.remove_prefix(1);
     int value = 0;
@@ -71,6 +73,38 @@ std::int16_t readListCount(TextReader& list) {
         list.fail("the member count " + std::to_string(*intCount) + " is more than the " +
                   std::to_string(kMaxPackCount) + " members an archive can hold");
     return *intCount;
+}
+
+}  // namespace
+
+std::int16_t readListCount(TextReader& list) {
+    return countOn(list, list.readLine());
+}
+
+std::vector<std::string> readMemberNames(TextReader& list) {
+    const std::string countLine = list.readLine();
+    const std::int16_t count = countOn(list, countLine);
+    const long at = list.lineNumber();
+    const auto follow = [&](std::size_t names) {
+        return "the member count is " + std::to_string(count) + ", but " + std::to_string(names) +
+               (names == 1 ? " name follows" : " names follow") + " it";
+    };
+    std::vector<std::string> names;
+    while (names.size() < static_cast<std::size_t>(count)) {
+        if (list.atEnd())
+            throw CommandFailure(list.name() + ":" + std::to_string(at) + ": " +
+                                 follow(names.size()));
+        names.push_back(readMemberName(list, names));
+    }
+    // Blank lines at the end name nothing.
+    std::size_t more = 0;
+    while (!list.atEnd()) more += !trimBlanks(list.readLine()).empty();
+    if (more > 0)
+        list.report({list.name(), at, 1,
+                     follow(names.size() + more) + "; those after the first " +
+                         std::to_string(count) + " are left out",
+                     countLine, DiagnosticKind::Warning});
+    return names;
 }
 
 std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier) {

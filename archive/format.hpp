@@ -62,6 +62,12 @@ std::int16_t readListCount(TextReader& list);
 // refuse the archive: both would be one file on Windows).
 std::string readMemberName(TextReader& list, const std::vector<std::string>& earlier);
 
+// Line 2 of a list and the member names below it, as many as its count
+// says (name i on line 3 + i). A list that ends before them fails naming
+// the count's line; names after them are left out, as the count says, and
+// reported to the list's diagnostic hook as one departure on that line.
+std::vector<std::string> readMemberNames(TextReader& list);
+
 // A member as pack writes it: its name and the file that holds its bytes
 // (from byte `from` on: a member of another archive), and the entry to keep
 // of it, but for its offset (a fresh one as pack writes it when none).

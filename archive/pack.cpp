@@ -1,4 +1,3 @@
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,18 +12,18 @@ void runPack(Command& cmd) {
     // It replaces an older archive only when complete; it may not be one of
     // the members (claimed as inputs below).
     BinaryWriter& dat = cmd.createBinaryAt(cmd.outputPath(strArchive), strArchive);
-    const std::int16_t intCount = readListCount(list);
+    const std::vector<std::string> names = readMemberNames(list);
     std::vector<PackMember> members;
-    std::vector<std::string> names;
-    for (int i = 1; i <= intCount; ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
         PackMember m;
-        m.name = names.emplace_back(readMemberName(list, names));
+        m.name = names[i];
         m.path = cmd.outputPath(m.name);
         try {
             cmd.claimInput(m.path, m.name);
             m.size = memberFileSize(m.path, m.name);
         } catch (const CommandFailure& e) {
-            list.fail(e.what());
+            // Named by the list's line that names the member.
+            throw CommandFailure(list.name() + ":" + std::to_string(3 + i) + ": " + e.what());
         }
         members.push_back(std::move(m));
     }

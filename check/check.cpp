@@ -192,11 +192,13 @@ void checkWorkspace(const Unit& unit, Result& result) {
     const std::string listShown = joinPath(unit.shown, fileName(listPath));
     try {
         TextReader list(listPath, listShown);
+        // A count that leaves names out fails a build, as departures do.
+        list.setDiagnosticHook([&result](Diagnostic d) {
+            d.kind = DiagnosticKind::Error;
+            result.diagnostics.push_back(std::move(d));
+        });
         readListName(list, "archive name");
-        const std::int16_t count = readListCount(list);
-        std::vector<std::string> names;
-        for (int i = 0; i < count; ++i) names.push_back(readMemberName(list, names));
-        for (const std::string& name : names) {
+        for (const std::string& name : readMemberNames(list)) {
             std::error_code ec;
             const bool file = fs::exists(
                 fs::symlink_status(nativePath(joinPath(unit.path, nameToPath(name))), ec));

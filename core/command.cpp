@@ -56,9 +56,12 @@ TextWriter& Command::createTextAt(const std::string& path, std::string display) 
     return texts_.emplace_back(path, std::move(display), false);
 }
 
-TextWriter& Command::createNamedText(std::string_view name) {
+TextWriter& Command::createNamedText(std::string_view fileName) {
     const std::string chosen = host_.outputName();
-    return chosen.empty() ? createText(name) : createTextAt(chosen, chosen);
+    if (!chosen.empty()) return createTextAt(chosen, chosen);
+    const std::string path = joinPath(folder_, fileName);
+    claimOutput(path, fileName);
+    return texts_.emplace_back(path, std::string(fileName), true);
 }
 
 TextWriter& Command::replaceText(std::string_view name) {

@@ -109,8 +109,11 @@ public:
     // bytes this keeps: it is not claimed as an input.
     void createCopyAt(const std::string& source, const std::string& path, std::string display);
     // The text output the user named instead of the command's own (the
-    // command line's -o), else `name` as createText takes it.
-    TextWriter& createNamedText(std::string_view name);
+    // command line's -o), else the file `fileName` in the working folder.
+    // The name is a file name as paths hold it (made from the chosen
+    // file's, say), not a name kept inside a file: it is taken as it is,
+    // never through the code page of such names.
+    TextWriter& createNamedText(std::string_view fileName);
     // The one output written over an input: the fixed-name text input `name`,
     // which this command has read, replaced through the safe writer when the
     // command succeeds. Nothing else may read or write it afterwards.

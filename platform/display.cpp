@@ -25,4 +25,11 @@ std::string displayName(std::string_view name) {
     return printableLine(name.substr(0, kKept)) + "...";
 }
 
+std::string replaced(std::string text, std::string_view from, std::string_view to) {
+    if (from.empty()) return text;
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 }  // namespace z5

@@ -18,4 +18,8 @@ std::string printableLine(std::string_view text);
 // followed by "...".
 std::string displayName(std::string_view name);
 
+// `text` with every `from` in it given as `to`, so that a reason naming a
+// file by a path of the program's own names it as the user knows it.
+std::string replaced(std::string text, std::string_view from, std::string_view to);
+
 }  // namespace z5

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <utility>
 #include <vector>
@@ -91,26 +90,38 @@ using namespace files;
 TemporaryFolder::TemporaryFolder(const std::string& parent, std::string_view prefix,
                                  std::string_view what) {
     std::random_device random;
-    std::error_code ec;
+    std::string reason;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(parent, std::string(prefix) + std::to_string(random()));
         slot_ = registerTemporary(candidate, true);
-        if (std::filesystem::create_directory(nativePath(candidate), ec)) {
+        bool taken = false;
+        if (makeFolder(candidate, reason, taken)) {
             path_ = std::move(candidate);
             return;
         }
         unregisterTemporary(slot_);
         // Another name helps only when this one was taken.
-        if (ec && ec != std::errc::file_exists) break;
+        if (!taken) break;
     }
-    throw CommandFailure("cannot create " + std::string(what) + " in " + parent +
-                         (ec ? ": " + ec.message() : std::string()));
+    throw CommandFailure("cannot create " + std::string(what) + ": " + reason);
 }
 
 TemporaryFolder::~TemporaryFolder() {
+    // Out of the clean-up table only once it is gone: a signal that comes
+    // while it is being removed removes the rest.
+    removeAll(path_);
     unregisterTemporary(slot_);
-    std::error_code ec;
-    std::filesystem::remove_all(nativePath(path_), ec);
+}
+
+void createFolder(const std::string& path, std::string_view display) {
+    std::string reason;
+    bool taken = false;
+    if (!makeFolder(path, reason, taken))
+        throw CommandFailure("cannot create " + std::string(display) + ": " + reason);
+}
+
+void removeAll(const std::string& path) {
+    removeNativeFolder(nativeText(path).c_str());
 }
 
 InputFile::InputFile(InputFile&& other) noexcept

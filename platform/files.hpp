@@ -240,7 +240,9 @@ void removeFile(const std::string& path, std::string_view name);
 // random number, removed with everything in it when the object ends, and by
 // the signals that remove temporary outputs (see
 // removeTemporaryFilesOnSignals) if they end the program first: it is in
-// their table before it exists. `what` names it in the failure reason.
+// their table before it exists, and stays there until it is gone, so that
+// a signal while it is being removed finishes the removal. `what` names it
+// in the failure reason ("a work folder beside ws").
 class TemporaryFolder {
 public:
     TemporaryFolder(const std::string& parent, std::string_view prefix, std::string_view what);
@@ -252,6 +254,46 @@ public:
 private:
     std::string path_;
     int slot_;
+};
+
+// What a path names, its last part not followed when it is a link (a
+// symbolic link or junction): nothing, a file, a folder, a link, or
+// something else (a FIFO, device or socket).
+enum class PathKind { Missing, File, Folder, Link, Other };
+// When the system cannot tell (a path longer than it takes, a folder that
+// may not be searched), `error` gets its reason and Missing is returned.
+PathKind pathKind(const std::string& path, std::string& error);
+
+// Makes the folder `path`, however long its path is (on Windows the long
+// ones go through \\?\ paths); a failure, also when the name is taken,
+// names it as `display`.
+void createFolder(const std::string& path, std::string_view display);
+
+// Removes the file, link or folder `path`, a folder with everything in it;
+// links in it are removed, never followed. What cannot be removed stays.
+void removeAll(const std::string& path);
+
+// Gives the file or folder `from` the name `to` in the same file system,
+// never replacing what has that name; a failure names `to` as `display`.
+void renameToNew(const std::string& from, const std::string& to, std::string_view display);
+
+// The absolute path of what `path` leads to, every link on the way
+// followed; nullopt when it leads nowhere.
+std::optional<std::string> finalPath(const std::string& path);
+
+// While one exists, the signals of removeTemporaryFilesOnSignals wait (on
+// Windows: their clean-up waits): a step that must not be cut in half,
+// such as files moved one by one into a user's folder, completes first.
+// One at a time, on the thread that handles the signals.
+class SignalsDeferred {
+public:
+    SignalsDeferred();
+    SignalsDeferred(const SignalsDeferred&) = delete;
+    SignalsDeferred& operator=(const SignalsDeferred&) = delete;
+    ~SignalsDeferred();
+
+private:
+    bool deferred_ = false;
 };
 
 // What a path names, its links followed (or, with `followLinks` false, a

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -38,6 +39,13 @@ bool renamePath(const std::string& from, const std::string& to) {
 
 int closeDescriptor(int fd) {
     return ::close(fd);
+}
+
+bool makeFolder(const std::string& path, std::string& reason, bool& taken) {
+    if (::mkdir(path.c_str(), 0777) == 0) return true;
+    taken = errno == EEXIST;
+    reason = lastReason();
+    return false;
 }
 
 int processId() {
@@ -80,25 +88,30 @@ void removeEntryAt(int parent, const char* name, int depth) {
     const int folder = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0) return;
     alignas(dirent64) char buffer[4096];
-    // Read from the start again after each batch: entries removed while a
-    // folder is read could make the reading skip others.
-    for (bool removed = true; removed;) {
-        removed = false;
-        ::lseek(folder, 0, SEEK_SET);
-        const ssize_t length = ::getdents64(folder, buffer, sizeof buffer);
-        for (ssize_t at = 0; at < length;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
-            at += entry->d_reclen;
-            const char* entryName = entry->d_name;
-            if (entryName[0] == '.' &&
-                (entryName[1] == 0 || (entryName[1] == '.' && entryName[2] == 0)))
-                continue;
-            removeEntryAt(folder, entryName, depth + 1);
-            removed = true;
+    // Another thread of the program may still be adding entries while a
+    // signal's handler removes the folder: it is read again until it is
+    // gone, a few times at most.
+    for (int pass = 0; pass < 8; ++pass) {
+        // Read from the start again after each batch: entries removed
+        // while a folder is read could make the reading skip others.
+        for (bool removed = true; removed;) {
+            removed = false;
+            ::lseek(folder, 0, SEEK_SET);
+            const ssize_t length = ::getdents64(folder, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < length;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+                at += entry->d_reclen;
+                const char* entryName = entry->d_name;
+                if (entryName[0] == '.' &&
+                    (entryName[1] == 0 || (entryName[1] == '.' && entryName[2] == 0)))
+                    continue;
+                removeEntryAt(folder, entryName, depth + 1);
+                removed = true;
+            }
         }
+        if (::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno != ENOTEMPTY) break;
     }
     ::close(folder);
-    ::unlinkat(parent, name, AT_REMOVEDIR);
 }
 
 }  // namespace
@@ -464,6 +477,57 @@ std::vector<FolderEntry> listFolder(const std::string& path, std::string& error)
 std::optional<std::string> otherLongName(const std::string&) {
     // A name here is the one name of its file.
     return std::nullopt;
+}
+
+PathKind pathKind(const std::string& path, std::string& error) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        if (errno != ENOENT && errno != ENOTDIR) error = lastReason();
+        return PathKind::Missing;
+    }
+    return S_ISLNK(st.st_mode)   ? PathKind::Link
+           : S_ISDIR(st.st_mode) ? PathKind::Folder
+           : S_ISREG(st.st_mode) ? PathKind::File
+                                 : PathKind::Other;
+}
+
+void renameToNew(const std::string& from, const std::string& to, std::string_view display) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+    // A file system that cannot rename without replacing: looked at first.
+    if (errno == EINVAL || errno == ENOSYS) {
+        struct stat st {};
+        if (::lstat(to.c_str(), &st) == 0)
+            errno = EEXIST;
+        else if (errno == ENOENT && renamePath(from, to))
+            return;
+    }
+    throw CommandFailure("cannot create " + std::string(display) + ": " + lastReason());
+}
+
+std::optional<std::string> finalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return std::nullopt;
+    std::string text(resolved);
+    std::free(resolved);
+    return text;
+}
+
+SignalsDeferred::SignalsDeferred() {
+    sigset_t signals, before;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+    ::pthread_sigmask(SIG_BLOCK, &signals, &before);
+    // A thread that keeps them away for good (a worker) keeps doing so.
+    deferred_ = sigismember(&before, SIGINT) == 0;
+}
+
+SignalsDeferred::~SignalsDeferred() {
+    if (!deferred_) return;
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+    // A signal that came meanwhile is handled here.
+    ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 void removeTemporaryFilesOnSignals() {

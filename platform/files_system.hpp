@@ -30,6 +30,9 @@ bool removePath(const std::string& path);
 // the system refuses.
 bool renamePath(const std::string& from, const std::string& to);
 int closeDescriptor(int fd);
+// Makes a folder; false when the system refuses, with its reason and
+// whether something had the name already.
+bool makeFolder(const std::string& path, std::string& reason, bool& taken);
 int processId();
 // The path as the system takes it, for the signal handler's table.
 std::basic_string<NativeChar> nativeText(const std::string& path);
@@ -51,7 +54,8 @@ void unregisterTemporary(int slot);
 void removeTemporaries();
 // Removes one file by its native name, safely inside a signal handler.
 void removeNative(const NativeChar* path);
-// Removes a folder and everything in it by its native name, as safely.
+// Removes a file, link or folder (a folder with everything in it, links
+// in it never followed) by its native name, as safely.
 void removeNativeFolder(const NativeChar* path);
 
 // Keeps SIGINT, SIGTERM and SIGHUP away from the calling thread, so that

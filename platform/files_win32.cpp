@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <optional>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
@@ -20,10 +21,31 @@ namespace z5 {
 namespace files {
 namespace {
 
+// `wide` made absolute as a \\?\ path, which the system takes at any length.
+std::wstring longPath(const std::wstring& wide) {
+    if (wide.starts_with(L"\\\\?\\") || wide.starts_with(L"\\\\.\\")) return wide;
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    if (full.empty()) return wide;
+    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// A path as the system takes it: one that, made absolute, is longer than
+// the 248 characters old Windows paths of folders hold is given as a long
+// path (shorter ones stay as they are, so that CON still names a device
+// and is refused as one).
+std::wstring systemPath(const std::string& path) {
+    const std::wstring wide = widen(path);
+    const std::wstring full = longPath(wide);
+    return full.size() < 4 + 248 ? wide : full;
+}
+
 // The attributes of the file (not folder, not link) at `path`; nullopt
 // where there is none.
 std::optional<DWORD> replacedAttributes(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES ||
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
         return std::nullopt;
@@ -64,7 +86,7 @@ std::string windowsReason(DWORD error) {
 // temporary file that is still open.
 int openDescriptor(const std::string& path, bool create) {
     HANDLE handle =
-        CreateFileW(widen(path).c_str(), create ? GENERIC_WRITE : GENERIC_READ,
+        CreateFileW(systemPath(path).c_str(), create ? GENERIC_WRITE : GENERIC_READ,
                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return -1;
@@ -82,10 +104,15 @@ HANDLE handleOf(int fd) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
 }
 
+// Held by a SignalsDeferred; the handler waits for it.
+SRWLOCK deferring = SRWLOCK_INIT;
+
 // Runs on a thread of its own; returning FALSE lets the next handler end
 // the program as usual. Files still open are deleted once closed.
 BOOL WINAPI removeTemporariesAndEnd(DWORD) {
+    AcquireSRWLockShared(&deferring);
     removeTemporaries();
+    ReleaseSRWLockShared(&deferring);
     return FALSE;
 }
 
@@ -96,11 +123,11 @@ std::string lastReason() {
 }
 
 bool removePath(const std::string& path) {
-    return DeleteFileW(widen(path).c_str()) != 0;
+    return DeleteFileW(systemPath(path).c_str()) != 0;
 }
 
 bool renamePath(const std::string& from, const std::string& to) {
-    return MoveFileExW(widen(from).c_str(), widen(to).c_str(),
+    return MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
@@ -113,13 +140,50 @@ int processId() {
 }
 
 std::wstring nativeText(const std::string& path) {
-    return widen(path);
+    return systemPath(path);
 }
+
+namespace {
+
+// Removes what the \\?\ path `path` names, a folder with everything in
+// it; a link (a symbolic link or junction) is removed, never followed.
+void removeTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found{};
+        const HANDLE search = FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &found,
+                                               FindExSearchNameMatch, nullptr, 0);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring_view name = found.cFileName;
+                if (name != L"." && name != L"..") names.emplace_back(name);
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        for (const std::wstring& name : names) removeTree(path + L"\\" + name);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
 
 void removeNativeFolder(const wchar_t* path) {
     // The console's handler runs on a thread of its own: it may allocate.
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::path(path), ec);
+    removeTree(longPath(path));
+}
+
+bool makeFolder(const std::string& path, std::string& reason, bool& taken) {
+    if (CreateDirectoryW(systemPath(path).c_str(), nullptr)) return true;
+    const DWORD error = GetLastError();
+    taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    reason = windowsReason(error);
+    return false;
 }
 
 std::size_t writeSome(int fd, const void* data, std::size_t size, std::int64_t offset,
@@ -148,7 +212,7 @@ void blockTerminationSignals() {}
 using namespace files;
 
 InputFile::InputFile(const std::string& path, std::string name) : name_(std::move(name)) {
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw CommandFailure(path + " is a folder, not a file");
     fd_ = openDescriptor(path, false);
@@ -206,7 +270,7 @@ bool OutputFile::linkTemporary(const std::string& source) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string candidate = joinPath(folderOf(target_), temporaryName());
         slot_ = registerTemporary(candidate);
-        if (CreateHardLinkW(widen(candidate).c_str(), widen(source).c_str(), nullptr)) {
+        if (CreateHardLinkW(systemPath(candidate).c_str(), systemPath(source).c_str(), nullptr)) {
             temporary_ = std::move(candidate);
             linked_ = true;
             return true;
@@ -220,7 +284,7 @@ bool OutputFile::linkTemporary(const std::string& source) {
 
 void OutputFile::prepare() {
     if (fd_ < 0 && !linked_) throw CommandFailure("cannot write " + name_ + ": it is closed");
-    const DWORD found = GetFileAttributesW(widen(target_).c_str());
+    const DWORD found = GetFileAttributesW(systemPath(target_).c_str());
     replacing_ = found != INVALID_FILE_ATTRIBUTES;
     if (replacing_ && (found & FILE_ATTRIBUTE_DIRECTORY)) {
         abandon();
@@ -246,7 +310,7 @@ void OutputFile::prepare() {
         throw CommandFailure("cannot write " + name_ + ": " + reasonOf(error));
     }
     if (attributes && (*attributes & kKeptAttributes))
-        SetFileAttributesW(widen(temporary_).c_str(), *attributes & kKeptAttributes);
+        SetFileAttributesW(systemPath(temporary_).c_str(), *attributes & kKeptAttributes);
 }
 
 void OutputFile::place() {
@@ -258,8 +322,9 @@ void OutputFile::place() {
     if (replacedAttributes(target_)) {
         std::string backup = joinPath(folderOf(target_), temporaryName());
         backupSlot_ = registerTemporary(backup);
-        if (ReplaceFileW(widen(target_).c_str(), widen(temporary_).c_str(), widen(backup).c_str(),
-                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        if (ReplaceFileW(systemPath(target_).c_str(), systemPath(temporary_).c_str(),
+                         systemPath(backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                         nullptr)) {
             backup_ = std::move(backup);
             release();
             placed_ = true;
@@ -307,7 +372,7 @@ void removeCaseVariants(const std::string&) {
 }
 
 void requireReplaceable(const std::string& path, std::string_view display) {
-    const DWORD found = GetFileAttributesW(widen(path).c_str());
+    const DWORD found = GetFileAttributesW(systemPath(path).c_str());
     if (found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY))
         throw CommandFailure("cannot replace " + std::string(display) + ": it is a folder");
     const std::optional<DWORD> attributes = replacedAttributes(path);
@@ -316,7 +381,7 @@ void requireReplaceable(const std::string& path, std::string_view display) {
 }
 
 void removeFile(const std::string& path, std::string_view name) {
-    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD error = GetLastError();
         throw CommandFailure("cannot delete " + std::string(name) + ": " +
@@ -344,24 +409,9 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
 }
 
-namespace {
-
-// `path` made absolute as a \\?\ path, which the system takes at any length.
-std::wstring longPath(const std::string& path) {
-    const std::wstring wide = widen(path);
-    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(
-        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
-    if (full.empty() || full.starts_with(L"\\\\?\\")) return full.empty() ? wide : full;
-    if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
-}  // namespace
-
 std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
     std::vector<FolderEntry> entries;
-    std::wstring pattern = longPath(path);
+    std::wstring pattern = longPath(widen(path));
     if (!pattern.ends_with(L'\\')) pattern += L'\\';
     pattern += L'*';
     WIN32_FIND_DATAW found{};
@@ -393,12 +443,71 @@ std::optional<std::string> otherLongName(const std::string& path) {
     // as file names anyway.
     if (asked.find_first_of("*?") != std::string::npos) return std::nullopt;
     WIN32_FIND_DATAW found{};
-    const HANDLE search = FindFirstFileW(widen(path).c_str(), &found);
+    const HANDLE search = FindFirstFileW(systemPath(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     FindClose(search);
     std::string name = narrow(found.cFileName);
     if (equalsIgnoringCase(name, asked)) return std::nullopt;
     return name;
+}
+
+PathKind pathKind(const std::string& path, std::string& error) {
+    const DWORD attributes = GetFileAttributesW(systemPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD reason = GetLastError();
+        if (reason != ERROR_FILE_NOT_FOUND && reason != ERROR_PATH_NOT_FOUND)
+            error = windowsReason(reason);
+        return PathKind::Missing;
+    }
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? PathKind::Link
+           : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? PathKind::Folder
+                                                       : PathKind::File;
+}
+
+void renameToNew(const std::string& from, const std::string& to, std::string_view display) {
+    // Without MOVEFILE_REPLACE_EXISTING nothing is replaced.
+    if (!MoveFileExW(systemPath(from).c_str(), systemPath(to).c_str(), 0))
+        throw CommandFailure("cannot create " + std::string(display) + ": " + lastReason());
+}
+
+std::optional<std::string> finalPath(const std::string& path) {
+    const std::wstring system = systemPath(path);
+    const HANDLE file =
+        CreateFileW(system.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::wstring final(GetFinalPathNameByHandleW(file, nullptr, 0, VOLUME_NAME_DOS), L'\0');
+    final.resize(GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()),
+                                           VOLUME_NAME_DOS));
+    CloseHandle(file);
+    if (final.empty()) {
+        // Where the system cannot say (wine, for a long path), the full path
+        // is the final one when no part of it is a link.
+        final = longPath(system);
+        for (std::size_t at = final.find(L'\\', 7); at != std::wstring::npos;
+             at = final.find(L'\\', at + 1)) {
+            const DWORD attributes = GetFileAttributesW(final.substr(0, at).c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES ||
+                (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                return std::nullopt;
+        }
+        const DWORD attributes = GetFileAttributesW(final.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return std::nullopt;
+    }
+    if (final.starts_with(L"\\\\?\\UNC\\"))
+        final = L"\\" + final.substr(7);
+    else if (final.starts_with(L"\\\\?\\"))
+        final = final.substr(4);
+    return narrow(final);
+}
+
+SignalsDeferred::SignalsDeferred() : deferred_(true) {
+    AcquireSRWLockExclusive(&deferring);
+}
+
+SignalsDeferred::~SignalsDeferred() {
+    ReleaseSRWLockExclusive(&deferring);
 }
 
 void removeTemporaryFilesOnSignals() {

@@ -1,20 +1,16 @@
 #include "platform/paths.hpp"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
+#include "platform/files.hpp"
 
 namespace z5 {
-namespace {
-
-// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 (and the superscript 1 to 3
-// Windows also takes there), in any letter case: Windows opens the device
-// whatever follows the first dot, and blanks before it do not count.
+// The superscript 1 to 3 count as digits there too: Windows opens the
+// device whatever follows the first dot, and blanks before it do not count.
 bool isDeviceName(std::string_view name) {
     std::string base(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
@@ -25,8 +21,6 @@ bool isDeviceName(std::string_view name) {
     const char digit = base[3];
     return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
 }
-
-}  // namespace
 
 std::string joinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
@@ -40,12 +34,9 @@ std::string findInFolder(std::string_view folder, std::string_view name) {
     const std::string folded = foldCase(fileName);
     const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
     std::vector<std::string> matches;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(nativePath(dir), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::string entry = pathText(it->path().filename());
-        if (foldCase(entry) == folded) matches.push_back(std::move(entry));
-    }
+    std::string error;
+    for (FolderEntry& entry : listFolder(dir, error))
+        if (foldCase(entry.name) == folded) matches.push_back(std::move(entry.name));
     // Windows folders hold one file of a name in any letter case, unless a
     // folder there is made case-sensitive.
     if (matches.size() > 1) {

@@ -13,10 +13,14 @@ inline constexpr bool kNamesIgnoreCase = true;
 // True where the system drops dots and blanks at the end of a name, so that
 // "flavor.def." opens flavor.def.
 inline constexpr bool kNamesDropTrailingDots = true;
+// True where CON, NUL, COM1 and the other device names (see isDeviceName)
+// name a device in every folder rather than a file.
+inline constexpr bool kDeviceNamesEverywhere = true;
 #else
 inline constexpr char kNativeSeparator = '/';
 inline constexpr bool kNamesIgnoreCase = false;
 inline constexpr bool kNamesDropTrailingDots = false;
+inline constexpr bool kDeviceNamesEverywhere = false;
 #endif
 
 // True for the characters that separate path parts here ('/' everywhere,
@@ -34,6 +38,10 @@ std::string joinPath(std::string_view folder, std::string_view name);
 // With no match the joined path is returned, so opening it reports the
 // missing file.
 std::string findInFolder(std::string_view folder, std::string_view name);
+
+// A device name of Windows: CON, PRN, AUX, NUL, COM1-COM9 or LPT1-LPT9 in
+// any letter case, with or without an extension.
+bool isDeviceName(std::string_view name);
 
 // Checks that a name taken from inside a file (an archive member, a list
 // line, a setup name) is a plain file name that every system can create:

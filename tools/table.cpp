@@ -295,8 +295,11 @@ constexpr std::array kTools = {
          "not give back byte for byte, or that has a member named workspace.txt, is refused; a "
          "member whose folder would have another member's name, in any letter case, stays a file "
          "with that member. *--all* gives objects that come back only renumbered a folder too. "
-         "Nothing is left of a failed extract: the folder is built under a temporary name beside "
-         "it and renamed into place when complete.",
+         "Nothing is left of a failed extract: a new folder is built under a temporary name "
+         "beside it and renamed into place when complete; an existing empty folder (_DIR_ may be "
+         "\".\") is filled when the workspace is complete and keeps its permissions. _DIR_ is "
+         "refused before any work when it is not new or empty, and on Windows when it is a "
+         "device name (CON, NUL, AUX, COM1.d, ...).",
          kExtractArguments, kExtractOptions, runExtract},
     Tool{
         "build",
@@ -309,9 +312,14 @@ constexpr std::array kTools = {
         "file; a member with both, or neither, is an error. A build is strict: each departure of "
         "a definition file from its layout is an error, shown as "
         "_DIR_/_MEMBER_.def/_FILE_:_LINE_:_COLUMN_: error: ..., with the file spelled as it is in "
-        "the workspace. Every failure is listed on standard error, one line each naming the "
-        "member or the definition file and line, and the archive is then not touched. *--lenient* "
-        "(or *z5def --lenient build*) builds in spite of departures and shows each as a warning. "
+        "the workspace; so is a member count on line 2 of the list that leaves names below it "
+        "out (a count of more names than follow fails in any case), and a member or definition "
+        "file that is a link to a file outside _DIR_, each named. Every failure is listed on "
+        "standard error, one line each naming the member or the definition file and line, and the "
+        "archive is then not touched. *--lenient* (or *z5def --lenient build*) builds in spite of "
+        "departures and shows each as a warning: the names the count leaves out are left out, as "
+        "*pack* does, and links are packed. The output is compared with _DIR_ by the folders it "
+        "reaches, whatever links lead there; letter case counts only where file names ignore it. "
         "On success the archive replaces the older one whole; standard output names the members "
         "whose bytes differ from the older archive's (matched by name in any letter case), "
         "*changed:* _A_, _B_, then those *added:* and *removed:* when the list changed, and a "

@@ -51,9 +51,9 @@ std::string temporaryParent() {
 
 // Empties a private folder between two files.
 void emptyFolder(const std::string& folder) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(nativePath(folder), ec))
-        fs::remove_all(entry.path(), ec);
+    std::string error;
+    for (const FolderEntry& entry : listFolder(folder, error))
+        removeAll(joinPath(folder, entry.name));
 }
 
 // Answers a command's dialogs for verify: the file being verified (its
@@ -185,9 +185,10 @@ const Kind* kindOf(std::string_view path) {
 }
 
 std::vector<std::string> namesIn(const std::string& folder) {
+    std::string error;
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(nativePath(folder)))
-        names.push_back(pathText(entry.path().filename()));
+    for (FolderEntry& entry : listFolder(folder, error)) names.push_back(std::move(entry.name));
+    if (!error.empty()) throw CommandFailure("cannot read " + folder + ": " + error);
     return names;
 }
 
@@ -358,23 +359,25 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& fol
 
 // The members of `archive`, unpacked in `folder`, that are of a known kind,
 // in the archive's order. Each is verified in a folder beside `folder`, so
-// no member name can meet a name of verify's own.
+// no member name can meet a name of verify's own, and named by its name,
+// its reason by the archive and its name ("m.dat: B.TRK").
 void verifyMembers(const Source& archive, const std::string& folder, Result& result) {
     BinaryReader in = BinaryReader::ofBytes(readHead(archive, kNamingBytes), "archive");
     const std::uint16_t count = in.u16();
     std::vector<std::string> names;
     for (std::uint16_t i = 0; i < count; ++i) names.push_back(entryName(readDatEntry(in)));
     const std::string inner = folder + "-member";
-    std::error_code ec;
-    fs::create_directory(nativePath(inner), ec);
+    createFolder(inner, "a private folder");
     for (const std::string& name : names) {
         if (!knownKind(name)) continue;
-        Result member = verifyFile(joinPath(folder, nameToPath(name)), inner, false);
-        member.path = name;
+        const std::string unpacked = joinPath(folder, nameToPath(name));
+        Result member = verifyFile(unpacked, inner, false);
+        member.path = nameToPath(name);
+        member.detail = replaced(member.detail, unpacked, result.path + ": " + member.path);
         result.members.push_back(std::move(member));
         emptyFolder(inner);
     }
-    fs::remove_all(nativePath(inner), ec);
+    removeAll(inner);
 }
 
 // Walks folders for the files to verify. Each folder is walked once,
@@ -520,10 +523,12 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(std::size_t, const std::string&)>& progress) {
     // One private folder for the whole run, a subfolder per thread. A
     // signal that ends the run removes it too.
-    const TemporaryFolder root(temporaryParent(), "z5verify-", "a private folder");
+    const std::string parent = temporaryParent();
+    const TemporaryFolder root(parent, "z5verify-", "a private folder in " + parent);
 
     const std::size_t count = plan.files.size();
     std::vector<std::optional<Result>> results(count);
+    std::vector<char> made(static_cast<std::size_t>(std::max(jobs, 1)));  // workers' folders
     std::mutex progressLock;
     // The lines come out in the order of the plan, each as soon as it and
     // every one before it are known.
@@ -540,10 +545,21 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
                 return;
             }
             const std::string folder = joinPath(root.path(), "w" + std::to_string(worker));
-            std::error_code ec;
-            fs::create_directory(nativePath(folder), ec);
-            results[i] = verifyFile(file.path, folder, deep);
-            results[i]->path = file.shown;
+            if (!made[worker]) {
+                try {
+                    createFolder(folder, "a private folder");
+                    made[worker] = 1;
+                } catch (const CommandFailure& e) {
+                    results[i] = Result{file.shown, Verdict::Failed, e.what(), {}};
+                    return;
+                }
+            }
+            Result& result = results[i].emplace(verifyFile(file.path, folder, deep));
+            // Named as the user named the file, its members too.
+            result.path = file.shown;
+            result.detail = replaced(result.detail, file.path, file.shown);
+            for (Result& member : result.members)
+                member.detail = replaced(member.detail, file.path, file.shown);
             emptyFolder(folder);
         },
         [&](std::size_t i) {

@@ -9,6 +9,7 @@
 
 #include "archive/format.hpp"
 #include "commands/table.hpp"
+#include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
@@ -23,41 +24,87 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kReportName = "workspace.txt";
 
+// `path` taken from the working folder when it is relative.
 std::string resolve(const std::string& workingFolder, const std::string& path) {
     const fs::path p = nativePath(path);
     return pathText(p.is_absolute() ? p : nativePath(workingFolder) / p);
+}
+
+// A folder given by the user, as resolve takes it, without "." parts, the
+// ".." parts it can drop and separators at its end: "ws/", "ws/." and "ws"
+// are one folder.
+std::string resolveFolder(const std::string& workingFolder, const std::string& path) {
+    fs::path p = nativePath(resolve(workingFolder, path)).lexically_normal();
+    if (p.has_relative_path() && !p.has_filename()) p = p.parent_path();
+    return pathText(p);
 }
 
 std::string parentOf(const std::string& path) {
     return pathText(nativePath(path).lexically_normal().parent_path());
 }
 
+std::string lastPartOf(const std::string& path) {
+    return pathText(nativePath(path).filename());
+}
+
+// Whether `path` is `folder` or lies in it, both final paths (links
+// followed): compared as the file system compares names.
+bool isIn(const std::string& path, const std::string& folder) {
+    const std::string p = kNamesIgnoreCase ? foldCase(path) : path;
+    const std::string f = kNamesIgnoreCase ? foldCase(folder) : folder;
+    return p.starts_with(f) && (p.size() == f.size() || isNativeSeparator(p[f.size()]) ||
+                                (!f.empty() && isNativeSeparator(f.back())));
+}
+
+// What the link `path` leads to when that lies outside the folder whose
+// final path is `workspace`; nullopt for anything else (a link that leads
+// nowhere fails when it is read, with the reason).
+std::optional<std::string> leadsOutside(const std::string& path, const std::string& workspace) {
+    std::string error;
+    if (pathKind(path, error) != PathKind::Link) return std::nullopt;
+    std::optional<std::string> target = finalPath(path);
+    if (!target || isIn(*target, workspace)) return std::nullopt;
+    return target;
+}
+
+// A folder, or a link to one.
+bool isFolder(const std::string& path) {
+    const std::optional<std::string> target = finalPath(path);
+    std::string error;
+    return target && pathKind(*target, error) == PathKind::Folder;
+}
+
 // A hidden folder of this run's own in `parent`, where its work files can
 // be linked to the user's and renamed into place; removed with everything
-// in it when the run ends, also by Ctrl+C or SIGTERM.
+// in it when the run ends, also by Ctrl+C or SIGTERM. `what` names it in
+// the reason it cannot be made.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& parent)
-        : folder_(parent, ".z5work-", "a work folder") {}
+    ScratchFolder(const std::string& parent, const std::string& what)
+        : folder_(parent, ".z5work-", what) {}
     const std::string& path() const { return folder_.path(); }
-
-    // The folder of one worker, created when first asked for.
-    std::string worker(unsigned index) const {
-        const std::string folder = joinPath(path(), std::string("w").append(std::to_string(index)));
-        std::error_code ec;
-        fs::create_directory(nativePath(folder), ec);
-        return folder;
-    }
 
 private:
     TemporaryFolder folder_;
 };
 
-void emptyFolder(const std::string& folder) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(nativePath(folder), ec))
-        fs::remove_all(entry.path(), ec);
-}
+// A new empty folder in the scratch folder for the work on one member, and
+// removed when that is done: each member starts from a folder of its own
+// state, whatever the member before left behind.
+class MemberFolder {
+public:
+    MemberFolder(const ScratchFolder& scratch, std::size_t index)
+        : path_(joinPath(scratch.path(), "c" + std::to_string(index))) {
+        createFolder(path_, "a work folder");
+    }
+    MemberFolder(const MemberFolder&) = delete;
+    MemberFolder& operator=(const MemberFolder&) = delete;
+    ~MemberFolder() { removeAll(path_); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 // A definition file's name: any name ending in .def, in any letter case.
 bool definitionName(std::string_view name) {
@@ -68,15 +115,13 @@ bool definitionName(std::string_view name) {
 // in the empty folder `to`: linked, so nothing is copied and the compile,
 // which only replaces files, never reaches the originals; copied where the
 // file system has no links.
-void linkDefinitions(const std::string& from, const std::string& to) {
-    for (const auto& entry : fs::directory_iterator(nativePath(from))) {
-        const std::string name = pathText(entry.path().filename());
-        if (!entry.is_regular_file() || !definitionName(name)) continue;
-        const fs::path target = nativePath(to) / entry.path().filename();
-        std::error_code ec;
-        fs::create_hard_link(entry.path(), target, ec);
-        if (ec) fs::copy_file(entry.path(), target);
-    }
+void linkDefinitions(const std::string& from, const std::string& shownFrom, const std::string& to) {
+    std::string error;
+    for (const FolderEntry& entry : listFolder(from, error))
+        if (entry.kind == FolderEntry::Kind::File && definitionName(entry.name))
+            OutputFile::copyOf(joinPath(from, entry.name), joinPath(to, entry.name), entry.name)
+                .commit();
+    if (!error.empty()) throw CommandFailure("cannot read " + shownFrom + ": " + error);
 }
 
 // The kinds a member can become definition files of (an archive inside an
@@ -184,11 +229,6 @@ std::string listLine(std::string_view what, const std::vector<std::string>& name
     return line;
 }
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-}
-
 // How the user's workspace names the definition file `name` (the fixed name
 // a compile reads) of the definitions folder `definitions`, shown as
 // `shownFolder`: spelled as it is in the folder.
@@ -203,25 +243,39 @@ std::string userFile(const std::string& definitions, const std::string& shownFol
     return joinPath(shownFolder, spelled);
 }
 
+// A compile's reason as the user reads it: the work folder `work` named as
+// the definitions folder whose files it holds, `shownDefinitions`, and a
+// definition file the reason begins with by its place there, spelled as it
+// is in the folder `definitions`.
+std::string compileReason(const std::string& reason, const std::string& work,
+                          const std::string& definitions, const std::string& shownDefinitions) {
+    const std::string named = replaced(reason, work, shownDefinitions);
+    const std::string file = named.substr(0, named.find(':'));
+    if (file.size() < named.size() && definitionName(file) &&
+        file.find_first_of("/\\") == std::string::npos)
+        return userFile(definitions, shownDefinitions, file) + named.substr(file.size());
+    return named;
+}
+
 // Refuses an archive that unpack, in `folder`, and pack do not give back
 // byte for byte: what extract writes could not be built back into it.
-void requireRoundTrip(const std::string& archive, const std::string& folder,
-                      const std::string& archiveName) {
+void requireRoundTrip(const std::string& archive, const std::string& shownArchive,
+                      const std::string& folder, const std::string& archiveName) {
     try {
         runRow("mnuPack", folder, joinPath(folder, std::string(kListName)));
     } catch (const CommandFailure& e) {
-        throw CommandFailure(archive + ": failed: " + e.what() + "; nothing was extracted");
+        throw CommandFailure(shownArchive + ": failed: " + e.what() + "; nothing was extracted");
     }
     const std::string packed = joinPath(folder, nameToPath(archiveName + ".dat"));
     if (!sameBytes(archive, packed)) {
         const verify::Result r =
             verify::judge(packed, readFileBytes(archive, archive), readFileBytes(packed, packed));
         if (r.verdict != verify::Verdict::Identical)
-            throw CommandFailure(archive + ": " + std::string(verify::verdictText(r.verdict)) +
+            throw CommandFailure(shownArchive + ": " + std::string(verify::verdictText(r.verdict)) +
                                  ": " + r.detail +
                                  "; unpack and pack would not give it back, nothing was extracted");
     }
-    fs::remove(nativePath(packed));
+    removeFile(packed, archiveName + ".dat");
 }
 
 struct ExtractedMember {
@@ -229,40 +283,86 @@ struct ExtractedMember {
     std::string line;  // in workspace.txt
 };
 
-// Gives the member `name`, unpacked in `folder`, a definitions folder when
-// compiling exactly the files written there gives its bytes back (in the
-// private folder `work`); otherwise the member file stays.
-ExtractedMember extractMember(const std::string& folder, const std::string& name,
-                              const std::string& work, bool all) {
+// Gives the member `name`, unpacked in `folder` (the workspace being made,
+// shown as `shownFolder`), a definitions folder when compiling exactly the
+// files written there gives its bytes back (in the empty folder `work`);
+// otherwise the member file stays.
+ExtractedMember extractMember(const std::string& folder, const std::string& shownFolder,
+                              const std::string& name, const std::string& work, bool all) {
     const std::string member = joinPath(folder, nameToPath(name));
     const std::string definitions = joinPath(folder, nameToPath(name + ".def"));
+    const std::string shownDefinitions = joinPath(shownFolder, nameToPath(name + ".def"));
     const std::string original = readFileBytes(member, name);
-    fs::create_directory(nativePath(definitions));
+    createFolder(definitions, shownDefinitions);
     verify::Result r{name, verify::Verdict::Identical, {}, {}};
     if (std::optional<verify::Result> stop = verify::decompileStep(member, original, definitions)) {
         r = *stop;
     } else {
-        linkDefinitions(definitions, work);
+        linkDefinitions(definitions, shownDefinitions, work);
         try {
             const std::string compiled = verify::compileStep(name, work);
             r = verify::judge(member, original, readFileBytes(compiled, name));
         } catch (const std::exception& e) {
-            r = {name, verify::Verdict::Failed, e.what(), {}};
+            r = {name,
+                 verify::Verdict::Failed,
+                 compileReason(e.what(), work, definitions, shownDefinitions),
+                 {}};
         }
-        emptyFolder(work);
     }
     const std::string verdict(verify::verdictText(r.verdict));
-    // Reasons name the member, not the scratch folder it was unpacked in.
+    // Reasons name the member and the workspace's files, not the scratch
+    // folder they were made in.
     std::string detail = r.detail.empty() ? "" : ": " + r.detail;
-    replaceAll(detail, member, name);
+    detail = replaced(replaced(replaced(detail, definitions, shownDefinitions), member, name),
+                      folder, shownFolder);
     if (r.verdict == verify::Verdict::Identical ||
         (all && r.verdict == verify::Verdict::Equivalent)) {
-        fs::remove(nativePath(member));
+        removeFile(member, name);
         if (r.verdict == verify::Verdict::Identical) return {true, name + ": definitions"};
         return {true, name + ": definitions: " + verdict + detail};
     }
-    fs::remove_all(nativePath(definitions));
+    removeAll(definitions);
     return {false, name + ": raw: " + verdict + detail};
+}
+
+// Moves everything in `from` into the empty folder `to` (shown as
+// `shown`): all of it or, when a move fails, none (what was moved goes
+// back). Signals wait until it is done, so a Ctrl+C leaves either the
+// folder as it was or the whole workspace.
+void moveInto(const std::string& from, const std::string& to, const std::string& shown) {
+    std::string error;
+    const std::vector<FolderEntry> entries = listFolder(from, error);
+    if (!error.empty()) throw CommandFailure("cannot read the work folder: " + error);
+    const SignalsDeferred whole;
+    std::size_t moved = 0;
+    try {
+        for (; moved < entries.size(); ++moved)
+            renameToNew(joinPath(from, entries[moved].name), joinPath(to, entries[moved].name),
+                        joinPath(shown, entries[moved].name));
+    } catch (const CommandFailure&) {
+        while (moved-- > 0) try {
+                renameToNew(joinPath(to, entries[moved].name), joinPath(from, entries[moved].name),
+                            entries[moved].name);
+            } catch (const CommandFailure&) {
+                // stays in the folder; the rest went back
+            }
+        throw;
+    }
+}
+
+// "2 files are links to files outside the workspace"
+std::string linkCount(std::size_t links) {
+    return std::to_string(links) + (links == 1 ? " file is a link" : " files are links") +
+           " to files outside the workspace";
+}
+
+// Why a strict build wrote nothing, from the errors shown above (`one`:
+// a single one).
+std::string refusal(const std::vector<std::string>& why, bool one) {
+    std::string reason;
+    for (const std::string& part : why) reason += part + "; ";
+    return reason + "nothing was written (build --lenient builds in spite of " +
+           (one ? "it)" : "them)");
 }
 
 Report run(const std::function<std::string()>& body) {
@@ -285,21 +385,32 @@ std::string defaultFolder(std::string_view archive) {
 
 Report extract(const ExtractRequest& request, const Progress& progress) {
     return run([&] {
-        const std::string archive = resolve(request.workingFolder, request.archive);
         const std::string shown =
             request.folder.empty() ? defaultFolder(request.archive) : request.folder;
-        const std::string target = resolve(request.workingFolder, shown);
-        std::error_code ec;
-        const fs::file_status status = fs::symlink_status(nativePath(target), ec);
-        const bool absent = status.type() == fs::file_type::not_found;
-        if (!absent && !(fs::is_directory(status) && fs::is_empty(nativePath(target), ec)))
+        const std::string target = resolveFolder(request.workingFolder, shown);
+        // Whether the folder can be used is known before any work.
+        if (kDeviceNamesEverywhere && isDeviceName(lastPartOf(target)))
+            throw CommandFailure("folder \"" + shown + "\" is a device name on Windows");
+        std::string error;
+        const PathKind kind = pathKind(target, error);
+        // An existing empty folder is filled, keeping its permissions.
+        const bool fill = kind == PathKind::Folder && listFolder(target, error).empty();
+        if (!error.empty()) throw CommandFailure(shown + ": " + error);
+        if (kind != PathKind::Missing && !fill)
             throw CommandFailure(
                 shown + ": not an empty folder; extract writes only into a new or empty one");
 
-        ScratchFolder scratch(parentOf(target));
+        const std::string archive = resolve(request.workingFolder, request.archive);
+        ScratchFolder scratch(fill ? target : parentOf(target),
+                              std::string("a work folder ") + (fill ? "in " : "beside ") + shown);
         const std::string folder = joinPath(scratch.path(), "workspace");
-        fs::create_directory(nativePath(folder));
-        runRow("mnuUnpack", folder, archive);
+        createFolder(folder, "a work folder in " + shown);
+        try {
+            runRow("mnuUnpack", folder, archive);
+        } catch (const CommandFailure& e) {
+            throw CommandFailure(
+                replaced(replaced(e.what(), archive, request.archive), folder, shown));
+        }
 
         TextReader list(joinPath(folder, std::string(kListName)), std::string(kListName));
         const std::string archiveName = list.readLine();
@@ -308,10 +419,10 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
         while (!list.atEnd()) names.push_back(list.readLine());
         for (const std::string& name : names)
             if (equalsIgnoringCase(name, kReportName))
-                throw CommandFailure(archive + ": member " + name +
+                throw CommandFailure(request.archive + ": member " + nameToPath(name) +
                                      " has the name of the workspace's report; nothing was "
                                      "extracted");
-        requireRoundTrip(archive, folder, archiveName);
+        requireRoundTrip(archive, request.archive, folder, archiveName);
 
         // A member whose folder would have another member's name, in any
         // letter case, stays a file, and so does that other member.
@@ -324,15 +435,17 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
         std::vector<ExtractedMember> members(names.size());
         runInOrder(
             names.size(), static_cast<unsigned>(std::max(request.jobs, 1)), names.size(),
-            [&](std::size_t i, unsigned worker) {
+            [&](std::size_t i, unsigned) {
                 const std::string& name = names[i];
-                if (!convertible(name))
+                if (!convertible(name)) {
                     members[i] = {false, name + ": raw"};
-                else if (collides[i])
+                } else if (collides[i]) {
                     members[i] = {false, name + ": raw: its folder " + name +
                                              ".def would be another member's name"};
-                else
-                    members[i] = extractMember(folder, name, scratch.worker(worker), request.all);
+                } else {
+                    const MemberFolder work(scratch, i);
+                    members[i] = extractMember(folder, shown, name, work.path(), request.all);
+                }
             },
             [&](std::size_t i) {
                 if (progress) progress(i, names.size(), names[i]);
@@ -345,8 +458,10 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
             definitions += m.definitions;
         }
         report.close();
-        if (!absent) fs::remove(nativePath(target));
-        fs::rename(nativePath(folder), nativePath(target));
+        if (fill)
+            moveInto(folder, target, shown);
+        else
+            renameToNew(folder, target, shown);
         return std::to_string(names.size()) + " members: " + std::to_string(definitions) +
                " as definitions, " + std::to_string(names.size() - definitions) +
                " as they are; wrote " + shown;
@@ -355,36 +470,57 @@ Report extract(const ExtractRequest& request, const Progress& progress) {
 
 Report build(const BuildRequest& request, const Progress& progress) {
     Report report;
-    const std::string folder = resolve(request.workingFolder, request.folder);
+    const std::string folder = resolveFolder(request.workingFolder, request.folder);
+    const DiagnosticKind departure =
+        request.lenient ? DiagnosticKind::Warning : DiagnosticKind::Error;
     std::vector<std::string> names;
     std::string output, shown;
+    std::string workspace;  // its final path
+    std::vector<Diagnostic> listDepartures, listLink;
     bool replacing = false;  // an archive is there
     report = run([&] {
-        if (!fs::is_directory(nativePath(folder)))
-            throw CommandFailure(request.folder + ": not a folder");
-        TextReader list(findInFolder(folder, kListName), std::string(kListName));
+        std::string error;
+        pathKind(folder, error);
+        if (!error.empty()) throw CommandFailure(request.folder + ": " + error);
+        const std::optional<std::string> final = finalPath(folder);
+        if (!final || !isFolder(*final)) throw CommandFailure(request.folder + ": not a folder");
+        workspace = *final;
+        const std::string listPath = findInFolder(folder, kListName);
+        const std::string shownList = joinPath(request.folder, lastPartOf(listPath));
+        if (const auto target = leadsOutside(listPath, workspace)) {
+            listLink.push_back({shownList,
+                                0,
+                                0,
+                                "a link to " + *target + ", outside the workspace",
+                                {},
+                                departure});
+            // Not even read unless the build is lenient: a reason could
+            // quote it.
+            if (!request.lenient) throw CommandFailure(refusal({linkCount(1)}, true));
+        }
+        TextReader list(listPath, shownList);
+        list.setDiagnosticHook([&](Diagnostic d) {
+            d.kind = departure;
+            listDepartures.push_back(std::move(d));
+        });
         const std::string archiveName = readListName(list, "archive name");
-        const std::int16_t count = readListCount(list);
-        for (int i = 0; i < count; ++i) names.push_back(readMemberName(list, names));
-        shown = request.output.empty() ? archiveName + ".dat" : request.output;
+        names = readMemberNames(list);
+        shown = request.output.empty() ? nameToPath(archiveName + ".dat") : request.output;
         output = request.output.empty()
                      ? joinPath(request.workingFolder, nameToPath(archiveName + ".dat"))
                      : resolve(request.workingFolder, request.output);
-        // Nothing is written into the workspace.
-        const fs::path inside = fs::weakly_canonical(nativePath(parentOf(output)));
-        const fs::path workspace = fs::weakly_canonical(nativePath(folder));
-        const auto rest = std::mismatch(workspace.begin(), workspace.end(), inside.begin(),
-                                        inside.end(), [](const fs::path& a, const fs::path& b) {
-                                            return foldCase(pathText(a)) == foldCase(pathText(b));
-                                        });
-        if (rest.first == workspace.end())
+        if (kDeviceNamesEverywhere && isDeviceName(lastPartOf(output)))
+            throw CommandFailure("output \"" + shown + "\" is a device name on Windows");
+        // Nothing is written into the workspace: folders compared by what
+        // they are, whatever links and letter case lead there.
+        if (const auto into = finalPath(parentOf(output)); into && isIn(*into, workspace))
             throw CommandFailure(shown + ": inside the workspace " + request.folder +
                                  ", which build only reads");
         // Before any member is compiled: the archive and its backup are
         // names that can be written.
         requireReplaceable(output, shown);
-        std::error_code ec;
-        replacing = fs::is_regular_file(fs::status(nativePath(output), ec));
+        const std::optional<std::string> old = finalPath(output);
+        replacing = old && pathKind(*old, error) == PathKind::File;
         if (replacing && request.backup) try {
                 requireReplaceable(output + ".bak", shown + ".bak");
             } catch (const CommandFailure& e) {
@@ -393,7 +529,10 @@ Report build(const BuildRequest& request, const Progress& progress) {
             }
         return std::string();
     });
-    if (!report.succeeded()) return report;
+    if (!report.succeeded()) {
+        report.diagnostics = std::move(listLink);  // when that was the reason
+        return report;
+    }
 
     std::vector<std::string> lines;
     std::optional<OldArchive> old;
@@ -406,7 +545,7 @@ Report build(const BuildRequest& request, const Progress& progress) {
 
     std::optional<ScratchFolder> scratch;
     report = run([&] {
-        scratch.emplace(parentOf(output));
+        scratch.emplace(parentOf(output), "a work folder beside " + shown);
         return std::string();
     });
     if (!report.succeeded()) return report;
@@ -414,59 +553,80 @@ Report build(const BuildRequest& request, const Progress& progress) {
     std::vector<PackMember> members(names.size());
     std::vector<std::string> reasons(names.size());
     std::vector<std::vector<Diagnostic>> departures(names.size());
+    std::vector<std::vector<Diagnostic>> links(names.size());
     std::vector<Change> changes(names.size(), Change::Same);
     std::atomic<std::size_t> compiled = 0;
     const Strictness reading = request.lenient ? Strictness::Lenient : Strictness::Standard;
     // Every member is looked at, so that every reason is reported at once.
     runInOrder(
         names.size(), static_cast<unsigned>(std::max(request.jobs, 1)), names.size(),
-        [&](std::size_t i, unsigned worker) {
+        [&](std::size_t i, unsigned) {
             const std::string& name = names[i];
+            const std::string shownName = nameToPath(name);
             const std::string definitions = joinPath(folder, nameToPath(name + ".def"));
             const std::string shownDefinitions =
                 joinPath(request.folder, nameToPath(name + ".def"));
-            std::string work;
+            // A file the build reads that is a link out of the workspace.
+            const auto outside = [&](const std::string& path, const std::string& shownPath) {
+                if (const auto target = leadsOutside(path, workspace))
+                    links[i].push_back({shownPath,
+                                        0,
+                                        0,
+                                        "a link to " + *target + ", outside the workspace",
+                                        {},
+                                        departure});
+            };
+            std::optional<MemberFolder> work;
             try {
                 const std::string file = joinPath(folder, nameToPath(name));
-                std::error_code ec;
-                const bool hasFile = fs::exists(fs::symlink_status(nativePath(file), ec));
-                const bool hasDefinitions = fs::is_directory(nativePath(definitions), ec);
+                std::string error;
+                const bool hasFile = pathKind(file, error) != PathKind::Missing;
+                const bool hasDefinitions = isFolder(definitions);
                 if (hasFile && hasDefinitions)
-                    throw CommandFailure("both the member file and the folder " + name +
+                    throw CommandFailure("both the member file and the folder " + shownName +
                                          ".def are in the workspace; keep one of them");
                 if (!hasFile && !hasDefinitions)
-                    throw CommandFailure("neither the member file nor a folder " + name +
+                    throw CommandFailure("neither the member file nor a folder " + shownName +
                                          ".def is in the workspace");
                 if (hasFile) {
-                    members[i] = {name, file, memberFileSize(file, name)};
+                    outside(file, joinPath(request.folder, shownName));
                 } else {
                     if (!convertible(name))
-                        throw CommandFailure(name + ".def: not a kind of file the tool compiles");
-                    work = scratch->worker(worker);
-                    linkDefinitions(definitions, work);
+                        throw CommandFailure(shownName +
+                                             ".def: not a kind of file the tool compiles");
+                    outside(definitions, shownDefinitions);
+                    for (const FolderEntry& entry : listFolder(definitions, error))
+                        if (entry.link && definitionName(entry.name))
+                            outside(joinPath(definitions, entry.name),
+                                    joinPath(shownDefinitions, entry.name));
+                }
+                // What lies outside is not even read unless the build is
+                // lenient: a reason could quote it.
+                if (!links[i].empty() && !request.lenient) return;
+                if (hasFile) {
+                    members[i] = {name, file, memberFileSize(file, shownName)};
+                } else {
+                    work.emplace(*scratch, i);
+                    linkDefinitions(definitions, shownDefinitions, work->path());
                     const std::string result =
                         joinPath(scratch->path(), std::string("m").append(std::to_string(i)));
-                    fs::rename(nativePath(verify::compileStep(name, work, reading, &departures[i])),
-                               nativePath(result));
-                    members[i] = {name, result, memberFileSize(result, name)};
+                    renameToNew(verify::compileStep(name, work->path(), reading, &departures[i]),
+                                result, "the compiled " + shownName);
+                    members[i] = {name, result, memberFileSize(result, shownName)};
                     ++compiled;
                 }
                 if (old) changes[i] = old->compare(members[i]);
             } catch (const std::exception& e) {
-                // Files named as the user knows them: not in the worker's
-                // folder, and a definition file a reason begins with by
-                // its place in the workspace, which names the member too.
-                std::string reason = e.what();
-                if (!work.empty()) replaceAll(reason, work, shownDefinitions);
-                const std::string file = reason.substr(0, reason.find(':'));
-                if (!work.empty() && file.size() < reason.size() && definitionName(file) &&
-                    file.find_first_of("/\\") == std::string::npos)
-                    reasons[i] =
-                        userFile(definitions, shownDefinitions, file) + reason.substr(file.size());
-                else
-                    reasons[i] = name + ": " + reason;
+                // Files named as the user knows them: not in the member's
+                // work folder, and a definition file a reason begins with
+                // by its place in the workspace, which names the member too.
+                const std::string reason =
+                    work ? compileReason(e.what(), work->path(), definitions, shownDefinitions)
+                         : std::string(e.what());
+                reasons[i] =
+                    reason.starts_with(shownDefinitions) ? reason : shownName + ": " + reason;
             }
-            if (!work.empty()) emptyFolder(work);
+            work.reset();
             for (Diagnostic& d : departures[i]) {
                 d.file = userFile(definitions, shownDefinitions, d.file);
                 if (!request.lenient && d.kind == DiagnosticKind::Warning)
@@ -476,18 +636,29 @@ Report build(const BuildRequest& request, const Progress& progress) {
         [&](std::size_t i) {
             if (progress) progress(i, names.size(), names[i]);
         });
-    std::size_t departing = 0;
+    std::size_t departing = 0, linked = listLink.size();
+    for (auto* list : {&listDepartures, &listLink})
+        for (Diagnostic& d : *list) report.diagnostics.push_back(std::move(d));
     for (std::size_t i = 0; i < names.size(); ++i) {
         departing += !departures[i].empty();
+        linked += links[i].size();
         for (Diagnostic& d : departures[i]) report.diagnostics.push_back(std::move(d));
+        for (Diagnostic& d : links[i]) report.diagnostics.push_back(std::move(d));
         if (!reasons[i].empty()) report.reasons.push_back(std::move(reasons[i]));
     }
     // A departure fails the build unless it is lenient.
-    if (departing > 0 && !request.lenient)
-        report.reasons.push_back("the definition files of " + std::to_string(departing) +
-                                 (departing == 1 ? " member" : " members") +
-                                 " depart from their layout; nothing was written (build "
-                                 "--lenient builds in spite of them)");
+    if (!request.lenient) {
+        std::vector<std::string> why;
+        if (!listDepartures.empty()) why.push_back("the list departs from its layout");
+        if (departing > 0)
+            why.push_back("the definition files of " + std::to_string(departing) +
+                          (departing == 1 ? " member depart" : " members depart") +
+                          " from their layout");
+        if (linked > 0) why.push_back(linkCount(linked));
+        if (!why.empty())
+            report.reasons.push_back(
+                refusal(why, departing == 0 && listDepartures.size() + linked == 1));
+    }
     if (!report.succeeded()) return report;
 
     // Compared by name in any letter case: changed and added in the list's
@@ -496,19 +667,19 @@ Report build(const BuildRequest& request, const Progress& progress) {
     if (old) {
         std::unordered_set<std::string> kept;
         for (std::size_t i = 0; i < names.size(); ++i) {
-            if (changes[i] == Change::Changed) changed.push_back(names[i]);
-            if (changes[i] == Change::Added) added.push_back(names[i]);
+            if (changes[i] == Change::Changed) changed.push_back(nameToPath(names[i]));
+            if (changes[i] == Change::Added) added.push_back(nameToPath(names[i]));
             kept.insert(foldCase(names[i]));
         }
         for (const OldArchive::Member& m : old->members())
-            if (!kept.contains(foldCase(m.name))) removed.push_back(m.name);
+            if (!kept.contains(foldCase(m.name))) removed.push_back(nameToPath(m.name));
     }
     const bool compared = old.has_value();
     old.reset();  // closed before it is replaced
 
     WindowlessHost host(parentOf(output), {});
     const Outcome written = runCommand(host, {.showsBusy = false}, [&](Command& cmd) {
-        for (const PackMember& m : members) cmd.claimInput(m.path, m.name);
+        for (const PackMember& m : members) cmd.claimInput(m.path, nameToPath(m.name));
         BinaryWriter& dat = cmd.createBinaryAt(output, shown);
         // Put in place only together with the new archive: a build that
         // fails leaves an older backup as it was.

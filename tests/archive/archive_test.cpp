@@ -192,11 +192,24 @@ TEST_F(Archive, PackWritesCountsOffsetsAndTakesListsFromAnyFolder) {
     writeFile(in("A"), "0123456789");
     writeFile(in("B"), "");
     writeFile(in("C"), "abcdefg");
-    // Blanks around lines, extra lines after the count, the list outside the folder.
-    ASSERT_EQ(pack(crlf({"  out  ", " 3 ", " A", "B  ", "C", "ignored"})).status, Status::Done);
+    // Blanks around lines, blank lines at the end, the list outside the folder.
+    ASSERT_EQ(pack(crlf({"  out  ", " 3 ", " A", "B  ", "C", "", " "})).status, Status::Done);
     EXPECT_EQ(host.filters, std::vector<std::string>{"Dat Txt Files(*.pck)|*.pck"});
     const std::string dat = readFile(in("out.dat"));
     EXPECT_EQ(dat, archive({{"A", "0123456789"}, {"B", ""}, {"C", "abcdefg"}}));
+
+    // Names after those counted are left out, with a warning on the count's
+    // line (under --strict an error: nothing is written).
+    EXPECT_EQ(pack(crlf({"out", " 2 ", "A", "B", "C", "D"})).status, Status::Done);
+    EXPECT_EQ(host.notices, std::vector<std::string>{root.file("list.pck") +
+                                                     ":2:1: warning: the member count is 2, but 4 "
+                                                     "names follow it; those after the first 2 "
+                                                     "are left out"});
+    EXPECT_EQ(readFile(in("out.dat")), archive({{"A", "0123456789"}, {"B", ""}}));
+    host.reading = Strictness::Strict;
+    EXPECT_EQ(pack(crlf({"out", "1", "A", "B"})).status, Status::Failed);
+    EXPECT_EQ(readFile(in("out.dat")), archive({{"A", "0123456789"}, {"B", ""}}));
+    host.reading = Strictness::Standard;
 
     // The count's low and high bytes (255 must not round up to a high byte of 1).
     for (int i = 0; i < 300; ++i) writeFile(in("M" + std::to_string(i)), "");
@@ -215,7 +228,7 @@ TEST_F(Archive, PackFailuresKeepTheOldArchiveAndNameTheLine) {
     writeFile(root.file("x"), "outside");
     writeFile(in("game.dat"), "OLD");
     const std::pair<std::string, std::string> cases[] = {
-        {crlf({"game", "2", "A"}), "list.pck:4: unexpected end of file"},
+        {crlf({"game", "2", "A"}), "list.pck:2: the member count is 2, but 1 name follows it"},
         {crlf({"game", "1", "FOURTEEN.CHARS"}),
          "list.pck:3: member name \"FOURTEEN.CHARS\" is longer"},
         {crlf({"game", "1", "MISSING"}), "list.pck:3: member MISSING"},

@@ -128,16 +128,22 @@ TEST_F(Check, ObjectsReferencesKeysOutlinesAndTheRoot) {
 TEST_F(Check, WorkspacesBinariesAndPathsThatCannotBeRead) {
     fs::create_directories(dir.file("ws"));
     fs::create_directories(dir.file("cut"));
-    writeFile(dir.file("ws/dattext.pck"), crlf({"game", " 3 ", "A.TRK", "B.BIN", "C.CAM"}));
+    // D.BIN is a name more than the count says.
+    writeFile(dir.file("ws/dattext.pck"),
+              crlf({"game", " 3 ", "A.TRK", "B.BIN", "C.CAM", "D.BIN"}));
     decompile("mnuTrkDecompile", "speedway.trk", "ws/A.TRK.def");
     fs::copy_file(joinPath(Z5_SAMPLES_DIR, "speedway.trk"), dir.file("ws/A.TRK"));
     writeFile(dir.file("ws/B.BIN"), "x");
     // A track cut short, in a folder of its own.
     writeFile(dir.file("cut/short.trk"),
               readFile(joinPath(Z5_SAMPLES_DIR, "oval.trk")).substr(0, 40));
-    const auto [status, out] = check({"ws", "cut", "missing", "ws/B.BIN"});
+    auto [status, out] = check({"ws", "cut", "missing", "ws/B.BIN"});
     EXPECT_EQ(status, 1);
-    ASSERT_EQ(out.size(), 6u);
+    ASSERT_EQ(out.size(), 7u);
+    EXPECT_EQ(out[0], joinPath("ws", "dattext.pck") +
+                          ":2:1: error: the member count is 3, but 4 names follow it; those "
+                          "after the first 3 are left out");
+    out.erase(out.begin());
     EXPECT_EQ(out[0], joinPath("ws", "dattext.pck") +
                           ": error: A.TRK: both the member file and the folder A.TRK.def are in "
                           "the workspace; build takes neither");
@@ -149,7 +155,7 @@ TEST_F(Check, WorkspacesBinariesAndPathsThatCannotBeRead) {
     EXPECT_EQ(out[4], joinPath("ws", "B.BIN") +
                           ": error: not a binary of a known kind, a definition file or a folder");
     // The member file, its Trk.def and the cut track were read.
-    EXPECT_EQ(out[5], "3 files: 5 errors, 0 warnings");
+    EXPECT_EQ(out[5], "3 files: 6 errors, 0 warnings");
     // A usage error is exit 2.
     EXPECT_EQ(cli({"check", "-j", "0"}).status, 2);
 }

@@ -143,6 +143,36 @@ TEST(Disk, SignalsLeaveNoTemporaryFileOrFolder) {
         EXPECT_EQ(after, before);
     }
 }
+
+// A signal while the work folder of extract or build is itself being
+// removed, at the very end, still leaves nothing of it. The members of
+// sample.dat stay files: the first unlinkat is that removal.
+TEST(Disk, SignalsWhileTheWorkFolderIsRemovedLeaveNothing) {
+    if (!straceWorks()) GTEST_SKIP() << "strace is missing or may not trace here";
+    const std::string dat = std::string("'") + Z5_SAMPLES_DIR + "/sample.dat'";
+    for (const std::string& args :
+         {"extract " + dat + " ws", std::string("build built -o new.dat")}) {
+        SCOPED_TRACE(args);
+        TempFolder dir;
+        ASSERT_EQ(traced(dir.str(), "", "", "extract " + dat + " built"), 0);
+        const auto others = [&] {
+            std::vector<std::string> names = folderNames(dir.str());
+            std::erase_if(names, [](const std::string& name) {
+                return name == "ws" || name == "new.dat" || name == "trace.log" ||
+                       name == "err.txt";
+            });
+            return names;
+        };
+        const auto before = others();
+        EXPECT_EQ(traced(dir.str(), "", "-e trace=unlinkat -e inject=unlinkat:signal=SIGINT:when=1",
+                         args),
+                  -1)
+            << "the signal did not end the run";
+        // What the run made may be complete; nothing else is new.
+        const auto after = others();
+        EXPECT_EQ(after, before);
+    }
+}
 #endif
 
 }  // namespace

@@ -139,6 +139,25 @@ TEST(Platform, MemberNamesKeepTheirBytesThroughUnpackAndPack) {
 #endif
 }
 
+// A picture or OBJ named after the file it shows is named with that
+// file's characters: a file name, not a name kept inside a file.
+TEST(Platform, OutputsNamedAfterTheirInputKeepItsName) {
+    TempFolder root;
+    const std::string work = folder(root, "work");
+    for (const std::string& stem : {std::string("CAF\u00C9"), kJapanese}) {
+        writeFile(joinPath(work, stem + ".3do"), readFile(sample("box.3do")));
+        writeFile(joinPath(work, stem + ".trk"), readFile(sample("oval.trk")));
+        for (const auto& [group, command, input] : {std::tuple{"3do", "view", ".3do"},
+                                                    {"3do", "export", ".3do"},
+                                                    {"trk", "view", ".trk"}})
+            EXPECT_EQ(cli({"-q", "-C", work, group, command, stem + input}).status, 0);
+    }
+    EXPECT_EQ(folderNames(work),
+              (std::vector<std::string>{"CAF\u00C9.3do", "CAF\u00C9.obj", "CAF\u00C9.svg",
+                                        "CAF\u00C9.trk", kJapanese + ".3do", kJapanese + ".obj",
+                                        kJapanese + ".svg", kJapanese + ".trk"}));
+}
+
 #ifdef _WIN32
 std::string withSlashes(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');

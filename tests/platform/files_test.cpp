@@ -218,5 +218,23 @@ TEST(SafeOutput, OutputsPutInPlaceTogetherAreRolledBack) {
 }
 #endif
 
+#ifndef _WIN32
+// A signal that comes while a step must not be cut in half ends the
+// program once the step is done.
+TEST(Signals, WaitForADeferredStep) {
+    TempFolder dir;
+    EXPECT_EQ(test::signalThatEnds([&] {
+                  {
+                      const SignalsDeferred whole;
+                      std::raise(SIGINT);
+                      writeFile(dir.file("done"), "done");
+                  }
+                  writeFile(dir.file("after"), "after");
+              }),
+              SIGINT);
+    EXPECT_EQ(folderNames(dir.str()), std::vector<std::string>{"done"});
+}
+#endif
+
 }  // namespace
 }  // namespace z5

@@ -153,6 +153,21 @@ TEST_F(Verify, CommandLineOverFolders) {
     EXPECT_NE(r.err.find("-j takes a number of at least 1"), std::string::npos) << r.err;
 }
 
+// A member's reason names it by its archive, as the user named the archive,
+// never by the private folder it was unpacked in.
+TEST_F(Verify, MemberReasonsNameTheArchive) {
+    writeFile(files.file("B.TRK"), "KART");
+    writeFile(files.file("dattext.pck"), crlf({"m", "1", "B.TRK"}));
+    ASSERT_EQ(cli({"-q", "-C", files.str(), "pack", "dattext.pck"}).status, 0);
+    const CliRun r = cli({"-C", files.str(), "verify", "--deep", "m.dat"});
+    EXPECT_EQ(r.out,
+              "m.dat: identical\n"
+              "  B.TRK: failed: m.dat: B.TRK: byte 0: header: the file ends after 4 bytes, inside "
+              "the 28-byte header\n"
+              "2 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 1 failed, 0 "
+              "skipped\n");
+}
+
 // Points the system's temporary folder at `path`; empty: back to the default.
 #ifdef _WIN32
 void setTemporaryFolder(const std::string& path) {

@@ -1,11 +1,16 @@
 // z5def extract and build: the workspace an archive of every kind becomes,
 // the refusals, the byte-for-byte way back, an edit reaching only its
 // member, and a failing build that names every problem and writes nothing.
+#include "workspace/workspace.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/display.hpp"
+#include "platform/encoding.hpp"
 #include "platform/files.hpp"
+#include "platform/paths.hpp"
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
 
@@ -68,6 +73,21 @@ struct Workspace : ::testing::Test {
         return cli(std::move(args));
     }
     std::string at(const std::string& name) const { return work.file(name); }
+
+    // Building ws fails with the errors `named` and the line `closing`,
+    // writing nothing; with --lenient it writes `built`, the errors shown
+    // as warnings.
+    void failsUnlessLenient(const std::string& named, const std::string& closing,
+                            const std::string& built) {
+        CliRun r = z5({"build", "ws", "-o", "out.dat"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, named + "z5def build: " + closing + "\n");
+        EXPECT_FALSE(fileExists(at("out.dat")));
+        r = z5({"build", "--lenient", "ws", "-o", "out.dat"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, replaced(named, "error:", "warning:"));
+        EXPECT_EQ(readFile(at("out.dat")), built);
+    }
 };
 
 TEST_F(Workspace, LayoutReportAndTheWayBack) {
@@ -222,11 +242,13 @@ TEST_F(Workspace, DeparturesFailTheBuildUnlessLenient) {
 }
 
 // Each failing member names its own definition file, also when one worker
-// compiles one after another (the work of the first does not stay behind).
+// compiles one after another (the work of the first does not stay behind),
+// and a good member after them is not named.
 TEST_F(Workspace, FailuresNameTheFilesInTheWorkspace) {
-    writeFile(
-        at("TWO.dat"),
-        archive({{"A.TRK", sample("oval.trk")}, {"B.TRK", sample("oval.trk")}, {"C.3DO", box}}));
+    writeFile(at("TWO.dat"), archive({{"A.TRK", sample("oval.trk")},
+                                      {"B.TRK", sample("oval.trk")},
+                                      {"C.3DO", box},
+                                      {"D.TRK", sample("oval.trk")}}));
     ASSERT_EQ(z5({"extract", "TWO.dat"}).status, 0);
     for (const auto& [member, lines] : {std::pair{"A", 9}, {"B", 10}}) {
         const std::string file = at("TWO/" + std::string(member) + ".TRK.def/Trk.def");
@@ -376,6 +398,164 @@ TEST_F(Workspace, ExtractRefusals) {
               crlf({"A.TRK: raw: its folder A.TRK.def would be another member's name",
                     "a.trk.DEF: raw"}));
 }
+
+// The folder extract writes may be given with a separator at its end, or be
+// an existing empty folder ("." too), which is filled and keeps its
+// permissions; whether it can be used is known before any work.
+TEST_F(Workspace, ExtractTakesANewOrEmptyFolderHoweverItIsGiven) {
+    writeFile(at("BOX.dat"), archive({{"Box.3do", box}}));
+    CliRun r = z5({"extract", "BOX.dat", "ws/"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1 members: 1 as definitions, 0 as they are; wrote ws/\n");
+    const auto made = folderFiles(at("ws"), true);
+    EXPECT_EQ(made.size(), 5u);  // Box.3do.def and its two files, the list, the report
+
+    fs::create_directory(at("empty"));
+    fs::permissions(at("empty"), fs::perms::owner_all);
+    r = cli({"-C", at("empty"), "extract", at("BOX.dat"), "."});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1 members: 1 as definitions, 0 as they are; wrote .\n");
+    EXPECT_EQ(folderFiles(at("empty"), true), made);
+#ifndef _WIN32
+    EXPECT_EQ(fs::status(at("empty")).permissions() & fs::perms::all, fs::perms::owner_all);
+#endif
+
+    // A folder with anything in it is refused at once; so is a device name
+    // on Windows. Nothing is left behind.
+    const auto before = folderFiles(work.str(), true);
+    r = cli({"-C", at("empty"), "extract", at("BOX.dat"), "."});
+    EXPECT_EQ(r.err,
+              "z5def extract: .: not an empty folder; extract writes only into a new or empty "
+              "one\n");
+    if (kDeviceNamesEverywhere) {
+        for (const std::string device : {"CON", "NUL", "aux", "COM1.d"})
+            EXPECT_EQ(z5({"extract", "BOX.dat", device}).err,
+                      "z5def extract: folder \"" + device + "\" is a device name on Windows\n");
+    }
+    EXPECT_EQ(folderFiles(work.str(), true), before);
+
+    r = z5({"build", "ws/", "-o", "out.dat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(at("out.dat")), readFile(at("BOX.dat")));
+}
+
+// Nothing is written into the workspace, whatever spelling, link or letter
+// case leads there; a folder whose name differs only in letter case is
+// another one where names do not ignore it.
+TEST_F(Workspace, BuildKnowsTheWorkspaceByWhatItIs) {
+    writeFile(at("BOX.dat"), archive({{"Box.3do", box}}));
+    ASSERT_EQ(z5({"extract", "BOX.dat", "ws"}).status, 0);
+    fs::create_directory(at("WS"));
+    std::vector<std::string> inside = {"ws/x.dat", "ws/./Box.3do.def/../x.dat"};
+#ifndef _WIN32
+    fs::create_directory_symlink("ws", at("link"));
+    inside.push_back("link/x.dat");
+#endif
+    if (kNamesIgnoreCase) inside.push_back("WS/x.dat");
+    for (const std::string& output : inside)
+        EXPECT_EQ(z5({"build", "ws", "-o", output}).err,
+                  "z5def build: " + output + ": inside the workspace ws, which build only reads\n");
+    EXPECT_EQ(z5({"-q", "build", "ws", "-o", "WS/x.dat"}).status, kNamesIgnoreCase ? 1 : 0);
+}
+
+// A count on the list's line 2 that leaves names out fails the build,
+// naming that line (--lenient builds the names it counts, with a warning);
+// one that counts more names than there are fails it in any case.
+TEST_F(Workspace, ListCountsThatDisagreeWithTheNames) {
+    writeFile(at("BOX.dat"), archive({{"Box.3do", box}, {"X.BIN", "x"}}));
+    ASSERT_EQ(z5({"extract", "BOX.dat", "ws"}).status, 0);
+    const std::string list = shown({"ws", "dattext.pck"});
+    writeFile(at("ws/dattext.pck"), crlf({"BOX", " 1 ", "Box.3do", "X.BIN"}));
+    failsUnlessLenient(list +
+                           ":2:1: error: the member count is 1, but 2 names follow it; those "
+                           "after the first 1 are left out\n",
+                       "the list departs from its layout; nothing was written (build --lenient "
+                       "builds in spite of it)",
+                       archive({{"Box.3do", box}}));
+
+    writeFile(at("ws/dattext.pck"), crlf({"BOX", "3", "Box.3do", "X.BIN"}));
+    const CliRun r = z5({"build", "--lenient", "ws", "-o", "out.dat"});
+    EXPECT_EQ(r.err, "z5def build: " + list + ":2: the member count is 3, but 2 names follow it\n");
+}
+
+// Messages name files as the console shows them: an archive and a member
+// named in a list by their Windows-1252 bytes as their files are named.
+TEST_F(Workspace, NamesOutsideAsciiAreShownAsFiles) {
+    const std::string summer = "\u00C9T\u00C9";  // as a path holds it
+    writeFile(at(summer + ".dat"), archive({{"\xC9.TRK", sample("oval.trk")}}));
+    ASSERT_EQ(z5({"extract", summer + ".dat"}).out,
+              "1 members: 1 as definitions, 0 as they are; wrote " + summer + "\n");
+    const std::string track = at(summer + "/" + nameToPath("\xC9.TRK.def") + "/Trk.def");
+    std::vector<std::string> trk = splitCrlf(readFile(track));
+    trk[9].back() = '1';  // "Length:           160001"
+    writeFile(track, joinCrlf(trk));
+    const CliRun r = z5({"build", summer});
+    EXPECT_EQ(r.out, "changed: " + nameToPath("\xC9.TRK") +
+                         "\n1 members: 1 compiled, 0 taken as they are, 1 changed; wrote " +
+                         summer + ".dat, kept the old one as " + summer + ".dat.bak\n")
+        << r.err;
+}
+
+// Folders deeper than the 260 characters of old Windows paths.
+TEST_F(Workspace, LongPaths) {
+    std::string folder = work.str();
+    while (folder.size() < 300) folder = joinPath(folder, std::string(40, 'd'));
+    fs::create_directories(nativePath(folder));
+    CliRun r = z5({"extract", "GAME.dat", joinPath(folder, "ws")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = cli({"-C", folder, "build", "ws", "-o", "out.dat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(joinPath(folder, "out.dat")), readFile(at("GAME.dat")));
+    // Nothing else is left. (Listed by the tool's own means: under wine the
+    // C++ library lists another folder there.)
+    std::string error;
+    EXPECT_EQ(listFolder(folder, error).size(), 2u);
+}
+
+#ifndef _WIN32
+// A file of the workspace that is a link to a file outside it fails the
+// build, each named; --lenient builds and warns. Links within it are files
+// like any other.
+TEST_F(Workspace, LinksOutOfTheWorkspaceAreNamed) {
+    writeFile(at("BOX.dat"), archive({{"Box.3do", box}, {"KEY.BIN", "k"}}));
+    ASSERT_EQ(z5({"extract", "BOX.dat", "ws"}).status, 0);
+    writeFile(at("secret"), "private");
+    fs::remove(at("ws/KEY.BIN"));
+    fs::create_symlink(at("secret"), at("ws/KEY.BIN"));
+    fs::rename(at("ws/Box.3do.def/vertex.def"), at("vertex.def"));
+    fs::create_symlink(at("vertex.def"), at("ws/Box.3do.def/vertex.def"));
+    fs::rename(at("ws/Box.3do.def/flavor.def"), at("ws/flavor.def"));
+    fs::create_symlink("../flavor.def", at("ws/Box.3do.def/flavor.def"));
+    const auto final = [&](const char* name) { return fs::canonical(at(name)).string(); };
+    const std::string named = "ws/Box.3do.def/vertex.def: error: a link to " + final("vertex.def") +
+                              ", outside the workspace\nws/KEY.BIN: error: a link to " +
+                              final("secret") + ", outside the workspace\n";
+    failsUnlessLenient(named,
+                       "2 files are links to files outside the workspace; nothing was written "
+                       "(build --lenient builds in spite of them)",
+                       archive({{"Box.3do", box}, {"KEY.BIN", "private"}}));
+
+    // A list out of the workspace is not even read.
+    fs::rename(at("ws/dattext.pck"), at("list.pck"));
+    fs::create_symlink(at("list.pck"), at("ws/dattext.pck"));
+    EXPECT_EQ(z5({"build", "ws", "-o", "out.dat"}).err,
+              "ws/dattext.pck: error: a link to " + final("list.pck") +
+                  ", outside the workspace\nz5def build: 1 file is a link to files outside the "
+                  "workspace; nothing was written (build --lenient builds in spite of it)\n");
+}
+
+// A path longer than the system takes gives one line naming the folder as
+// it was given.
+TEST(WorkspacePaths, LongerThanTheSystemTakesIsOneLine) {
+    std::string folder = "/tmp";  // never made
+    while (folder.size() < 4600) folder = joinPath(folder, std::string(200, 'd'));
+    EXPECT_EQ(workspace::extract({.workingFolder = folder, .archive = "game.dat", .folder = "ws"})
+                  .reasons,
+              std::vector<std::string>{"ws: File name too long"});
+    EXPECT_EQ(workspace::build({.workingFolder = folder, .folder = "ws", .output = {}}).reasons,
+              std::vector<std::string>{"ws: File name too long"});
+}
+#endif
 
 }  // namespace
 }  // namespace z5
