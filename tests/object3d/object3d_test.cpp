@@ -743,8 +743,9 @@ TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
         {"f 1 2 3 4", "f 1//1 2//1 5//1", "f 2 3 3 5", "f 1 2 3 4", "f 1 3 1 4", "l 6 6"},
         {},
         // Each face once, in any order, started at any corner; a corner
-        // merged with the one before it; relative numbers; other l lines.
-        {"f 1 4 1 3", "f 5 2 3", "f -3 -6 -5 -4", "f 5/1/1 1/2/1 2/3/1", "l 1 6"},
+        // merged with the one before it; relative numbers; other l lines;
+        // tabs between the words.
+        {"f 1 4 1 3", "f\t5 2\t 3", "f -3 -6 -5 -4", "f 5/1/1 1/2/1 2/3/1", "l 1 6"},
     };
     for (const auto& faces : taken) {
         expectDone(positions(faces));
