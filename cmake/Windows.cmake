@@ -5,9 +5,6 @@
 # libstdc++, libgcc and winpthread are linked in: only Windows' own DLLs are
 # imported (checked by the test z5def_imports).
 add_link_options(-static)
-# GCC 12 at -O3 warns falsely about overlapping copies inside std::string's
-# operator+ (GCC bug 105651).
-add_compile_options(-Wno-restrict)
 
 # CLI11 is header-only. Its folder is copied into an include folder that holds
 # nothing else: the host's /usr/include on the target's include path would mix

@@ -2,24 +2,11 @@
 #include <algorithm>
 
 #include "object3d/object3d.hpp"
+#include "object3d/renumbering.hpp"
 #include "textfmt/printform.hpp"
 
 namespace z5::object3d {
 namespace {
-
-// Numbers looked up by value in a sorted list: the same cost whatever
-// numbers a file holds.
-class NumberSet {
-public:
-    void add(std::int32_t n) { numbers_.push_back(n); }
-    void seal() { std::sort(numbers_.begin(), numbers_.end()); }
-    bool has(std::int32_t n) const {
-        return std::binary_search(numbers_.begin(), numbers_.end(), n);
-    }
-
-private:
-    std::vector<std::int32_t> numbers_;
-};
 
 std::string flavorName(const Flavor& f) {
     return std::string(flavorTag(f.type)) + " at offset " + numberText(f.offset);
@@ -38,51 +25,39 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
                                        const std::string& vertexFile,
                                        const std::string& flavorFile) {
     std::vector<Diagnostic> out;
-    NumberSet keys[2];  // vertices, normals
+    // The records of each kind (vertices, normals) in file order: their
+    // keys to the first record that carries each, and their lines.
+    std::vector<Renumbering::Entry> records[2];
+    std::vector<long> lines[2];
     for (std::size_t s = 0; s < object.points.size(); ++s) {
         const PointSection& section = object.points[s];
-        // A key on two lines: references go to the first.
-        std::vector<std::pair<std::int32_t, std::size_t>> sorted;
         for (std::size_t i = 0; i < section.points.size(); ++i) {
-            sorted.emplace_back(section.points[i][0], i);
-            keys[section.normals].add(section.points[i][0]);
+            const bool kind = section.normals;
+            records[kind].push_back(
+                {section.points[i][0], static_cast<std::int32_t>(lines[kind].size())});
+            lines[kind].push_back(
+                s < places.points.size() && i < places.points[s].size() ? places.points[s][i] : 0);
         }
-        std::sort(sorted.begin(), sorted.end());
-        for (std::size_t i = 1; i < sorted.size(); ++i)
-            if (sorted[i].first == sorted[i - 1].first) {
-                std::size_t first = i - 1;
-                while (first > 0 && sorted[first - 1].first == sorted[i].first) --first;
-                const long line = s < places.points.size() ? places.points[s][sorted[i].second] : 0;
-                const long firstLine =
-                    s < places.points.size() ? places.points[s][sorted[first].second] : 0;
-                out.push_back({vertexFile,
-                               line,
-                               1,
-                               std::string(section.normals ? "normal " : "vertex ") +
-                                   numberText(sorted[i].first) + " is also on line " +
-                                   numberText(firstLine) + "; references to it go to that line",
-                               {}});
-            }
     }
-    keys[0].seal();
-    keys[1].seal();
-    NumberSet offsets;
-    for (const Flavor& f : object.flavors) offsets.add(f.offset);
-    offsets.seal();
+    const Renumbering keys[2] = {Renumbering(records[0]), Renumbering(records[1])};
+    // A key on two lines: references go to the first.
+    for (int kind = 0; kind < 2; ++kind)
+        for (const auto& [key, r] : records[kind])
+            if (const std::int32_t first = *keys[kind].find(key); first != r)
+                out.push_back({vertexFile,
+                               lines[kind][static_cast<std::size_t>(r)],
+                               1,
+                               std::string(kind ? "normal " : "vertex ") + numberText(key) +
+                                   " is also on line " +
+                                   numberText(lines[kind][static_cast<std::size_t>(first)]) +
+                                   "; references to it go to that line",
+                               {}});
 
-    // Flavors by offset, the first of two at one offset, for the walk from
-    // the root.
-    std::vector<std::pair<std::int32_t, std::size_t>> byOffset;
+    // Flavors by offset, the first of two at one offset.
+    std::vector<Renumbering::Entry> offsets;
     for (std::size_t i = 0; i < object.flavors.size(); ++i)
-        byOffset.emplace_back(object.flavors[i].offset, i);
-    std::stable_sort(byOffset.begin(), byOffset.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    const auto flavorAt = [&byOffset](std::int32_t offset) -> std::optional<std::size_t> {
-        const auto it = std::lower_bound(byOffset.begin(), byOffset.end(), offset,
-                                         [](const auto& e, std::int32_t o) { return e.first < o; });
-        if (it == byOffset.end() || it->first != offset) return std::nullopt;
-        return it->second;
-    };
+        offsets.push_back({object.flavors[i].offset, static_cast<std::int32_t>(i)});
+    const Renumbering flavorAt(std::move(offsets));
 
     const auto lineOf = [&places](std::size_t i) {
         return i < places.flavors.size() ? places.flavors[i] : 0L;
@@ -93,13 +68,13 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
             out.push_back({flavorFile, lineOf(i), 1, flavorName(f) + " " + std::move(message), {}});
         };
         for (const Value& v : f.values) {
-            if (v.field.ref == Ref::Vertex && !keys[0].has(v.number))
+            if (v.field.ref == Ref::Vertex && !keys[0].find(v.number))
                 warn("refers to vertex " + numberText(v.number) +
                      ", which no line of vertex.def carries");
-            if (v.field.ref == Ref::Normal && !keys[1].has(v.number))
+            if (v.field.ref == Ref::Normal && !keys[1].find(v.number))
                 warn("refers to normal " + numberText(v.number) +
                      ", which no line of vertex.def carries");
-            if (v.field.ref == Ref::Flavor && !offsets.has(v.number))
+            if (v.field.ref == Ref::Flavor && !flavorAt.find(v.number))
                 warn("refers to a flavor at offset " + numberText(v.number) +
                      ", which no line of flavor.def carries");
         }
@@ -120,9 +95,10 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
         todo.pop_back();
         for (const Value& v : f.values)
             if (v.field.ref == Ref::Flavor)
-                if (const auto next = flavorAt(v.number); next && !reached[*next]) {
-                    reached[*next] = true;
-                    todo.push_back(*next);
+                if (const auto next = flavorAt.find(v.number);
+                    next && !reached[static_cast<std::size_t>(*next)]) {
+                    reached[static_cast<std::size_t>(*next)] = true;
+                    todo.push_back(static_cast<std::size_t>(*next));
                 }
     }
     for (std::size_t i = 0; i < object.flavors.size(); ++i)

@@ -9,30 +9,46 @@ namespace z5 {
 namespace object3d {
 
 void compileObject(Object& object) {
-    std::size_t records[2] = {0, 0};  // vertices, normals
-    for (const PointSection& section : object.points)
-        records[section.normals] += section.points.size();
-    Renumbering vertices(records[0]), normals(records[1]), offsets(object.flavors.size());
+    std::vector<Renumbering::Entry> keys[2], offsets;  // vertices, normals; flavors
     for (PointSection& section : object.points) {
-        Renumbering& table = section.normals ? normals : vertices;
         std::int32_t position = 0;
         for (Point& point : section.points) {
-            table.add(point[0], position);
+            keys[section.normals].push_back({point[0], position});
             point[0] = position++;
         }
     }
+    offsets.reserve(object.flavors.size());
     std::int64_t at = kFirstFlavorOffset;
     for (Flavor& flavor : object.flavors) {
-        offsets.add(flavor.offset, static_cast<std::int32_t>(at));
+        offsets.push_back({flavor.offset, static_cast<std::int32_t>(at)});
         flavor.offset = object.root = static_cast<std::int32_t>(at);
         at += flavorSize(flavor);
     }
+    const Renumbering vertices(std::move(keys[0])), normals(std::move(keys[1])),
+        flavorOffsets(std::move(offsets));
+    // References are looked up in batches of each kind, across flavors.
+    struct Batch {
+        const Renumbering& table;
+        std::vector<std::int32_t*> numbers = {};
+        void flush() {
+            table.findEach(
+                numbers.size(), [this](std::size_t i) { return *numbers[i]; },
+                [this](std::size_t i, std::optional<std::int32_t> found) {
+                    if (found) *numbers[i] = *found;
+                });
+            numbers.clear();
+        }
+    } batches[] = {{vertices}, {normals}, {flavorOffsets}};
     for (Flavor& flavor : object.flavors)
         for (Value& v : flavor.values) {
-            if (v.field.ref == Ref::Vertex) v.number = vertices(v.number);
-            if (v.field.ref == Ref::Normal) v.number = normals(v.number);
-            if (v.field.ref == Ref::Flavor) v.number = offsets(v.number);
+            if (v.field.ref == Ref::None) continue;
+            Batch& batch = batches[v.field.ref == Ref::Vertex   ? 0
+                                   : v.field.ref == Ref::Normal ? 1
+                                                                : 2];
+            batch.numbers.push_back(&v.number);
+            if (batch.numbers.size() == 1024) batch.flush();
         }
+    for (Batch& batch : batches) batch.flush();
 }
 
 }  // namespace object3d

@@ -127,11 +127,12 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name,
 Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
                   std::string_view name);
 // The v lines of an OBJ file: x, y, z and the line they stand on. The file
-// is read as a stream: each f line's vertex numbers (the first number of
-// each element, from 1, a negative one counted back from the last v line
-// read) go to `face` as they are read. A v line that is not three to seven
-// numbers, an f element without a vertex number, and a v line past `most`
-// fail naming their line.
+// is read as a stream, its words apart by spaces or tabs: each f line's
+// vertex numbers (the first number of each element, from 1, a negative one
+// counted back from the last v line read) go to `face` as they are read.
+// A v line that is not three to seven numbers, an f element without a
+// vertex number, a v line past `most`, and a v or f line longer than 1 MiB
+// fail naming their line; no more of a line is held than that.
 struct ObjVertex {
     std::array<double, 3> at;
     long line;

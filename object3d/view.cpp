@@ -13,27 +13,14 @@ namespace z5 {
 namespace object3d {
 namespace {
 
-// Keys to positions: the first record with a key wins. Compiled objects
-// number their records by position, which needs no table.
-class KeyIndex {
-public:
-    explicit KeyIndex(const std::vector<Point>& points) : size_(points.size()) {
-        std::size_t i = 0;
-        while (i < points.size() && points[i][0] == static_cast<std::int32_t>(i)) ++i;
-        if (i == points.size()) return;
-        table_.emplace(points.size());
-        for (i = 0; i < points.size(); ++i) table_->add(points[i][0], static_cast<std::int32_t>(i));
-    }
-    std::optional<std::int32_t> find(std::int32_t key) const {
-        if (table_) return table_->find(key);
-        if (key >= 0 && static_cast<std::size_t>(key) < size_) return key;
-        return std::nullopt;
-    }
-
-private:
-    std::size_t size_;
-    std::optional<Renumbering> table_;
-};
+// Keys to positions: the first record with a key wins.
+Renumbering keyIndex(const std::vector<Point>& points) {
+    std::vector<Renumbering::Entry> keys;
+    keys.reserve(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        keys.push_back({points[i][0], static_cast<std::int32_t>(i)});
+    return Renumbering(std::move(keys));
+}
 
 bool hasVertexReferences(std::int32_t kind) {
     return kind == 0 || kind == 1 || kind == 2 || kind == 3 || kind == 5 || kind == 12 ||
@@ -50,8 +37,9 @@ Outlines findOutlines(const Object& object) {
         to.insert(to.end(), section.points.begin(), section.points.end());
     }
     out.normals = normals.size();
-    const KeyIndex vertexKeys(out.vertices), normalKeys(normals);
+    const Renumbering vertexKeys = keyIndex(out.vertices), normalKeys = keyIndex(normals);
     out.drawn.reserve(object.flavors.size());
+    std::vector<std::optional<std::int32_t>> vertexOf, normalOf;  // of each corner
     for (const Flavor& flavor : object.flavors) {
         if (flavor.type != 2 || flavor.values.size() < 3) continue;
         const std::int32_t kind = flavor.values[0].number;
@@ -65,8 +53,26 @@ Outlines findOutlines(const Object& object) {
         const bool withNormals = kind == 12 || kind == 13;
         Outline outline{flavor.offset, static_cast<std::uint32_t>(out.corners.size()), 0,
                         withNormals};
-        for (std::size_t i = 0; i < n && 3 + i < flavor.values.size(); ++i) {
-            const auto vertex = vertexKeys.find(flavor.values[3 + i].number);
+        // Each run is looked up at once; the normal of corner i stands at
+        // values.size() - n + i, where that is a place of the line.
+        const std::size_t size = flavor.values.size(), corners = std::min(n, size - 3);
+        const auto normalAt = [&](std::size_t i) { return size - n + i; };
+        vertexOf.resize(corners);
+        normalOf.assign(corners, std::nullopt);
+        vertexKeys.findEach(
+            corners, [&](std::size_t i) { return flavor.values[3 + i].number; },
+            [&](std::size_t i, std::optional<std::int32_t> found) { vertexOf[i] = found; });
+        if (withNormals)
+            normalKeys.findEach(
+                corners,
+                [&](std::size_t i) {
+                    return normalAt(i) < size ? flavor.values[normalAt(i)].number : 0;
+                },
+                [&](std::size_t i, std::optional<std::int32_t> found) {
+                    if (normalAt(i) < size) normalOf[i] = found;
+                });
+        for (std::size_t i = 0; i < corners; ++i) {
+            const auto vertex = vertexOf[i];
             if (!vertex) {
                 ++out.unresolved;
                 continue;
@@ -77,10 +83,7 @@ Outlines findOutlines(const Object& object) {
                 out.cornerNormals.push_back(0);
                 continue;
             }
-            const std::size_t at = flavor.values.size() - n + i;
-            const auto normal = at < flavor.values.size()
-                                    ? normalKeys.find(flavor.values[at].number)
-                                    : std::nullopt;
+            const auto normal = normalOf[i];
             if (!normal) ++out.unresolved;
             // A face refers to a normal at every corner or at none.
             outline.withNormals = outline.withNormals && normal;

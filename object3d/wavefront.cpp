@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <string_view>
 
 #include "object3d/object3d.hpp"
 #include "textfmt/deftext.hpp"
@@ -56,6 +58,29 @@ void asCycle(std::vector<std::int32_t>& face) {
     std::rotate(face.begin(), face.begin() + static_cast<std::ptrdiff_t>(std::min(i, j)),
                 face.end());
 }
+
+// The words of an OBJ line, which any run of blanks (spaces, tabs)
+// separates.
+class ObjWords {
+public:
+    explicit ObjWords(std::string_view line) : rest_(line) {}
+    std::optional<std::string_view> next() {
+        const std::size_t first = rest_.find_first_not_of(kBlanks);
+        if (first == std::string_view::npos) return std::nullopt;
+        rest_.remove_prefix(first);
+        const std::string_view word = rest_.substr(0, rest_.find_first_of(kBlanks));
+        rest_.remove_prefix(word.size());
+        return word;
+    }
+
+private:
+    static constexpr std::string_view kBlanks = " \t\v\f";
+    std::string_view rest_;
+};
+
+// The longest v or f line taken: far more than a face of the largest
+// object needs, and what an OBJ may make the reading hold at once.
+constexpr std::size_t kLongestObjLine = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -120,19 +145,26 @@ std::vector<ObjVertex> readObjVertices(
     std::vector<std::int32_t> numbers;
     std::string line;
     while (!obj.atEnd()) {
-        obj.readLine(line);
-        Tokens tokens(line);
-        const auto tag = tokens.word();
+        // Lines of other kinds are passed over however long they are.
+        const bool whole = obj.readLine(line, kLongestObjLine);
+        ObjWords tokens(line);
+        const auto tag = tokens.next();
+        if (tag != "f" && tag != "v") continue;
+        if (tag == "v" && vertices.size() == most)
+            obj.fail("more vertices than the " + numberText(static_cast<std::int64_t>(most)) +
+                     " of vertex.def");
+        if (!whole)
+            obj.fail((tag == "v" ? "a v" : "an f") + std::string(" line longer than ") +
+                     numberText(static_cast<std::int64_t>(kLongestObjLine)) + " bytes");
         if (tag == "f") {
             // Each element is v, v/vt, v//vn or v/vt/vn.
             numbers.clear();
-            while (const auto word = tokens.word()) {
+            while (const auto word = tokens.next()) {
                 const std::string_view v = word->substr(0, word->find('/'));
                 std::int32_t n = 0;
                 const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), n);
                 if (error != std::errc() || end != v.data() + v.size() || n == 0)
-                    obj.fail("an f line needs vertex numbers; \"" + std::string(*word) +
-                             "\" has none");
+                    obj.fail("an f line needs vertex numbers; " + quotedText(*word) + " has none");
                 if (n < 0) {
                     const std::int64_t at = static_cast<std::int64_t>(vertices.size()) + 1 + n;
                     if (at < 1)
@@ -145,19 +177,15 @@ std::vector<ObjVertex> readObjVertices(
             face(numbers);
             continue;
         }
-        if (tag != "v") continue;
-        if (vertices.size() == most)
-            obj.fail("more vertices than the " + numberText(static_cast<std::int64_t>(most)) +
-                     " of vertex.def");
         // x, y and z, then an optional w or colour (r g b, or r g b a).
         std::array<double, 3> v{};
         std::size_t count = 0;
-        while (const auto word = tokens.word()) {
+        while (const auto word = tokens.next()) {
             double value = 0;
             const auto [end, error] =
                 std::from_chars(word->data(), word->data() + word->size(), value);
             if (error != std::errc() || end != word->data() + word->size() || !std::isfinite(value))
-                obj.fail("a v line needs numbers; \"" + std::string(*word) + "\" is not one");
+                obj.fail("a v line needs numbers; " + quotedText(*word) + " is not one");
             if (count < 3) v[count] = value;
             ++count;
         }

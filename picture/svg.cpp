@@ -10,9 +10,11 @@
 namespace z5::picture {
 namespace {
 
-// Text as XML character data: markup characters escaped, control
-// characters and bytes that are not UTF-8 shown as U+FFFD, so any name
-// from inside a file gives a well-formed document.
+// Text as XML character data: markup characters escaped, and what is not
+// one of XML 1.0's characters shown as U+FFFD: control characters but the
+// tab, bytes that are not UTF-8 (surrogates among them), U+FFFE and
+// U+FFFF. Any name, from inside a file or a file's own, gives a
+// well-formed document.
 bool plain(char c) {
     return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"';
 }
@@ -60,16 +62,19 @@ char* appendEscaped(char* out, std::string_view text) {
         if (length > text.size() - i) length = 0;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) length = 0;
+        bool character = true;  // one of XML's
         if (length == 3) {
             const auto c1 = static_cast<unsigned char>(text[i + 1]);
+            const auto c2 = static_cast<unsigned char>(text[i + 2]);
             if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0)) length = 0;
+            character = !(c == 0xEF && c1 == 0xBF && c2 >= 0xBE);
         } else if (length == 4) {
             const auto c1 = static_cast<unsigned char>(text[i + 1]);
             if ((c == 0xF0 && c1 < 0x90) || (c == 0xF4 && c1 >= 0x90)) length = 0;
         }
-        if (length == 0) {
+        if (length == 0 || !character) {
             copy("\xEF\xBF\xBD");
-            ++i;
+            i += std::max<std::size_t>(length, 1);
         } else {
             copy(text.substr(i, length));
             i += length;

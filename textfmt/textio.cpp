@@ -1,5 +1,6 @@
 #include "textfmt/textio.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/failure.hpp"
@@ -41,12 +42,17 @@ std::string TextReader::readLine() {
 }
 
 void TextReader::readLine(std::string& out) {
+    readLine(out, std::string::npos);
+}
+
+bool TextReader::readLine(std::string& out, std::size_t most) {
     if (!fill()) {
         ++line_;
         fail("unexpected end of file");
     }
     ++line_;
     out.clear();
+    bool whole = true;
     while (fill()) {
         const char* const begin = buffer_.data() + pos_;
         const char* const end = buffer_.data() + buffer_.size();
@@ -60,13 +66,16 @@ void TextReader::readLine(std::string& out) {
         const char* const lf = buffer_.data() + nextLf_;
         const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', lf - begin));
         const char* const stop = cr ? cr : lf;
-        out.append(begin, stop);
-        pos_ += static_cast<std::size_t>(stop - begin);
+        const auto length = static_cast<std::size_t>(stop - begin);
+        whole = whole && out.size() + length <= most;
+        out.append(begin, whole ? length : std::min(length, most - out.size()));
+        pos_ += length;
         if (stop == end) continue;  // the line goes on in the next block
         ++pos_;
         if (*stop == '\r' && fill() && buffer_[pos_] == '\n') ++pos_;
         break;
     }
+    return whole;
 }
 
 void TextReader::fail(std::string_view what) const {

@@ -35,6 +35,9 @@ public:
     std::string readLine();
     // The same into `line`, whose storage is reused from line to line.
     void readLine(std::string& line);
+    // The same keeping at most `most` bytes of the line: the rest of a
+    // longer line is passed over without being held, and false says so.
+    bool readLine(std::string& line, std::size_t most);
     // Number of the line last read, counted from 1 (0 before the first).
     long lineNumber() const { return line_; }
     const std::string& name() const { return file_.name(); }

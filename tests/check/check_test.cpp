@@ -102,7 +102,7 @@ TEST_F(Check, ObjectsReferencesKeysOutlinesAndTheRoot) {
     writeFile(dir.file("vertex.def"),
               crlf({"REM  Z5 DEF V1.0", "REM  Z5 Vertex File",
                     "REM  Includes PERP and MRON Sections", "", "", "VERTICES:", "     0  0 0 0",
-                    "     1  1 0 0", "     1  0 1 0", "     3  0 0 1"}));
+                    "     1  1 0 0", "     1  0 1 0", "     3  0 0 1", "     1  5 5 5"}));
     writeFile(dir.file("flavor.def"),
               crlf({"REM  Z5 DEF V1.0", "REM  Z5 Vertex File",
                     "REM  Includes NRTS and PRIM Sections", "", "",
@@ -114,6 +114,8 @@ TEST_F(Check, ObjectsReferencesKeysOutlinesAndTheRoot) {
     EXPECT_EQ(out, (std::vector<std::string>{
                        "vertex.def:9:1: warning: vertex 1 is also on line 8; references to it go "
                        "to that line",
+                       "vertex.def:11:1: warning: vertex 1 is also on line 8; references to it go "
+                       "to that line",
                        "flavor.def:6:1: warning: FL02 at offset 4 refers to vertex 9, which no "
                        "line of vertex.def carries",
                        "flavor.def:6:1: warning: FL02 at offset 4 is an outline of 2 vertices; an "
@@ -122,7 +124,7 @@ TEST_F(Check, ObjectsReferencesKeysOutlinesAndTheRoot) {
                        "(the last flavor, FL04 at offset 38)",
                        "flavor.def:8:1: warning: FL04 at offset 38 refers to a flavor at offset "
                        "99, which no line of flavor.def carries",
-                       "2 files: 0 errors, 5 warnings"}));
+                       "2 files: 0 errors, 6 warnings"}));
 }
 
 TEST_F(Check, WorkspacesBinariesAndPathsThatCannotBeRead) {

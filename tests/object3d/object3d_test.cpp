@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <tuple>
 
+#include "object3d/renumbering.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
 #include "tests/support/rows.hpp"
@@ -775,8 +777,9 @@ TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
         {"f 1 2 3 4", "f 1//1 2//1 5//1", "f 2 3 3 5", "f 1 2 3 4", "f 1 3 1 4", "l 6 6"},
         {},
         // Each face once, in any order, started at any corner; a corner
-        // merged with the one before it; relative numbers; other l lines.
-        {"f 1 4 1 3", "f 5 2 3", "f -3 -6 -5 -4", "f 5/1/1 1/2/1 2/3/1", "l 1 6"},
+        // merged with the one before it; relative numbers; other l lines;
+        // tabs between the words.
+        {"f 1 4 1 3", "f\t5 2\t 3", "f -3 -6 -5 -4", "f 5/1/1 1/2/1 2/3/1", "l 1 6"},
     };
     for (const auto& faces : taken) {
         expectDone(positions(faces));
@@ -810,6 +813,66 @@ TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
         EXPECT_TRUE(o.reason.starts_with(reason)) << o.reason;
         EXPECT_EQ(vertexDef(), before);
     }
+}
+
+// `count` keys that a hash table of them (Fibonacci hashing, 2 x `count`
+// slots rounded up to a power of two) puts into one slot: the keys a
+// hostile object chooses to make every lookup walk them all.
+std::vector<std::int32_t> collidingKeys(std::size_t count) {
+    const int shift = 64 - std::countr_zero(std::bit_ceil(2 * count + 2));
+    std::vector<std::int32_t> keys;
+    for (std::uint32_t k = 1; keys.size() < count; ++k)
+        if ((std::uint64_t{k} * 0x9E3779B97F4A7C15u) >> shift == 0)
+            keys.push_back(static_cast<std::int32_t>(k));
+    return keys;
+}
+
+TEST(Renumbering, FirstWinsAndLookupsTakeTheSameStepsWhateverTheKeys) {
+    using object3d::Renumbering;
+    // Searched, and numbers without a gap (from 100) looked up directly.
+    const Renumbering searched({{7, 0}, {3, 1}, {7, 2}, {-5, 3}, {INT32_MIN, 4}});
+    const Renumbering gapless({{101, 0}, {100, 1}, {101, 2}, {102, 3}});
+    for (const auto& [r, old, wanted] :
+         std::vector<std::tuple<const Renumbering*, std::int32_t, std::int32_t>>{
+             {&searched, 7, 0},
+             {&searched, 3, 1},
+             {&searched, -5, 3},
+             {&searched, INT32_MIN, 4},
+             {&searched, 4, 4},
+             {&searched, INT32_MAX, INT32_MAX},
+             {&gapless, 101, 0},
+             {&gapless, 100, 1},
+             {&gapless, 102, 3},
+             {&gapless, 99, 99},
+             {&gapless, 103, 103}})
+        EXPECT_EQ((*r)(old), wanted) << old;
+    EXPECT_FALSE(searched.find(4));
+    EXPECT_EQ(gapless.steps(), 0u);
+
+    // 1024 keys in one slot of the table, in reverse order, against keys 3
+    // apart: each lookup of a key or of a number beside it halves the
+    // range 10 times, one by one or side by side (2047: the last group of
+    // 16 is not full).
+    constexpr std::size_t kCount = 1024, kLookups = 2 * kCount - 1;
+    const std::vector<std::int32_t> colliding = collidingKeys(kCount);
+    std::vector<Renumbering::Entry> crafted, plain;
+    for (std::size_t i = 0; i < kCount; ++i) {
+        crafted.push_back({colliding[kCount - 1 - i], static_cast<std::int32_t>(i)});
+        plain.push_back({static_cast<std::int32_t>(3 * i), static_cast<std::int32_t>(i)});
+    }
+    const Renumbering hostile(crafted), usual(plain);
+    std::vector<std::optional<std::int32_t>> found(kLookups);
+    hostile.findEach(
+        kLookups,
+        [&](std::size_t i) { return colliding[kCount - 1 - i / 2] + std::int32_t(i % 2); },
+        [&](std::size_t i, std::optional<std::int32_t> f) { found[i] = f; });
+    for (std::size_t i = 0; i < kLookups; ++i) {
+        const auto position = i % 2 ? std::nullopt : std::optional(std::int32_t(i / 2));
+        EXPECT_EQ(found[i], position) << i;
+        EXPECT_EQ(usual.find(std::int32_t(3 * (i / 2) + i % 2)), position) << i;
+    }
+    EXPECT_EQ(hostile.steps(), kLookups * 10);
+    EXPECT_EQ(usual.steps(), kLookups * 10);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "commands/table.hpp"
 #include "picture/drawing.hpp"
+#include "picture/svg.hpp"
 #include "tests/support/support.hpp"
 
 namespace z5 {
@@ -172,7 +173,10 @@ const std::string kPositionsDef = crlf({"REM  keep me", "VERTICES:", "  1   10 2
 
 TEST_F(Picture, PositionsRoundHalvesToEvenAndKeepFloatRoundedValues) {
     writeFile(dir.file("vertex.def"), kPositionsDef);
-    writeFile(dir.file("edit.obj"), "o x\nv 10.0 20.0 30.0\nv 2.5 -3.5 16777216.0\nl 1 2\n");
+    // Words apart by tabs and spaces, CR LF line ends, a comment longer
+    // than any line the reading holds.
+    writeFile(dir.file("edit.obj"), "o x\r\nv\t10.0 20.0\t 30.0\r\n# " + std::string(3 << 20, '#') +
+                                        "\nv  2.5\t-3.5 16777216.0 \t\r\nl\t1 2\r\n");
     ASSERT_EQ(run("mnu3doPositions", dir.file("edit.obj")).status, Status::Done);
     EXPECT_EQ(file("vertex.def"), crlf({"REM  keep me", "VERTICES:", "  1   10 20 30",
                                         "     2            2           -4     16777217", "",
@@ -188,6 +192,13 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
         {"# x\nv 1 2 x\nv 1 2 3\n", "edit.obj:2: a v line needs numbers; \"x\" is not one"},
         {"v 1 2\nv 1 2 3\n", "edit.obj:1: a v line holds x, y and z"},
         {"v 1 2 3\nv nan 2 3\n", "edit.obj:2: a v line needs numbers"},
+        {"v 1\f2\v3 4\x1B\n", "edit.obj:1: a v line needs numbers; \"4\\x1b\" is not one"},
+        // The reading holds at most 1 MiB of a line, and stops at the first
+        // v line too many.
+        {"v 1 2 3" + std::string(1 << 20, ' ') + "\n",
+         "edit.obj:1: a v line longer than 1048576 bytes"},
+        {"v 1 2 3\nv 1 2 3\nv 1 2 3" + std::string(1 << 20, ' ') + "\n",
+         "edit.obj:3: more vertices than the 2 of vertex.def"},
     };
     writeFile(dir.file("vertex.def"), kPositionsDef);
     for (const auto& [obj, reason] : cases) {
@@ -199,6 +210,58 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
         EXPECT_EQ(file("vertex.def"), kPositionsDef);
     }
     EXPECT_EQ(folderNames(dir.str()), (std::vector<std::string>{"edit.obj", "vertex.def"}));
+}
+
+// Whether `text` is UTF-8 of XML 1.0's characters only: #x9, #xA, #xD,
+// #x20-#xD7FF, #xE000-#xFFFD and #x10000-#x10FFFF.
+bool xmlCharacters(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const std::size_t n = b < 0x80 ? 1 : b < 0xC0 ? 0 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        if (n == 0 || i + n > text.size()) return false;
+        char32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = c << 6 | (t & 0x3F);
+        }
+        constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};  // else overlong
+        if (c < kLeast[n] || c > 0x10FFFF) return false;
+        if (!(c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+              (c >= 0xE000 && c <= 0xFFFD) || c >= 0x10000))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+TEST(Svg, TextOutsideXmlCharactersIsWrittenAsReplacementCharacters) {
+    // U+FFFE, U+FFFF, a control byte, a surrogate, a byte that begins
+    // nothing, an overlong slash, a code point past U+10FFFF and a cut
+    // sequence; and what stays: U+FFFD, tab, DEL, U+1F600, U+1FFFE.
+    const std::string name =
+        "a\xEF\xBF\xBE"
+        "b\xEF\xBF\xBF"
+        "c\x01"
+        "d\xED\xA0\x80"
+        "e\xFF"
+        "f\xC0\xAF"
+        "g\xF4\x90\x80\x80"
+        "h\xEF\xBF\xBD\t\x7F\xF0\x9F\x98\x80\xF0\x9F\xBF\xBE<&\">"
+        "\xEF\xBF";
+    const std::string r = "\xEF\xBF\xBD";
+    const std::string shown =
+        "a" + r + "b" + r + "c" + r + "d" + r + r + r + "e" + r + "f" + r + r + "g" + r + r + r +
+        r + "h" + r + "\t\x7F\xF0\x9F\x98\x80\xF0\x9F\xBF\xBE" + "&lt;&amp;&quot;&gt;" + r + r;
+    picture::Drawing d(100, 100);
+    picture::Panel& p = d.panels.emplace_back();
+    p.id = name;
+    p.texts.push_back(picture::textAt({1, 2}, name));
+    std::string svg;
+    picture::writeSvg(d, [&svg](std::string_view piece) { svg += piece; });
+    EXPECT_TRUE(xmlCharacters(svg));
+    EXPECT_NE(svg.find("<g id=\"" + shown + "\">"), std::string::npos) << svg;
+    EXPECT_NE(svg.find(">" + shown + "</text>"), std::string::npos) << svg;
 }
 
 TEST(DrawingModel, PointedDotAndRoundLengths) {
