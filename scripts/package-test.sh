@@ -44,6 +44,7 @@ for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/z5deftool.png")
 done
 for sample in samples/*; do expected+=("/usr/share/doc/z5def/$sample"); done
+for document in docs/*.md; do expected+=("/usr/share/doc/z5def/$document"); done
 for f in "${expected[@]}"; do [ -f "$root$f" ] || fail "install: $f is missing"; done
 for f in /usr/bin/z5def /usr/bin/z5deftool "$launcher"; do
     [ -x "$root$f" ] || fail "install: $f is not executable"

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the release ZIP of the windows build: makes it with cpack in
-# build/windows and checks that it holds the programs, the z5.ini and the
-# text files a Windows user opens with a double click (README.txt,
-# LICENSE.txt, CHANGELOG.txt, each with CR LF line ends and no lone LF).
+# build/windows and checks that it unpacks into one folder z5def-VERSION
+# holding the programs, z5.ini files that start Windows programs, and the
+# text files a Windows user opens with a double click (README.txt, the
+# documents under docs\, LICENSE.txt, CHANGELOG.txt, each with CR LF line
+# ends and no lone LF; README.txt written for Windows: lines of at most 78
+# characters, no Markdown table or link to a .md file).
 # Usage: scripts/zip-test.sh (after the windows preset is built)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -22,13 +25,26 @@ zip=${zips[0]}
 work=$(mktemp -d "${TMPDIR:-/tmp}/z5zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip") || fail "$zip cannot be unpacked"
-for f in z5def.exe z5deftool.exe z5.ini README.txt LICENSE.txt CHANGELOG.txt; do
-    [ -f "$work/$f" ] || fail "$(basename "$zip") lacks $f"
+version=$(basename "$zip" -windows-x86_64.zip)
+[ "$(ls "$work")" = "$version" ] || fail "$(basename "$zip") does not unpack into one folder $version"
+top=$work/$version
+for f in z5def.exe z5deftool.exe z5.ini samples/z5.ini samples/game.dat README.txt LICENSE.txt \
+    CHANGELOG.txt docs/commands.txt docs/windows.txt; do
+    [ -f "$top/$f" ] || fail "$(basename "$zip") lacks $f"
 done
-for f in README.txt LICENSE.txt CHANGELOG.txt; do
-    lines=$(wc -l <"$work/$f")
-    crlf=$(grep -c $'\r$' "$work/$f" || true)
-    [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "$f: $crlf of $lines lines end in CR LF"
+texts=("$top"/*.txt "$top"/docs/*.txt)
+for f in "${texts[@]}"; do
+    lines=$(wc -l <"$f")
+    crlf=$(grep -c $'\r$' "$f" || true)
+    [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "${f#"$top"/}: $crlf of $lines lines end in CR LF"
 done
-grep -q "MIT License" "$work/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence"
-echo "ok      $(basename "$zip"): the programs, z5.ini, README.txt, LICENSE.txt, CHANGELOG.txt"
+long=$(tr -d '\r' <"$top/README.txt" | awk 'length($0) > 78' | head -1)
+[ -z "$long" ] || fail "README.txt has a line over 78 characters: $long"
+! grep -qE '^\|.*\||\.md\b|xterm|/home/' "$top/README.txt" || fail "README.txt holds Markdown or Linux text"
+grep -q "z5def.exe" "$top/README.txt" || fail "README.txt does not show z5def.exe"
+for ini in z5.ini samples/z5.ini; do
+    grep -qi "notepad" "$top/$ini" && ! grep -qE "xdg-open|xterm" "$top/$ini" ||
+        fail "$ini does not start Windows programs"
+done
+grep -q "MIT License" "$top/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence"
+echo "ok      $(basename "$zip"): one folder $version: the programs, z5.ini, ${#texts[@]} text files"
