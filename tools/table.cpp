@@ -19,18 +19,28 @@
 namespace z5::tools {
 namespace {
 
-// A progress line on stderr, only for a person watching a terminal.
+// A progress line on stderr, only for a person watching a terminal. It is
+// overwritten with a carriage return and blanks, which every console
+// understands (a classic Windows console shows escape sequences as text).
 class ProgressLine {
 public:
     explicit ProgressLine(const Run& run) : err_(*run.err), shown_(run.progress) {}
     ~ProgressLine() { clear(); }
     void show(std::size_t index, std::size_t count, const std::string& name) {
-        if (shown_)
-            err_ << "\r\x1b[K[" << index + 1 << '/' << count << "] " << printableLine(name)
-                 << std::flush;
+        if (!shown_) return;
+        std::string text = '[' + std::to_string(index + 1) + '/' + std::to_string(count) + "] " +
+                           printableLine(name);
+        // At most one line of a narrow console, which would otherwise wrap.
+        if (text.size() > kWidth) text = text.substr(0, kWidth - 3) + "...";
+        const std::size_t shown = text.size();
+        if (shown < length_) text.append(length_ - shown, ' ');
+        length_ = shown;
+        err_ << '\r' << text << std::flush;
     }
     void clear() {
-        if (shown_) err_ << "\r\x1b[K" << std::flush;
+        if (!shown_ || length_ == 0) return;
+        err_ << '\r' << std::string(length_, ' ') << '\r' << std::flush;
+        length_ = 0;
     }
     bool shown() const { return shown_; }
     std::function<void(std::size_t, const std::string&)> of(std::size_t count) {
@@ -39,8 +49,10 @@ public:
     }
 
 private:
+    static constexpr std::size_t kWidth = 79;
     std::ostream& err_;
     bool shown_;
+    std::size_t length_ = 0;  // of the text shown last
 };
 
 // A path of the command line taken from the working folder.

@@ -329,12 +329,17 @@ Result judgeBytes(const Kind& kind, const std::string& path, const Source& origi
     return result;
 }
 
-void verifyMembers(const Source& archive, const std::string& folder, Result& result);
+// Told each member of an archive as its check starts: its name, its place
+// among the members of a known kind and their count.
+using MemberProgress = std::function<void(const std::string&, std::size_t, std::size_t)>;
+
+void verifyMembers(const Source& archive, const std::string& folder, Result& result,
+                   const MemberProgress& progress);
 
 // The file is not held in memory: the decompile reads it, and the compiled
 // file is compared with it piece by piece.
 void roundTrip(const Kind& kind, const std::string& path, const std::string& folder, bool deep,
-               Result& result) {
+               Result& result, const MemberProgress& progress) {
     if (std::optional<Result> stop = decompile(kind, path, std::nullopt, folder)) {
         result.verdict = stop->verdict;
         result.detail = stop->detail;
@@ -354,22 +359,27 @@ void roundTrip(const Kind& kind, const std::string& path, const std::string& fol
     const Result judged = judgeBytes(kind, path, original, Source(writtenFile));
     result.verdict = judged.verdict;
     result.detail = judged.detail;
-    if (deep && kind.extension == ".dat") verifyMembers(original, folder, result);
+    if (deep && kind.extension == ".dat") verifyMembers(original, folder, result, progress);
 }
 
 // The members of `archive`, unpacked in `folder`, that are of a known kind,
 // in the archive's order. Each is verified in a folder beside `folder`, so
 // no member name can meet a name of verify's own, and named by its name,
 // its reason by the archive and its name ("m.dat: B.TRK").
-void verifyMembers(const Source& archive, const std::string& folder, Result& result) {
+void verifyMembers(const Source& archive, const std::string& folder, Result& result,
+                   const MemberProgress& progress) {
     BinaryReader in = BinaryReader::ofBytes(readHead(archive, kNamingBytes), "archive");
     const std::uint16_t count = in.u16();
     std::vector<std::string> names;
     for (std::uint16_t i = 0; i < count; ++i) names.push_back(entryName(readDatEntry(in)));
     const std::string inner = folder + "-member";
     createFolder(inner, "a private folder");
+    const std::size_t known = static_cast<std::size_t>(std::count_if(
+        names.begin(), names.end(), [](const std::string& n) { return knownKind(n); }));
+    std::size_t done = 0;
     for (const std::string& name : names) {
         if (!knownKind(name)) continue;
+        if (progress) progress(name, done++, known);
         const std::string unpacked = joinPath(folder, nameToPath(name));
         Result member = verifyFile(unpacked, inner, false);
         member.path = nameToPath(name);
@@ -498,7 +508,8 @@ Plan plan(const std::vector<std::string>& paths, const std::string& base,
     return p;
 }
 
-Result verifyFile(const std::string& path, const std::string& folder, bool deep) {
+Result verifyFile(const std::string& path, const std::string& folder, bool deep,
+                  const MemberProgress& memberProgress) {
     Result result{path, Verdict::Identical, {}, {}};
     try {
         const Kind* kind = &requireKind(path);
@@ -510,7 +521,7 @@ Result verifyFile(const std::string& path, const std::string& folder, bool deep)
             throw CommandFailure("the file has " + std::to_string(size) + " bytes; a " +
                                  std::string(kind->extension) + " file holds at most " +
                                  std::to_string(*largest));
-        roundTrip(*kind, path, folder, deep, result);
+        roundTrip(*kind, path, folder, deep, result, memberProgress);
     } catch (const std::exception& e) {
         result.verdict = Verdict::Failed;
         result.detail = e.what();
@@ -554,7 +565,15 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
                     return;
                 }
             }
-            Result& result = results[i].emplace(verifyFile(file.path, folder, deep));
+            // An archive's members count on in the progress line too.
+            const MemberProgress members = [&](const std::string& name, std::size_t at,
+                                               std::size_t known) {
+                if (!progress) return;
+                std::lock_guard lock(progressLock);
+                progress(i, file.shown + ": " + name + " (" + std::to_string(at + 1) + " of " +
+                                std::to_string(known) + ")");
+            };
+            Result& result = results[i].emplace(verifyFile(file.path, folder, deep, members));
             // Named as the user named the file, its members too.
             result.path = file.shown;
             result.detail = replaced(result.detail, file.path, file.shown);

@@ -58,7 +58,11 @@ bool knownKind(std::string_view path);
 
 // Verifies one file in `folder`, a private folder this call may fill and
 // empty. `deep`: members of an archive that are of a known kind too.
-Result verifyFile(const std::string& path, const std::string& folder, bool deep);
+// `memberProgress`, with `deep`, is told each member of an archive as its
+// check starts (its name, place among the members of a known kind, count).
+Result verifyFile(
+    const std::string& path, const std::string& folder, bool deep,
+    const std::function<void(const std::string&, std::size_t, std::size_t)>& memberProgress = {});
 
 // The three steps of one file's round trip, for callers that keep the
 // definition files between them (the workspace commands). Each takes the
