@@ -79,14 +79,7 @@ public:
         }
     }
     // Lines after the last block are not read.
-    void end() {
-        bool named = counted_;
-        finish([&] {
-            if (!std::exchange(named, true))
-                depart({}, "the layout ends before this line; found " +
-                               quotedText(trimBlanks(current())) + ", which is not read");
-        });
-    }
+    void end() { finishNamingExtra("before this line", counted_); }
 
 private:
     bool counted_ = false;  // a count that disagrees was named

@@ -138,14 +138,7 @@ public:
         if (!setup.comment.empty()) setup.comment.back() = '\0';
     }
     // Lines after the comment are not read.
-    void end() {
-        bool named = false;
-        finish([&] {
-            if (!std::exchange(named, true))
-                depart({}, "the layout ends with the comment line; found " +
-                               quotedText(trimBlanks(current())) + ", which is not read");
-        });
-    }
+    void end() { finishNamingExtra("with the comment line"); }
 
 private:
     // Far beyond what a 32-bit field holds in hundredths, and well inside

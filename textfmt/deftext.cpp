@@ -259,6 +259,14 @@ void DefParser::alignPassed(const std::vector<Expected>& expected,
     departAt(firstExtra->line, 1, firstExtra->text, std::move(message));
 }
 
+void DefParser::finishNamingExtra(std::string_view ending, bool quiet) {
+    finish([&] {
+        if (!std::exchange(quiet, true))
+            depart({}, "the layout ends " + std::string(ending) + "; found " +
+                           quotedText(trimBlanks(current())) + ", which is not read");
+    });
+}
+
 const std::string& DefParser::next(std::string_view expected) {
     for (std::size_t i = 0; i <= pending_.size(); ++i) {
         if (!readOne(current_, expected)) {

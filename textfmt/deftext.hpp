@@ -141,6 +141,9 @@ public:
         while (take())
             if (!trimBlanks(current_).empty()) extra();
     }
+    // finish, naming the first line that holds text as not read ("the
+    // layout ends `ending`; found ..."), unless `quiet` (its cause was named).
+    void finishNamingExtra(std::string_view ending, bool quiet = false);
     // The line `ahead` lines after the last one read (0: the next), without
     // reading it; nullptr past the end of the file.
     const std::string* peek(std::size_t ahead = 0);
