@@ -9,7 +9,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cd "$here"
-scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest xvfb clang libclang-rt-dev ccache lintian blender strace
+scripts/deps.sh g++-mingw-w64-x86-64-posix wine64 googletest xvfb clang libclang-rt-dev ccache lintian blender strace python3 git
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev --output-on-failure
