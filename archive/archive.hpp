@@ -46,5 +46,8 @@ AddReport runAdd(Command& cmd, const std::string& archive, const std::vector<std
 // folder, each by its exact name, once every line was checked. The list and
 // its archive are kept.
 void runCleanUp(Command& cmd);
+// How many files the dattext.pck of `folder` names for clean up to delete,
+// read as runCleanUp reads it; a list it would refuse throws its reason.
+std::size_t cleanUpCount(const std::string& folder);
 
 }  // namespace z5

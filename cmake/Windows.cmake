@@ -6,6 +6,22 @@
 # imported (checked by the test z5def_imports).
 add_link_options(-static)
 
+include(${CMAKE_CURRENT_LIST_DIR}/Licence.cmake)
+
+# z5_version_resource(TARGET DESCRIPTION): the version information of the
+# program TARGET (product, version, DESCRIPTION, the licence and its holder
+# as LICENSE names them), which Explorer shows in the file's properties.
+function(z5_version_resource target description)
+    z5_read_licence(${PROJECT_SOURCE_DIR}/LICENSE Z5_RC_YEAR Z5_RC_HOLDER terms)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+    set(Z5_RC_NAME ${target})
+    set(Z5_RC_FILE ${target}.exe)
+    set(Z5_RC_DESCRIPTION "${description}")
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
+
 # CLI11 is header-only. Its folder is copied into an include folder that holds
 # nothing else: the host's /usr/include on the target's include path would mix
 # glibc headers into the build.

@@ -44,17 +44,12 @@ constexpr CommandOptions k3doDecompileOptions{
     .dialog = Dialog::Open, .filter = k3doFilter, .keepsPartialOutput = true};
 
 // Order: as the command line lists them. Clean up leaves the pointer alone.
-// A view row writes its picture as SVG: NAME.svg after the chosen file, or
-// `definitions` when the working folder's definition files were drawn.
-template <picture::Drawing (*draw)(Command&), const char* definitions>
+// A view row writes its picture as SVG under the name the drawing gives.
+template <picture::Drawing (*draw)(Command&)>
 void runView(Command& cmd) {
     const picture::Drawing drawing = draw(cmd);
-    picture::writeSvg(
-        cmd.createNamedText(cmd.choseDefinitions() ? definitions : cmd.chosenStem() + ".svg"),
-        drawing);
+    picture::writeSvg(cmd.createNamedText(drawing.svgName), drawing);
 }
-constexpr char kTrkSvg[] = "Trk.svg";
-constexpr char kDefinitionsSvg[] = "definitions.svg";
 
 constexpr std::array kCommands = {
     CommandEntry{"mnuUnpack",
@@ -134,7 +129,7 @@ constexpr std::array kCommands = {
                  "draw FILE.trk, or without FILE Trk.def: sections, banking and coordinates into "
                  "NAME.svg (Trk.svg)",
                  kViewTrkOptions,
-                 runView<drawTrk, kTrkSvg>,
+                 runView<drawTrk>,
                  {},
                  "",
                  "OUT.svg",
@@ -166,7 +161,7 @@ constexpr std::array kCommands = {
                  "draw FILE.3do, or without FILE vertex.def and flavor.def, from four sides into "
                  "NAME.svg (definitions.svg)",
                  kObject3doOptions,
-                 runView<draw3do, kDefinitionsSvg>,
+                 runView<draw3do>,
                  {},
                  "",
                  "OUT.svg",

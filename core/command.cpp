@@ -231,7 +231,14 @@ void Command::claim(const std::string& path, std::string_view display, bool outp
             return refuse(claims_[same->second]);
         }
     }
-    claims_.push_back({std::move(key), std::string(display), output});
+    claims_.push_back({std::move(key), path, std::string(display), output});
+}
+
+std::vector<std::string> Command::outputPaths() const {
+    std::vector<std::string> paths;
+    for (const Claim& c : claims_)
+        if (c.output) paths.push_back(c.path);
+    return paths;
 }
 
 void Command::closeOutputs() {
@@ -256,7 +263,8 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     if (options.dialog != Dialog::None) {
         auto choice = options.dialog == Dialog::Open
                           ? host.openFileName(options.filter)
-                          : host.saveFileName(options.filter, host.workingFolder());
+                          : host.saveFileName(options.filter, host.workingFolder(),
+                                              std::string(options.proposedName));
         if (!choice) return {Status::Cancelled, {}};
         chosen = std::move(*choice);
         if (options.setsCaption) host.setCaption(std::string(kCaptionPrefix) + chosen);
@@ -266,11 +274,13 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     std::optional<std::string> failure;
     std::optional<std::pair<std::string, std::string>> box;
     std::optional<Command> command;
+    std::vector<std::string> written;
     try {
         command.emplace(host, chosen);
         body(*command);
         command->finishDepartures();
         command->closeOutputs();
+        written = command->outputPaths();
     } catch (const StageFailure& e) {
         failure = e.what();
         box.emplace(e.boxText, e.boxTitle);
@@ -295,7 +305,7 @@ Outcome runCommand(Host& host, const CommandOptions& options,
     if (options.showsBusy && !options.busyUntilMessageClosed) host.setBusy(false);
     if (options.showsDone) host.messageBox(std::string(kDoneText), std::string(kDoneTitle));
     if (options.showsBusy && options.busyUntilMessageClosed) host.setBusy(false);
-    return {Status::Done, {}};
+    return {Status::Done, {}, std::move(written)};
 }
 
 }  // namespace z5

@@ -25,6 +25,9 @@ enum class Status { Done, Cancelled, Failed };
 struct Outcome {
     Status status = Status::Done;
     std::string reason;  // set for Failed
+    // Set for Done: the path of every file the command wrote, in the order
+    // it claimed them.
+    std::vector<std::string> written = {};
 };
 
 enum class Dialog { None, Open, Save };
@@ -47,6 +50,8 @@ struct CommandOptions {
     // The chosen file becomes the window's caption; a picture window keeps
     // the name of what it shows when the picture is saved.
     bool setsCaption = true;
+    // The name a save dialog offers (empty: none).
+    std::string_view proposedName = {};
 };
 
 inline constexpr std::string_view kCaptionPrefix = "Z5 DEF TOOL ";
@@ -139,6 +144,9 @@ public:
     void claimOutput(const std::string& path, std::string_view display);
     void claimInput(const std::string& path, std::string_view display);
 
+    // The paths of the outputs claimed so far, in claim order.
+    std::vector<std::string> outputPaths() const;
+
     // Completes every output and puts them in place together (see
     // commitTogether), reporting the first error.
     void closeOutputs();
@@ -148,6 +156,7 @@ public:
 private:
     struct Claim {
         std::string key;  // resolved folder + name in lower case
+        std::string path;
         std::string display;
         bool output;
     };

@@ -18,9 +18,11 @@ public:
     // Open-file choice. `filter` is "Shown text|pattern", for example
     // "Trk Files(*.trk)|*.trk". nullopt means the user cancelled.
     virtual std::optional<std::string> openFileName(std::string_view filter) = 0;
-    // Save-file choice starting in `initialFolder`.
+    // Save-file choice starting in `initialFolder`, offering `proposedName`
+    // (empty: no name).
     virtual std::optional<std::string> saveFileName(std::string_view filter,
-                                                    const std::string& initialFolder) = 0;
+                                                    const std::string& initialFolder,
+                                                    const std::string& proposedName) = 0;
     // The working folder, without a trailing separator except for a root.
     virtual std::string workingFolder() = 0;
     virtual void setCaption(const std::string& caption) = 0;
@@ -52,7 +54,8 @@ public:
         : answer(std::move(answer)), folder_(std::move(folder)) {}
 
     std::optional<std::string> openFileName(std::string_view) override { return answer; }
-    std::optional<std::string> saveFileName(std::string_view, const std::string&) override {
+    std::optional<std::string> saveFileName(std::string_view, const std::string&,
+                                            const std::string&) override {
         return answer;
     }
     std::string workingFolder() override { return folder_; }

@@ -195,7 +195,8 @@ void run3doCompile(Command& cmd);
 // The picture of the chosen .3do file, or without one (or with a definition
 // file chosen) of vertex.def and flavor.def of the working folder: top,
 // front, side and isometric views at one scale, a scale bar, and a title
-// block with the counts. The view row writes it as SVG; a window shows it.
+// block with the counts. The view row writes it as SVG (NAME.svg after the
+// file, definitions.svg); a window shows it.
 picture::Drawing draw3do(Command& cmd);
 
 // Writes a Wavefront OBJ of the chosen .3do file (NAME.obj), or without one

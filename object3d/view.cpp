@@ -278,7 +278,9 @@ Object viewedObject(Command& cmd, std::string& name) {
 picture::Drawing draw3do(Command& cmd) {
     std::string name;
     const object3d::Object object = object3d::viewedObject(cmd, name);
-    return object3d::objectDrawing(object, name, cmd.departures());
+    picture::Drawing drawing = object3d::objectDrawing(object, name, cmd.departures());
+    drawing.svgName = cmd.choseDefinitions() ? "definitions.svg" : cmd.chosenStem() + ".svg";
+    return drawing;
 }
 
 }  // namespace z5

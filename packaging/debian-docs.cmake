@@ -7,13 +7,8 @@
 #       -DCHANGELOG=... -P debian-docs.cmake
 
 # The licence: "Copyright (c) YEAR HOLDER", then the terms.
-file(READ ${LICENSE} licence)
-if(NOT licence MATCHES "Copyright \\(c\\) ([0-9]+) ([^\n]+)\n\n(.*[^\n])\n*$")
-    message(FATAL_ERROR "${LICENSE}: no \"Copyright (c) YEAR HOLDER\" line before the terms")
-endif()
-set(year ${CMAKE_MATCH_1})
-set(holder ${CMAKE_MATCH_2})
-set(terms ${CMAKE_MATCH_3})
+include(${CMAKE_CURRENT_LIST_DIR}/../cmake/Licence.cmake)
+z5_read_licence(${LICENSE} year holder terms)
 # Each line of the terms indented by one blank, an empty line as " .".
 string(REPLACE "\n\n" "\n.\n" terms "${terms}")
 string(REPLACE "\n" "\n " terms " ${terms}")

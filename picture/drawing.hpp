@@ -135,6 +135,9 @@ public:
 
     double width, height;  // page units
     std::string name;      // what is drawn: a file name, or the definition files
+    // The name of its SVG file: after the file drawn ("oval.svg"), or the
+    // definition files' own ("Trk.svg").
+    std::string svgName;
     std::vector<Panel> panels;
 
     // A text kept for dots, by its index; empty for kNoText.

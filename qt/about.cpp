@@ -31,7 +31,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     logo->setPixmap(drawLogo(72));
     auto* texts = new QVBoxLayout;
     for (std::size_t i = 0; i < kAboutLineCount; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(kAboutLines[i]), this);
+        auto* label = new QLabel(QString::fromStdString(kAboutLines[i]), this);
         label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);

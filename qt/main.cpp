@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 
 #include "platform/files.hpp"
 #include "qt/mainwindow.hpp"
+#include "window/texts.hpp"
 
 #ifndef Z5_VERSION
 #define Z5_VERSION "0"
@@ -14,16 +16,14 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(Z5_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Z5 Def Tool window: converts the data files of the racing simulation to editable "
-        "definition files and back. Reads z5.ini from the current directory."));
+    parser.setApplicationDescription(QString::fromUtf8(z5::kProgramSummary));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption allCommands(
-        QStringLiteral("all-commands"),
-        QStringLiteral("Start with 3do > Def Tools > Compile and the Other menu enabled, so every "
-                       "converter can be reached from the window."));
+    const QCommandLineOption allCommands(QStringLiteral("all-commands"),
+                                         QString::fromUtf8(z5::kAllCommandsHelp));
     parser.addOption(allCommands);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QString::fromUtf8(z5::kFilesHelp),
+                                 QStringLiteral("[FILE...]"));
 
     // --help and --version answer without a display: they are looked for
     // before the window system is opened. Qt's own options (-platform ...)
@@ -40,8 +40,16 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     parser.process(app);
 
-    z5::frmZ5Def window(z5::WindowOptions{.allCommands = parser.isSet(allCommands)});
+    z5::frmZ5Def window(z5::WindowOptions{
+        .allCommands = parser.isSet(allCommands),
+        .programFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()});
     if (!window.Form_Load()) return 1;
     window.show();
+    std::vector<std::string> files;
+    for (const QString& file : parser.positionalArguments())
+        files.push_back(QFile::encodeName(file).toStdString());
+    // Once the window shows, as if the files were dropped on it.
+    QMetaObject::invokeMethod(
+        &window, [&window, files] { window.controller().openFiles(files); }, Qt::QueuedConnection);
     return app.exec();
 }

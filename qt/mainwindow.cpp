@@ -1,11 +1,16 @@
 #include "qt/mainwindow.hpp"
 
 #include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -60,6 +65,15 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
     connect(DirList1, &FolderList::pathChanged, this,
             [this](const QString& folder) { controller_.folderChosen(toNative(folder)); });
 
+    // The working folder's full path, which a narrow folder list may cut.
+    txtFolder = new QLineEdit;
+    txtFolder->setObjectName(QStringLiteral("txtFolder"));
+    txtFolder->setReadOnly(true);
+    txtFolder->setFrame(false);
+    txtFolder->setAcceptDrops(false);  // files dropped on it are the window's
+    auto* folderLabel = new QLabel(QStringLiteral("Working folder:"));
+    folderLabel->setBuddy(txtFolder);
+
     Image1 = new QLabel;
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(drawLogo(112));
@@ -80,10 +94,17 @@ frmZ5Def::frmZ5Def(WindowOptions options, QWidget* parent)
         brand->addWidget(label, 0, Qt::AlignHCenter);
     brand->addStretch(1);
     auto* central = new QWidget;
-    auto* columns = new QHBoxLayout(central);
+    auto* rows = new QVBoxLayout(central);
+    auto* path = new QHBoxLayout;
+    path->addWidget(folderLabel);
+    path->addWidget(txtFolder, 1);
+    rows->addLayout(path);
+    auto* columns = new QHBoxLayout;
     columns->addLayout(folders, 3);
     columns->addLayout(brand, 2);
+    rows->addLayout(columns, 1);
     setCentralWidget(central);
+    setAcceptDrops(true);
     statusBar();
 
     dlgCommon = new QFileDialog(this);
@@ -154,6 +175,30 @@ bool frmZ5Def::showFolder(const std::string& folder) {
     return DirList1->setPath(fromNative(folder));
 }
 
+void frmZ5Def::showWorkingFolder(const std::string& folder) {
+    txtFolder->setText(fromNative(folder));
+    txtFolder->setCursorPosition(0);
+    txtFolder->setToolTip(txtFolder->text());
+}
+
+void frmZ5Def::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) return event->acceptProposedAction();
+}
+
+void frmZ5Def::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(toNative(QDir::toNativeSeparators(url.toLocalFile())));
+    if (paths.empty()) return;
+    event->acceptProposedAction();
+    // The commands run once the drop is over: the program the files came
+    // from is not kept waiting while their DONE boxes are open.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { controller_.filesDropped(paths); }, Qt::QueuedConnection);
+}
+
 std::vector<std::string> frmZ5Def::drives() {
     std::vector<std::string> roots;
     for (const QString& root : DrvList1->roots()) roots.push_back(toNative(root));
@@ -174,6 +219,10 @@ void frmZ5Def::showError(const std::string& message, Severity severity) {
                       QLatin1String(kWindowTitle), text(message));
 }
 
+bool frmZ5Def::askYesNo(const std::string& message) {
+    return dialogs_->ask(QLatin1String(kWindowTitle), text(message));
+}
+
 std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
                                             std::function<void(const std::string&)> notice) {
     return std::make_unique<QtHost>(*this, *dialogs_, folder, std::move(notice));
@@ -187,8 +236,10 @@ void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
     window->show();
 }
 
-std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title) {
-    const std::optional<QString> chosen = dialogs_->chooseFileOrFolder(fromNative(title));
+std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title,
+                                                        const std::string& folder) {
+    const std::optional<QString> chosen =
+        dialogs_->chooseFileOrFolder(fromNative(title), fromNative(folder));
     if (!chosen) return std::nullopt;
     return toNative(*chosen);
 }

@@ -1,6 +1,7 @@
-// The main window frmZ5Def in Qt: drive and folder lists, the menu bar, the
-// logo and labels, the status bar and the shared file dialog. It draws what
-// the window controller tells it and forwards what the user does.
+// The main window frmZ5Def in Qt: the working folder's path, drive and folder
+// lists, the menu bar, the logo and labels, the status bar and the shared
+// file dialog. It draws what the window controller tells it and forwards
+// what the user does, files dropped on it too.
 #pragma once
 
 #include <QHash>
@@ -13,6 +14,7 @@
 class QAction;
 class QFileDialog;
 class QLabel;
+class QLineEdit;
 
 namespace z5 {
 
@@ -42,19 +44,27 @@ public:
     // for every converter it runs.
     void setDialogs(std::unique_ptr<Dialogs> dialogs);
 
+protected:
+    // Files dragged from a file manager: the drop forwards their paths.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void buildMenus();
 
     void showEntry(const MenuEntry& entry, const MenuState& state) override;
     bool showFolder(const std::string& folder) override;
+    void showWorkingFolder(const std::string& folder) override;
     std::vector<std::string> drives() override;
     void showDrive(const std::string& root) override;
     void showStatus(const std::string& text) override;
     void showError(const std::string& text, Severity severity) override;
+    bool askYesNo(const std::string& text) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
     void showPicture(picture::Drawing drawing, const std::string& title) override;
-    std::optional<std::string> chooseFileOrFolder(const std::string& title) override;
+    std::optional<std::string> chooseFileOrFolder(const std::string& title,
+                                                  const std::string& folder) override;
     void showProgress(const std::string& text) override;
     void showList(const std::string& title, const std::vector<std::string>& lines) override;
     void showAbout() override;
@@ -65,6 +75,7 @@ private:
     QHash<QString, QAction*> entries_;  // menu entries by name (submenus by their menu action)
     DriveList* DrvList1;
     FolderList* DirList1;
+    QLineEdit* txtFolder;
     QFileDialog* dlgCommon;
     QLabel* Label1;
     QLabel* Label2;

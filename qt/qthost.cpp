@@ -51,15 +51,17 @@ QtHost::QtHost(QWidget& window, Dialogs& dialogs, std::string folder,
     : WindowHost(std::move(folder), std::move(notice)), window_(window), dialogs_(dialogs) {}
 
 std::optional<std::string> QtHost::openFileName(std::string_view filter) {
-    const std::optional<QString> file = dialogs_.chooseOpen(qtNameFilters(filter));
+    const std::optional<QString> file =
+        dialogs_.chooseOpen(qtNameFilters(filter), fromNative(workingFolder()));
     if (!file) return std::nullopt;
     return toNative(*file);
 }
 
 std::optional<std::string> QtHost::saveFileName(std::string_view filter,
-                                                const std::string& initialFolder) {
-    const std::optional<QString> file =
-        dialogs_.chooseSave(qtNameFilters(filter), fromNative(initialFolder));
+                                                const std::string& initialFolder,
+                                                const std::string& proposedName) {
+    const std::optional<QString> file = dialogs_.chooseSave(
+        qtNameFilters(filter), fromNative(initialFolder), fromNative(proposedName));
     if (!file) return std::nullopt;
     return toNative(*file);
 }

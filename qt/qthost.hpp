@@ -1,5 +1,5 @@
 // The window's Host: the window's dialogs answer the open and save choices,
-// the controller gives the working folder, the caption is the window title,
+// both starting in the working folder, which the controller gives; the caption is the window title,
 // the busy pointer is the application's override cursor and messages are
 // modal boxes with an exclamation icon.
 #pragma once
@@ -32,7 +32,8 @@ public:
 
     std::optional<std::string> openFileName(std::string_view filter) override;
     std::optional<std::string> saveFileName(std::string_view filter,
-                                            const std::string& initialFolder) override;
+                                            const std::string& initialFolder,
+                                            const std::string& proposedName) override;
     void setCaption(const std::string& caption) override;
     void messageBox(const std::string& text, const std::string& title) override;
 

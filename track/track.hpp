@@ -23,7 +23,8 @@ void runTrkCompile(Command& cmd);
 // The picture of the chosen .trk file, or without one (or with a definition
 // file chosen) of Trk.def: the sections along the lap with their surfaces,
 // the banking heights of every E-line, and the coordinates the file holds.
-// The view row writes it as SVG; a window shows it.
+// The view row writes it as SVG (NAME.svg after the file, Trk.svg); a window
+// shows it.
 picture::Drawing drawTrk(Command& cmd);
 
 namespace track {

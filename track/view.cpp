@@ -263,10 +263,14 @@ picture::Drawing drawTrk(Command& cmd) {
     if (cmd.choseDefinitions()) {
         TextReader def = cmd.openText("Trk.def");
         const track::Track t = track::parseTrack(def);
-        return track::trackDrawing(t, "Trk.def", cmd.departures());
+        picture::Drawing drawing = track::trackDrawing(t, "Trk.def", cmd.departures());
+        drawing.svgName = "Trk.svg";
+        return drawing;
     }
     BinaryReader in = cmd.openInput();
-    return track::trackDrawing(track::readTrack(in), cmd.chosenName());
+    picture::Drawing drawing = track::trackDrawing(track::readTrack(in), cmd.chosenName());
+    drawing.svgName = cmd.chosenStem() + ".svg";
+    return drawing;
 }
 
 }  // namespace z5

@@ -1,6 +1,6 @@
-// The window's Host: the common file dialogs answer the open and save
-// choices, the controller gives the working folder, the caption is the
-// window's, the busy pointer is the hourglass and messages are modal boxes
+// The window's Host: the shell's file dialogs answer the open and save
+// choices, both starting in the working folder, which the controller gives;
+// the caption is the window's, the busy pointer is the hourglass and messages are modal boxes
 // with an exclamation icon.
 #pragma once
 
@@ -25,28 +25,38 @@ std::wstring win32Filter(std::string_view filter);
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // An existing file to open; `filter` as win32Filter gives it. nullopt
-    // when cancelled.
-    virtual std::optional<std::wstring> chooseOpen(const std::wstring& filter) = 0;
-    // A file name to save under, starting in `folder`; nullopt when cancelled.
-    virtual std::optional<std::wstring> chooseSave(const std::wstring& filter,
+    // An existing file to open, starting in `folder`; `filter` as
+    // win32Filter gives it. nullopt when cancelled.
+    virtual std::optional<std::wstring> chooseOpen(const std::wstring& filter,
                                                    const std::wstring& folder) = 0;
-    // An existing file, or a folder; nullopt when cancelled.
-    virtual std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title) = 0;
+    // A file name to save under, starting in `folder` with the name
+    // `proposed` (empty: none); nullopt when cancelled.
+    virtual std::optional<std::wstring> chooseSave(const std::wstring& filter,
+                                                   const std::wstring& folder,
+                                                   const std::wstring& proposed) = 0;
+    // An existing file, or a folder, starting in `folder`; nullopt when
+    // cancelled.
+    virtual std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title,
+                                                           const std::wstring& folder) = 0;
     // A modal box with one OK button; `icon` is one of the MB_ICON flags.
     virtual void message(UINT icon, const std::wstring& title, const std::wstring& text) = 0;
+    // A modal question with the buttons Yes and No; true for Yes.
+    virtual bool ask(const std::wstring& title, const std::wstring& text) = 0;
 };
 
-// The real questions: GetOpenFileNameW, GetSaveFileNameW and MessageBoxW
-// over `owner`, each starting with an empty file name.
+// The real questions over `owner`: the shell's file dialogs (the common
+// dialogs where those cannot be made), its folder browser and message boxes.
 class SystemDialogs : public Dialogs {
 public:
     explicit SystemDialogs(HWND owner) : owner_(owner) {}
-    std::optional<std::wstring> chooseOpen(const std::wstring& filter) override;
-    std::optional<std::wstring> chooseSave(const std::wstring& filter,
+    std::optional<std::wstring> chooseOpen(const std::wstring& filter,
                                            const std::wstring& folder) override;
-    std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title) override;
+    std::optional<std::wstring> chooseSave(const std::wstring& filter, const std::wstring& folder,
+                                           const std::wstring& proposed) override;
+    std::optional<std::wstring> chooseFileOrFolder(const std::wstring& title,
+                                                   const std::wstring& folder) override;
     void message(UINT icon, const std::wstring& title, const std::wstring& text) override;
+    bool ask(const std::wstring& title, const std::wstring& text) override;
 
 private:
     HWND owner_;
@@ -65,7 +75,8 @@ public:
 
     std::optional<std::string> openFileName(std::string_view filter) override;
     std::optional<std::string> saveFileName(std::string_view filter,
-                                            const std::string& initialFolder) override;
+                                            const std::string& initialFolder,
+                                            const std::string& proposedName) override;
     void setCaption(const std::string& caption) override;
     void messageBox(const std::string& text, const std::string& title) override;
 

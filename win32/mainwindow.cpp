@@ -17,7 +17,8 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"frmZ5Def";
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// Files dragged from Explorer arrive as WM_DROPFILES.
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 // The client area in logical pixels when the window opens.
 constexpr int kWidth = 560, kHeight = 400;
 constexpr int kLogoSize = 112;
@@ -41,8 +42,8 @@ frmZ5Def::frmZ5Def(WindowOptions options, bool endsProgram)
     dialogs_ = std::make_unique<SystemDialogs>(hwnd_);
     accelerators_ = createAccelerators();
     about_ = std::make_unique<frmAbout>(hwnd_);
-    help_ = std::make_unique<frmHelp>(hwnd_);
-    list_ = std::make_unique<frmHelp>(hwnd_);
+    help_ = std::make_unique<frmHelp>(hwnd_, true);
+    list_ = std::make_unique<frmHelp>(hwnd_, false);
 }
 
 frmZ5Def::~frmZ5Def() {
@@ -102,6 +103,9 @@ LRESULT frmZ5Def::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             command(wParam, reinterpret_cast<HWND>(lParam));
             return 0;
+        case WM_DROPFILES:
+            dropped(reinterpret_cast<HDROP>(wParam));
+            return 0;
         case WM_DESTROY:
             if (endsProgram_) PostQuitMessage(0);
             return 0;
@@ -128,6 +132,11 @@ void frmZ5Def::createControls() {
     Label2 = createControl(WC_STATICW, kLabel2Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel2);
     Label3 = createControl(WC_STATICW, kLabel3Text, SS_CENTER | SS_NOPREFIX, hwnd_, kLabel3);
     status_ = createControl(STATUSCLASSNAMEW, "", SBARS_SIZEGRIP, hwnd_, kStatusBar);
+    folderLabel_ = createControl(
+        WC_STATICW, "Working folder:", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, hwnd_, kFolderLabel);
+    // Read-only but selectable, and scrolled with the keys when it is long.
+    folderText_ =
+        createControl(WC_EDITW, "", ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP, hwnd_, kFolderText);
     setFonts();
     fillDrives();
     layout();
@@ -140,9 +149,9 @@ void frmZ5Def::setFonts() {
     uiFont_ = createMessageFont(dpi_);
     titleFont_ = serif(26, true, dpi_);
     versionFont_ = serif(16, false, dpi_);
-    const std::pair<HWND, HFONT> fonts[] = {{DrvList1, uiFont_},  {DirList1, uiFont_},
-                                            {Label1, titleFont_}, {Label2, versionFont_},
-                                            {Label3, uiFont_},    {status_, uiFont_}};
+    const std::pair<HWND, HFONT> fonts[] = {
+        {DrvList1, uiFont_}, {DirList1, uiFont_}, {Label1, titleFont_},    {Label2, versionFont_},
+        {Label3, uiFont_},   {status_, uiFont_},  {folderLabel_, uiFont_}, {folderText_, uiFont_}};
     for (const auto& [control, font] : fonts)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 
@@ -162,13 +171,19 @@ void frmZ5Def::layout() {
     GetWindowRect(status_, &bar);
     auto s = [this](int v) { return scaled(v, dpi_); };
     const int margin = s(8), width = client.right, bottom = client.bottom - (bar.bottom - bar.top);
+    // The working folder's line across the window, then the two columns.
+    const int labelWidth = s(96), lineHeight = s(22);
+    MoveWindow(folderLabel_, margin, margin, labelWidth, lineHeight, TRUE);
+    MoveWindow(folderText_, margin + labelWidth, margin + s(3),
+               std::max(0, width - 2 * margin - labelWidth), lineHeight - s(3), TRUE);
+    const int top = margin + lineHeight + s(6);
     const int left = (width - 3 * margin) * 3 / 5;
-    MoveWindow(DrvList1, margin, margin, left, s(300), TRUE);
+    MoveWindow(DrvList1, margin, top, left, s(300), TRUE);
     GetWindowRect(DrvList1, &combo);
-    const int listTop = margin + (combo.bottom - combo.top) + s(6);
+    const int listTop = top + (combo.bottom - combo.top) + s(6);
     MoveWindow(DirList1, margin, listTop, left, std::max(0, bottom - margin - listTop), TRUE);
     const int x = 2 * margin + left, w = std::max(0, width - x - margin);
-    int y = margin;
+    int y = top;
     const std::pair<HWND, int> column[] = {
         {Image1, kLogoSize + 4}, {Label1, 44}, {Label2, 30}, {Label3, 22}};
     for (const auto& [control, height] : column) {
@@ -195,6 +210,18 @@ void frmZ5Def::command(WPARAM wParam, HWND from) {
     } else if (const MenuEntry* entry = menuEntryOfCommand(LOWORD(wParam)); !from && entry) {
         controller_.choose(*entry);
     }
+}
+
+void frmZ5Def::dropped(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1u, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(narrow(path));
+    }
+    DragFinish(drop);
+    if (!paths.empty()) controller_.filesDropped(paths);
 }
 
 bool frmZ5Def::Form_Load() {
@@ -242,6 +269,10 @@ bool frmZ5Def::showFolder(const std::string& folder) {
     return true;
 }
 
+void frmZ5Def::showWorkingFolder(const std::string& folder) {
+    SetWindowTextW(folderText_, widen(folder).c_str());
+}
+
 void frmZ5Def::showStatus(const std::string& message) {
     SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(widen(message).c_str()));
 }
@@ -249,6 +280,10 @@ void frmZ5Def::showStatus(const std::string& message) {
 void frmZ5Def::showError(const std::string& message, Severity severity) {
     dialogs_->message(severity == Severity::Critical ? MB_ICONERROR : MB_ICONWARNING,
                       widen(kWindowTitle), widen(message));
+}
+
+bool frmZ5Def::askYesNo(const std::string& message) {
+    return dialogs_->ask(widen(kWindowTitle), widen(message));
 }
 
 std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
@@ -261,8 +296,10 @@ void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
                      [this] { return controller_.workingFolder(); });
 }
 
-std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title) {
-    const std::optional<std::wstring> chosen = dialogs_->chooseFileOrFolder(widen(title));
+std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title,
+                                                        const std::string& folder) {
+    const std::optional<std::wstring> chosen =
+        dialogs_->chooseFileOrFolder(widen(title), widen(folder));
     if (!chosen) return std::nullopt;
     return narrow(*chosen);
 }

@@ -1,9 +1,12 @@
-// The main window frmZ5Def on the Win32 API: drive and folder lists, the menu
-// bar, the logo and labels, and a status bar. It draws what the window
-// controller tells it and forwards what the user does.
+// The main window frmZ5Def on the Win32 API: the working folder's path, drive
+// and folder lists, the menu bar, the logo and labels, and a status bar. It
+// draws what the window controller tells it and forwards what the user does,
+// files dropped on it too.
 #pragma once
 
 #include <windows.h>
+// After windows.h:
+#include <shellapi.h>
 
 #include <memory>
 #include <string>
@@ -18,7 +21,17 @@
 namespace z5 {
 
 // The child windows' ids.
-enum ControlId { kDrvList1 = 10, kDirList1, kLabel1, kLabel2, kLabel3, kImage1, kStatusBar };
+enum ControlId {
+    kDrvList1 = 10,
+    kDirList1,
+    kLabel1,
+    kLabel2,
+    kLabel3,
+    kImage1,
+    kStatusBar,
+    kFolderLabel,
+    kFolderText
+};
 
 class frmZ5Def : private WindowView {
 public:
@@ -62,6 +75,7 @@ private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void command(WPARAM wParam, HWND from);
+    void dropped(HDROP drop);
     void createControls();
     void layout();
     void setFonts();
@@ -71,14 +85,17 @@ private:
         menu_.apply(entry, state);
     }
     bool showFolder(const std::string& folder) override;
+    void showWorkingFolder(const std::string& folder) override;
     std::vector<std::string> drives() override { return drives_; }
     void showDrive(const std::string& root) override { chooseDrive(DrvList1, drives_, root); }
     void showStatus(const std::string& text) override;
     void showError(const std::string& text, Severity severity) override;
+    bool askYesNo(const std::string& text) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
     void showPicture(picture::Drawing drawing, const std::string& title) override;
-    std::optional<std::string> chooseFileOrFolder(const std::string& title) override;
+    std::optional<std::string> chooseFileOrFolder(const std::string& title,
+                                                  const std::string& folder) override;
     void showProgress(const std::string& text) override;
     void showList(const std::string& title, const std::vector<std::string>& lines) override;
     void showAbout() override { about_->Form_Load(); }
@@ -97,6 +114,7 @@ private:
     // The controls, named as the window's layout names them.
     HWND DrvList1 = nullptr, DirList1 = nullptr, Image1 = nullptr, status_ = nullptr;
     HWND Label1 = nullptr, Label2 = nullptr, Label3 = nullptr;
+    HWND folderLabel_ = nullptr, folderText_ = nullptr;
     HFONT uiFont_ = nullptr, titleFont_ = nullptr, versionFont_ = nullptr;
     HBITMAP logo_ = nullptr;
     std::unique_ptr<frmAbout> about_;

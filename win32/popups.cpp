@@ -151,10 +151,11 @@ void frmHelp::showText(const std::string& title, const std::string& lines) {
         hwnd_ = createOwned(kHelpClass, title, WS_OVERLAPPEDWINDOW, owner_, 640, 520, this);
         const UINT dpi = dpiOf(hwnd_);
         font_ = createFont(scaled(13, dpi), L"Consolas", FIXED_PITCH | FF_MODERN);
-        text_ = createControl(
-            L"EDIT", "",
-            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL,
-            hwnd_, 1, font_);
+        // Without horizontal scrolling an edit control wraps at its width.
+        text_ = createControl(L"EDIT", "",
+                              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL |
+                                  (wraps_ ? 0 : ES_AUTOHSCROLL | WS_HSCROLL),
+                              hwnd_, 1, font_);
         SendMessageW(text_, EM_SETLIMITTEXT, 0, 0);
         RECT client{};
         GetClientRect(hwnd_, &client);

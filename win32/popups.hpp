@@ -38,12 +38,13 @@ private:
     HBITMAP face_ = nullptr;
 };
 
-// The help as plain text in a read-only, resizable text control; a second
-// one is the list window (the reasons of a failed extract or build, the
-// verdicts of a verify), one line per row.
+// The help as plain text in a read-only, resizable text control, its lines
+// wrapped to the window; a second one is the list window (the reasons of a
+// failed extract or build, the verdicts of a verify), one unwrapped line per
+// row.
 class frmHelp {
 public:
-    explicit frmHelp(HWND owner) : owner_(owner) {}
+    frmHelp(HWND owner, bool wraps) : owner_(owner), wraps_(wraps) {}
     ~frmHelp();
     frmHelp(const frmHelp&) = delete;
     frmHelp& operator=(const frmHelp&) = delete;
@@ -60,6 +61,7 @@ private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND owner_;
+    bool wraps_;
     HWND hwnd_ = nullptr;
     HWND text_ = nullptr;
     HFONT font_ = nullptr;

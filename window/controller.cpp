@@ -4,7 +4,9 @@
 #include <exception>
 #include <thread>
 
+#include "archive/archive.hpp"
 #include "check/check.hpp"
+#include "commands/drop.hpp"
 #include "commands/table.hpp"
 #include "platform/display.hpp"
 #include "platform/encoding.hpp"
@@ -19,17 +21,19 @@ namespace {
 
 // The Host of one converter run: the view's, with the departures of the
 // files it reads kept for the list window as well as shown in the status
-// bar as they come.
+// bar as they come. A run on a dropped file opens that file without asking.
 class RunHost : public Host {
 public:
-    explicit RunHost(std::unique_ptr<Host> inner) : inner_(std::move(inner)) {}
+    RunHost(std::unique_ptr<Host> inner, std::optional<std::string> file)
+        : inner_(std::move(inner)), file_(std::move(file)) {}
 
     std::optional<std::string> openFileName(std::string_view filter) override {
-        return inner_->openFileName(filter);
+        return file_ ? file_ : inner_->openFileName(filter);
     }
     std::optional<std::string> saveFileName(std::string_view filter,
-                                            const std::string& initialFolder) override {
-        return inner_->saveFileName(filter, initialFolder);
+                                            const std::string& initialFolder,
+                                            const std::string& proposedName) override {
+        return inner_->saveFileName(filter, initialFolder, proposedName);
     }
     std::string workingFolder() override { return inner_->workingFolder(); }
     void setCaption(const std::string& caption) override { inner_->setCaption(caption); }
@@ -49,7 +53,36 @@ public:
 
 private:
     std::unique_ptr<Host> inner_;
+    std::optional<std::string> file_;
 };
+
+std::string fileName(const std::string& path) {
+    return pathText(nativePath(path).filename());
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view between) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : std::string(between)) + part;
+    return text;
+}
+
+// "wrote Trk.def, New.trk": the files a command wrote, by name in the
+// working folder `folder` and by path elsewhere; after five, how many more.
+std::string wroteText(const std::vector<std::string>& paths, const std::string& folder) {
+    constexpr std::size_t kNamed = 5;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < paths.size() && i < kNamed; ++i)
+        names.push_back(nativePath(paths[i]).parent_path() == nativePath(folder)
+                            ? fileName(paths[i])
+                            : paths[i]);
+    std::string text = "wrote " + joined(names, ", ");
+    if (paths.size() > kNamed) text += " and " + std::to_string(paths.size() - kNamed) + " more";
+    return text;
+}
+
+const MenuEntry& menuEntry(std::string_view name) {
+    return menuTree()[menuIndex(name)];
+}
 
 }  // namespace
 
@@ -62,9 +95,15 @@ WindowController::WindowController(WindowView& view, std::unique_ptr<ProgramStar
 
 bool WindowController::start() {
     try {
-        settings_ = readSettings(std::string(strIni));
+        const std::string file = findSettings(
+            cleanFolder("."),
+            options_.programFolder.empty() ? std::string() : cleanFolder(options_.programFolder));
+        settings_ = readSettings(file, file);
     } catch (const SettingsError& e) {
-        view_.showError(e.what(), Severity::Critical);
+        view_.showError(std::string(e.what()) + "\n\n" + std::string(strIni) +
+                            " is the window's settings file. " + std::string(settingsFields()) +
+                            "\n\n" + settingsExample(),
+                        Severity::Critical);
         return false;
     }
     const std::string start = cleanFolder(settings_.strStart);
@@ -100,7 +139,8 @@ void WindowController::choose(const MenuEntry& entry) {
     if (!reachable(entry)) return;
     switch (entry.role) {
         case MenuRole::Command:
-            runCommand(*findCommandByMenu(entry.name));
+            if (entry.name == "mnuCleanUp" && !cleanUpConfirmed()) break;
+            runCommand(*findCommandByMenu(entry.name), std::nullopt, folder_);
             break;
         case MenuRole::Program:
             startProgram(settings_.strProgram[static_cast<std::size_t>(entry.program - 1)]);
@@ -130,38 +170,92 @@ void WindowController::help() {
     view_.showHelp();
 }
 
-void WindowController::runCommand(const CommandEntry& command) {
+// Clean up deletes files: it asks first, with the count the list names. A
+// list that cannot be read asks nothing; the command then says why.
+bool WindowController::cleanUpConfirmed() {
+    std::size_t count = 0;
+    try {
+        count = cleanUpCount(folder_);
+    } catch (const std::exception&) {
+        return true;
+    }
+    return view_.askYesNo("Delete the " + std::to_string(count) +
+                          (count == 1 ? " file" : " files") + " that dattext.pck lists?");
+}
+
+void WindowController::openFiles(const std::vector<std::string>& files) {
+    if (files.empty()) return;
+    std::vector<std::string> paths;
+    for (const std::string& file : files) paths.push_back(cleanFolder(file));
+    if (!folderChosen(pathText(nativePath(paths.front()).parent_path()))) return;
+    filesDropped(paths);
+}
+
+void WindowController::filesDropped(const std::vector<std::string>& paths) {
+    std::vector<std::string> unknown;
+    for (const std::string& path : paths)
+        if (dropActionFor(path).kind == DropAction::Kind::None) unknown.push_back(fileName(path));
+    if (!unknown.empty()) {
+        view_.showStatus(printableLine("no command for " + joined(unknown, ", ")));
+        return;
+    }
+    const std::vector<std::string> conflicts = dropConflicts(paths, true);
+    if (!conflicts.empty()) {
+        view_.showStatus(printableLine(joined(conflicts, "; ") + "; drop them one at a time"));
+        return;
+    }
+    for (const std::string& path : paths) {
+        const DropAction action = dropActionFor(path);
+        if (action.kind == DropAction::Kind::Extract) {
+            runMany(menuEntry("mnuExtractWorkspace"), path);
+        } else {
+            // A definition file is drawn with the definition files beside
+            // it, wherever it was dropped from.
+            const bool definitions =
+                equalsIgnoringCase(pathText(nativePath(path).extension()), ".def");
+            runCommand(*action.row, path,
+                       definitions ? pathText(nativePath(path).parent_path()) : folder_);
+        }
+    }
+}
+
+void WindowController::runCommand(const CommandEntry& command,
+                                  const std::optional<std::string>& file,
+                                  const std::string& folder) {
     view_.showStatus({});
-    std::string failure;
+    const std::string title = menuPath(command.menu);
     // A picture row shows its drawing in a window of its own instead of
     // writing it; a file that cannot be drawn opens none.
     std::optional<picture::Drawing> drawing;
     try {
         // Remarks show in the status bar while the command runs; a failure
         // reason replaces them. Departures from a layout are listed once
-        // the command has ended, and the status bar counts them.
-        RunHost host(view_.commandHost(
-            folder_, [this](const std::string& line) { view_.showStatus(line); }));
+        // the command has ended, and the status bar counts them. A command
+        // that wrote files names them.
+        RunHost host(
+            view_.commandHost(folder, [this](const std::string& line) { view_.showStatus(line); }),
+            file);
         const Outcome outcome =
             command.draw ? command.runDrawing(host, drawing) : command.run(host);
-        if (outcome.status == Status::Failed) failure = outcome.reason;
-        if (outcome.status != Status::Cancelled && !host.lines.empty()) {
-            const std::string counted =
-                std::to_string(host.warnings) + (host.warnings == 1 ? " warning" : " warnings");
-            view_.showStatus(menuPath(command.menu) + ": " +
-                             (!failure.empty() ? failure + " (" + counted + ")"
-                              : command.draw   ? counted
-                                               : "DONE, " + counted));
-            view_.showList(menuPath(command.menu), host.lines);
-            failure.clear();
+        const bool listed = outcome.status != Status::Cancelled && !host.lines.empty();
+        const std::string counted =
+            std::to_string(host.warnings) + (host.warnings == 1 ? " warning" : " warnings");
+        std::vector<std::string> parts;
+        if (outcome.status == Status::Failed) {
+            parts.push_back(outcome.reason + (listed ? " (" + counted + ")" : ""));
+        } else if (outcome.status == Status::Done) {
+            if (!command.draw) parts.push_back("DONE");
+            if (listed) parts.push_back(counted);
+            if (!outcome.written.empty()) parts.push_back(wroteText(outcome.written, folder));
         }
+        if (!parts.empty()) view_.showStatus(title + ": " + joined(parts, ", "));
+        if (listed) view_.showList(title, host.lines);
     } catch (const std::exception& e) {
-        failure = e.what();
+        view_.showStatus(title + ": " + e.what());
     }
-    if (!failure.empty()) view_.showStatus(menuPath(command.menu) + ": " + failure);
     if (drawing) {
-        const std::string title = std::string(kCaptionPrefix) + drawing->name;
-        view_.showPicture(std::move(*drawing), title);
+        const std::string caption = std::string(kCaptionPrefix) + drawing->name;
+        view_.showPicture(std::move(*drawing), caption);
     }
 }
 
@@ -170,7 +264,7 @@ void WindowController::runCommand(const CommandEntry& command) {
 // window, after the departures from a layout that failed a build (it is
 // strict); a DONE box ends an extract or a build that succeeded, unless the
 // build lists what it changed.
-void WindowController::runMany(const MenuEntry& entry) {
+void WindowController::runMany(const MenuEntry& entry, const std::optional<std::string>& file) {
     view_.showStatus({});
     const std::string title = menuPath(entry.name);
     const std::unique_ptr<Host> host =
@@ -179,12 +273,13 @@ void WindowController::runMany(const MenuEntry& entry) {
     const bool checking = entry.shell == ShellEntry::Check;
     const bool listing = entry.shell == ShellEntry::ListArchive;
     const std::optional<std::string> chosen =
-        verifying  ? view_.chooseFileOrFolder("Verify a file or a folder")
-        : checking ? view_.chooseFileOrFolder("Check a file or a folder")
-                   : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::BuildWorkspace
-                                                              ? "mnuPack"
-                                                              : "mnuUnpack")
-                                            ->options.filter);
+        file        ? file
+        : verifying ? view_.chooseFileOrFolder("Verify a file or a folder", folder_)
+        : checking  ? view_.chooseFileOrFolder("Check a file or a folder", folder_)
+                    : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::BuildWorkspace
+                                                               ? "mnuPack"
+                                                               : "mnuUnpack")
+                                             ->options.filter);
     if (!chosen || chosen->empty()) return;
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const auto progress = [&](std::size_t index, std::size_t count, const std::string& name) {
@@ -262,6 +357,7 @@ void WindowController::startProgram(const std::string& commandLine) {
 
 void WindowController::takeFolder(const std::string& folder) {
     folder_ = folder;
+    view_.showWorkingFolder(folder);
     const std::string root = volumeOf(folder);
     lastFolderOfDrive_[foldCase(root)] = folder;
     view_.showDrive(root);

@@ -4,8 +4,9 @@
 // it ended, the window's own entries and the programs of z5.ini.
 //
 // A window implements WindowView: it draws what it is told and forwards what
-// the user does (an entry chosen, a folder opened, a drive picked, F1) to the
-// controller. A test drives the controller through a fake view.
+// the user does (an entry chosen, a folder opened, a drive picked, files
+// dropped, F1) to the controller. A test drives the controller through a
+// fake view.
 //
 // A new menu entry that runs a row of the command table is one row in the
 // menu tree (window/menu.cpp). A new kind of window the menu opens is a
@@ -42,6 +43,8 @@ public:
     // Shows `folder` (as cleanFolder gives it) in the folder list; false when
     // the list cannot show it.
     virtual bool showFolder(const std::string& folder) = 0;
+    // Shows the working folder's full path, which stays in view.
+    virtual void showWorkingFolder(const std::string& folder) = 0;
     // The roots the drive list offers now.
     virtual std::vector<std::string> drives() = 0;
     // Shows `root` (one of drives(), or empty for none) as the chosen drive.
@@ -50,6 +53,8 @@ public:
     virtual void showStatus(const std::string& text) = 0;
     // A modal box with one OK button.
     virtual void showError(const std::string& text, Severity severity) = 0;
+    // A modal question with the buttons Yes and No; true for Yes.
+    virtual bool askYesNo(const std::string& text) = 0;
     // A Host for one converter run: the window's file dialogs, caption, busy
     // pointer and boxes. Its working folder is `folder`; its notices go to
     // `notice`.
@@ -57,9 +62,10 @@ public:
                                               std::function<void(const std::string&)> notice) = 0;
     // Opens a picture window on `drawing`, titled `title`.
     virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
-    // Asks for a file or a folder (to verify, to check: `title` says which);
-    // nullopt when cancelled.
-    virtual std::optional<std::string> chooseFileOrFolder(const std::string& title) = 0;
+    // Asks for a file or a folder (to verify, to check: `title` says which),
+    // starting in `folder`; nullopt when cancelled.
+    virtual std::optional<std::string> chooseFileOrFolder(const std::string& title,
+                                                          const std::string& folder) = 0;
     // Shows at once how far a long run is (the window is busy meanwhile).
     virtual void showProgress(const std::string& text) = 0;
     // The list window: `lines` one per row under `title`, without blocking.
@@ -94,6 +100,9 @@ struct WindowOptions {
     // Enables the entries that this version's window keeps disabled (3do
     // compile and the Other menu), so every converter can be reached.
     bool allCommands = false;
+    // The folder of the program itself, where z5.ini is read from when the
+    // current folder holds none; empty: nowhere else.
+    std::string programFolder = {};
 };
 
 class WindowController {
@@ -101,11 +110,21 @@ public:
     WindowController(WindowView& view, std::unique_ptr<ProgramStarter> starter,
                      WindowOptions options = {});
 
-    // Reads z5.ini from the current folder, shows its start folder and that
-    // folder's drive, and each entry's caption and state. When the settings
-    // cannot be taken it shows the reason in a critical box and returns
-    // false; the window then does not open.
+    // Reads z5.ini from the current folder (else from the program's folder),
+    // shows its start folder and that folder's drive, and each entry's
+    // caption and state. When the settings cannot be taken it shows the
+    // reason, the folders looked in and what z5.ini holds in a critical box
+    // and returns false; the window then does not open.
     bool start();
+    // The files the program was started with (z5deftool FILE...), once the
+    // window shows: the first one's folder becomes the working folder, then
+    // they are dropped there.
+    void openFiles(const std::vector<std::string>& files);
+    // Files dropped on the window: each runs the command of its kind in the
+    // working folder (see dropActionFor), and ends as the menu's do. When
+    // one has no command, or two would write one file, none runs and the
+    // status bar says why.
+    void filesDropped(const std::vector<std::string>& paths);
 
     // An entry was chosen (a click or a shortcut). One that is disabled, or
     // under a disabled menu, does nothing.
@@ -133,8 +152,12 @@ private:
     void takeFolder(const std::string& folder);
     std::string volumeOf(const std::string& folder);
     bool reachable(const MenuEntry& entry) const;
-    void runCommand(const CommandEntry& command);
-    void runMany(const MenuEntry& entry);
+    // `file`: the file to run on instead of asking; `folder`: the working
+    // folder of the run.
+    void runCommand(const CommandEntry& command, const std::optional<std::string>& file,
+                    const std::string& folder);
+    void runMany(const MenuEntry& entry, const std::optional<std::string>& file = std::nullopt);
+    bool cleanUpConfirmed();
     void startProgram(const std::string& commandLine);
 
     WindowView& view_;

@@ -4,6 +4,7 @@
 
 #include "commands/table.hpp"
 #include "window/menu.hpp"
+#include "window/settings.hpp"
 
 namespace z5 {
 namespace {
@@ -24,20 +25,32 @@ constexpr FixedBlock kIntroduction[] = {
      "also unpacks and packs .dat archives and dumps any file as numbers."},
     {K::Heading, "The working folder"},
     {K::Paragraph,
-     "The folder chosen in the folder list on the left is the working folder. Every command "
-     "writes its output files into it under fixed names, and the compile commands read their "
-     "definition files from it (the letter case of those names does not matter). The drive list "
-     "above the folder list switches to another drive or mounted volume, back to the folder you "
-     "last used there."},
+     "The folder chosen in the folder list on the left is the working folder; its full path "
+     "stands above the lists. Every command writes its output files into it under fixed names, "
+     "and the compile commands read their definition files from it (the letter case of those "
+     "names does not matter). The file dialogs open in it. The drive list above the folder list "
+     "switches to another drive or mounted volume, back to the folder you last used there."},
     {K::Heading, "How a command runs"},
     {K::Paragraph,
      "A command that needs a file asks for it in a file dialog; Cancel ends the command and "
      "nothing is written. The window's caption then shows the chosen file, the pointer is an "
      "hourglass while the command works, and a box saying DONE tells you that every output file "
-     "was written. If a command fails there is no box: the status bar at the bottom says why "
-     "(which file, and for a definition file which line), and every file is as it was: an "
-     "output replaces an older file only once it is complete. Only 3do Decompile and Text Doc "
-     "keep what they wrote before a failure, because it shows where the input went wrong."},
+     "was written; the status bar then names them (\"wrote Trk.def\"). If a command fails there "
+     "is no box: the status bar at the bottom says why (which file, and for a definition file "
+     "which line), and every file is as it was: an output replaces an older file only once it "
+     "is complete. Only 3do Decompile and Text Doc keep what they wrote before a failure, "
+     "because it shows where the input went wrong."},
+    {K::Heading, "Dropping files on the window"},
+    {K::Paragraph,
+     "Files dropped on the window get the command of their kind, in the working folder, one "
+     "after the other, each ending as it does from the menu: a .3do, .trk, .cam, .scr or .stg "
+     "file is decompiled, a .dat archive extracted as by File > Extract Workspace, and a "
+     "vertex.def, flavor.def or Trk.def drawn as by View (with the definition files of its own "
+     "folder). For any other file the status bar says \"no command for NAME\" and nothing runs. "
+     "Files whose commands would write the same file (two tracks both write Trk.def) are "
+     "refused together, before any runs: drop them one at a time. Starting the window as "
+     "z5deftool FILE... (on Windows, dropping files on z5deftool.exe) does the same, with the "
+     "first file's folder as the working folder."},
     {K::Heading, "Menu commands"},
 };
 
@@ -61,7 +74,13 @@ constexpr FixedBlock kOtherEntries[] = {
      "for what an edit commonly breaks. When one of them fails, a list window shows every reason "
      "and departure; Verify and Check show their lines there, and Build Workspace the members it "
      "changed, added and removed."},
+    {K::Item,
+     "File > Clean Up first asks \"Delete the N files that dattext.pck lists?\" and deletes "
+     "them only on Yes."},
     {K::Item, "File > Exit closes the window."},
+    {K::Item,
+     "A picture window's Save as SVG asks where to save, offering the picture's name; a name "
+     "without an extension gets .svg."},
     {K::Item,
      "Programs starts the programs named in z5.ini (Ctrl+F1 to Ctrl+F6), in the working folder, "
      "without waiting for them. Slots without a caption are shown disabled."},
@@ -76,13 +95,13 @@ constexpr FixedBlock kOtherEntries[] = {
      "tool z5def offers every command as well."},
     {K::Heading, "The settings file z5.ini"},
     {K::Paragraph,
-     "The window reads z5.ini from the folder it is started in. It holds 13 fields: the folder "
-     "to show first, then six pairs of a command line and the menu caption for it. A field ends "
-     "at a comma or at the end of a line; blanks in front of a field are skipped; a field in "
-     "double quotes may hold commas. A \"&\" in a caption marks its access key. For example:"},
-    {K::Example,
-     "\"/home/me/game/data\"\n\"xterm -e less outputdoc.def\",\"&View text dump\"\n"
-     "mousepad,&Editor\n,\n,\n,\n,"},
+     "The window reads z5.ini from the folder it is started in, or, when that folder holds "
+     "none, from the folder of the program itself. A relative start folder is taken from the "
+     "folder of z5.ini."},
+};
+
+// After the example of z5.ini.
+constexpr FixedBlock kClosing[] = {
     {K::Paragraph,
      "Without a readable z5.ini of 13 fields, or when its first field is not a folder, the "
      "window says why and does not open."},
@@ -117,6 +136,9 @@ std::vector<HelpBlock> helpBlocks() {
              std::string(howItAsks(command.options.dialog)) + "; " + std::string(command.summary)});
     }
     append(blocks, kOtherEntries);
+    blocks.push_back({K::Paragraph, std::string(settingsFields())});
+    blocks.push_back({K::Example, settingsExample()});
+    append(blocks, kClosing);
     return blocks;
 }
 

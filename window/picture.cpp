@@ -2,6 +2,7 @@
 
 #include "core/command.hpp"
 #include "picture/svg.hpp"
+#include "platform/encoding.hpp"
 
 namespace z5 {
 
@@ -17,11 +18,19 @@ std::optional<std::string> PictureController::pointAt(double x, double y, double
 }
 
 std::optional<std::string> PictureController::save(Host& host) const {
-    const Outcome outcome = runCommand(
-        host, {.dialog = Dialog::Save, .filter = "SVG Files(*.svg)|*.svg", .setsCaption = false},
-        [this](Command& cmd) {
-            picture::writeSvg(cmd.createTextAt(cmd.chosenPath(), cmd.chosenName()), drawing_);
-        });
+    const Outcome outcome =
+        runCommand(host,
+                   {.dialog = Dialog::Save,
+                    .filter = "SVG Files(*.svg)|*.svg",
+                    .setsCaption = false,
+                    .proposedName = drawing_.svgName},
+                   [this](Command& cmd) {
+                       // A name without an extension is an SVG file's.
+                       std::filesystem::path path = nativePath(cmd.chosenPath());
+                       if (!path.has_extension()) path += ".svg";
+                       picture::writeSvg(
+                           cmd.createTextAt(pathText(path), pathText(path.filename())), drawing_);
+                   });
     if (outcome.status == Status::Failed) return outcome.reason;
     return std::nullopt;
 }

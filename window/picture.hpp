@@ -38,8 +38,9 @@ public:
 
     // Working folder the picture is saved from.
     std::string workingFolder() const { return folder_(); }
-    // Asks `host` for a file name and writes the drawing there as SVG,
-    // through the safe writer. The status bar's text afterwards: the reason
+    // Asks `host` for a file name, offering the picture's own (NAME.svg), and
+    // writes the drawing there as SVG, through the safe writer; ".svg" is
+    // added to a name without an extension. The status bar's text afterwards: the reason
     // when it failed, else nullopt.
     std::optional<std::string> save(Host& host) const;
 

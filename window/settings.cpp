@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/desktop.hpp"
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/files.hpp"
@@ -90,6 +91,9 @@ Settings readSettings(const std::string& path, std::string_view display) {
                             " fields)");
     Settings settings;
     settings.strStart = fields[0];
+    const std::filesystem::path start = nativePath(fields[0]);
+    if (!fields[0].empty() && start.is_relative())
+        settings.strStart = pathText(nativePath(path).parent_path() / start);
     for (int n = 0; n < kProgramCount; ++n) {
         settings.strProgram[n] = fields[1 + 2 * n];
         settings.strPName[n] = fields[2 + 2 * n];
@@ -97,9 +101,36 @@ Settings readSettings(const std::string& path, std::string_view display) {
 
     const std::string problem = folderProblem(settings.strStart);
     if (!problem.empty())
-        throw SettingsError(std::string(display) + ": start folder \"" + settings.strStart +
+        throw SettingsError(std::string(display) + ": start folder \"" + fields[0] +
                             "\": path not found (" + problem + ")");
     return settings;
+}
+
+std::string findSettings(const std::string& current, const std::string& programFolder) {
+    const auto holds = [](const std::string& folder) {
+        std::error_code ec;
+        return std::filesystem::exists(nativePath(joinPath(folder, strIni)), ec);
+    };
+    if (holds(current)) return joinPath(current, strIni);
+    if (!programFolder.empty() && holds(programFolder)) return joinPath(programFolder, strIni);
+    std::string reason = "no " + std::string(strIni) + " in " + current;
+    if (!programFolder.empty() && cleanFolder(programFolder) != cleanFolder(current))
+        reason += ", nor in " + programFolder + " (the program's folder)";
+    throw SettingsError(reason);
+}
+
+std::string_view settingsFields() {
+    return "It holds 13 fields: the folder to show first, then six pairs of a command line and "
+           "the menu caption for it (the Programs menu; a slot without a caption is unused). A "
+           "field ends at a comma or at the end of a line; blanks in front of a field are "
+           "skipped; a field in double quotes may hold commas. A \"&\" in a caption marks its "
+           "access key. For example:";
+}
+
+std::string settingsExample() {
+    return "\"" + std::string(kExampleStartFolder) + "\"\n\"" + std::string(kExampleTextViewer) +
+           "\",\"&View text dump\"\n\"" + std::string(kExampleFolderOpener) +
+           "\",\"&Open this folder\"\n,\n,\n,\n,";
 }
 
 }  // namespace z5

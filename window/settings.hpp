@@ -46,8 +46,21 @@ std::string folderProblem(const std::string& path);
 std::string cleanFolder(const std::string& folder);
 
 // Reads the 13 fields of the settings file at `path` (named `display` in
-// reasons) and checks that the start folder is an existing folder (a
-// relative one is taken from the current directory).
+// reasons) and checks that the start folder is an existing folder. A
+// relative start folder is taken from the folder of `path` and kept as
+// that path.
 Settings readSettings(const std::string& path, std::string_view display = strIni);
+
+// The settings file the window reads: z5.ini in `current`, else in
+// `programFolder` (empty: nowhere else) when only that folder holds one.
+// With neither, a SettingsError naming the folders looked in.
+std::string findSettings(const std::string& current, const std::string& programFolder);
+
+// What the settings file holds, for the help and for a start-up without
+// one: "It holds 13 fields: ...", ending with "For example:".
+std::string_view settingsFields();
+// A settings file for the running system: a start folder, a program that
+// shows a text dump, one that opens the working folder, four unused slots.
+std::string settingsExample();
 
 }  // namespace z5

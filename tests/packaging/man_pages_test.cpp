@@ -84,11 +84,12 @@ TEST(ManPages, HelpSectionCarriesEveryHelpBlock) {
           "\n\n## Menu commands\n\n*File > Unpack*\n\tAsks for FILE with the open dialog; unpack "
           "ARCHIVE.dat into its member files and the list dattext.pck.\n\n*File > Pack*\n\t",
           ".\n\n## The other entries\n\n- File > Dos Window opens",
-          "\n- File > Exit closes the window.\n- Programs starts",
+          "\n- File > Exit closes the window.\n- A picture window's Save as SVG",
           "disabled unless the window was started with z5deftool --all-commands. The command-line "
           "tool z5def offers every command as well.\n\n## ",
-          "For example:\n\n```\n\"/home/me/game/data\"\n\"xterm -e less outputdoc.def\",\"&View "
-          "text dump\"\nmousepad,&Editor\n,\n,\n,\n,\n```\n\nWithout a readable"})
+          "For example:\n\n```\n\"/home/me/game/data\"\n\"xdg-open outputdoc.def\",\"&View "
+          "text dump\"\n\"xdg-open .\",\"&Open this folder\"\n,\n,\n,\n,\n```\n\nWithout a "
+          "readable"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 

@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStatusBar>
@@ -20,6 +22,7 @@ class CommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void doneFailedCancelled();
+    void droppedFiles();
     void fileDialogSetUp();
     void hostDialogsCaptionAndPointer();
     void pictureWindow();
@@ -37,14 +40,44 @@ void CommandsTest::doneFailedCancelled() {
     // The filter's text before "|" is shown; "*.*" matches every name. The
     // choice is made without the hourglass; the dumps keep it until "DONE"
     // is closed.
-    const QString open = "open Files(*.*) (*)", done = "Warning Bank App: DONE (busy)";
+    const QString open = "open Files(*.*) (*) in " + qs(dir.str()),
+                  done = "Warning Bank App: DONE (busy)";
     script.answers = {qs(input), qs(longInput)};
     window->findChild<QAction*>("mnuDecompile")->trigger();
     QCOMPARE(window->windowTitle(), "Z5 DEF TOOL " + qs(input));
+    QCOMPARE(window->statusBar()->currentMessage(),
+             "File > Decompile: DONE, wrote outputlong.def, outputfloat.def, outputbyt.def");
     window->findChild<QAction*>("mnuTxtDoc")->trigger();
     QCOMPARE(script.asked, QStringList({open, done, open}));
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(window->statusBar()->currentMessage().startsWith("File > Text Doc: "));
+}
+
+// Files dropped on the window reach the controller once the drop is over;
+// the working folder's path is shown; Clean Up's question is asked.
+void CommandsTest::droppedFiles() {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(dir.str(), {}), script);
+    QCOMPARE(window->findChild<QLineEdit*>("txtFolder")->text(), qs(dir.str()));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString(Z5_SAMPLES_DIR) + "/oval.trk")});
+    QDragEnterEvent enter({20, 60}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QDropEvent drop({20, 60}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    QVERIFY(enter.isAccepted() && drop.isAccepted());
+    QTRY_COMPARE(window->statusBar()->currentMessage(),
+                 QString("Trk > Def Tools > Decompile: DONE, wrote Trk.def"));
+    QVERIFY(fileExists(dir.file("Trk.def")));
+
+    writeFile(dir.file("dattext.pck"), "GAME\r\n1\r\nTrk.def\r\n");
+    script.yes = false;
+    window->findChild<QAction*>("mnuCleanUp")->trigger();
+    QCOMPARE(script.asked, QStringList({"Warning Bank App: DONE",
+                                        "Question Z5 Def Tool: Delete the 1 file that "
+                                        "dattext.pck lists?"}));
+    QVERIFY(fileExists(dir.file("Trk.def")));
 }
 
 void CommandsTest::fileDialogSetUp() {
@@ -56,20 +89,21 @@ void CommandsTest::fileDialogSetUp() {
     QWidget window;
     QFileDialog dialog(&window);
     auto shown = [&dialog] { return dialog.findChild<QComboBox*>("fileTypeCombo")->currentText(); };
-    configureFileDialog(dialog, FileChoice::Save, filters, qs(work.str()));
+    configureFileDialog(dialog, FileChoice::Save, filters, qs(work.str()), "cube.svg");
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+    QCOMPARE(dialog.selectedFiles(), QStringList{qs(work.file("cube.svg"))});
     QCOMPARE(dialog.fileMode(), QFileDialog::AnyFile);
     QVERIFY(dialog.testOption(QFileDialog::HideNameFilterDetails));
     QCOMPARE(dialog.nameFilters(), filters);
     QCOMPARE(dialog.directory().absolutePath(), qs(work.str()));
     QCOMPARE(shown(), QString("Both"));  // the patterns are hidden
 
-    // An open starts where the last choice ended.
+    // An open starts in the folder given, not where the last choice ended.
     dialog.setDirectory(qs(other.str()));
-    configureFileDialog(dialog, FileChoice::Open, {"Files(*.*) (*)"});
+    configureFileDialog(dialog, FileChoice::Open, {"Files(*.*) (*)"}, qs(work.str()));
     QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
     QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
-    QCOMPARE(dialog.directory().absolutePath(), qs(other.str()));
+    QCOMPARE(dialog.directory().absolutePath(), qs(work.str()));
     QCOMPARE(shown(), QString("Files(*.*)"));
 }
 
@@ -85,14 +119,17 @@ void CommandsTest::hostDialogsCaptionAndPointer() {
     // The save choice starts in the folder asked for; the name comes back as
     // it was chosen, and a cancelled choice as none.
     script.answers = {qs(work.file("new.3do")), QString()};
-    QCOMPARE(host.saveFileName("3do Files(*.3do)|*.3do", work.str()), work.file("new.3do"));
+    QCOMPARE(host.saveFileName("3do Files(*.3do)|*.3do", work.str(), "box.3do"),
+             work.file("new.3do"));
     QVERIFY(!host.openFileName("Files(*.*)|*.*"));
     host.messageBox("DONE", "Bank App");
     host.notice("Trk.def:12: no number, read as 0");
     QCOMPARE(host.workingFolder(), work.str());
     QCOMPARE(notices, std::vector<std::string>{"Trk.def:12: no number, read as 0"});
-    QCOMPARE(script.asked, QStringList({"save 3do Files(*.3do) (*.3[dD][oO]) in " + qs(work.str()),
-                                        "open Files(*.*) (*)", "Warning Bank App: DONE"}));
+    QCOMPARE(
+        script.asked,
+        QStringList({"save 3do Files(*.3do) (*.3[dD][oO]) in " + qs(work.str()) + " as box.3do",
+                     "open Files(*.*) (*) in " + qs(work.str()), "Warning Bank App: DONE"}));
 
     // A path holding Qt's title placeholder is shown as written.
     host.setCaption("Z5 DEF TOOL /x/odd[*].trk");
@@ -155,7 +192,7 @@ void CommandsTest::pictureWindow() {
     QApplication::sendEvent(view, &move);
     QCOMPARE(picture->statusBar()->currentMessage(), "key 0: -100, -100, -100");
 
-    script.answers = {qs(dir.file("cube.svg"))};
+    script.answers = {qs(dir.file("cube"))};  // .svg is added
     picture->findChild<QAction*>("mnuSaveSvg")->trigger();
     QVERIFY(readFile(dir.file("cube.svg")).find("<g id=\"iso\">") != std::string::npos);
     QCOMPARE(picture->windowTitle(), "Z5 DEF TOOL cube.3do");

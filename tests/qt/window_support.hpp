@@ -24,32 +24,40 @@ inline QString qs(const std::string& s) {
     return QFile::decodeName(QByteArray::fromStdString(s));
 }
 
-// The answers to a window's file choices, and a line for everything it
-// asked: "open <filters>", "save <filters> in <folder>" or "<icon> <title>:
-// <text>", each ended by " (busy)" while the hourglass shows. Filters are
-// joined by ";;". An empty answer, or none left, cancels the choice.
+// The answers to a window's file choices and questions, and a line for
+// everything it asked: "open <filters> in <folder>", "save <filters> in
+// <folder> as <name>", "file or folder in <folder>", "<icon> <title>:
+// <text>" or "Question <title>: <text>", each ended by " (busy)" while the
+// hourglass shows. Filters are joined by ";;". An empty answer, or none
+// left, cancels the choice; a question is answered `yes`.
 struct DialogScript {
     QStringList answers;
     QStringList asked;
+    bool yes = true;
 };
 
 class ScriptedDialogs : public Dialogs {
 public:
     explicit ScriptedDialogs(DialogScript& script) : script_(script) {}
 
-    std::optional<QString> chooseOpen(const QStringList& nameFilters) override {
-        return answer("open " + nameFilters.join(";;"));
-    }
-    std::optional<QString> chooseSave(const QStringList& nameFilters,
+    std::optional<QString> chooseOpen(const QStringList& nameFilters,
                                       const QString& folder) override {
-        return answer("save " + nameFilters.join(";;") + " in " + folder);
+        return answer("open " + nameFilters.join(";;") + " in " + folder);
     }
-    std::optional<QString> chooseFileOrFolder(const QString&) override {
-        return answer("file or folder");
+    std::optional<QString> chooseSave(const QStringList& nameFilters, const QString& folder,
+                                      const QString& proposed) override {
+        return answer("save " + nameFilters.join(";;") + " in " + folder + " as " + proposed);
+    }
+    std::optional<QString> chooseFileOrFolder(const QString&, const QString& folder) override {
+        return answer("file or folder in " + folder);
     }
     void message(QMessageBox::Icon icon, const QString& title, const QString& text) override {
         const char* name = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(icon);
         note(QString("%1 %2: %3").arg(name, title, text));
+    }
+    bool ask(const QString& title, const QString& text) override {
+        note(QString("Question %1: %2").arg(title, text));
+        return script_.yes;
     }
 
 private:

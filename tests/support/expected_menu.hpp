@@ -141,18 +141,26 @@ inline std::vector<std::string> testPrograms() {
 }
 
 // z5.ini texts (an empty one writes none) that end the start-up in `dir`,
-// each with its reason; `gone` names no file, `ini` is the z5.ini itself.
+// each with the first line of its reason; `gone` names no file, `ini` is the
+// z5.ini itself.
 inline std::vector<std::pair<std::string, std::string>> startUpFailures(const std::string& dir,
                                                                         const std::string& gone,
                                                                         const std::string& ini) {
     return {
-        {"", "cannot open z5.ini: " + std::string(std::strerror(ENOENT))},
+        {"", "no z5.ini in " + dir},
         {iniText(dir, {"a,A", "b,B", "c,C", "d,D", "e,E", "f"}),
-         "z5.ini: input past end of file (12 of 13 fields)"},
+         ini + ": input past end of file (12 of 13 fields)"},
         {iniText(gone, {}),
-         "z5.ini: start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
-        {iniText(ini, {}), "z5.ini: start folder \"" + ini + "\": path not found (not a folder)"},
+         ini + ": start folder \"" + gone + "\": path not found (" + std::strerror(ENOENT) + ")"},
+        {iniText(ini, {}), ini + ": start folder \"" + ini + "\": path not found (not a folder)"},
     };
+}
+
+// What a start-up without a readable z5.ini says after its reason: what
+// the file holds, and an example.
+inline std::string settingsHelp() {
+    return "\n\nz5.ini is the window's settings file. " + std::string(settingsFields()) + "\n\n" +
+           settingsExample();
 }
 
 // Runs the command of menu entry `menu` on `input` for a scripted host

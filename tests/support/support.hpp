@@ -28,9 +28,11 @@ public:
         return answer;
     }
     std::optional<std::string> saveFileName(std::string_view filter,
-                                            const std::string& initialFolder) override {
+                                            const std::string& initialFolder,
+                                            const std::string& proposedName) override {
         filters.emplace_back(filter);
         saveFolders.push_back(initialFolder);
+        proposedNames.push_back(proposedName);
         return answer;
     }
     std::string workingFolder() override { return folder; }
@@ -56,6 +58,7 @@ public:
     std::optional<std::string> answer;
     std::vector<std::string> filters;
     std::vector<std::string> saveFolders;
+    std::vector<std::string> proposedNames;
     std::vector<std::string> captions;
     std::vector<bool> busyChanges;
     std::vector<std::pair<std::string, std::string>> messages;

@@ -2,6 +2,10 @@
 // caption, the hourglass and the status bar; the filters in the dialogs'
 // form; starting programs for real.
 #include <gtest/gtest.h>
+// After windows.h (through win32_support.hpp):
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -25,11 +29,13 @@ TEST(Win32Commands, RunThroughTheWindowsDialogsCaptionAndStatusBar) {
     writeFile(longInput, std::string(40000, 'x'));
     // The filter in the dialogs' form; the choice is made without the
     // hourglass; the dumps keep it until "DONE" is closed.
-    const std::string open = "open Files(*.*)\\0*.*\\0\\0",
+    const std::string open = "open Files(*.*)\\0*.*\\0\\0 in " + dir.str(),
                       done = "exclamation Bank App: DONE (busy)";
     script.answers = {input, longInput};
     choose(*window, "mnuDecompile");
     EXPECT_EQ(windowText(window->hwnd()), "Z5 DEF TOOL " + input);
+    EXPECT_EQ(window->statusText(),
+              "File > Decompile: DONE, wrote outputlong.def, outputfloat.def, outputbyt.def");
     choose(*window, "mnuTxtDoc");
     EXPECT_EQ(script.asked, (std::vector<std::string>{open, done, open}));
     EXPECT_FALSE(hourglassShown());
@@ -83,7 +89,7 @@ TEST(Win32Commands, PictureWindowPaintsPointsAndSaves) {
     picture->pointAt(0, 0);
     EXPECT_EQ(picture->statusText(), "");
 
-    script.answers = {dir.file("cube.svg")};
+    script.answers = {dir.file("cube")};  // .svg is added
     picture->mnuSaveSvg_Click();
     EXPECT_NE(readFile(dir.file("cube.svg")).find("<g id=\"iso\">"), std::string::npos);
     EXPECT_EQ(windowText(shown), "Z5 DEF TOOL cube.3do");
@@ -93,6 +99,33 @@ TEST(Win32Commands, PictureWindowPaintsPointsAndSaves) {
     choose(*window, "mnuTrkView");
     EXPECT_TRUE(window->statusText().starts_with("Trk > View...: "));
     EXPECT_FALSE(FindWindowExW(nullptr, nullptr, L"Z5DefPicture", nullptr));
+}
+
+// Files dropped from Explorer (WM_DROPFILES) reach the controller; Clean Up's
+// question is asked.
+TEST(Win32Commands, DroppedFilesAndCleanUp) {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(".", {}), script);
+    EXPECT_TRUE(GetWindowLongW(window->hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    const std::wstring list = widen(std::string(Z5_SAMPLES_DIR) + "/oval.trk") + L'\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    *files = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    std::copy(list.begin(), list.end(), reinterpret_cast<wchar_t*>(files + 1));
+    GlobalUnlock(memory);
+    SendMessageW(window->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(window->statusText(), "Trk > Def Tools > Decompile: DONE, wrote Trk.def");
+    EXPECT_TRUE(fileExists(dir.file("Trk.def")));
+
+    writeFile(dir.file("dattext.pck"), "GAME\r\n1\r\nTrk.def\r\n");
+    script.yes = false;
+    choose(*window, "mnuCleanUp");
+    EXPECT_EQ(script.asked,
+              (std::vector<std::string>{
+                  "exclamation Bank App: DONE",
+                  "question Z5 Def Tool: Delete the 1 file that dattext.pck lists?"}));
+    EXPECT_TRUE(fileExists(dir.file("Trk.def")));
 }
 
 // A literal with NULs inside, without the one that ends it.
@@ -124,13 +157,14 @@ TEST(Win32Host, ChoicesCaptionAndPointer) {
     // Names cross as UTF-8 both ways; a cancelled choice is none.
     const std::string name = work.file("\xE3\x83\x88\xE3\x83\xA9\xE3\x83\x83\xE3\x82\xAF.3do");
     script.answers = {name, ""};
-    EXPECT_EQ(host.saveFileName("3do Files(*.3do)|*.3do", work.str()), name);
+    EXPECT_EQ(host.saveFileName("3do Files(*.3do)|*.3do", work.str(), "box.3do"), name);
     EXPECT_FALSE(host.openFileName("Files(*.*)|*.*"));
     host.messageBox("DONE", "Bank App");
     host.notice("Trk.def:12: no number, read as 0");
-    EXPECT_EQ(script.asked, (std::vector<std::string>{
-                                "save 3do Files(*.3do)\\0*.3do\\0\\0 in " + work.str(),
-                                "open Files(*.*)\\0*.*\\0\\0", "exclamation Bank App: DONE"}));
+    EXPECT_EQ(script.asked,
+              (std::vector<std::string>{
+                  "save 3do Files(*.3do)\\0*.3do\\0\\0 in " + work.str() + " as box.3do",
+                  "open Files(*.*)\\0*.*\\0\\0 in " + work.str(), "exclamation Bank App: DONE"}));
     EXPECT_EQ(notices, std::vector<std::string>{"Trk.def:12: no number, read as 0"});
     EXPECT_EQ(host.workingFolder(), work.str());
     host.setCaption("Z5 DEF TOOL " + name);

@@ -4,9 +4,18 @@
 //                                   top menus, File > Exit ends it with 0
 //   win32_smoke EXE FOLDER          FOLDER has no z5.ini: an error box says
 //                                   so, OK ends the program with 1
+//   win32_smoke EXE FOLDER --help   a box shows the usage, OK ends the
+//                                   program with 0
+//   win32_smoke EXE FOLDER --open FILE
+//                                   the window starts in FOLDER with FILE, a
+//                                   track, as if it was dropped on the
+//                                   program's icon: its Trk.def is written
+//                                   beside it and a DONE box says so; Exit
+//                                   ends it with 0
 // Every wait is bounded; a window that does not end is ended.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -71,14 +80,42 @@ int exitStatus(HANDLE process) {
     return static_cast<int>(status);
 }
 
+// The text of the message box `box`.
+std::string boxText(HWND box) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    return z5::narrow(text);
+}
+
+// Presses OK in `box` and waits for `process` to end with `expected`.
+int okEnds(HWND box, HANDLE process, int expected) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const int status = exitStatus(process);
+    if (status != expected) return fail("exit status " + std::to_string(status), process);
+    CloseHandle(process);
+    std::printf("passed\n");
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3 && argc != 4) return fail("usage: win32_smoke EXE FOLDER [REPORT]");
-    const std::wstring exe = argv[1], folder = argv[2], report = argc == 4 ? argv[3] : L"";
+    if (argc < 3 || argc > 5)
+        return fail("usage: win32_smoke EXE FOLDER [REPORT|--help|--open FILE]");
+    const std::wstring exe = argv[1], folder = argv[2], mode = argc >= 4 ? argv[3] : L"";
+    // FILE as the window holds it, with Windows' separators.
+    std::wstring file = argc == 5 && mode == L"--open" ? argv[4] : L"";
+    std::replace(file.begin(), file.end(), L'/', L'\\');
+    const bool help = mode == L"--help";
+    const std::wstring report = mode.starts_with(L"--") ? L"" : mode;
     if (!report.empty()) DeleteFileW(report.c_str());  // one left by an earlier run
+    const std::wstring written =
+        file.empty() ? L"" : file.substr(0, file.find_last_of(L'\\')) + L"\\Trk.def";
+    if (!written.empty()) DeleteFileW(written.c_str());
     std::wstring line = L"\"" + exe + L"\"";
     if (!report.empty()) line += L" \"--test-report=" + report + L"\"";
+    if (help) line += L" --help";
+    if (!file.empty()) line += L" \"" + file + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -89,19 +126,35 @@ int wmain(int argc, wchar_t** argv) {
     const HANDLE process = started.hProcess;
     const DWORD id = started.dwProcessId;
 
-    if (report.empty()) {
-        // No z5.ini: the reason in an error box; its OK ends the program.
-        HWND box = nullptr;
-        if (!waitFor(process, [&] { return (box = windowOf(id, L"#32770")) != nullptr; }))
-            return fail("no error box", process);
-        wchar_t text[512] = {};
-        GetDlgItemTextW(box, 0xFFFF, text, 512);  // the text of a message box
-        std::printf("box: %s\n", z5::narrow(text).c_str());
-        if (z5::narrow(text).find("cannot open z5.ini") != 0)
-            return fail("the box does not say why", process);
+    HWND box = nullptr;
+    const auto boxShows = [&] { return (box = windowOf(id, L"#32770")) != nullptr; };
+    if (help) {
+        if (!waitFor(process, boxShows)) return fail("no box", process);
+        std::printf("box: %s\n", boxText(box).c_str());
+        if (!boxText(box).starts_with("Usage: z5deftool [--all-commands] [FILE...]"))
+            return fail("the box shows no usage", process);
+        return okEnds(box, process, 0);
+    }
+    if (!file.empty()) {
+        // The DONE box comes once the outputs are in place.
+        if (!waitFor(process, boxShows)) return fail("no DONE box", process);
+        std::printf("box: %s\n", boxText(box).c_str());
+        if (boxText(box) != "DONE") return fail("not the DONE box", process);
+        if (GetFileAttributesW(written.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return fail("no Trk.def beside the file", process);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        PostMessageW(windowOf(id, L"frmZ5Def"), WM_COMMAND,
+                     MAKEWPARAM(z5::menuCommandId("mnuExit"), 0), 0);
         const int status = exitStatus(process);
-        if (status != 1) return fail("exit status " + std::to_string(status), process);
+        if (status != 0) return fail("exit status " + std::to_string(status), process);
+    } else if (report.empty()) {
+        // No z5.ini: the reason in an error box, naming the folders looked
+        // in; its OK ends the program.
+        if (!waitFor(process, boxShows)) return fail("no error box", process);
+        std::printf("box: %s\n", boxText(box).c_str());
+        if (!boxText(box).starts_with("no z5.ini in "))
+            return fail("the box does not say why", process);
+        return okEnds(box, process, 1);
     } else {
         HWND window = nullptr;
         if (!waitFor(process, [&] {

@@ -26,28 +26,38 @@ inline std::string visible(const std::wstring& text) {
     return out;
 }
 
-// The answers to a window's file choices, and a line for everything it
-// asked: "open <filter>", "save <filter> in <folder>" or "<icon> <title>:
-// <text>", each ended by " (busy)" while the hourglass shows. An empty
-// answer, or none left, cancels the choice.
+// The answers to a window's file choices and questions, and a line for
+// everything it asked: "open <filter> in <folder>", "save <filter> in
+// <folder> as <name>", "file or folder in <folder>", "<icon> <title>:
+// <text>" or "question <title>: <text>", each ended by " (busy)" while the
+// hourglass shows. An empty answer, or none left, cancels the choice; a
+// question is answered `yes`.
 struct DialogScript {
     std::vector<std::string> answers;
     std::vector<std::string> asked;
+    bool yes = true;
 };
 
 class ScriptedDialogs : public Dialogs {
 public:
     explicit ScriptedDialogs(DialogScript& script) : script_(script) {}
 
-    std::optional<std::wstring> chooseOpen(const std::wstring& filter) override {
-        return answer("open " + visible(filter));
-    }
-    std::optional<std::wstring> chooseSave(const std::wstring& filter,
+    std::optional<std::wstring> chooseOpen(const std::wstring& filter,
                                            const std::wstring& folder) override {
-        return answer("save " + visible(filter) + " in " + narrow(folder));
+        return answer("open " + visible(filter) + " in " + narrow(folder));
     }
-    std::optional<std::wstring> chooseFileOrFolder(const std::wstring&) override {
-        return answer("file or folder");
+    std::optional<std::wstring> chooseSave(const std::wstring& filter, const std::wstring& folder,
+                                           const std::wstring& proposed) override {
+        return answer("save " + visible(filter) + " in " + narrow(folder) + " as " +
+                      narrow(proposed));
+    }
+    std::optional<std::wstring> chooseFileOrFolder(const std::wstring&,
+                                                   const std::wstring& folder) override {
+        return answer("file or folder in " + narrow(folder));
+    }
+    bool ask(const std::wstring& title, const std::wstring& text) override {
+        note("question " + narrow(title) + ": " + narrow(text));
+        return script_.yes;
     }
     void message(UINT icon, const std::wstring& title, const std::wstring& text) override {
         // MB_ICONWARNING is MB_ICONEXCLAMATION.

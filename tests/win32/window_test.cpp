@@ -3,6 +3,7 @@
 // forwarding to the controller.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -97,7 +98,7 @@ TEST(Win32Window, EntriesReachTheControllerAndBoxesShow) {
     EXPECT_EQ(starts, (std::vector<std::string>{"ed one in " + dir.str(), "view in " + dir.str()}));
     EXPECT_EQ(script.asked,
               (std::vector<std::string>{
-                  "error Z5 Def Tool: cannot open z5.ini: " + std::string(std::strerror(ENOENT)),
+                  "error Z5 Def Tool: no z5.ini in " + dir.str() + settingsHelp(),
                   "exclamation Z5 Def Tool: Cannot start \"view\": no such program"}));
 }
 
@@ -111,8 +112,14 @@ TEST(Win32Window, HelpAndAboutShowOnceWithoutBlockingTheWindow) {
     std::string text;
     for (char c : helpText()) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_EQ(windowText(window->help().text()), text);
-    EXPECT_TRUE(GetWindowLongW(window->help().text(), GWL_STYLE) & ES_READONLY);
+    const LONG style = GetWindowLongW(window->help().text(), GWL_STYLE);
+    EXPECT_TRUE(style & ES_READONLY);
     EXPECT_TRUE(GetWindowLongW(help, GWL_STYLE) & WS_THICKFRAME);  // resizable
+    // Its lines wrap to the window: no horizontal scrolling, and a long
+    // paragraph takes several lines of the control.
+    EXPECT_FALSE(style & (ES_AUTOHSCROLL | WS_HSCROLL));
+    const auto lines = SendMessageW(window->help().text(), EM_GETLINECOUNT, 0, 0);
+    EXPECT_GT(lines, static_cast<LRESULT>(std::count(text.begin(), text.end(), '\n') + 20));
     SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(kHelpCommandId, 1), 0);
     EXPECT_EQ(window->help().hwnd(), help);
 
@@ -216,9 +223,38 @@ TEST(Win32Window, DriveListForwardsThePickAndFollowsTheFolder) {
                  reinterpret_cast<LPARAM>(drives));
     EXPECT_EQ(window->workingFolder(), b);
     EXPECT_EQ(window->folderRows().back().path, b);
+    // The working folder's full path stands in a read-only line.
+    HWND line = GetDlgItem(window->hwnd(), kFolderText);
+    EXPECT_EQ(windowText(line), b);
+    EXPECT_TRUE(GetWindowLongW(line, GWL_STYLE) & ES_READONLY);
     EXPECT_TRUE(window->controller().folderChosen(a));
     EXPECT_EQ(window->chosenDrive(), 0);  // the drive list follows the folder list
     EXPECT_TRUE(script.asked.empty());
+}
+
+// z5def.exe and z5deftool.exe carry the version information Explorer shows.
+TEST(Win32Programs, VersionInformation) {
+    for (const auto& [exe, description] : {std::pair{Z5DEF_EXE, "Z5 Def Tool command line"},
+                                           {Z5DEFTOOL_EXE, "Z5 Def Tool window"}}) {
+        const std::wstring path = widen(exe);
+        DWORD handle = 0;
+        std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &handle));
+        ASSERT_FALSE(info.empty()) << exe;
+        ASSERT_TRUE(
+            GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        auto value = [&](const char* name) {
+            void* text = nullptr;
+            UINT length = 0;
+            const std::wstring key = L"\\StringFileInfo\\040904B0\\" + widen(name);
+            if (!VerQueryValueW(info.data(), key.c_str(), &text, &length)) return std::string();
+            return narrow(static_cast<const wchar_t*>(text));
+        };
+        EXPECT_EQ(value("ProductName"), "Z5 Def Tool") << exe;
+        EXPECT_EQ(value("ProductVersion"), Z5_VERSION) << exe;
+        EXPECT_EQ(value("FileDescription"), description) << exe;
+        EXPECT_EQ(value("OriginalFilename"), fs::path(exe).filename().string());
+        EXPECT_TRUE(value("LegalCopyright").ends_with("MIT licence.")) << value("LegalCopyright");
+    }
 }
 
 TEST(Win32Folders, CleanFoldersAndDrives) {

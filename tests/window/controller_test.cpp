@@ -11,6 +11,7 @@
 #include "platform/files.hpp"
 #include "platform/paths.hpp"
 #include "tests/support/expected_menu.hpp"
+#include "window/picture.hpp"
 
 namespace z5 {
 namespace {
@@ -19,15 +20,18 @@ using namespace test;
 namespace fs = std::filesystem;
 
 // Records what it is told, a line each: "folder F", "drive R", "status T",
-// "warning T", "critical T", "about", "help", "close"; and once a converter
-// is over, "asked FILTER" for its file choice and "box TITLE: TEXT" for each
-// box. Entries are kept apart, as "CAPTION on|off" by name.
+// "warning T", "critical T", "yes or no? T", "about", "help", "close"; and
+// once a converter is over, "asked FILTER" for its file choice and "box
+// TITLE: TEXT" for each box. Entries are kept apart, as "CAPTION on|off" by
+// name, and so is the working folder shown.
 class FakeView : public WindowView {
 public:
     std::vector<std::string> said;
     std::map<std::string, std::string, std::less<>> entries;
     std::vector<std::string> roots;
     std::optional<std::string> answer;  // to a converter's file choice; none cancels
+    bool yes = true;                    // to a question
+    std::string shownFolder;
 
     void showEntry(const MenuEntry& entry, const MenuState& state) override {
         entries[std::string(entry.name)] =
@@ -37,11 +41,16 @@ public:
         said.push_back("folder " + folder);
         return true;
     }
+    void showWorkingFolder(const std::string& folder) override { shownFolder = folder; }
     std::vector<std::string> drives() override { return roots; }
     void showDrive(const std::string& root) override { said.push_back("drive " + root); }
     void showStatus(const std::string& text) override { said.push_back("status " + text); }
     void showError(const std::string& text, Severity severity) override {
         said.push_back((severity == Severity::Critical ? "critical " : "warning ") + text);
+    }
+    bool askYesNo(const std::string& text) override {
+        said.push_back("yes or no? " + text);
+        return yes;
     }
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override {
@@ -51,8 +60,9 @@ public:
         said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
                        " panels");
     }
-    std::optional<std::string> chooseFileOrFolder(const std::string& title) override {
-        said.push_back("asked file or folder: " + title);
+    std::optional<std::string> chooseFileOrFolder(const std::string& title,
+                                                  const std::string& folder) override {
+        said.push_back("asked file or folder: " + title + " in " + folder);
         return answer;
     }
     void showProgress(const std::string& text) override { progress.push_back(text); }
@@ -115,7 +125,8 @@ TEST(WindowController, StartUpEndsWithTheReasonOrShowsTheStartFolder) {
         if (!ini.empty()) writeFile(file, ini);
         Window window;
         EXPECT_FALSE(window.controller.start());
-        EXPECT_EQ(window.view.said, std::vector<std::string>{"critical " + reason});
+        EXPECT_EQ(window.view.said,
+                  std::vector<std::string>{"critical " + reason + settingsHelp()});
     }
 
     // A relative start folder is taken from the current directory and held
@@ -134,9 +145,35 @@ TEST(WindowController, StartUpEndsWithTheReasonOrShowsTheStartFolder) {
     EXPECT_EQ(shown, (std::vector<std::string>{"&Editor on", "&Viewer on", " off", " off",
                                                "&Five on", " off"}));
 
+    EXPECT_EQ(window.view.shownFolder, dir.file("data"));
+
     // run.sh starts the window in samples/ with its z5.ini.
     InFolder samples(Z5_SAMPLES_DIR);
     EXPECT_TRUE(Window().controller.start());
+}
+
+// Started where there is no z5.ini (a shortcut without a folder to start
+// in), the window reads the one in its program's folder, and takes a
+// relative start folder from there; with neither, it names both folders.
+TEST(WindowController, StartUpFallsBackToTheProgramsFolder) {
+    TempFolder here, program;
+    fs::create_directory(program.path() / "data");
+    InFolder in(here.str());
+    Window without({.programFolder = program.str()});
+    EXPECT_FALSE(without.controller.start());
+    EXPECT_EQ(without.view.said,
+              std::vector<std::string>{"critical no z5.ini in " + here.str() + ", nor in " +
+                                       program.str() + " (the program's folder)" + settingsHelp()});
+
+    writeFile(program.file("z5.ini"), iniText("data", {}));
+    Window window({.programFolder = program.str()});
+    ASSERT_TRUE(window.controller.start());
+    EXPECT_EQ(window.controller.workingFolder(), program.file("data"));
+    // One in the current folder comes first.
+    writeFile(here.file("z5.ini"), iniText(".", {}));
+    Window local({.programFolder = program.str()});
+    ASSERT_TRUE(local.controller.start());
+    EXPECT_EQ(local.controller.workingFolder(), here.str());
 }
 
 TEST(WindowController, DrivesReturnToTheFolderLastUsedThere) {
@@ -216,15 +253,20 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
         std::vector<std::string> said;
     } cases[] = {
         // The status bar is cleared as every command starts; done: a box.
-        {"mnuDecompile", input, {"status ", open, "box Bank App: DONE"}},
+        // Done: a box, and the status bar names what was written.
+        {"mnuDecompile",
+         input,
+         {"status ",
+          "status File > Decompile: DONE, wrote outputlong.def, outputfloat.def, outputbyt.def",
+          open, "box Bank App: DONE"}},
         // Failed: no box, the reason in the status bar after the menu path.
-        {"mnuTxtDoc", longInput, {"status ", open, "status File > Text Doc: " + textdoc.reason}},
+        {"mnuTxtDoc", longInput, {"status ", "status File > Text Doc: " + textdoc.reason, open}},
         // A box the command shows itself stays.
         {"mnu3doDecompile",
          broken,
-         {"status ", "asked 3do Files(*.3do)|*.3do",
-          "box " + stage.messages[0].second + ": " + stage.messages[0].first,
-          "status 3do > Def Tools > Decompile: " + object.reason}},
+         {"status ", "status 3do > Def Tools > Decompile: " + object.reason,
+          "asked 3do Files(*.3do)|*.3do",
+          "box " + stage.messages[0].second + ": " + stage.messages[0].first}},
         // A picture opens its window, without a box; a file that cannot be
         // read opens none.
         {"mnu3doView",
@@ -233,8 +275,8 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
           "picture Z5 DEF TOOL cube.3do: 5 panels"}},
         {"mnuTrkView",
          dir.file("missing.trk"),
-         {"status ", "asked " + std::string(findCommandByMenu("mnuTrkView")->options.filter),
-          "status Trk > View...: " + unread.reason}},
+         {"status ", "status Trk > View...: " + unread.reason,
+          "asked " + std::string(findCommandByMenu("mnuTrkView")->options.filter)}},
         // Cancelled: nothing else.
         {"mnuTxtDoc", std::nullopt, {"status ", open}},
     };
@@ -267,11 +309,11 @@ TEST(WindowController, DeparturesAreCountedAndListed) {
         "\"16OOOO\", read as 16";
     window.view.said.clear();
     window.controller.choose(entry("mnuTrkCompile"));
-    EXPECT_EQ(
-        window.view.said,
-        (std::vector<std::string>{
-            "status ", "status " + warning, "status Trk > Def Tools > Compile: DONE, 1 warning",
-            "list Trk > Def Tools > Compile", "  " + warning, "box Bank App: DONE"}));
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{
+                  "status ", "status " + warning,
+                  "status Trk > Def Tools > Compile: DONE, 1 warning, wrote New.trk",
+                  "list Trk > Def Tools > Compile", "  " + warning, "box Bank App: DONE"}));
 }
 
 // Extract, build and verify: DONE after a run that succeeded, else the first
@@ -322,14 +364,14 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
                                         "asked Dat Txt Files(*.pck)|*.pck", "box Bank App: DONE"}));
     const std::string summary =
         "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
-    EXPECT_EQ(
-        run("mnuVerify", dir.file("GAME.dat")),
-        (std::vector<std::string>{"status ", "asked file or folder: Verify a file or a folder",
-                                  "status File > Verify...: " + summary, "list File > Verify...",
-                                  "  " + dir.file("GAME.dat") + ": identical", "  " + summary}));
-    EXPECT_EQ(
-        run("mnuVerify", ""),
-        (std::vector<std::string>{"status ", "asked file or folder: Verify a file or a folder"}));
+    EXPECT_EQ(run("mnuVerify", dir.file("GAME.dat")),
+              (std::vector<std::string>{
+                  "status ", "asked file or folder: Verify a file or a folder in " + dir.str(),
+                  "status File > Verify...: " + summary, "list File > Verify...",
+                  "  " + dir.file("GAME.dat") + ": identical", "  " + summary}));
+    EXPECT_EQ(run("mnuVerify", ""),
+              (std::vector<std::string>{
+                  "status ", "asked file or folder: Verify a file or a folder in " + dir.str()}));
     // An archive's list: its members and their kinds in the list window.
     EXPECT_EQ(run("mnuListArchive", dir.file("GAME.dat")),
               (std::vector<std::string>{
@@ -337,6 +379,118 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
                   "list File > List Archive...", "  A.BIN                  1         56  -",
                   "  B.BIN                  1         57  -", "  2 members, 58 bytes",
                   "asked dat files(*.dat)|*.dat"}));
+}
+
+// Dropped files run the command of their kind in the working folder, with
+// no dialog, each ending as from the menu; a file of no known kind, or two
+// that would write one file, run nothing. Files the program starts with
+// make their folder the working folder first.
+TEST(WindowController, DroppedFilesRunTheCommandOfTheirKind) {
+    TempFolder dir, other;
+    fs::create_directory(dir.path() / "work");
+    const std::string work = dir.file("work");
+    Window window(dir, iniText(work, {}));
+    const fs::path samples = Z5_SAMPLES_DIR;
+    for (const char* name : {"oval.trk", "speedway.trk", "cube.3do"})
+        fs::copy_file(samples / name, other.path() / name);
+    writeFile(other.file("GAME.dat"), archive({{"A.BIN", "x"}}));
+    writeFile(other.file("notes.txt"), "x");
+    const auto drop = [&](const std::vector<std::string>& names) {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) paths.push_back(other.file(name));
+        window.view.said.clear();
+        window.controller.filesDropped(paths);
+        return window.view.said;
+    };
+
+    EXPECT_EQ(drop({"oval.trk", "notes.txt", "z5.ini"}),
+              std::vector<std::string>{"status no command for notes.txt, z5.ini"});
+    EXPECT_EQ(drop({"oval.trk", "cube.3do", "speedway.trk"}),
+              std::vector<std::string>{
+                  "status oval.trk, speedway.trk: both write Trk.def; drop them one at a time"});
+    EXPECT_TRUE(folderFiles(work).empty());
+
+    EXPECT_EQ(drop({"oval.trk", "GAME.dat", "cube.3do"}),
+              (std::vector<std::string>{
+                  "status ", "status Trk > Def Tools > Decompile: DONE, wrote Trk.def",
+                  "box Bank App: DONE", "status ",
+                  "status File > Extract Workspace...: 1 members: 0 as definitions, 1 as they "
+                  "are; wrote GAME",
+                  "box Bank App: DONE", "status ",
+                  "status 3do > Def Tools > Decompile: DONE, wrote vertex.def, flavor.def",
+                  "box Bank App: DONE"}));
+    EXPECT_EQ(readFile(joinPath(work, "GAME/A.BIN")), "x");
+    for (const char* name : {"Trk.def", "vertex.def", "flavor.def"})
+        EXPECT_TRUE(fileExists(joinPath(work, name))) << name;
+
+    // A definition file is drawn with those beside it: Trk.def of `other`,
+    // not the working folder's (which is gone).
+    writeFile(other.file("Trk.def"), readFile(joinPath(work, "Trk.def")));
+    fs::remove(joinPath(work, "Trk.def"));
+    EXPECT_EQ(drop({"Trk.def"}),
+              (std::vector<std::string>{"status ", "picture Z5 DEF TOOL Trk.def: 8 panels"}));
+
+    // z5deftool FILE: the working folder is the file's, and the list shows it.
+    window.view.said.clear();
+    window.controller.openFiles({other.file("cube.3do")});
+    EXPECT_EQ(window.controller.workingFolder(), other.str());
+    EXPECT_EQ(window.view.shownFolder, other.str());
+    EXPECT_EQ(window.view.said[0], "folder " + other.str());
+    EXPECT_TRUE(fileExists(other.file("vertex.def")));
+    // A file whose folder is gone: the reason, nothing runs.
+    window.view.said.clear();
+    window.controller.openFiles({joinPath(dir.file("gone"), "a.trk")});
+    EXPECT_EQ(window.view.said, (std::vector<std::string>{
+                                    "folder " + other.str(),
+                                    "warning " + dir.file("gone") + ": " + std::strerror(ENOENT)}));
+}
+
+// Clean Up asks before it deletes, counting the files the list names; a
+// list it cannot read asks nothing and the command says why.
+TEST(WindowController, CleanUpAsksFirst) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), {}));
+    const std::string list = "GAME\r\n2\r\nA.BIN\r\nB.BIN\r\n";
+    writeFile(dir.file("dattext.pck"), list);
+    writeFile(dir.file("A.BIN"), "a");
+    writeFile(dir.file("B.BIN"), "b");
+    const std::string question = "yes or no? Delete the 2 files that dattext.pck lists?";
+    window.view.yes = false;
+    window.controller.choose(entry("mnuCleanUp"));
+    EXPECT_EQ(window.view.said, std::vector<std::string>{question});
+    EXPECT_TRUE(fileExists(dir.file("A.BIN")));
+    window.view.said.clear();
+    window.view.yes = true;
+    window.controller.choose(entry("mnuCleanUp"));
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{question, "status ", "status File > Clean  Up: DONE",
+                                        "box Bank App: DONE"}));
+    EXPECT_FALSE(fileExists(dir.file("A.BIN")) || fileExists(dir.file("B.BIN")));
+    fs::remove(dir.file("dattext.pck"));
+    window.view.said.clear();
+    window.controller.choose(entry("mnuCleanUp"));
+    ASSERT_EQ(window.view.said.size(), 2u);
+    EXPECT_TRUE(window.view.said[1].starts_with("status File > Clean  Up: cannot open "));
+}
+
+// Save as SVG offers the picture's own name in the working folder; a name
+// without an extension gets .svg.
+TEST(PictureController, SaveOffersThePicturesNameAndAddsSvg) {
+    TempFolder dir;
+    FakeHost view(dir.str());
+    view.answer = (fs::path(Z5_SAMPLES_DIR) / "cube.3do").string();
+    std::optional<picture::Drawing> drawing;
+    ASSERT_EQ(findCommandByMenu("mnu3doView")->runDrawing(view, drawing).status, Status::Done);
+    PictureController picture(std::move(*drawing), [&] { return dir.str(); });
+    FakeHost host(dir.str());
+    host.answer = dir.file("my cube");
+    EXPECT_EQ(picture.save(host), std::nullopt);
+    EXPECT_EQ(host.proposedNames, std::vector<std::string>{"cube.svg"});
+    EXPECT_EQ(host.saveFolders, std::vector<std::string>{dir.str()});
+    EXPECT_TRUE(readFile(dir.file("my cube.svg")).starts_with("<?xml"));
+    host.answer = dir.file("cube.image");
+    EXPECT_EQ(picture.save(host), std::nullopt);
+    EXPECT_TRUE(fileExists(dir.file("cube.image")));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {
