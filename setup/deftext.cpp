@@ -145,7 +145,7 @@ private:
     // the range of a float.
     static constexpr double kBeyondAnyField = 1e12;
 
-    // A value as the specification reads it; `compared`: a text that is not
+    // A value as the reading by position takes it; `compared`: a text that is not
     // written as the layout writes it is a departure.
     std::int32_t field(std::string_view text, Form form, const std::string& what,
                        bool compared) const {

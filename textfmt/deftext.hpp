@@ -3,7 +3,7 @@
 // A family declares the lines of its definition file once, as a template
 // `layout(io, model)` walked by a DefPrinter (which writes each line) and by
 // a DefParser (which reads each value where the printer put it). The parser
-// keeps the specification's reading (values by line position) and compares
+// keeps the reading by line position the compilers always had and compares
 // what it passes with the layout: each fixed line, label and value that
 // departs from it is reported as a Diagnostic through the reader's hook. A
 // family adds its own value operations to both walkers, side by side, and
@@ -162,7 +162,7 @@ public:
     void departAt(long line, long column, std::string text, std::string message) const;
 
     // `text`, a part of the line last read that the layout writes as a plain
-    // decimal integer, read by the specification's rule (LeadingNumber,
+    // decimal integer, read by the compilers' rule (LeadingNumber,
     // rounded half to even) into 32 bits. Another text is a departure
     // naming what it was read as; a number outside the range fails with
     // "what: "text" is outside the 32-bit range".

@@ -41,7 +41,7 @@ std::string diagnosticCaret(const Diagnostic& d);
 
 // How an input's departures are taken.
 enum class Strictness {
-    Standard,  // text read as the specification reads it, departures warned;
+    Standard,  // text read by position as always, departures warned;
                // binaries that are not of their kind or cut short refused
     Strict,    // every departure is an error: the command writes nothing
     Lenient,   // as Standard, and binaries read with zeros past their end
