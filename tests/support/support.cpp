@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -107,6 +109,19 @@ std::map<std::string, DiskEntry> folderFiles(const std::string& folder, bool dee
 void emptyFolder(const std::string& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder))
         std::filesystem::remove_all(e.path());
+}
+
+std::string contentOnceItHolds(const std::string& path, std::string_view expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (;;) {
+        std::string content;
+        try {
+            content = readFile(path);
+        } catch (const std::runtime_error&) {
+        }
+        if (content == expected || std::chrono::steady_clock::now() > deadline) return content;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 #ifndef _WIN32

@@ -105,6 +105,11 @@ std::ostream& operator<<(std::ostream& out, const DiskEntry& entry);
 std::map<std::string, DiskEntry> folderFiles(const std::string& folder, bool deep = false);
 // Removes everything inside a folder.
 void emptyFolder(const std::string& folder);
+// What the file at `path` holds once it holds `expected`, else what it held
+// when a minute had passed ("" when it could not be read): for a file that a
+// started program writes, which may be missing, locked or half-written for
+// as long as that program runs.
+std::string contentOnceItHolds(const std::string& path, std::string_view expected);
 
 #ifndef _WIN32
 // Runs `body` in a child process that removes its temporary files on

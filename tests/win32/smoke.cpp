@@ -103,6 +103,8 @@ int wmain(int argc, wchar_t** argv) {
         const int status = exitStatus(process);
         if (status != 1) return fail("exit status " + std::to_string(status), process);
     } else {
+        // The window writes its report under a temporary name and renames
+        // it when complete: once the report is there it is whole.
         HWND window = nullptr;
         if (!waitFor(process, [&] {
                 window = windowOf(id, L"frmZ5Def");
