@@ -14,12 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     harness.write("a", "");
     harness.write("B.txt", "bee");
     harness.write("c.3do", std::string(2053, 'c'));
-    const std::map<std::string, std::string> before = z5::test::folderFiles(harness.path(""));
+    const auto before = z5::test::folderFiles(harness.path(""));
     if (!harness.run("mnuPack")) {
         if (z5::test::folderFiles(harness.path("")) != before) std::abort();
         return 0;
     }
-    const std::map<std::string, std::string> packed = z5::test::folderFiles(harness.path(""));
+    const auto packed = z5::test::folderFiles(harness.path(""));
     std::vector<std::string> added;
     for (const auto& [name, bytes] : packed)
         if (!before.contains(name)) added.push_back(name);
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // bytes; only the list dattext.pck is new.
     harness.answer(archive);
     if (!harness.run("mnuUnpack")) std::abort();
-    std::map<std::string, std::string> unpacked = z5::test::folderFiles(harness.path(""));
+    auto unpacked = z5::test::folderFiles(harness.path(""));
     unpacked.erase("dattext.pck");
     if (unpacked != packed) std::abort();
     return 0;

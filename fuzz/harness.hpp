@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "commands/table.hpp"
 #include "tests/support/support.hpp"
+#include "tests/support/xml.hpp"
 
 namespace z5::fuzz {
 
@@ -59,6 +63,7 @@ public:
         if (test::folderNames(root_.str()) != std::vector<std::string>{"work"}) std::abort();
         if (!std::all_of(host_.notices.begin(), host_.notices.end(), oneLine)) std::abort();
         messages += static_cast<int>(host_.messages.size());
+        diagnostics = std::move(host_.diagnostics);
         // Only the answer and the reading carry over to the next run.
         test::FakeHost next(host_.folder);
         next.answer = host_.answer;
@@ -67,12 +72,46 @@ public:
         return done;
     }
 
+    // After a compile of what a decompile wrote: when `output` holds the
+    // decompiled input's exact bytes, the compile read the definition files
+    // as the decompiler wrote them, so it may not have reported a departure
+    // from their layout.
+    void requireNoDepartureIfSame(const std::string& output, std::string_view input) const {
+        if (read(output) == input && !diagnostics.empty()) std::abort();
+    }
+
     int messages = 0;  // boxes shown: "DONE" or a stage message
+    // The departures from a layout the last run reported.
+    std::vector<Diagnostic> diagnostics;
 
 private:
     test::TempFolder root_;
     test::FakeHost host_{root_.file("work")};
 };
+
+// Runs the picture row `row` on the chosen file: the picture it wrote at
+// `name`, well-formed XML, or nothing when it failed. It writes that file
+// and no other.
+inline std::optional<std::string> picture(Harness& harness, std::string_view row,
+                                          const std::string& name) {
+    const std::set<std::string> before = harness.files();
+    const bool drawn = harness.run(row);
+    std::set<std::string> expected = before;
+    if (drawn) expected.insert(name);
+    if (harness.files() != expected) std::abort();
+    if (!drawn) return std::nullopt;
+    std::string svg = harness.read(name);
+    if (!test::wellFormedXml(svg)) std::abort();
+    return svg;
+}
+
+// Whether `a`, with its first `inA` replaced by `inB`, is `b`: two pictures
+// of one thing under two names.
+inline bool sameBut(std::string a, std::string_view inA, std::string_view b, std::string_view inB) {
+    const std::size_t at = a.find(inA);
+    if (at == a.npos) return false;
+    return a.replace(at, inA.size(), inB) == b;
+}
 
 // `bytes` cut or filled with zeros to `size`.
 inline std::string resized(std::string_view bytes, std::size_t size) {

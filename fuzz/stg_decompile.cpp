@@ -2,7 +2,8 @@
 // is refused, and unless read leniently so is a file without a setup's record
 // tag and comment marker or shorter than its comment. Then the compiler on
 // its text: a successful compile replaces the setup with a file whose comment
-// length matches its size.
+// length matches its size, and finds no departure from the layout when that
+// file is the very setup read.
 #include "fuzz/harness.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (harness.run("mnuSetupDecompile") != (length <= 32768)) std::abort();
     if (!harness.run("mnuSetupCompile")) return 0;
     if (harness.files() != std::set<std::string>{"in.stg", "stg.def"}) std::abort();
+    harness.requireNoDepartureIfSame("in.stg", bytes);
     const std::string compiled = harness.read("in.stg");
     if (compiled.size() < 144 || compiled.size() != 144 + blocks(valueAt(compiled, 140)))
         std::abort();

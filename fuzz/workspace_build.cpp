@@ -2,12 +2,13 @@
 // archive or names each problem in one line, never writes into the
 // workspace, and leaves no work folder behind. The input is the list, a zero
 // byte, then scr.def of the member B.SCR; A.BIN is a member file.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "tests/support/support.hpp"
+#include "fuzz/harness.hpp"
 #include "workspace/workspace.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -28,7 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (names != (r.succeeded() ? std::vector<std::string>{"out.dat", "ws"}
                                 : std::vector<std::string>{"ws"}))
         std::abort();
-    for (const std::string& reason : r.reasons)
-        if (reason.empty() || reason.find('\n') != std::string::npos) std::abort();
+    if (!std::all_of(r.reasons.begin(), r.reasons.end(), z5::fuzz::oneLine)) std::abort();
     return 0;
 }

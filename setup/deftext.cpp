@@ -44,24 +44,30 @@ std::string decimalText(std::int32_t hundredths, Form form) {
     return text + cents;
 }
 
+// A row as the printer writes it: the label, then each field in a column of
+// 6 (a longer value runs into the one before it); `gap` blanks follow the
+// first.
+std::string rowText(const SetupRecord& record, std::string_view label, Form form,
+                    std::initializer_list<std::size_t> fields, std::size_t gap) {
+    std::string text(label);
+    for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
+        if (f == fields.begin() + 1) text.append(gap, ' ');
+        const std::int32_t v = record[*f];
+        appendColumn(text, form == Form::Whole ? numberText(v) : decimalText(v, form), kColumn);
+    }
+    return text;
+}
+
 class StgPrinter : public DefPrinter {
 public:
     using DefPrinter::DefPrinter;
 
     void names(Setup& setup) { line(setup.folderName + "     " + setup.name); }
 
-    // The label, then each field in a column of 6 (a longer value runs into
-    // the one before it); `gap` blanks follow the first.
     void row(SetupRecord& record, std::string_view label, Form form,
              std::initializer_list<std::size_t> fields, std::size_t gap,
              std::initializer_list<std::string_view> = {}) {
-        std::string text(label);
-        for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
-            if (f == fields.begin() + 1) text.append(gap, ' ');
-            const std::int32_t v = record[*f];
-            appendColumn(text, form == Form::Whole ? numberText(v) : decimalText(v, form), kColumn);
-        }
-        line(text);
+        line(rowText(record, label, form, fields, gap));
     }
 
     // A byte 0 shows as ".".
@@ -76,7 +82,9 @@ public:
 // Reads each row by dropping as many words as its label has, then taking a
 // blank-separated token for every value but the last, which is the rest of
 // the line: a value too long for its column runs into its neighbour and the
-// two read as one token. Labels and fixed lines are never compared.
+// two read as one token. A row departs from the layout when its values are
+// not one word each, unless it is the very line the printer writes for the
+// values read (where a value ran into its neighbour).
 class StgParser : public DefParser {
 public:
     explicit StgParser(TextReader& def) : DefParser(def, kMaxLineLength) {}
@@ -96,7 +104,7 @@ public:
     }
 
     void row(SetupRecord& record, std::string_view label, Form form,
-             std::initializer_list<std::size_t> fields, std::size_t,
+             std::initializer_list<std::size_t> fields, std::size_t gap,
              std::initializer_list<std::string_view> columns = {}) {
         const std::string_view name = trimBlanks(label);
         const std::string& text = next("the " + std::string(name) + " line");
@@ -116,11 +124,6 @@ public:
         std::string_view surplus = values.rest();
         for (Tokens count(values.rest()); const auto word = count.word();)
             if (words++ == fields.size()) surplus = *word;
-        if (words != fields.size())
-            depart(surplus, "the layout has " + std::to_string(fields.size()) +
-                                (fields.size() == 1 ? " value" : " values") + " after " +
-                                quotedText(name) + "; found " + std::to_string(words) +
-                                (words > fields.size() ? ": the last value takes the rest" : ""));
         const auto* column = columns.begin();
         for (const std::size_t* f = fields.begin(); f != fields.end(); ++f) {
             const std::string what =
@@ -129,6 +132,11 @@ public:
             record[*f] =
                 field(last ? values.rest() : values.next(), form, what, words == fields.size());
         }
+        if (words != fields.size() && text != rowText(record, label, form, fields, gap))
+            depart(surplus, "the layout has " + std::to_string(fields.size()) +
+                              (fields.size() == 1 ? " value" : " values") + " after " +
+                              quotedText(name) + "; found " + std::to_string(words) +
+                              (words > fields.size() ? ": the last value takes the rest" : ""));
     }
 
     // The comment's last character becomes its terminating byte 0 (which the

@@ -148,6 +148,15 @@ Track readTrack(BinaryReader& in) {
     if (claimedSurfaces > static_cast<std::int64_t>(track.surfaces.size()) + 1)
         in.fail("section block: the sections claim " + std::to_string(claimedSurfaces) +
                 " surface records; the surface block holds " + std::to_string(n));
+    // Trk.def lists each section's surfaces under it: records that no
+    // section takes have no place there. (A file read on with zeros was
+    // told to be cut short already.)
+    if (claimedSurfaces < n && !in.readingZeros())
+        in.warn((claimedSurfaces + 1 == n
+                     ? "surface record " + std::to_string(n) + " is"
+                     : "surface records " + std::to_string(claimedSurfaces + 1) + " to " +
+                           std::to_string(n) + " are") +
+                " taken by no section and not kept; compiling gives a shorter file");
     in.warnTrailing("the last section");
     return track;
 }

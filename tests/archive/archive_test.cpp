@@ -336,7 +336,8 @@ TEST_F(Archive, MembersByName) {
     // In any letter case, under the archive's spelling; no list.
     ASSERT_EQ(unpackSome({"c.trk", "a.txt"}).status, Status::Done);
     EXPECT_EQ(folderFiles(work),
-              (std::map<std::string, std::string>{{"A.TXT", "first"}, {"C.TRK", "third"}}));
+              (std::map<std::string, DiskEntry>{{"A.TXT", DiskEntry::file("first")},
+                                                {"C.TRK", DiskEntry::file("third")}}));
     fresh();
     EXPECT_TRUE(failed(unpackSome({"A.TXT", "NOPE.BIN"}), "game.dat: no member NOPE.BIN"));
     EXPECT_TRUE(files().empty());

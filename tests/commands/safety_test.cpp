@@ -95,7 +95,7 @@ TEST_F(Safety, ReadOnlyTargetsAreRefusedBeforeAnythingIsWritten) {
     EXPECT_NE(outcome.reason.find("TABLE.BIN: it is read-only"), std::string::npos)
         << outcome.reason;
     EXPECT_EQ(folderFiles(work.string()),
-              (std::map<std::string, std::string>{{"TABLE.BIN", "mine"}}));
+              (std::map<std::string, DiskEntry>{{"TABLE.BIN", DiskEntry::file("mine")}}));
     fs::permissions(in("TABLE.BIN"), fs::perms::owner_all);
 }
 

@@ -112,9 +112,7 @@ void WindowTest::starters() {
     TempFolder dir;
     SystemStarter starter;
     QCOMPARE(starter.start("sh -c \"pwd > started.txt\"", dir.str()), std::string());
-    QTRY_VERIFY_WITH_TIMEOUT(fileExists(dir.file("started.txt")) &&
-                                 readFile(dir.file("started.txt")) == dir.str() + "\n",
-                             10000);
+    QCOMPARE(contentOnceItHolds(dir.file("started.txt"), dir.str() + "\n"), dir.str() + "\n");
     QVERIFY(starter.start("/no/such/program", dir.str()).find(std::strerror(ENOENT)) !=
             std::string::npos);
     QCOMPARE(starter.start("   ", dir.str()), std::string("the command line is empty"));

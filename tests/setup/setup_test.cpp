@@ -127,11 +127,26 @@ TEST_F(SetupFixture, NumberFormsAndAGearOfSixCharacters) {
     EXPECT_EQ(lines[10], "Gears            1.00123.45  2.00  3.00");
     EXPECT_EQ(lines[30], "Rear Spoiler    -0.07");
     EXPECT_EQ(lines[33], "Fuel                1");
-    // "1.00123.45" is one token, and no blank is left after "3.00".
+    // "1.00123.45" is one token, and no blank is left after "3.00": the
+    // values read are not those printed, a departure.
     ASSERT_EQ(runRow("mnuSetupCompile", host).status, Status::Done);
     s.record[Gears1st + 1] = 200;
     s.record[Gears1st + 2] = 0;
     EXPECT_EQ(setupFile(), s.bytes());
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              "Stg.def:11:18: warning: the layout has 4 values after \"Gears\"; found 3");
+
+    // A value that runs into a 0 before it reads back as printed (the 0's
+    // token is then empty, the value the rest): the printer's own line for
+    // the values read is no departure.
+    host.diagnostics.clear();
+    s.record[TirePressureRF + 1] = 0;
+    s.record[TirePressureRF] = 637534243;
+    EXPECT_EQ(decompile(s.bytes())[5], "Tire Pressure      34    33     0637534243");
+    ASSERT_EQ(runRow("mnuSetupCompile", host).status, Status::Done);
+    EXPECT_EQ(setupFile(), s.bytes());
+    EXPECT_TRUE(host.diagnostics.empty());
 }
 
 TEST_F(SetupFixture, CommentBytes) {

@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -68,17 +70,38 @@ std::vector<std::string> folderNames(const std::string& folder) {
     return names;
 }
 
-std::map<std::string, std::string> folderFiles(const std::string& folder, bool deep) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+std::ostream& operator<<(std::ostream& out, const DiskEntry& entry) {
+    if (entry.kind == DiskEntry::Kind::Folder) return out << "folder";
+    if (entry.kind == DiskEntry::Kind::Link) return out << "link to " << entry.bytes;
+    out << '"';
+    for (const char c : entry.bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F && c != '"' && c != '\\') {
+            out << c;
+        } else {
+            constexpr char kDigits[] = "0123456789ABCDEF";
+            out << "\\x" << kDigits[u >> 4] << kDigits[u & 15];
+        }
+    }
+    return out << '"';
+}
+
+std::map<std::string, DiskEntry> folderFiles(const std::string& folder, bool deep) {
+    std::map<std::string, DiskEntry> files;
+    for (const auto& e : std::filesystem::directory_iterator(nativePath(folder))) {
         const auto status = e.symlink_status();
-        const std::string name = e.path().filename().string();
-        files[name] = std::filesystem::is_symlink(status)     ? "link"
-                      : std::filesystem::is_directory(status) ? "folder"
-                                                              : readFile(e.path().string());
-        if (deep && files[name] == "folder")
-            for (auto& [inner, bytes] : folderFiles(e.path().string(), true))
-                files[name + "/" + inner] = std::move(bytes);
+        const std::string name = pathText(e.path().filename());
+        const std::string path = pathText(e.path());
+        if (std::filesystem::is_symlink(status)) {
+            files[name] = {DiskEntry::Kind::Link, pathText(std::filesystem::read_symlink(e))};
+        } else if (std::filesystem::is_directory(status)) {
+            files[name] = {DiskEntry::Kind::Folder, {}};
+            if (deep)
+                for (auto& [inner, entry] : folderFiles(path, true))
+                    files[name + "/" + inner] = std::move(entry);
+        } else {
+            files[name] = DiskEntry::file(readFile(path));
+        }
     }
     return files;
 }
@@ -86,6 +109,19 @@ std::map<std::string, std::string> folderFiles(const std::string& folder, bool d
 void emptyFolder(const std::string& folder) {
     for (const auto& e : std::filesystem::directory_iterator(folder))
         std::filesystem::remove_all(e.path());
+}
+
+std::string contentOnceItHolds(const std::string& path, std::string_view expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (;;) {
+        std::string content;
+        try {
+            content = readFile(path);
+        } catch (const std::runtime_error&) {
+        }
+        if (content == expected || std::chrono::steady_clock::now() > deadline) return content;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 #ifndef _WIN32

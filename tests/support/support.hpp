@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -89,11 +90,29 @@ std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 // The names in a folder, sorted.
 std::vector<std::string> folderNames(const std::string& folder);
-// Every entry of a folder with its bytes; a link shows as "link", a folder
-// as "folder", followed with `deep` by its entries ("folder/name").
-std::map<std::string, std::string> folderFiles(const std::string& folder, bool deep = false);
+// An entry of a folder as it is: a file with its bytes, a folder, or a
+// symbolic link (never followed) with its target. No content of a file can
+// pass for a folder or a link.
+struct DiskEntry {
+    enum class Kind { File, Folder, Link };
+    Kind kind = Kind::File;
+    std::string bytes;  // a file's content, a link's target
+    static DiskEntry file(std::string bytes) { return {Kind::File, std::move(bytes)}; }
+    bool operator==(const DiskEntry&) const = default;
+};
+// "folder", "link to TARGET", or the bytes of a file quoted, with \xNN for
+// bytes outside printable ASCII: for a test's failure message.
+std::ostream& operator<<(std::ostream& out, const DiskEntry& entry);
+// Every entry of a folder, followed with `deep` into its folders (their
+// entries named "folder/name").
+std::map<std::string, DiskEntry> folderFiles(const std::string& folder, bool deep = false);
 // Removes everything inside a folder.
 void emptyFolder(const std::string& folder);
+// What the file at `path` holds once it holds `expected`, else what it held
+// when a minute had passed ("" when it could not be read): for a file that a
+// started program writes, which may be missing, locked or half-written for
+// as long as that program runs.
+std::string contentOnceItHolds(const std::string& path, std::string_view expected);
 
 #ifndef _WIN32
 // Runs `body` in a child process that removes its temporary files on

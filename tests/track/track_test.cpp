@@ -344,6 +344,17 @@ TEST_F(TrackTest, LenientReadingAndBytesAfterTheLastSection) {
               dir.file("in.trk") +
                   ": warning: 240 bytes after the last section are not kept; "
                   "compiling gives a shorter file");
+    // So are surface records that no section takes.
+    host.diagnostics.clear();
+    Track spare = buildTrack({{1, 1, 1}, {2, 1, 1}}, 2);
+    spare.surfaces.resize(4);
+    fixHeader(spare);
+    ASSERT_EQ(decompile(bytesOf(spare)).status, Status::Done);
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("in.trk") +
+                  ": warning: surface records 3 to 4 are taken by no section and not kept; "
+                  "compiling gives a shorter file");
     // Under --strict the warning is an error and nothing is written.
     host.reading = Strictness::Strict;
     writeFile(dir.file("Trk.def"), "older");

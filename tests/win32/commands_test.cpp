@@ -186,9 +186,9 @@ TEST(Win32Start, ProgramsStartInTheirFolderOrGiveTheSystemsReason) {
     TempFolder dir;
     SystemStarter starter;
     EXPECT_EQ(starter.start("cmd.exe /c echo started> started.txt", dir.str()), "");
-    // Not waited for: the file appears once cmd.exe has run.
-    for (int i = 0; i < 600 && !fileExists(dir.file("started.txt")); ++i) Sleep(50);
-    EXPECT_EQ(readFile(dir.file("started.txt")), "started\r\n");
+    // Not waited for: the file appears once cmd.exe runs, and holds its line
+    // once cmd.exe has written it.
+    EXPECT_EQ(contentOnceItHolds(dir.file("started.txt"), "started\r\n"), "started\r\n");
     EXPECT_EQ(starter.start("z5-no-such-program.exe", dir.str()),
               windowsMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(starter.start("   ", dir.str()), "the command line is empty");

@@ -156,6 +156,8 @@ int wmain(int argc, wchar_t** argv) {
             return fail("the box does not say why", process);
         return okEnds(box, process, 1);
     } else {
+        // The window writes its report under a temporary name and renames
+        // it when complete: once the report is there it is whole.
         HWND window = nullptr;
         if (!waitFor(process, [&] {
                 window = windowOf(id, L"frmZ5Def");

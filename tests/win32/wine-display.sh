@@ -33,11 +33,14 @@ start)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
         3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
+    # Xvfb writes the display's number and then a line end: the number is
+    # whole once the line end is there.
+    whole() { [ "$(wc -l <"$state/display")" -ge 1 ]; }
     for _ in $(seq 200); do
-        [ -s "$state/display" ] && break
+        whole && break
         sleep 0.1
     done
-    if [ ! -s "$state/display" ]; then
+    if ! whole; then
         cat "$state/xvfb.log"
         echo "Xvfb did not start" >&2
         stop_xvfb

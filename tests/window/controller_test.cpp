@@ -289,8 +289,8 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
     // The window wrote exactly what the same command writes for any host.
     emptyFolder(reference.str());
     ASSERT_EQ(runScripted("mnuDecompile", input, reference.str()).status, Status::Done);
-    for (const auto& [name, bytes] : folderFiles(reference.str()))
-        EXPECT_EQ(readFile(dir.file(name)), bytes) << name;
+    for (const auto& [name, entry] : folderFiles(reference.str()))
+        EXPECT_EQ(DiskEntry::file(readFile(dir.file(name))), entry) << name;
 }
 
 // Departures from a layout: the command ends as it would without them, the

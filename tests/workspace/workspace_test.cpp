@@ -94,19 +94,19 @@ TEST_F(Workspace, LayoutReportAndTheWayBack) {
     CliRun r = z5({"extract", "-j", "3", "GAME.dat"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "9 members: 5 as definitions, 4 as they are; wrote GAME\n");
-    std::map<std::string, std::string> files = folderFiles(at("GAME"), true);
+    std::map<std::string, DiskEntry> files = folderFiles(at("GAME"), true);
     std::string names;
-    for (const auto& [name, bytes] : files) names += name + " ";
+    for (const auto& [name, entry] : files) names += name + " ";
     EXPECT_EQ(names,
               "Box.3do.def Box.3do.def/flavor.def Box.3do.def/vertex.def CAM1.Cam.def "
               "CAM1.Cam.def/cam.def EMPTY.TRK OVAL.TRK.def OVAL.TRK.def/Trk.def Ren.3DO X.BIN "
               "a.SCR.def a.SCR.def/scr.def bad.3do dattext.pck sample.STG.def "
               "sample.STG.def/stg.def workspace.txt ");
-    EXPECT_EQ(files["dattext.pck"],
+    EXPECT_EQ(files["dattext.pck"].bytes,
               crlf({"GAME", " 9 ", "OVAL.TRK", "Box.3do", "Ren.3DO", "bad.3do", "CAM1.Cam", "a.SCR",
                     "sample.STG", "X.BIN", "EMPTY.TRK"}));
     EXPECT_EQ(
-        files["workspace.txt"],
+        files["workspace.txt"].bytes,
         crlf({"OVAL.TRK: definitions", "Box.3do: definitions",
               "Ren.3DO: raw: equivalent after renumbering: 2 vertices and 0 normals moved",
               "bad.3do: raw: not supported: ERROR FLAVOR 1 at offset 4", "CAM1.Cam: definitions",
@@ -126,7 +126,7 @@ TEST_F(Workspace, LayoutReportAndTheWayBack) {
 
     // A longer comment in the setup: its bytes and size change, and the
     // offsets of the members after it; nothing else.
-    std::vector<std::string> stg = splitCrlf(files["sample.STG.def/stg.def"]);
+    std::vector<std::string> stg = splitCrlf(files["sample.STG.def/stg.def"].bytes);
     stg[36] += " and more";
     writeFile(at("GAME/sample.STG.def/stg.def"), joinCrlf(stg));
     ASSERT_EQ(z5({"-q", "build", "-j", "1", "GAME", "-o", "new.dat"}).status, 0);
