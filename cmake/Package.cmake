@@ -2,10 +2,11 @@
 # writes z5def-<version>-windows-x86_64.zip holding z5def.exe, the window
 # z5deftool.exe with a z5.ini whose start folder is "." (the folder it is
 # started in: by a double click, the folder of z5deftool.exe), the samples,
-# and the README, the licence and the changelog as .txt files with CR LF line
-# ends, which any Windows editor opens with a double click.
+# the Blender add-on's ZIP, and the README, the licence and the changelog as
+# .txt files with CR LF line ends, which any Windows editor opens with a
+# double click.
 install(TARGETS z5def z5deftool RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini ${Z5_BLENDER_ZIP} DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples DESTINATION .)
 foreach(pair README.md:README.txt LICENSE:LICENSE.txt CHANGELOG.md:CHANGELOG.txt)
     string(REPLACE ":" ";" pair ${pair})

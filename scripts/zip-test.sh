@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the release ZIP of the windows build: makes it with cpack in
-# build/windows and checks that it holds the programs, the z5.ini and the
-# text files a Windows user opens with a double click (README.txt,
-# LICENSE.txt, CHANGELOG.txt, each with CR LF line ends and no lone LF).
+# build/windows and checks that it holds the programs, the z5.ini, the
+# Blender add-on's ZIP and the text files a Windows user opens with a double
+# click (README.txt, LICENSE.txt, CHANGELOG.txt, each with CR LF line ends
+# and no lone LF).
 # Usage: scripts/zip-test.sh (after the windows preset is built)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -22,13 +23,19 @@ zip=${zips[0]}
 work=$(mktemp -d "${TMPDIR:-/tmp}/z5zip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip") || fail "$zip cannot be unpacked"
-for f in z5def.exe z5deftool.exe z5.ini README.txt LICENSE.txt CHANGELOG.txt; do
+version=${zip##*/z5def-}
+version=${version%-windows-x86_64.zip}
+addon=z5def-blender-$version.zip
+for f in z5def.exe z5deftool.exe z5.ini README.txt LICENSE.txt CHANGELOG.txt "$addon"; do
     [ -f "$work/$f" ] || fail "$(basename "$zip") lacks $f"
 done
+# The add-on's ZIP as Blender installs it: its package folder with bl_info.
+(cd "$work" && mkdir addon && cd addon && cmake -E tar xf "../$addon") || fail "$addon cannot be unpacked"
+grep -q "^bl_info = {" "$work/addon/z5def_blender/__init__.py" || fail "$addon holds no z5def_blender/ add-on"
 for f in README.txt LICENSE.txt CHANGELOG.txt; do
     lines=$(wc -l <"$work/$f")
     crlf=$(grep -c $'\r$' "$work/$f" || true)
     [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "$f: $crlf of $lines lines end in CR LF"
 done
 grep -q "MIT License" "$work/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence"
-echo "ok      $(basename "$zip"): the programs, z5.ini, README.txt, LICENSE.txt, CHANGELOG.txt"
+echo "ok      $(basename "$zip"): the programs, z5.ini, $addon, README.txt, LICENSE.txt, CHANGELOG.txt"
