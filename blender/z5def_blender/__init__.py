@@ -192,9 +192,10 @@ def write_positions(obj, path):
 
 
 def positions_name(obj):
-    """The OBJ's name in z5def's reasons: the object's, in plain letters."""
+    """The OBJ's name in z5def's reasons: the object's, in plain letters,
+    never one that reads as an option or a hidden file."""
     name = "".join(c if c.isascii() and (c.isalnum() or c in "-_.") else "_" for c in obj.name)
-    return (name or "object") + ".obj"
+    return (name.lstrip("-.") or "object") + ".obj"
 
 
 class ExportObject(bpy.types.Operator, ExportHelper):

@@ -33,14 +33,13 @@ def find_program(configured):
 
 
 def run(program, folder, *words):
-    """Runs `z5def -q -C FOLDER WORDS...` in FOLDER, its arguments as a list
-    (no shell in between). Returns the warnings z5def printed; a failure
-    raises Failure with z5def's one-line reason."""
+    """Runs `z5def -q -C FOLDER WORDS...`, its arguments as a list (no shell
+    in between). Returns the warnings z5def printed; a failure raises
+    Failure with z5def's one-line reason (a FOLDER that is gone too)."""
     command = [program, "-q", "-C", folder, *words]
     try:
         done = subprocess.run(
             command,
-            cwd=folder,
             stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
