@@ -2,14 +2,16 @@
 # writes z5def-<version>-windows-x86_64.zip, which unpacks into one folder
 # z5def-<version>: z5def.exe, the window z5deftool.exe with a z5.ini whose
 # start folder is "." (the folder it is started in: by a double click, the
-# folder of z5deftool.exe), the samples with a z5.ini of their own, and the
-# README, the documents of docs/, the licence and the changelog as .txt
+# folder of z5deftool.exe), the samples with a z5.ini of their own, the
+# Blender add-on's ZIP, and the README, the documents of docs/, the licence
+# and the changelog as .txt
 # files with CR LF line ends, which any Windows editor opens with a double
 # click: written for a Windows user from the same sources as the README
 # (scripts/plain-text.py).
 set(Z5_ZIP_FOLDER z5def-${PROJECT_VERSION})
 install(TARGETS z5def z5deftool RUNTIME DESTINATION ${Z5_ZIP_FOLDER})
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini DESTINATION ${Z5_ZIP_FOLDER})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini ${Z5_BLENDER_ZIP}
+        DESTINATION ${Z5_ZIP_FOLDER})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples DESTINATION ${Z5_ZIP_FOLDER}
         PATTERN z5.ini EXCLUDE)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/z5.ini DESTINATION ${Z5_ZIP_FOLDER}/samples)

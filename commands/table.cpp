@@ -171,7 +171,8 @@ constexpr std::array kCommands = {
                  "export",
                  "FILE.3do",
                  "write FILE.3do, or without FILE vertex.def and flavor.def, as a Wavefront OBJ "
-                 "(NAME.obj, definitions.obj) for 3D editors",
+                 "(NAME.obj, definitions.obj) for 3D editors, upright: a vertex (x, y, z) as "
+                 "v x z -y",
                  kObject3doOptions,
                  run3doExport,
                  {},
@@ -181,8 +182,9 @@ constexpr std::array kCommands = {
                  "3do",
                  "positions",
                  "FILE.obj",
-                 "put the vertex positions of FILE.obj into vertex.def, which it replaces; its "
-                 "faces must be those 3do export writes for vertex.def and flavor.def",
+                 "put the vertex positions of FILE.obj into vertex.def, which it replaces (v a b c "
+                 "as (a, -c, b)); its faces must be those 3do export writes for vertex.def and "
+                 "flavor.def",
                  open("OBJ Files(*.obj)|*.obj"),
                  run3doPositions,
                  {"vertex.def"},

@@ -119,17 +119,20 @@ Object viewedObject(Command& cmd, std::string& name);
 picture::Drawing objectDrawing(const Object& object, std::string_view name,
                                std::size_t warnings = 0);
 
-// Wavefront OBJ: a header comment naming `source`, "o NAME", a v line per vertex
-// and a vn line per normal with their integer coordinates, an f line per
-// drawn outline after a comment with its flavor's offset, and l lines for
-// the vertices no face uses.
+// Wavefront OBJ: header comments naming `source` and the axes, "o NAME", a v
+// line per vertex and a vn line per normal with their integer coordinates as
+// x, z, -y (the object's z up as OBJ's second axis), an f line per drawn
+// outline after a comment with its flavor's offset, and l lines for the
+// vertices no face uses.
 // Returns the outlines it drew.
 Outlines writeObj(TextWriter& out, const Object& object, std::string_view source,
                   std::string_view name);
-// The v lines of an OBJ file: x, y, z and the line they stand on. The file
-// is read as a stream, its words apart by spaces or tabs: each f line's
-// vertex numbers (the first number of each element, from 1, a negative one
-// counted back from the last v line read) go to `face` as they are read.
+// The v lines of an OBJ file as the object's x, y, z (the first value, the
+// third negated, the second: writeObj's axes turned back) and the line they
+// stand on. The file is read as a stream, its words apart by spaces or
+// tabs: each f line's vertex numbers (the first number of each element,
+// from 1, a negative one counted back from the last v line read) go to
+// `face` as they are read.
 // A v line that is not three to seven numbers, an f element without a
 // vertex number, a v line past `most`, and a v or f line longer than 1 MiB
 // fail naming their line; no more of a line is held than that.

@@ -1,6 +1,12 @@
 // Wavefront OBJ, the way into and out of 3D editors: an object exported with
 // its exact integer coordinates, and the coordinates of an edited OBJ put
 // back into vertex.def by position.
+//
+// The object's z is up (the pictures draw it so); an OBJ importer takes the
+// second axis as up (Blender and most editors do by default). A point
+// (x, y, z) is written as OBJ's (x, z, -y), which turns the object about
+// its x axis without mirroring it, and read back as (first, -third,
+// second).
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -93,7 +99,8 @@ Outlines writeObj(TextWriter& out, const Object& object, std::string_view source
             numberText(static_cast<std::int64_t>(outlines.drawn.size())) + " faces, " +
             numberText(outlines.unresolved) + " unresolved references, " +
             numberText(outlines.undrawn) + " undrawn outlines\n";
-    text += "o " + asciiName(name, false) + '\n';
+    text += "# v and vn: x, z, -y of the object, its z up as the second axis\no " +
+            asciiName(name, false) + '\n';
     auto flush = [&out, &text] {
         if (text.size() < (1 << 16)) return;
         out.text(text);
@@ -101,9 +108,10 @@ Outlines writeObj(TextWriter& out, const Object& object, std::string_view source
     };
     for (const PointSection& section : object.points) {
         for (const Point& p : section.points) {
-            text += section.normals ? "vn" : "v";
-            for (std::size_t axis = 1; axis < 4; ++axis) (text += ' ') += numberText(p[axis]);
-            text += '\n';
+            text += section.normals ? "vn " : "v ";
+            // -y of -2147483648 is 2147483648, which the reading takes back.
+            text += numberText(p[1]) + ' ' + numberText(p[3]) + ' ' +
+                    numberText(-std::int64_t{p[2]}) + '\n';
             flush();
         }
     }
@@ -192,7 +200,7 @@ std::vector<ObjVertex> readObjVertices(
         if (count < 3 || count > 7)
             obj.fail("a v line holds x, y and z (and at most four more values), not " +
                      numberText(static_cast<std::int64_t>(count)) + " values");
-        vertices.push_back({v, obj.lineNumber()});
+        vertices.push_back({{v[0], -v[2], v[1]}, obj.lineNumber()});
     }
     return vertices;
 }
@@ -305,8 +313,8 @@ void run3doPositions(Command& cmd) {
             if (static_cast<float>(value) == static_cast<float>(p[axis + 1])) continue;
             const auto rounded = roundTo<std::int32_t>(value);
             if (!rounded)
-                throw CommandFailure(cmd.chosenName() + ":" + numberText(imported[i].line) +
-                                     ": coordinate " + picture::numberLabel(value) +
+                throw CommandFailure(cmd.chosenName() + ":" + numberText(imported[i].line) + ": " +
+                                     "xyz"[axis] + ' ' + picture::numberLabel(value) +
                                      " does not fit a 32-bit integer");
             changed = changed || *rounded != p[axis + 1];
             p[axis + 1] = *rounded;

@@ -2,7 +2,8 @@
 # Checks what the release build installs and packages: installs it into a
 # temporary DESTDIR and runs the installed programs there (z5def on an
 # installed sample, --version of both without a display, the launcher), checks
-# that the installed z5def(1) names every command the installed z5def offers,
+# the Blender add-on's ZIP and that the installed z5def(1) names every
+# command the installed z5def offers,
 # then makes the Debian package with cpack, checks its name, section, file
 # list and computed dependencies, and has lintian check it: any error or
 # warning fails. Builds the release preset first (never the sanitizer build).
@@ -39,6 +40,7 @@ expected=(
     /usr/share/man/man1/z5def.1.gz /usr/share/man/man1/z5deftool.1.gz
     /usr/share/doc/z5def/README.md /usr/share/doc/z5def/copyright
     /usr/share/doc/z5def/changelog.gz
+    "/usr/share/z5def/z5def-blender-$version.zip"
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x$size/apps/z5deftool.png")
@@ -77,6 +79,14 @@ quick "$usr/bin/z5def" -q -C "$run" pack dattext.pck
 cmp -s "$samples/sample.dat" "$run/sample.dat" || fail "installed z5def: sample.dat packs differently"
 ok "installed z5def on installed samples"
 
+# The Blender add-on's ZIP: the package Blender installs, of this version.
+addon=$usr/share/z5def/z5def-blender-$version.zip
+shown=$(quick python3 -c 'import sys, zipfile
+print(zipfile.ZipFile(sys.argv[1]).read("z5def_blender/__init__.py").decode())' "$addon" |
+    sed -n 's/^ *"version": (\([0-9, ]*\)),.*/\1/p')
+[ "$shown" = "${version//./, }" ] || fail "$addon: bl_info's version is \"$shown\", not $version"
+ok "installed Blender add-on $(basename "$addon")"
+
 # z5def(1) names every command that z5def --help lists, and each exit status.
 page=$(gzip -dc "$usr/share/man/man1/z5def.1.gz")
 words() {  # the words listed under "Subcommands:" in the help of z5def "$@"
@@ -90,7 +100,9 @@ for word in $(words); do
         commands=$((commands + 1))
     done
     if [ -z "$subs" ]; then
-        grep -qF "\\fB$word\\fR" <<<"$page" || fail "z5def(1) lacks \"$word\""
+        # The table of tools names each as "z5def WORD".
+        grep -qF -e "\\fB$word\\fR" -e "\\fBz5def $word\\fR" <<<"$page" ||
+            fail "z5def(1) lacks \"$word\""
         commands=$((commands + 1))
     fi
 done

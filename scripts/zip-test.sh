@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the release ZIP of the windows build: makes it with cpack in
 # build/windows and checks that it unpacks into one folder z5def-VERSION
-# holding the programs, z5.ini files that start Windows programs, and the
+# holding the programs, z5.ini files that start Windows programs, the
+# Blender add-on's ZIP, and the
 # text files a Windows user opens with a double click (README.txt, the
 # documents under docs\, LICENSE.txt, CHANGELOG.txt, each with CR LF line
 # ends and no lone LF; README.txt written for Windows: lines of at most 78
@@ -28,10 +29,14 @@ trap 'rm -rf "$work"' EXIT
 version=$(basename "$zip" -windows-x86_64.zip)
 [ "$(ls "$work")" = "$version" ] || fail "$(basename "$zip") does not unpack into one folder $version"
 top=$work/$version
+addon=z5def-blender-${version#z5def-}.zip
 for f in z5def.exe z5deftool.exe z5.ini samples/z5.ini samples/game.dat README.txt LICENSE.txt \
-    CHANGELOG.txt docs/commands.txt docs/windows.txt; do
+    CHANGELOG.txt docs/commands.txt docs/windows.txt "$addon"; do
     [ -f "$top/$f" ] || fail "$(basename "$zip") lacks $f"
 done
+# The add-on's ZIP as Blender installs it: its package folder with bl_info.
+(cd "$work" && mkdir addon && cd addon && cmake -E tar xf "$top/$addon") || fail "$addon cannot be unpacked"
+grep -q "^bl_info = {" "$work/addon/z5def_blender/__init__.py" || fail "$addon holds no z5def_blender/ add-on"
 texts=("$top"/*.txt "$top"/docs/*.txt)
 for f in "${texts[@]}"; do
     lines=$(wc -l <"$f")
@@ -47,4 +52,4 @@ for ini in z5.ini samples/z5.ini; do
         fail "$ini does not start Windows programs"
 done
 grep -q "MIT License" "$top/LICENSE.txt" || fail "LICENSE.txt is not the MIT licence"
-echo "ok      $(basename "$zip"): one folder $version: the programs, z5.ini, ${#texts[@]} text files"
+echo "ok      $(basename "$zip"): one folder $version: the programs, z5.ini, $addon, ${#texts[@]} text files"

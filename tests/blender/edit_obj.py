@@ -1,6 +1,8 @@
 # Run by Blender (blender -b --factory-startup --python-exit-code 1 --python
-# edit_obj.py -- IMPORT EXPORT IN.obj OUT.obj INDEX DZ): imports IN.obj,
-# moves vertex INDEX (from 0) by DZ along the file's z, exports OUT.obj.
+# edit_obj.py -- IMPORT EXPORT IN.obj OUT.obj INDEX X,Y,Z DZ): imports
+# IN.obj, checks that vertex INDEX (from 0) stands at X, Y, Z in Blender's
+# world (the object upright: its z is Blender's), moves it up by DZ there,
+# exports OUT.obj.
 # IMPORT and EXPORT name the OBJ operators and their settings:
 #   new          wm.obj_import / wm.obj_export, the built-in ones, defaults
 #   legacy       import_scene.obj / export_scene.obj, the add-on, defaults
@@ -10,8 +12,9 @@
 import sys
 
 import bpy
+from mathutils import Vector
 
-importer, exporter, source, target, index, dz = sys.argv[sys.argv.index("--") + 1:]
+importer, exporter, source, target, index, at, dz = sys.argv[sys.argv.index("--") + 1 :]
 bpy.ops.object.select_all(action="SELECT")
 bpy.ops.object.delete()
 if importer == "new":
@@ -22,12 +25,18 @@ elif importer == "legacy-keep":
     bpy.ops.import_scene.obj(filepath=source, split_mode="OFF")
 else:
     raise SystemExit("unknown importer " + importer)
-meshes = [o.data for o in bpy.context.selected_objects if o.type == "MESH"]
-if len(meshes) != 1:
-    raise SystemExit("expected one mesh, the import made %d" % len(meshes))
-# Both importers put the axis conversion into the object's matrix: the mesh
-# keeps the file's coordinates.
-meshes[0].vertices[int(index)].co.z += float(dz)
+objects = [o for o in bpy.context.selected_objects if o.type == "MESH"]
+if len(objects) != 1:
+    raise SystemExit("expected one mesh, the import made %d" % len(objects))
+# Both importers put the axis conversion into the object's matrix and leave
+# the mesh in the file's coordinates: the vertex is moved in the world's.
+matrix = objects[0].matrix_world
+vertex = objects[0].data.vertices[int(index)]
+world = matrix @ vertex.co
+if (world - Vector([float(c) for c in at.split(",")])).length > 1e-3:
+    raise SystemExit("vertex %s stands at %s in Blender's world, not at %s" % (index, world, at))
+world.z += float(dz)
+vertex.co = matrix.inverted() @ world
 if exporter == "new":
     bpy.ops.wm.obj_export(filepath=target)
 elif exporter == "legacy":

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The way through Blender and back: an object with two vertices that no face
-# uses is exported, imported into Blender, one vertex moved and exported
-# again with the given OBJ operators (see edit_obj.py). With operators that
-# keep the vertex order, positions and compile must give the object with
-# exactly that vertex moved; with operators that change it, positions must
-# refuse the OBJ and leave vertex.def as it was.
+# uses is exported, imported into Blender (upright: its z is Blender's), one
+# vertex moved up in Blender's world and exported again with the given OBJ
+# operators (see edit_obj.py). With operators that keep the vertex order,
+# positions and compile must give the object with exactly that vertex
+# moved; with operators that change it, positions must refuse the OBJ and
+# leave vertex.def as it was.
 # Exits 77 (skipped) when Blender is not installed.
 # Usage: round_trip.sh Z5DEF SAMPLES_DIR IMPORT EXPORT moved|refused
 set -euo pipefail
@@ -14,12 +15,7 @@ importer="$3"
 exporter="$4"
 expect="$5"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-if ! command -v blender > /dev/null; then
-    echo "blender is not installed: the round trip through Blender is skipped"
-    exit 77
-fi
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$here/blender.sh"
 cd "$work"
 
 # The cube sample with two loose vertices after its corners (positions 9, 10).
@@ -31,13 +27,8 @@ awk '{ print } /^ +7 +100 +100 +100\r$/ {
 "$z5def" -q 3do export loose.3do
 grep -q '^l 9 10$' loose.obj
 
-# Blender's settings, add-ons and files stay in the test's folder.
-mkdir -p config scripts datafiles
-HOME="$work" BLENDER_USER_CONFIG="$work/config" BLENDER_USER_SCRIPTS="$work/scripts" \
-    BLENDER_USER_DATAFILES="$work/datafiles" \
-    timeout 150 blender -b --factory-startup --python-exit-code 1 \
-    --python "$here/edit_obj.py" -- "$importer" "$exporter" "$work/loose.obj" "$work/moved.obj" 8 25 \
-    > blender.log 2>&1 || { cat blender.log; exit 1; }
+run_blender 150 "$here/edit_obj.py" "$importer" "$exporter" "$work/loose.obj" "$work/moved.obj" \
+    8 30,40,50 25
 
 cp vertex.def before.def
 if [ "$expect" = refused ]; then

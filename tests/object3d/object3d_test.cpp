@@ -747,7 +747,7 @@ TEST_F(Object3d, ExportWithoutFileWritesTheDefinitionsAsTheirCompiledObject) {
     expectDone(decompile(kFaces.bytes()));
     expectDone(run("mnu3doExport", ""));
     const std::string definitions = readFile(dir.file("definitions.obj"));
-    EXPECT_EQ(splitLines(definitions, "\n").at(2), "o definitions");
+    EXPECT_EQ(splitLines(definitions, "\n").at(3), "o definitions");
     // The compiled object of that name, exported, differs in its first line only.
     expectDone(compile("definitions.3do"));
     expectDone(run("mnu3doExport", dir.file("definitions.3do")));
@@ -759,6 +759,36 @@ TEST_F(Object3d, ExportWithoutFileWritesTheDefinitionsAsTheirCompiledObject) {
     EXPECT_EQ(definitions.substr(definitions.find('\n')), object.substr(object.find('\n')));
 }
 
+TEST_F(Object3d, ExportStandsTheObjectUpAndPositionsTurnsItBackExactly) {
+    // The ends of the 32-bit range: -y of -2147483648 does not fit 32 bits.
+    const Object extremes{.vertices = {{0, 1, 2, 3},
+                                       {1, -2147483647 - 1, -2147483647 - 1, 2147483647},
+                                       {2, 2147483647, 2147483647, -2147483647 - 1}},
+                          .normals = {{0, 0, -1, 0}},
+                          .flavors = {Flavor(2, {12, 9, 3, 0, 1, 2, 0, 0, 0})}};
+    expectDone(decompile(extremes.bytes()));
+    const std::string decompiled = vertexDef();
+    expectDone(run("mnu3doExport", dir.file("obj.3do")));
+    const auto lines = splitLines(readFile(dir.file("obj.obj")), "\n");
+    EXPECT_EQ(
+        std::vector<std::string>(lines.begin() + 2, lines.begin() + 8),
+        (std::vector<std::string>{"# v and vn: x, z, -y of the object, its z up as the second axis",
+                                  "o obj", "v 1 3 -2", "v -2147483648 2147483647 2147483648",
+                                  "v 2147483647 -2147483648 -2147483647", "vn 0 0 1"}));
+    // Positions of that OBJ gives every value back to definitions that had
+    // others.
+    std::string zeroed = decompiled;
+    for (const std::string_view line : {"     1  -2147483648  -2147483648   2147483647",
+                                        "     2   2147483647   2147483647  -2147483648"}) {
+        const std::size_t at = zeroed.find(line);
+        ASSERT_NE(at, std::string::npos) << line;
+        zeroed.replace(at + 6, line.size() - 6, "            0            0            0");
+    }
+    writeFile(dir.file("vertex.def"), zeroed);
+    expectDone(run("mnu3doPositions", dir.file("obj.obj")));
+    EXPECT_EQ(vertexDef(), decompiled);
+}
+
 TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
     expectDone(decompile(kFaces.bytes()));
     const std::string before = vertexDef();
@@ -767,7 +797,7 @@ TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {
     moved.replace(moved.find(line), line.size(), "     4           50           50           90");
     // The v lines (vertex 5 moved up by 10), the faces from line 7 on.
     const auto positions = [this](const std::vector<std::string_view>& faces) {
-        std::string obj = "v 0 0 0\nv 100 0 0\nv 100 100 0\nv 0 100 0\nv 50 50 90\nv 7 7 7\n";
+        std::string obj = "v 0 0 0\nv 100 0 0\nv 100 0 -100\nv 0 0 -100\nv 50 90 -50\nv 7 7 -7\n";
         for (const std::string_view f : faces) (obj += f) += '\n';
         writeFile(dir.file("edit.obj"), obj);
         return run("mnu3doPositions", dir.file("edit.obj"));

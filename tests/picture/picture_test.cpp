@@ -123,11 +123,11 @@ TEST_F(Picture, ObjectFromDefinitionsInFourPanelsAtOneScale) {
     // A definition file chosen in any letter case stands for both.
     ASSERT_EQ(run("mnu3doExport", dir.file("FLAVOR.DEF")).status, Status::Done);
     const auto lines = splitLines(file("definitions.obj"), "\n");
-    const std::vector<std::string> body(lines.begin() + 2, lines.end());
-    EXPECT_EQ(body,
-              (std::vector<std::string>{"o definitions", "v 0 0 0", "v 100 0 0", "v 100 50 0",
-                                        "v 0 50 20", "v 7 7 7", "v 8 8 8", "vn 0 0 1", "# flavor 4",
-                                        "f 1 2 3", "# flavor 79", "f 2//1 3//1 4//1", "l 5 6"}));
+    const std::vector<std::string> body(lines.begin() + 3, lines.end());
+    EXPECT_EQ(body, (std::vector<std::string>{"o definitions", "v 0 0 0", "v 100 0 0",
+                                              "v 100 0 -50", "v 0 20 -50", "v 7 7 -7", "v 8 8 -8",
+                                              "vn 0 1 0", "# flavor 4", "f 1 2 3", "# flavor 79",
+                                              "f 2//1 3//1 4//1", "l 5 6"}));
     EXPECT_NE(lines[1].find("2 unresolved references, 2 undrawn outlines"), std::string::npos);
     EXPECT_EQ(host.notices.back(),
               "vertex.def and flavor.def: 2 unresolved references, 2 undrawn outlines");
@@ -175,8 +175,9 @@ TEST_F(Picture, PositionsRoundHalvesToEvenAndKeepFloatRoundedValues) {
     writeFile(dir.file("vertex.def"), kPositionsDef);
     // Words apart by tabs and spaces, CR LF line ends, a comment longer
     // than any line the reading holds.
-    writeFile(dir.file("edit.obj"), "o x\r\nv\t10.0 20.0\t 30.0\r\n# " + std::string(3 << 20, '#') +
-                                        "\nv  2.5\t-3.5 16777216.0 \t\r\nl\t1 2\r\n");
+    writeFile(dir.file("edit.obj"), "o x\r\nv\t10.0 30.0\t -20.0\r\n# " +
+                                        std::string(3 << 20, '#') +
+                                        "\nv  2.5\t16777216.0 3.5 \t\r\nl\t1 2\r\n");
     ASSERT_EQ(run("mnu3doPositions", dir.file("edit.obj")).status, Status::Done);
     EXPECT_EQ(file("vertex.def"), crlf({"REM  keep me", "VERTICES:", "  1   10 20 30",
                                         "     2            2           -4     16777217", "",
@@ -188,7 +189,11 @@ TEST_F(Picture, PositionsRefusalsLeaveVertexDefAsItWas) {
     const std::pair<std::string, std::string> cases[] = {
         {"v 1 2 3\n", "edit.obj has 1 vertices, vertex.def has 2"},
         {"v 1 2 3\nv 1 2 3\nv 1 2 3\n", "edit.obj:3: more vertices than the 2 of vertex.def"},
-        {"v 1 2 3\n\nv 1 2 3e9\n", "edit.obj:3: coordinate 3000000000 does not fit"},
+        // The range is that of vertex.def's values: y is the third value
+        // negated.
+        {"v 1 2 3\n\nv 1 2 -2147483648\n", "edit.obj:3: y 2147483648 does not fit a 32-bit"},
+        {"v 1 2 3\nv 1 2.2e9 3\n", "edit.obj:2: z 2200000000 does not fit"},
+        {"v 1 2 3\nv -2147483649 2 3\n", "edit.obj:2: x -2147483649 does not fit"},
         {"# x\nv 1 2 x\nv 1 2 3\n", "edit.obj:2: a v line needs numbers; \"x\" is not one"},
         {"v 1 2\nv 1 2 3\n", "edit.obj:1: a v line holds x, y and z"},
         {"v 1 2 3\nv nan 2 3\n", "edit.obj:2: a v line needs numbers"},
