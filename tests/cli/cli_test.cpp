@@ -332,8 +332,10 @@ TEST(Cli, ArchiveMembersByName) {
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("no member NONE.BIN"), std::string::npos) << unknown.err;
 
-    writeFile(dir.file("oval.trk"), "edited");
+    // The edited member under another letter case (one file where names
+    // ignore it).
     fs::remove(dir.file("OVAL.TRK"));
+    writeFile(dir.file("oval.trk"), "edited");
     writeFile(dir.file("NEW.BIN"), "new");
     const std::string before = readFile(game);
     const CliRun added = cli({"-C", dir.str(), "add", "game.dat", "oval.trk", "NEW.BIN"});

@@ -12,6 +12,7 @@
 #include "tools/table.hpp"
 #include "window/help.hpp"
 #include "window/menu.hpp"
+#include "window/settings.hpp"
 
 namespace z5 {
 namespace {
@@ -79,17 +80,20 @@ TEST(ManPages, MenuSectionIsTheTreeWithStatesAndCommands) {
 TEST(ManPages, HelpSectionCarriesEveryHelpBlock) {
     const std::string text = helpSection();
     EXPECT_TRUE(text.starts_with("Z5 Def Tool turns the game's binary files")) << text;
-    for (const char* part :
-         {"\n\n## The working folder\n\nThe folder chosen",
-          "\n\n## Menu commands\n\n*File > Unpack*\n\tAsks for FILE with the open dialog; unpack "
-          "ARCHIVE.dat into its member files and the list dattext.pck.\n\n*File > Pack*\n\t",
-          ".\n\n## The other entries\n\n- File > Dos Window opens",
-          "\n- File > Exit closes the window.\n- A picture window's Save as SVG",
-          "disabled unless the window was started with z5deftool --all-commands. The command-line "
-          "tool z5def offers every command as well.\n\n## ",
-          "For example:\n\n```\n\"/home/me/game/data\"\n\"xdg-open outputdoc.def\",\"&View "
-          "text dump\"\n\"xdg-open .\",\"&Open this folder\"\n,\n,\n,\n,\n```\n\nWithout a "
-          "readable"})
+    // The z5.ini example is the running system's.
+    const std::string example =
+        "For example:\n\n```\n" + settingsExample() + "\n```\n\nWithout a readable";
+    for (const std::string& part : std::initializer_list<std::string>{
+             "\n\n## The working folder\n\nThe folder chosen",
+             "\n\n## Menu commands\n\n*File > Unpack*\n\tAsks for FILE with the open dialog; "
+             "unpack "
+             "ARCHIVE.dat into its member files and the list dattext.pck.\n\n*File > Pack*\n\t",
+             ".\n\n## The other entries\n\n- File > Dos Window opens",
+             "\n- File > Exit closes the window.\n- A picture window's Save as SVG",
+             "disabled unless the window was started with z5deftool --all-commands. The "
+             "command-line "
+             "tool z5def offers every command as well.\n\n## ",
+             example})
         EXPECT_NE(text.find(part), std::string::npos) << part;
 }
 
