@@ -53,7 +53,8 @@ private:
     void showError(const std::string& text, Severity severity) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
-    void showPicture(picture::Drawing drawing, const std::string& title) override;
+    void showPicture(picture::Drawing drawing, const std::string& title,
+                     PictureSource source) override;
     std::optional<std::string> chooseFileOrFolder(const std::string& title) override;
     void showProgress(const std::string& text) override;
     void showList(const std::string& title, const std::vector<std::string>& lines) override;

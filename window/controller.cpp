@@ -25,7 +25,9 @@ public:
     explicit RunHost(std::unique_ptr<Host> inner) : inner_(std::move(inner)) {}
 
     std::optional<std::string> openFileName(std::string_view filter) override {
-        return inner_->openFileName(filter);
+        std::optional<std::string> answer = inner_->openFileName(filter);
+        chosen = answer.value_or("");
+        return answer;
     }
     std::optional<std::string> saveFileName(std::string_view filter,
                                             const std::string& initialFolder) override {
@@ -43,9 +45,12 @@ public:
         lines.push_back(diagnosticLine(d));
         inner_->diagnostic(d);
     }
+    void reading(const std::string& path) override { read.push_back(path); }
 
     std::vector<std::string> lines;
     std::size_t warnings = 0;
+    std::string chosen;             // the file chosen in its dialog
+    std::vector<std::string> read;  // the files the command read
 
 private:
     std::unique_ptr<Host> inner_;
@@ -136,6 +141,7 @@ void WindowController::runCommand(const CommandEntry& command) {
     // A picture row shows its drawing in a window of its own instead of
     // writing it; a file that cannot be drawn opens none.
     std::optional<picture::Drawing> drawing;
+    PictureSource source{&command, {}, folder_, {}};
     try {
         // Remarks show in the status bar while the command runs; a failure
         // reason replaces them. Departures from a layout are listed once
@@ -144,6 +150,8 @@ void WindowController::runCommand(const CommandEntry& command) {
             folder_, [this](const std::string& line) { view_.showStatus(line); }));
         const Outcome outcome =
             command.draw ? command.runDrawing(host, drawing) : command.run(host);
+        source.chosen = host.chosen;
+        source.read = host.read;
         if (outcome.status == Status::Failed) failure = outcome.reason;
         if (outcome.status != Status::Cancelled && !host.lines.empty()) {
             const std::string counted =
@@ -161,7 +169,7 @@ void WindowController::runCommand(const CommandEntry& command) {
     if (!failure.empty()) view_.showStatus(menuPath(command.menu) + ": " + failure);
     if (drawing) {
         const std::string title = std::string(kCaptionPrefix) + drawing->name;
-        view_.showPicture(std::move(*drawing), title);
+        view_.showPicture(std::move(*drawing), title, std::move(source));
     }
 }
 

@@ -47,9 +47,14 @@ public:
                                       std::function<void(const std::string&)> notice) override {
         return std::make_unique<ViewHost>(*this, folder, std::move(notice));
     }
-    void showPicture(picture::Drawing drawing, const std::string& title) override {
-        said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
-                       " panels");
+    // "picture TITLE: N panels of ROW CHOSEN in FOLDER, reading FILE..."
+    void showPicture(picture::Drawing drawing, const std::string& title,
+                     PictureSource source) override {
+        std::string line = "picture " + title + ": " + std::to_string(drawing.panels.size()) +
+                           " panels of " + std::string(source.row->menu) + " " + source.chosen +
+                           " in " + source.folder + ", reading";
+        for (const std::string& file : source.read) line += " " + file;
+        said.push_back(line);
     }
     std::optional<std::string> chooseFileOrFolder(const std::string& title) override {
         said.push_back("asked file or folder: " + title);
@@ -230,7 +235,8 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
         {"mnu3doView",
          cube,
          {"status ", "asked " + std::string(findCommandByMenu("mnu3doView")->options.filter),
-          "picture Z5 DEF TOOL cube.3do: 5 panels"}},
+          "picture Z5 DEF TOOL cube.3do: 5 panels of mnu3doView " + cube + " in " + dir.str() +
+              ", reading " + cube}},
         {"mnuTrkView",
          dir.file("missing.trk"),
          {"status ", "asked " + std::string(findCommandByMenu("mnuTrkView")->options.filter),
