@@ -149,6 +149,7 @@ TextReader Command::openText(std::string_view name) {
 
 TextReader Command::openTextAt(const std::string& path, std::string display) {
     claimInput(path, display);
+    host_.reading(path);
     TextReader reader(path, std::move(display));
     watch(reader);
     return reader;
@@ -156,6 +157,7 @@ TextReader Command::openTextAt(const std::string& path, std::string display) {
 
 BinaryReader Command::openBinaryAt(const std::string& path, std::string display) {
     claimInput(path, display);
+    host_.reading(path);
     BinaryReader reader(path, std::move(display));
     watch(reader);
     return reader;

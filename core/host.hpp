@@ -44,6 +44,9 @@ public:
     // A departure from a file's layout, or a note on them; by default one
     // notice line "FILE:LINE:COLUMN: warning: ...".
     virtual void diagnostic(const Diagnostic& d) { notice(diagnosticLine(d)); }
+    // The command is about to read the file at `path` (the chosen file or a
+    // definition file), so that a window showing what it read can follow it.
+    virtual void reading(const std::string& /*path*/) {}
 };
 
 // A Host without a window: every file dialog answers `answer`, the caption

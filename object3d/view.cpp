@@ -107,12 +107,13 @@ using namespace picture;
 constexpr double kPageWidth = 1000;
 constexpr double kTitleHeight = 110;
 constexpr double kCellHeight = 400;
-constexpr double kInsetTop = 40, kInsetSide = 16, kInsetBottom = 24;
+// Inside each panel: its title and label above, the numbers of its axes
+// left and below.
+constexpr double kInsetTop = 40, kInsetLeft = 48, kInsetRight = 16, kInsetBottom = 28;
 constexpr Rgb kVertexColor = kInk;
 constexpr Rgb kOutlineColor{0, 110, 60};
-// Isometric: x to the right and down-left, y to the right and up, z up.
-constexpr double kCos30 = 0.8660254037844386;
 
+// The orthographic views; the isometric one is a solid (see picture::project).
 struct View {
     const char* id;
     const char* title;
@@ -125,10 +126,7 @@ constexpr View kViews[] = {
      [](const Point& p) {
          return Vec2{double(p[1]), double(p[2])};
      }},
-    {"iso", "Isometric", "X + Y", "Z",
-     [](const Point& p) {
-         return Vec2{(double(p[1]) + p[2]) * kCos30, double(p[3]) + (double(p[2]) - p[1]) * 0.5};
-     }},
+    {"iso", "Isometric", "X + Y", "Z", nullptr},
     {"front", "Front", "X", "Z",
      [](const Point& p) {
          return Vec2{double(p[1]), double(p[3])};
@@ -156,6 +154,31 @@ std::string countsLine(const Object& object, const Outlines& outlines) {
            (types.empty() ? "" : " (" + types + ")");
 }
 
+// The outlines in three dimensions, turning about the middle of the
+// vertices' extent.
+std::shared_ptr<const Solid> solidOf(const Outlines& outlines) {
+    auto solid = std::make_shared<Solid>();
+    solid->vertices.reserve(outlines.vertices.size());
+    Vec3 low, high;
+    for (std::size_t i = 0; i < outlines.vertices.size(); ++i) {
+        const Point& p = outlines.vertices[i];
+        const Vec3 v{double(p[1]), double(p[2]), double(p[3])};
+        solid->vertices.push_back(v);
+        low = i ? Vec3{std::min(low.x, v.x), std::min(low.y, v.y), std::min(low.z, v.z)} : v;
+        high = i ? Vec3{std::max(high.x, v.x), std::max(high.y, v.y), std::max(high.z, v.z)} : v;
+    }
+    solid->centre = {(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
+    solid->corners.assign(outlines.corners.begin(), outlines.corners.end());
+    solid->faces.reserve(outlines.drawn.size());
+    for (const Outline& o : outlines.drawn)
+        solid->faces.push_back({o.first, o.count, {"offset", o.offset}});
+    solid->stroke = solid->tint = kOutlineColor;
+    solid->title = kViews[1].title;
+    solid->xLabel = kViews[1].xLabel;
+    solid->yLabel = kViews[1].yLabel;
+    return solid;
+}
+
 }  // namespace
 
 picture::Drawing objectDrawing(const Object& object, std::string_view name, std::size_t warnings) {
@@ -169,16 +192,23 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name, std:
     Vec2 low[4], high[4];
     double scale = 0;
     for (std::size_t v = 0; v < 4; ++v) {
-        std::vector<Dot>& dots = drawing.panels[v + 1].dots;
+        Panel& panel = drawing.panels[v + 1];
+        std::vector<Dot>& dots = panel.dots;
         dots.reserve(outlines.vertices.size());
-        for (std::size_t i = 0; i < outlines.vertices.size(); ++i) {
-            const Vec2 q = kViews[v].project(outlines.vertices[i]);
-            dots.push_back(
-                {q, outlines.vertices[i][0], static_cast<std::uint32_t>(i), kNoText, kVertexColor});
+        for (std::size_t i = 0; i < outlines.vertices.size(); ++i)
+            dots.push_back({kViews[v].project ? kViews[v].project(outlines.vertices[i]) : Vec2{},
+                            outlines.vertices[i][0], static_cast<std::uint32_t>(i), kNoText,
+                            kVertexColor});
+        if (!kViews[v].project) {
+            panel.solid = solidOf(outlines);
+            project(panel, Turn{});
+        }
+        for (std::size_t i = 0; i < dots.size(); ++i) {
+            const Vec2 q = dots[i].at;
             low[v] = i ? Vec2{std::min(low[v].x, q.x), std::min(low[v].y, q.y)} : q;
             high[v] = i ? Vec2{std::max(high[v].x, q.x), std::max(high[v].y, q.y)} : q;
         }
-        const double width = kPageWidth / 2 - 2 * kInsetSide;
+        const double width = kPageWidth / 2 - kInsetLeft - kInsetRight;
         const double height = kCellHeight - kInsetTop - kInsetBottom;
         for (const double fits : {width / (high[v].x - low[v].x), height / (high[v].y - low[v].y)})
             if (fits > 0 && fits < 1e300 && (scale == 0 || fits < scale)) scale = fits;
@@ -188,6 +218,7 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name, std:
     Panel& title = drawing.panels[0];
     title.id = "title";
     title.framed = false;
+    title.inText = true;
     title.frame = {0, 0, kPageWidth, kTitleHeight};
     const std::string lines[] = {
         std::string(name) + warningsText(warnings),
@@ -210,12 +241,6 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name, std:
                   numberText(lo) + " to " + numberText(hi) + ")";
     }
     title.texts.push_back(textAt({12, 22 + 18 * 3}, extent));
-    // The scale bar: a round length in file units.
-    const double bar = roundLength(200 / scale);
-    title.add(Path(Path::Shape::Line), {{700, 86}, {700 + bar * scale, 86}});
-    title.add(Path(Path::Shape::Line), {{700, 80}, {700, 92}});
-    title.add(Path(Path::Shape::Line), {{700 + bar * scale, 80}, {700 + bar * scale, 92}});
-    title.texts.push_back(textAt({700, 76}, "scale: " + numberLabel(bar) + " units"));
 
     // Each vertex's key and coordinates, shown when it is pointed at.
     drawing.reserveTexts(outlines.vertices.size(), 36 * outlines.vertices.size());
@@ -229,6 +254,8 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name, std:
         }
         drawing.keep({text, end});
     }
+    // The orthographic views are wireframes with numbers on both axes; the
+    // isometric one has its faces filled and a scale bar.
     for (std::size_t v = 0; v < 4; ++v) {
         Panel& panel = drawing.panels[v + 1];
         panel.id = kViews[v].id;
@@ -236,14 +263,17 @@ picture::Drawing objectDrawing(const Object& object, std::string_view name, std:
         panel.title = kViews[v].title;
         panel.xLabel = kViews[v].xLabel;
         panel.yLabel = kViews[v].yLabel;
+        panel.ticksX = panel.ticksY = !panel.solid;
+        panel.scaleBar = bool(panel.solid);
         panel.frame = {kPageWidth / 2 * double(v % 2), kTitleHeight + kCellHeight * double(v / 2),
                        kPageWidth / 2, kCellHeight};
-        Frame inner = {panel.frame.left + kInsetSide, panel.frame.top + kInsetTop,
-                       panel.frame.width - 2 * kInsetSide,
+        Frame inner = {panel.frame.left + kInsetLeft, panel.frame.top + kInsetTop,
+                       panel.frame.width - kInsetLeft - kInsetRight,
                        panel.frame.height - kInsetTop - kInsetBottom};
         std::swap(panel.frame, inner);
         panel.place(low[v], high[v], scale, scale);
         std::swap(panel.frame, inner);
+        if (panel.solid) continue;
         panel.paths.reserve(outlines.drawn.size());
         panel.points.reserve(outlines.corners.size());
         for (const Outline& o : outlines.drawn) {

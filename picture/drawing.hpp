@@ -5,8 +5,10 @@
 // text, QPainter, GDI), so no renderer decides what is drawn, only how.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,6 +20,12 @@ namespace z5::picture {
 struct Vec2 {
     double x = 0;
     double y = 0;
+};
+
+struct Vec3 {
+    double x = 0;
+    double y = 0;
+    double z = 0;
 };
 
 struct Rgb {
@@ -75,7 +83,7 @@ struct Text {
     Vec2 at;
     std::string text;
     Anchor anchor = Anchor::Start;
-    Vec2 shift;  // page units added after `at` is placed, y down
+    Vec2 shift;  // added after `at` is placed, y down, in heights of the text
     Rgb color = kInk;
     Data data;
 };
@@ -90,12 +98,45 @@ struct Frame {
     double left = 0, top = 0, width = 0, height = 0;
 };
 
+// A view of a solid, in degrees: turned about the vertical (Z) axis, and
+// tilted so that it is seen from above. The first are the isometric view's.
+struct Turn {
+    double turn = 45;
+    double tilt = 35.264389682754654;  // atan(1 / sqrt 2)
+    friend bool operator==(Turn, Turn) = default;
+};
+
+// What a panel shows of an object in three dimensions, so that it can be
+// drawn again from any side: a vertex for each of the panel's dots, in
+// their order, and faces through them.
+struct Solid {
+    struct Face {
+        std::uint32_t first = 0, count = 0;  // its vertices' indices in `corners`
+        Data data;
+    };
+    std::vector<Vec3> vertices;
+    std::vector<std::uint32_t> corners;
+    std::vector<Face> faces;
+    Vec3 centre;                        // what it turns about
+    Rgb stroke;                         // of the outlines
+    Rgb tint;                           // the faces' fill, lightened by the way each faces
+    std::string title, xLabel, yLabel;  // of its panel in the first view
+};
+
 struct Panel {
     std::string id;     // SVG: the id of the panel's group
     std::string group;  // panels in a row with the same group share an outer group of this id
     std::string title;  // written in the top left corner, the labels under it and bottom right
     std::string xLabel, yLabel;
     bool framed = true;
+    // Numbers along the bottom edge for x, along the left edge for y, at
+    // round steps of the panel's units where the frame shows them; a bar
+    // of a round length in the bottom left corner.
+    bool ticksX = false, ticksY = false, scaleBar = false;
+    // Its content is laid out in text: page units where texts have the
+    // SVG's size, grown from the origin with them where they are shown
+    // larger than the page (a window fitted to a small screen).
+    bool inText = false;
     const char* dotData = nullptr;  // what the number of each dot is, or nothing
     Frame frame;
     // Panel units to page units: page = origin + (x * scaleX, -y * scaleY),
@@ -106,6 +147,12 @@ struct Panel {
     std::vector<Vec2> points;  // of the paths
     std::vector<Dot> dots;
     std::vector<Text> texts;
+    // A solid the dots and paths show, and from which side.
+    std::shared_ptr<const Solid> solid;
+    Turn turn;
+
+    // Panels that a window zooms, moves or turns: those with numbers.
+    bool movable() const { return ticksX || ticksY || scaleBar; }
 
     // Adds a path through `through`; more points can follow with extend().
     void add(Path path, std::initializer_list<Vec2> through = {}) {
@@ -164,10 +211,22 @@ private:
     std::vector<std::size_t> textEnds_{0};
 };
 
-// Page sizes the renderers share.
+// Page sizes the renderers share. Texts are sized in points: the SVG
+// shows a point as 4/3 page units (a page unit is a CSS pixel there).
 inline constexpr double kDotRadius = 2.5;
-inline constexpr double kTextSize = 12;
-inline constexpr double kTitleSize = 14;
+inline constexpr double kTextSize = 9;      // points
+inline constexpr double kTitleSize = 10.5;  // points
+inline constexpr double kPagePerPoint = 4.0 / 3;
+
+// How large texts are on the page: in a window they keep their size in
+// points (never less than `least` page units) whatever the drawing's scale.
+struct TextScale {
+    double pagePerPoint = kPagePerPoint;
+    double least = 0;
+    double page(double points) const { return std::max(points * pagePerPoint, least); }
+    // How much larger than in the SVG a text of kTextSize is.
+    double growth() const { return page(kTextSize) / (kTextSize * kPagePerPoint); }
+};
 
 // The renderer's side of `paint`: every call in page units, y down.
 class Canvas {
@@ -181,11 +240,22 @@ public:
                      double radius) = 0;
     virtual void text(std::string_view text, Vec2 page, Anchor anchor, double size, Rgb color,
                       const Data& data) = 0;
+    // What follows is drawn inside `frame` only, until clip(nullptr). The
+    // SVG has no need of it: its panels are drawn as they were fitted.
+    virtual void clip(const Frame* /*frame*/) {}
 };
 
 // Draws the page white, then each panel: its frame, its paths, dots and
-// texts, and last its title and axis labels.
-void paint(const Drawing& drawing, Canvas& canvas);
+// texts (inside the frame), its numbers or scale bar, and last its title
+// and axis labels. Texts are `scale` large.
+void paint(const Drawing& drawing, Canvas& canvas, const TextScale& scale = {});
+
+// Draws the panel's solid seen from `turn`: each dot at its vertex, each
+// face an outline filled in a light shade of the solid's tint by the way
+// it faces, the far ones first. Turned about the solid's centre, which
+// stays where the first view puts it; the title says both angles when
+// they are not the first view's.
+void project(Panel& panel, Turn turn);
 
 // How a window shows the page: at one scale, centred in its `width` x
 // `height` device units, so every renderer maps the page the same way.
@@ -218,5 +288,7 @@ std::string warningsText(std::size_t warnings);
 
 // A round length (1, 2 or 5 times a power of ten) of at most `most`.
 double roundLength(double most);
+// The round length of at least `least`.
+double roundLengthAbove(double least);
 
 }  // namespace z5::picture

@@ -307,6 +307,18 @@ struct FileIdentity {
 };
 std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks = true);
 
+// What the system tells of a file, its links followed, without reading it:
+// which file it is, its size and when it was last written. A save changes
+// it (one that writes a new file and renames it over the old one changes
+// which file it is). nullopt when nothing is found there.
+struct FileStamp {
+    FileIdentity identity;
+    std::uint64_t size = 0;
+    std::int64_t written = 0;  // in the system's own units
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+std::optional<FileStamp> fileStamp(const std::string& path);
+
 // On Windows, when the last part of `path` finds an existing file or folder
 // whose name is another (an 8.3 short name such as IMPO~M4F.TRK, or the
 // name without trailing dots and blanks), that name; nullopt when the name

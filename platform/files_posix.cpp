@@ -443,6 +443,15 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLin
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{
+        {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+        static_cast<std::uint64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {
     std::vector<FolderEntry> entries;
     DIR* folder = ::opendir(path.c_str());

@@ -395,18 +395,38 @@ void removeFile(const std::string& path, std::string_view name) {
         throw CommandFailure("cannot delete " + std::string(name) + ": " + lastReason());
 }
 
-std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks) {
+namespace {
+
+// What the system keeps of the file or folder at `path`, opened for no
+// access; false when it cannot be opened.
+bool fileInformation(const std::string& path, bool followLinks, BY_HANDLE_FILE_INFORMATION& info) {
     const HANDLE file = CreateFileW(
         nativeText(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
+    if (file == INVALID_HANDLE_VALUE) return false;
     const bool known = GetFileInformationByHandle(file, &info) != 0;
     CloseHandle(file);
-    if (!known) return std::nullopt;
+    return known;
+}
+
+}  // namespace
+
+std::optional<FileIdentity> fileIdentity(const std::string& path, bool followLinks) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!fileInformation(path, followLinks, info)) return std::nullopt;
     return FileIdentity{info.dwVolumeSerialNumber,
                         std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};
+}
+
+std::optional<FileStamp> fileStamp(const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!fileInformation(path, true, info)) return std::nullopt;
+    return FileStamp{
+        {info.dwVolumeSerialNumber, std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow},
+        std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow,
+        static_cast<std::int64_t>(std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 |
+                                  info.ftLastWriteTime.dwLowDateTime)};
 }
 
 std::vector<FolderEntry> listFolder(const std::string& path, std::string& error) {

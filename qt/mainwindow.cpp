@@ -228,10 +228,11 @@ std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
     return std::make_unique<QtHost>(*this, *dialogs_, folder, std::move(notice));
 }
 
-void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
+void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title,
+                           PictureSource source) {
     auto* window = new frmPicture(
         std::move(drawing), QString::fromLocal8Bit(title.c_str()), *dialogs_,
-        [this] { return controller_.workingFolder(); }, this);
+        [this] { return controller_.workingFolder(); }, std::move(source), this);
     window->setWindowFlag(Qt::Window);
     window->show();
 }

@@ -13,13 +13,19 @@ namespace {
 
 using namespace picture;
 
-constexpr double kPageWidth = 1000;
-constexpr double kTitleHeight = 60;
+// A page wider than high, as screens are: the strip along the top, below
+// it the coordinates, the four banking panels and the legend side by side.
+constexpr double kPageWidth = 1600;
+constexpr double kTitleHeight = 70;
 constexpr double kStripHeight = 200;
-constexpr double kBankingHeight = 220;
-constexpr double kPlanHeight = 480;
-constexpr double kLegendWidth = 260;
-constexpr double kInsetTop = 40, kInsetSide = 24, kInsetBottom = 24;
+constexpr double kLowerHeight = 630;
+constexpr double kLowerTop = kTitleHeight + kStripHeight;
+constexpr double kPlanWidth = 700;
+constexpr double kBankingWidth = 330;
+constexpr double kLegendWidth = kPageWidth - kPlanWidth - 2 * kBankingWidth;
+// Inside each panel: its title and label above, the numbers of its axes
+// left and below.
+constexpr double kInsetTop = 40, kInsetLeft = 48, kInsetRight = 24, kInsetBottom = 28;
 constexpr Rgb kStraightColor{200, 215, 240};
 constexpr Rgb kTurnColor{245, 215, 180};
 constexpr Rgb kPalette[] = {{31, 119, 180}, {214, 39, 40}, {44, 160, 44},   {148, 103, 189},
@@ -43,8 +49,8 @@ Panel& addPanel(Drawing& d, std::string id, std::string title, Frame frame) {
 // with `uniform`, at one scale both ways.
 void fit(Panel& panel, Vec2 low, Vec2 high, bool uniform) {
     const Frame outer = panel.frame;
-    panel.frame = {outer.left + kInsetSide, outer.top + kInsetTop, outer.width - 2 * kInsetSide,
-                   outer.height - kInsetTop - kInsetBottom};
+    panel.frame = {outer.left + kInsetLeft, outer.top + kInsetTop,
+                   outer.width - kInsetLeft - kInsetRight, outer.height - kInsetTop - kInsetBottom};
     auto scale = [](double room, double span) { return span > 0 ? room / span : 1.0; };
     double sx = scale(panel.frame.width, high.x - low.x);
     double sy = scale(panel.frame.height, high.y - low.y);
@@ -71,6 +77,7 @@ void strip(Drawing& d, const Track& t, std::map<std::int32_t, std::size_t>& surf
     Panel& panel =
         addPanel(d, "strip", "Sections along the lap", {0, kTitleHeight, kPageWidth, kStripHeight});
     panel.xLabel = "Start, Start + Length";
+    panel.ticksX = true;
     panel.yLabel = "straights and turns, surfaces (Start to End of each section's own)";
     Bounds bounds;
     for (const SectionRecord& s : t.sections) {
@@ -91,11 +98,11 @@ void strip(Drawing& d, const Track& t, std::map<std::int32_t, std::size_t>& surf
         panel.add(Path(Path::Shape::Box, kInk, straight ? kStraightColor : kTurnColor, data),
                   {{start, 0.25}, {end, 0.85}});
         panel.texts.push_back(
-            {{(start + end) / 2, 0.85}, count(i + 1), Anchor::Middle, {0, -4}, kInk, data});
+            {{(start + end) / 2, 0.85}, count(i + 1), Anchor::Middle, {0, -1.0 / 3}, kInk, data});
         panel.texts.push_back({{(start + end) / 2, 0.25},
                                "walls " + numberText(std::max(s[kWallsField], 0)),
                                Anchor::Middle,
-                               {0, 14},
+                               {0, 7.0 / 6},
                                kInk,
                                data});
         // The section's surfaces on their own axis, from the lowest Start or
@@ -131,11 +138,12 @@ void banking(Drawing& d, const Track& t) {
                                            "banking-height-3", "banking-init-hgt"};
     const auto eLines = static_cast<std::size_t>(std::max(t.header.eLines, 0));
     for (std::size_t f = 0; f < 4; ++f) {
-        Panel& panel = addPanel(d, kIds[f], kFields[f],
-                                {kPageWidth / 2 * double(f % 2),
-                                 kTitleHeight + kStripHeight + kBankingHeight * double(f / 2),
-                                 kPageWidth / 2, kBankingHeight});
+        Panel& panel = addPanel(
+            d, kIds[f], kFields[f],
+            {kPlanWidth + kBankingWidth * double(f % 2),
+             kLowerTop + kLowerHeight / 2 * double(f / 2), kBankingWidth, kLowerHeight / 2});
         panel.group = "banking";
+        panel.ticksY = true;
         Bounds bounds;
         for (std::size_t e = 0; e < eLines; ++e) {
             panel.add(Path(Path::Shape::Line, paletteColor(e), std::nullopt,
@@ -157,10 +165,9 @@ void banking(Drawing& d, const Track& t) {
 }
 
 void plan(Drawing& d, const Track& t) {
-    Panel& panel = addPanel(d, "plan", "Coordinates",
-                            {0, kTitleHeight + kStripHeight + 2 * kBankingHeight,
-                             kPageWidth - kLegendWidth, kPlanHeight});
+    Panel& panel = addPanel(d, "plan", "Coordinates", {0, kLowerTop, kPlanWidth, kLowerHeight});
     panel.dotData = "section";
+    panel.ticksX = panel.ticksY = true;
     panel.xLabel = "X Coord";
     panel.yLabel = "Y Coord";
     const auto eLines = static_cast<std::size_t>(std::max(t.header.eLines, 0));
@@ -193,20 +200,20 @@ void plan(Drawing& d, const Track& t) {
 
 void legend(Drawing& d, std::int32_t eLines,
             const std::map<std::int32_t, std::size_t>& surfaceColors) {
-    Panel& panel =
-        addPanel(d, "legend", "Legend",
-                 {kPageWidth - kLegendWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight,
-                  kLegendWidth, kPlanHeight});
-    // In page units from the panel's corner.
-    panel.origin = {panel.frame.left + 12, panel.frame.top + 40};
-    double y = 0;
+    Panel& panel = addPanel(d, "legend", "Legend",
+                            {kPageWidth - kLegendWidth, kLowerTop, kLegendWidth, kLowerHeight});
+    // In page units from the panel's corner, growing with the texts.
+    panel.inText = true;
+    panel.origin = {panel.frame.left, panel.frame.top};
+    constexpr double x = 12;
+    double y = 40;
     auto entry = [&](Rgb color, std::string text) {
-        panel.add(Path(Path::Shape::Box, kInk, color), {{0, y}, {14, y + 12}});
-        panel.texts.push_back(textAt({20, y + 11}, std::move(text)));
+        panel.add(Path(Path::Shape::Box, kInk, color), {{x, y}, {x + 14, y + 12}});
+        panel.texts.push_back(textAt({x + 20, y + 11}, std::move(text)));
         y += 18;
     };
     auto more = [&](std::size_t n, const char* what) {
-        panel.texts.push_back(textAt({0, y + 11}, "and " + count(n) + what));
+        panel.texts.push_back(textAt({x, y + 11}, "and " + count(n) + what));
         y += 18;
     };
     entry(kStraightColor, "straight");
@@ -219,8 +226,9 @@ void legend(Drawing& d, std::int32_t eLines,
             more(std::size_t(eLines - kELinesShown), " more E-lines");
             break;
         }
-        panel.add(Path(Path::Shape::Line, paletteColor(std::size_t(e))), {{0, y + 6}, {14, y + 6}});
-        panel.texts.push_back(textAt({20, y + 11}, "E-line " + numberText(e + 1)));
+        panel.add(Path(Path::Shape::Line, paletteColor(std::size_t(e))),
+                  {{x, y + 6}, {x + 14, y + 6}});
+        panel.texts.push_back(textAt({x + 20, y + 11}, "E-line " + numberText(e + 1)));
         y += 18;
     }
     constexpr std::size_t kSurfacesShown = 12;
@@ -237,10 +245,11 @@ void legend(Drawing& d, std::int32_t eLines,
 }  // namespace
 
 picture::Drawing trackDrawing(const Track& t, std::string_view name, std::size_t warnings) {
-    Drawing d(kPageWidth, kTitleHeight + kStripHeight + 2 * kBankingHeight + kPlanHeight);
+    Drawing d(kPageWidth, kLowerTop + kLowerHeight);
     d.name = name;
     Panel& title = addPanel(d, "title", "", {0, 0, kPageWidth, kTitleHeight});
     title.framed = false;
+    title.inText = true;
     std::size_t straights = 0;
     for (const SectionRecord& s : t.sections) straights += s[kTypeField] == kStraightType;
     title.texts.push_back(textAt({12, 22}, std::string(name) + warningsText(warnings)));

@@ -291,9 +291,11 @@ std::unique_ptr<Host> frmZ5Def::commandHost(const std::string& folder,
     return std::make_unique<Win32Host>(hwnd_, *dialogs_, folder, std::move(notice));
 }
 
-void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title) {
-    frmPicture::open(std::move(drawing), title, hwnd_, *dialogs_,
-                     [this] { return controller_.workingFolder(); });
+void frmZ5Def::showPicture(picture::Drawing drawing, const std::string& title,
+                           PictureSource source) {
+    frmPicture::open(
+        std::move(drawing), title, hwnd_, *dialogs_, [this] { return controller_.workingFolder(); },
+        std::move(source));
 }
 
 std::optional<std::string> frmZ5Def::chooseFileOrFolder(const std::string& title,

@@ -93,7 +93,8 @@ private:
     bool askYesNo(const std::string& text) override;
     std::unique_ptr<Host> commandHost(const std::string& folder,
                                       std::function<void(const std::string&)> notice) override;
-    void showPicture(picture::Drawing drawing, const std::string& title) override;
+    void showPicture(picture::Drawing drawing, const std::string& title,
+                     PictureSource source) override;
     std::optional<std::string> chooseFileOrFolder(const std::string& title,
                                                   const std::string& folder) override;
     void showProgress(const std::string& text) override;

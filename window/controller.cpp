@@ -28,7 +28,9 @@ public:
         : inner_(std::move(inner)), file_(std::move(file)) {}
 
     std::optional<std::string> openFileName(std::string_view filter) override {
-        return file_ ? file_ : inner_->openFileName(filter);
+        std::optional<std::string> answer = file_ ? file_ : inner_->openFileName(filter);
+        chosen = answer.value_or("");
+        return answer;
     }
     std::optional<std::string> saveFileName(std::string_view filter,
                                             const std::string& initialFolder,
@@ -47,9 +49,12 @@ public:
         lines.push_back(diagnosticLine(d));
         inner_->diagnostic(d);
     }
+    void reading(const std::string& path) override { read.push_back(path); }
 
     std::vector<std::string> lines;
     std::size_t warnings = 0;
+    std::string chosen;             // the file chosen in its dialog
+    std::vector<std::string> read;  // the files the command read
 
 private:
     std::unique_ptr<Host> inner_;
@@ -227,6 +232,7 @@ void WindowController::runCommand(const CommandEntry& command,
     // A picture row shows its drawing in a window of its own instead of
     // writing it; a file that cannot be drawn opens none.
     std::optional<picture::Drawing> drawing;
+    PictureSource source{&command, {}, folder, {}};
     try {
         // Remarks show in the status bar while the command runs; a failure
         // reason replaces them. Departures from a layout are listed once
@@ -237,6 +243,8 @@ void WindowController::runCommand(const CommandEntry& command,
             file);
         const Outcome outcome =
             command.draw ? command.runDrawing(host, drawing) : command.run(host);
+        source.chosen = host.chosen;
+        source.read = host.read;
         const bool listed = outcome.status != Status::Cancelled && !host.lines.empty();
         const std::string counted =
             std::to_string(host.warnings) + (host.warnings == 1 ? " warning" : " warnings");
@@ -255,7 +263,7 @@ void WindowController::runCommand(const CommandEntry& command,
     }
     if (drawing) {
         const std::string caption = std::string(kCaptionPrefix) + drawing->name;
-        view_.showPicture(std::move(*drawing), caption);
+        view_.showPicture(std::move(*drawing), caption, std::move(source));
     }
 }
 

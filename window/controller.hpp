@@ -26,6 +26,7 @@
 #include "core/host.hpp"
 #include "picture/drawing.hpp"
 #include "window/menu.hpp"
+#include "window/picture.hpp"
 #include "window/settings.hpp"
 
 namespace z5 {
@@ -60,8 +61,10 @@ public:
     // `notice`.
     virtual std::unique_ptr<Host> commandHost(const std::string& folder,
                                               std::function<void(const std::string&)> notice) = 0;
-    // Opens a picture window on `drawing`, titled `title`.
-    virtual void showPicture(picture::Drawing drawing, const std::string& title) = 0;
+    // Opens a picture window on `drawing`, titled `title`, which follows the
+    // files of `source`.
+    virtual void showPicture(picture::Drawing drawing, const std::string& title,
+                             PictureSource source) = 0;
     // Asks for a file or a folder (to verify, to check: `title` says which),
     // starting in `folder`; nullopt when cancelled.
     virtual std::optional<std::string> chooseFileOrFolder(const std::string& title,

@@ -55,6 +55,23 @@ constexpr FixedBlock kIntroduction[] = {
 };
 
 // After the converters.
+constexpr FixedBlock kPictureWindows[] = {
+    {K::Heading, "Picture windows"},
+    {K::Paragraph,
+     "3do > View and Trk > View open a picture window. The vertex or point under the pointer is "
+     "named in its status bar, and Save as SVG writes the picture as it was drawn. The window "
+     "follows what it shows: the file, or the definition files it stands for. A moment after "
+     "one of them is saved the picture is drawn again, each panel as you left it. When the saved "
+     "file no longer reads, the last picture stays and the status bar says why, with the lines "
+     "that depart from the layout, until the file reads again."},
+    {K::Item, "The wheel zooms the panel under the pointer in or out about the pointer."},
+    {K::Item, "Dragging with the left button moves the panel."},
+    {K::Item,
+     "Dragging with the right button in the isometric panel turns the object about its centre: "
+     "left and right turn it, up and down tilt it; the panel's title gives both angles."},
+    {K::Item, "Home fits every panel again and turns the object back."},
+};
+
 constexpr FixedBlock kOtherEntries[] = {
     {K::Heading, "The other entries"},
     {K::Item,
@@ -135,6 +152,7 @@ std::vector<HelpBlock> helpBlocks() {
             {K::Command, menuPath(e.name),
              std::string(howItAsks(command.options.dialog)) + "; " + std::string(command.summary)});
     }
+    append(blocks, kPictureWindows);
     append(blocks, kOtherEntries);
     blocks.push_back({K::Paragraph, std::string(settingsFields())});
     blocks.push_back({K::Example, settingsExample()});

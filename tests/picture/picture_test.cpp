@@ -22,10 +22,11 @@ std::string sample(const char* name) {
     return (std::filesystem::path(Z5_SAMPLES_DIR) / name).string();
 }
 
-// An SVG element of a panel: its name and attributes.
+// An SVG element of a panel: its name, attributes and the text in it.
 struct Element {
     std::string name;
     std::map<std::string, std::string> at;
+    std::string content;
     double number(const std::string& key) const { return std::stod(at.at(key)); }
 };
 
@@ -42,7 +43,8 @@ std::map<std::string, std::vector<Element>> readSvg(const std::string& svg) {
             open.pop_back();
             continue;
         }
-        Element e{name, {}};
+        Element e{
+            name, {}, std::string((*it)[0].second, std::find((*it)[0].second, svg.end(), '<'))};
         const std::string attributes = (*it)[3];
         for (std::sregex_iterator a(attributes.begin(), attributes.end(), attribute); a != end; ++a)
             e.at[(*a)[1]] = (*a)[2];
@@ -104,8 +106,12 @@ TEST_F(Picture, ObjectFromDefinitionsInFourPanelsAtOneScale) {
         ASSERT_EQ(circles.size(), 6u);
         EXPECT_EQ(circles[4].at.at("data-key"), "15");
         ASSERT_EQ(polygons.size(), 2u);
-        EXPECT_EQ(polygons[0].at.at("data-offset"), "4");
-        EXPECT_EQ(polygons[1].at.at("data-offset"), "79");
+        // Wireframes, but for the isometric view's faces, filled far first.
+        const std::string iso = id == std::string("iso") ? "79" : "4";
+        EXPECT_EQ(polygons[0].at.at("data-offset"), iso);
+        EXPECT_EQ(polygons[1].at.at("data-offset"), iso == "4" ? "79" : "4");
+        for (const Element& p : polygons)
+            EXPECT_EQ(p.at.at("fill") == "none", iso == "4") << p.at.at("fill");
         if (!ratios.count(id)) continue;
         double low[2] = {1e9, 1e9}, high[2] = {-1e9, -1e9};
         for (std::size_t i = 0; i < 4; ++i)
@@ -137,10 +143,10 @@ TEST_F(Picture, PaintedCubeInksItsProjectedCornersOnly) {
     ASSERT_EQ(run("mnu3doView", sample("cube.3do")).status, Status::Done);
     const auto groups = readSvg(file("cube.svg"));
     EXPECT_EQ(named(groups.at("top"), "polygon").size(), 6u);
-    // From above the 8 corners fall on the 4 corners of a square, centred in
-    // the panel's frame; the middle of the square stays paper.
-    const Element frame = named(groups.at("top"), "rect").at(0);
-    const double cx = frame.number("x") + frame.number("width") / 2;
+    // From above the 8 corners fall on the 4 corners of a square; the
+    // middle of the square stays paper.
+    double cx = 0;
+    for (const Element& c : named(groups.at("top"), "circle")) cx += c.number("cx") / 8;
     std::map<std::pair<long, long>, int> corners;
     for (const Element& c : named(groups.at("top"), "circle"))
         ++corners[{std::lround(c.number("cx") - cx), std::lround(c.number("cy"))}];
@@ -148,6 +154,67 @@ TEST_F(Picture, PaintedCubeInksItsProjectedCornersOnly) {
     const auto [first, count] = *corners.begin();
     EXPECT_EQ(count, 2);
     EXPECT_EQ(first.first, -corners.rbegin()->first.first);
+}
+
+// The texts of a group that are numbers, with where they stand.
+std::vector<Element> numbers(const std::vector<Element>& elements) {
+    std::vector<Element> out;
+    for (const Element& e : named(elements, "text"))
+        if (!e.content.empty() && !e.at.count("data-section") &&
+            e.content.find_first_not_of("-0123456789.") == std::string::npos)
+            out.push_back(e);
+    return out;
+}
+
+TEST_F(Picture, AxesCarryNumbersInTheFilesUnits) {
+    ASSERT_EQ(run("mnu3doView", sample("cube.3do")).status, Status::Done);
+    const auto groups = readSvg(file("cube.svg"));
+    // The cube spans -100 to 100 on every axis: the number 0 of each axis
+    // stands at the middle of the corners, along the bottom and the left.
+    for (const char* id : {"top", "front", "side"}) {
+        SCOPED_TRACE(id);
+        const auto circles = named(groups.at(id), "circle");
+        double x = 0, y = 0;
+        for (const Element& c : circles) x += c.number("cx") / 8, y += c.number("cy") / 8;
+        const Element frame = named(groups.at(id), "rect").at(0);
+        std::vector<double> along, up;
+        for (const Element& n : numbers(groups.at(id))) {
+            if (n.at.count("text-anchor")) {  // centred under its tick
+                EXPECT_NEAR(n.number("y"), frame.number("y") + frame.number("height") - 5.4, 0.1);
+                along.push_back(n.number("x"));
+                if (n.content == "0") {
+                    EXPECT_NEAR(n.number("x"), x, 0.1);
+                }
+            } else {  // beside its tick
+                up.push_back(n.number("y"));
+                if (n.content == "0") {
+                    EXPECT_NEAR(n.number("y"), y + 4.2, 0.1);
+                }
+            }
+        }
+        EXPECT_GE(along.size(), 3u);
+        EXPECT_GE(up.size(), 3u);
+        EXPECT_TRUE(std::is_sorted(along.begin(), along.end()));
+    }
+    // The isometric view has a scale bar and no numbers.
+    EXPECT_TRUE(numbers(groups.at("iso")).empty());
+    const auto texts = named(groups.at("iso"), "text");
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const Element& e) { return e.content == "scale: 100 units"; }));
+
+    // A track's numeric axes: the distance along the lap, both coordinates,
+    // the banking heights.
+    ASSERT_EQ(run("mnuTrkView", sample("speedway.trk")).status, Status::Done);
+    const auto track = readSvg(file("speedway.svg"));
+    std::map<std::string, std::vector<std::string>> shown;
+    for (const char* id : {"strip", "plan", "banking-height-1"})
+        for (const Element& n : numbers(track.at(id))) shown[id].push_back(n.content);
+    std::vector<std::string> lap;  // 245664 long
+    for (int start = 0; start <= 210000; start += 10000) lap.push_back(std::to_string(start));
+    EXPECT_EQ(shown["strip"], lap);
+    EXPECT_GE(shown["plan"].size(), 8u);
+    EXPECT_EQ(shown["banking-height-1"],
+              (std::vector<std::string>{"0", "200", "400", "600", "800", "1000"}));
 }
 
 TEST_F(Picture, TrackPanelsCarryTheirSections) {
@@ -161,7 +228,10 @@ TEST_F(Picture, TrackPanelsCarryTheirSections) {
     EXPECT_TRUE(groups.count("banking"));
     for (const char* id :
          {"banking-height-1", "banking-height-2", "banking-height-3", "banking-init-hgt"})
-        EXPECT_EQ(named(groups.at(id), "polyline").size(), 4u) << id;
+        EXPECT_EQ(std::count_if(groups.at(id).begin(), groups.at(id).end(),
+                                [](const Element& e) { return e.at.count("data-eline"); }),
+                  4)
+            << id;
     // Two straights with 4 E-lines each, and two turn centres.
     EXPECT_EQ(named(groups.at("plan"), "circle").size(), 10u);
 }
@@ -286,6 +356,50 @@ TEST(DrawingModel, PointedDotAndRoundLengths) {
     for (const auto& [most, length] :
          {std::pair{740.0, 500.0}, {1.0, 1.0}, {0.3, 0.2}, {19.9, 10.0}})
         EXPECT_EQ(picture::roundLength(most), length) << most;
+}
+
+TEST(DrawingModel, SolidsTurnAboutTheirCentreFarFacesFirst) {
+    // Two squares one above the other, a wall between them, and a dot for
+    // each corner.
+    auto solid = std::make_shared<picture::Solid>();
+    for (const double z : {0.0, 10.0})
+        for (const auto& [x, y] : {std::pair{0.0, 0.0}, {4.0, 0.0}, {4.0, 4.0}, {0.0, 4.0}})
+            solid->vertices.push_back({x, y, z});
+    solid->corners = {4, 5, 6, 7, 0, 1, 2, 3, 0, 3, 7, 4};
+    solid->faces = {{0, 4, {"face", 1}}, {4, 4, {"face", 2}}, {8, 4, {"face", 3}}};
+    solid->centre = {2, 2, 5};
+    solid->tint = {0, 110, 60};
+    solid->title = "Isometric";
+    picture::Panel p;
+    p.dots.resize(8);
+    p.solid = solid;
+    const auto middle = [&p] {
+        picture::Vec2 m;
+        for (const picture::Dot& d : p.dots) m = {m.x + d.at.x / 8, m.y + d.at.y / 8};
+        return m;
+    };
+    picture::project(p, {});
+    EXPECT_EQ(p.title, "Isometric");
+    const picture::Vec2 centre = middle();
+    // Seen from above: the lower square first, the upper one last, the
+    // centre where it was; from below the other way round.
+    picture::project(p, {0, 90});
+    EXPECT_EQ(p.title, "Turn 0\xC2\xB0, tilt 90\xC2\xB0");
+    ASSERT_EQ(p.paths.size(), 3u);
+    EXPECT_EQ(p.paths[0].data.value, 2);
+    EXPECT_EQ(p.paths[2].data.value, 1);
+    EXPECT_NEAR(middle().x, centre.x, 1e-9);
+    EXPECT_NEAR(middle().y, centre.y, 1e-9);
+    EXPECT_NEAR(p.dots[2].at.x - p.dots[0].at.x, 4, 1e-9);
+    // Lit from above the one who looks: the squares seen square on are
+    // lighter than the wall seen edge on, each a light shade of the tint.
+    const picture::Rgb square = *p.paths[2].fill, wall = *p.paths[1].fill;
+    EXPECT_GT(square.r, wall.r);
+    EXPECT_GT(wall.r, 150);
+    EXPECT_LT(square.r, 255);
+    picture::project(p, {0, -90});
+    EXPECT_EQ(p.paths[0].data.value, 1);
+    EXPECT_EQ(p.paths[2].data.value, 2);
 }
 
 }  // namespace

@@ -8,12 +8,14 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStatusBar>
 #include <QWindow>
 
 #include "qt/picturewindow.hpp"
 #include "qt/qthost.hpp"
 #include "tests/qt/window_support.hpp"
+#include "tests/support/followed.hpp"
 
 using namespace z5;
 using namespace z5::test;
@@ -26,6 +28,7 @@ private slots:
     void fileDialogSetUp();
     void hostDialogsCaptionAndPointer();
     void pictureWindow();
+    void pictureFollowsItsFile();
 };
 
 void CommandsTest::doneFailedCancelled() {
@@ -203,6 +206,52 @@ void CommandsTest::pictureWindow() {
     window->findChild<QAction*>("mnuTrkView")->trigger();
     QVERIFY(window->statusBar()->currentMessage().startsWith("Trk > View...: "));
     QVERIFY(!window->findChild<frmPicture*>());
+}
+
+// Trk > View of Trk.def opens within the screen and follows the file: a
+// save is drawn a moment later with the zoom kept, one that does not read
+// leaves the picture and says why until the file reads again.
+void CommandsTest::pictureFollowsItsFile() {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(dir.str(), {}), script);
+    script.answers = {QString(Z5_SAMPLES_DIR) + "/speedway.trk", qs(dir.file("Trk.def"))};
+    window->findChild<QAction*>("mnuTrkDecompile")->trigger();
+    const std::string def = readFile(dir.file("Trk.def"));
+    window->findChild<QAction*>("mnuTrkView")->trigger();
+    auto* picture = window->findChild<frmPicture*>();
+    QVERIFY(picture);
+    const QRect area = picture->screen()->availableGeometry();
+    QVERIFY(picture->width() <= area.width() && picture->height() <= area.height());
+    PictureView* view = picture->view();
+    QCOMPARE(firstHeight(view->drawing()), 0.0);
+
+    // Zoomed in the Height 1 panel.
+    const picture::Panel* panel = &view->drawing().panels[2];
+    QCOMPARE(panel->id, std::string("banking-height-1"));
+    const picture::PageFit fit = picture::fitPage(view->drawing(), view->width(), view->height());
+    const picture::Vec2 middle = fit.toDevice(
+        {panel->frame.left + panel->frame.width / 2, panel->frame.top + panel->frame.height / 2});
+    const QPointF at(middle.x, middle.y);
+    QWheelEvent wheel(at, view->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    const double zoomed = view->drawing().panels[2].scaleY;
+    QVERIFY(zoomed != picture->picture().drawing().panels[2].scaleY);
+
+    const auto save = [&](const std::string& text) { saveByRename(dir.file("Trk.def"), text); };
+    std::string edited = def;
+    save(edited.replace(edited.find(kFirstBankingRow), kFirstBankingRow.size(), kRaisedBankingRow));
+    QTRY_COMPARE_WITH_TIMEOUT(firstHeight(view->drawing()), 3000.0, 20000);
+    QCOMPARE(view->drawing().panels[2].scaleY, zoomed);
+
+    save(def.substr(0, def.find("SURFACES:")));
+    QTRY_VERIFY_WITH_TIMEOUT(picture->statusBar()->currentMessage().startsWith("Trk.def:"), 20000);
+    QVERIFY(picture->statusBar()->currentMessage().contains("the file ends early"));
+    QCOMPARE(firstHeight(view->drawing()), 3000.0);
+    writeFile(dir.file("Trk.def"), def);  // in place this time
+    QTRY_COMPARE_WITH_TIMEOUT(firstHeight(view->drawing()), 0.0, 20000);
+    QCOMPARE(picture->statusBar()->currentMessage(), QString());
 }
 
 QTEST_MAIN(CommandsTest)

@@ -9,6 +9,7 @@
 
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
+#include "tests/support/followed.hpp"
 #include "tests/win32/win32_support.hpp"
 #include "win32/picturewindow.hpp"
 #include "win32/programstart.hpp"
@@ -126,6 +127,58 @@ TEST(Win32Commands, DroppedFilesAndCleanUp) {
                   "exclamation Bank App: DONE",
                   "question Z5 Def Tool: Delete the 1 file that dattext.pck lists?"}));
     EXPECT_TRUE(fileExists(dir.file("Trk.def")));
+}
+
+// Trk > View of Trk.def opens within the work area and follows the file: a
+// save is drawn a moment later with the zoom kept, one that does not read
+// leaves the picture and says why until the file reads again.
+TEST(Win32Commands, PictureWindowFollowsItsFile) {
+    TempFolder dir;
+    DialogScript script;
+    auto window = loadWindow(dir.str(), iniText(".", {}), script);
+    script.answers = {std::string(Z5_SAMPLES_DIR) + "/speedway.trk", dir.file("Trk.def")};
+    choose(*window, "mnuTrkDecompile");
+    const std::string def = readFile(dir.file("Trk.def"));
+    choose(*window, "mnuTrkView");
+    const HWND shown = FindWindowExW(nullptr, nullptr, L"Z5DefPicture", nullptr);
+    ASSERT_TRUE(shown);
+    auto* picture = reinterpret_cast<frmPicture*>(GetWindowLongPtrW(shown, GWLP_USERDATA));
+    RECT frame{};
+    GetWindowRect(shown, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(shown, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_GE(frame.left, monitor.rcWork.left);
+    EXPECT_GE(frame.top, monitor.rcWork.top);
+    EXPECT_LE(frame.right, monitor.rcWork.right);
+    EXPECT_LE(frame.bottom, monitor.rcWork.bottom);
+    EXPECT_EQ(firstHeight(picture->drawing()), 0);
+
+    // Zoomed in the Height 1 panel by a notch of the wheel.
+    const picture::Panel& panel = picture->drawing().panels[2];
+    ASSERT_EQ(panel.id, "banking-height-1");
+    const picture::Vec2 middle = picture->fit().toDevice(
+        {panel.frame.left + panel.frame.width / 2, panel.frame.top + panel.frame.height / 2});
+    POINT at{static_cast<LONG>(middle.x), static_cast<LONG>(middle.y)};
+    ClientToScreen(shown, &at);
+    SendMessageW(shown, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
+    const double zoomed = picture->drawing().panels[2].scaleY;
+    EXPECT_NE(zoomed, picture->picture().drawing().panels[2].scaleY);
+
+    std::string edited = def;
+    saveByRename(dir.file("Trk.def"), edited.replace(edited.find(kFirstBankingRow),
+                                                     kFirstBankingRow.size(), kRaisedBankingRow));
+    EXPECT_TRUE(messagesUntil([&] { return firstHeight(picture->drawing()) == 3000; }));
+    EXPECT_EQ(picture->drawing().panels[2].scaleY, zoomed);
+
+    saveByRename(dir.file("Trk.def"), def.substr(0, def.find("SURFACES:")));
+    EXPECT_TRUE(messagesUntil([&] { return picture->statusText().starts_with("Trk.def:"); }));
+    EXPECT_NE(picture->statusText().find("the file ends early"), std::string::npos);
+    EXPECT_EQ(firstHeight(picture->drawing()), 3000);
+    writeFile(dir.file("Trk.def"), def);  // in place this time
+    EXPECT_TRUE(messagesUntil([&] { return firstHeight(picture->drawing()) == 0; }));
+    EXPECT_EQ(picture->statusText(), "");
+    DestroyWindow(shown);
 }
 
 // A literal with NULs inside, without the one that ends it.

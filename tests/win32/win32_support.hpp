@@ -95,6 +95,23 @@ inline std::unique_ptr<frmZ5Def> loadWindow(const std::string& folder, const std
     return window;
 }
 
+// Handles the thread's window messages until `done()` holds, a minute at
+// most; whether it does.
+template <class Done>
+bool messagesUntil(Done done) {
+    const ULONGLONG until = GetTickCount64() + 60000;
+    while (!done()) {
+        if (GetTickCount64() > until) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return true;
+}
+
 // Chooses the menu entry `name` as a click on it does.
 inline void choose(frmZ5Def& window, std::string_view name) {
     SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(menuCommandId(name), 0), 0);

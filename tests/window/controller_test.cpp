@@ -56,9 +56,14 @@ public:
                                       std::function<void(const std::string&)> notice) override {
         return std::make_unique<ViewHost>(*this, folder, std::move(notice));
     }
-    void showPicture(picture::Drawing drawing, const std::string& title) override {
-        said.push_back("picture " + title + ": " + std::to_string(drawing.panels.size()) +
-                       " panels");
+    // "picture TITLE: N panels of ROW CHOSEN in FOLDER, reading FILE..."
+    void showPicture(picture::Drawing drawing, const std::string& title,
+                     PictureSource source) override {
+        std::string line = "picture " + title + ": " + std::to_string(drawing.panels.size()) +
+                           " panels of " + std::string(source.row->menu) + " " + source.chosen +
+                           " in " + source.folder + ", reading";
+        for (const std::string& file : source.read) line += " " + file;
+        said.push_back(line);
     }
     std::optional<std::string> chooseFileOrFolder(const std::string& title,
                                                   const std::string& folder) override {
@@ -272,7 +277,8 @@ TEST(WindowController, ConvertersShowHowTheyEnded) {
         {"mnu3doView",
          cube,
          {"status ", "asked " + std::string(findCommandByMenu("mnu3doView")->options.filter),
-          "picture Z5 DEF TOOL cube.3do: 5 panels"}},
+          "picture Z5 DEF TOOL cube.3do: 5 panels of mnu3doView " + cube + " in " + dir.str() +
+              ", reading " + cube}},
         {"mnuTrkView",
          dir.file("missing.trk"),
          {"status ", "status Trk > View...: " + unread.reason,
@@ -427,8 +433,12 @@ TEST(WindowController, DroppedFilesRunTheCommandOfTheirKind) {
     // not the working folder's (which is gone).
     writeFile(other.file("Trk.def"), readFile(joinPath(work, "Trk.def")));
     fs::remove(joinPath(work, "Trk.def"));
+    // The picture follows that file.
     EXPECT_EQ(drop({"Trk.def"}),
-              (std::vector<std::string>{"status ", "picture Z5 DEF TOOL Trk.def: 8 panels"}));
+              (std::vector<std::string>{
+                  "status ", "picture Z5 DEF TOOL Trk.def: 8 panels of mnuTrkView " +
+                                 other.file("Trk.def") + " in " + other.str() + ", reading " +
+                                 other.file("Trk.def")}));
 
     // z5deftool FILE: the working folder is the file's, and the list shows it.
     window.view.said.clear();
