@@ -3,8 +3,6 @@
 #include "textfmt/deftext.hpp"
 
 #include <algorithm>
-#include <map>
-#include <optional>
 #include <span>
 #include <type_traits>
 
@@ -138,9 +136,7 @@ public:
             root_.fields.back().derived = true;
             root_.groups.emplace_back();
         }
-        group_ = group;
-        blocks_ = blocks.heading;
-        prefix_ = title_.empty() ? "" : title_ + ": ";
+        counts_.push_back({blocks.heading, group, title_.empty() ? "" : title_ + ": ", 0});
         title_.clear();
     }
     void end() {}
@@ -151,21 +147,23 @@ private:
     void heading(const std::string& text) {
         if (text.empty()) return;
         field_ = 0;
-        if (group_ && text.starts_with(blocks_)) {
-            const auto number = std::to_string(block_[*group_]++ + 1);
+        for (auto count = counts_.rbegin(); count != counts_.rend(); ++count) {
+            if (!text.starts_with(count->heading)) continue;
+            const std::size_t number = ++count->blocks;
             if constexpr (Set) {
-                record_ = &root_.groups.at(*group_).records.at(std::stoul(number) - 1);
+                record_ = &root_.groups.at(count->group).records.at(number - 1);
             } else {
                 std::string name(trimBlanks(text));
                 if (name.ends_with(':')) name.pop_back();
                 const std::size_t colon = name.find(':');
-                name = colon == std::string::npos ? name + " " + number : name.erase(colon, 1);
-                record_ = &root_.groups[*group_].records.emplace_back();
-                record_->place = prefix_ + name;
+                name = colon == std::string::npos ? name + " " + std::to_string(number)
+                                                  : name.erase(colon, 1);
+                record_ = &root_.groups[count->group].records.emplace_back();
+                record_->place = count->prefix + name;
             }
             return;
         }
-        group_.reset();
+        counts_.clear();
         title_ = text;
         const std::size_t group = groups_++;
         if constexpr (Set) {
@@ -182,10 +180,16 @@ private:
     Root* record_ = nullptr;
     std::size_t field_ = 0, rootField_ = 0;
     std::size_t groups_ = 0;
-    std::optional<std::size_t> group_;  // the count whose blocks follow
-    std::map<std::size_t, std::size_t> block_;
-    std::string_view blocks_;
-    std::string previous_, title_, prefix_;
+    // The counts whose blocks may follow: their heading, group, the
+    // heading above the count, and the blocks met.
+    struct Count {
+        std::string_view heading;
+        std::size_t group;
+        std::string prefix;
+        std::size_t blocks;
+    };
+    std::vector<Count> counts_;
+    std::string previous_, title_;
 };
 
 // One line per value, labelled "Value 1:" on and filled with blanks to

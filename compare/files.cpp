@@ -7,6 +7,7 @@
 #include <map>
 #include <tuple>
 
+#include "archive/archive.hpp"
 #include "archive/directory.hpp"
 #include "camera/camera.hpp"
 #include "commands/kinds.hpp"
@@ -282,10 +283,33 @@ std::vector<Difference> compareBytes(std::string_view ka, const std::string& a, 
     return byteRanges(a, b);
 }
 
+// Whether the bytes are an archive: a count, a directory whose entries
+// have plain names, and their members' bytes to the end, nothing more.
+bool looksLikeArchive(const InputFile& file, std::int64_t offset, std::int64_t size) {
+    if (size < 2) return false;
+    const std::string count = readRange(file, offset, 2);
+    const std::int64_t entries =
+        static_cast<unsigned char>(count[0]) + 256 * static_cast<unsigned char>(count[1]);
+    const std::int64_t directory = 2 + entries * kDatEntryBytes;
+    if (entries == 0 || entries > kMaxPackCount || directory > size) return false;
+    const std::string bytes = readRange(file, offset + 2, directory - 2);
+    BinaryReader in = BinaryReader::ofBytes(bytes, file.name());
+    std::int64_t total = directory;
+    for (std::int64_t i = 0; i < entries; ++i) {
+        const DatEntry entry = readDatEntry(in);
+        const std::string name = entryName(entry);
+        if (entry.Size < 0 || name.empty() || name.find_first_of("/\\:") != std::string::npos)
+            return false;
+        total += entry.Size;
+    }
+    return total == size;
+}
+
 std::string kindOf(const InputFile& file, std::int64_t offset, std::int64_t size,
                    std::string_view name) {
     if (const std::string_view kind = kindOfContent(file, offset, size); !kind.empty())
         return std::string(kind);
+    if (looksLikeArchive(file, offset, size)) return "dat";
     const std::string extension = lowerExtension(name);
     for (const std::string_view known : {"3do", "trk", "cam", "scr", "stg", "dat"})
         if (extension == known) return extension;

@@ -610,7 +610,7 @@ namespace {
 
 // Takes a flavor's values from its record in the order of its layout, and
 // tags each with its field.
-class BodyTaker {
+class BodyTaker : public FieldByField<BodyTaker> {
 public:
     static constexpr CountUse countUse = CountUse::Stored;
     BodyTaker(const TreeRecord& record, std::vector<Value>& values)
@@ -621,15 +621,6 @@ public:
         const auto v = static_cast<std::int32_t>(record_.fields[next_++].number);
         values_.push_back({v, field});
         return v;
-    }
-    void run(Field field, std::int32_t n) {
-        for (std::int32_t i = 0; i < n; ++i) decide(field);
-    }
-    void pairs(Field first, Field second, std::int32_t n) {
-        for (std::int32_t i = 0; i < n; ++i) {
-            decide(first);
-            decide(second);
-        }
     }
     [[noreturn]] void fail(std::string_view what) const {
         throw CommandFailure(record_.place +
