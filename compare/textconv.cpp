@@ -17,7 +17,7 @@ namespace z5::compare {
 namespace {
 
 // What the lines call the file: git hands textconv a name of its own.
-constexpr std::string_view kShown = "file";
+constexpr std::string_view kShown = "the file";
 
 std::string crcText(std::string_view bytes) {
     char text[16];
@@ -126,10 +126,11 @@ void textconv(const std::string& path, std::ostream& out) {
         if (kind.empty()) throw CommandFailure("not a kind of file z5def reads");
         definitions(path, kind, out);
     } catch (const std::exception& e) {
+        // The reason names the file as the lines do, never by git's path.
         std::string reason = e.what();
-        if (reason.starts_with(std::string(kShown) + ": ")) reason.erase(0, kShown.size() + 2);
-        out << "z5def cannot read this file: " << printableLine(reason) << " (" << sizeAndCrc(path)
-            << ")\n";
+        for (std::size_t at; (at = reason.find(path)) != std::string::npos;)
+            reason.replace(at, path.size(), kShown);
+        out << "z5def textconv: " << printableLine(reason) << " (" << sizeAndCrc(path) << ")\n";
     }
 }
 

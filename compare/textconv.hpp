@@ -14,7 +14,8 @@ namespace z5::compare {
 // another, each under "==> NAME <==" (a setup's line 2 from the name it
 // stores, never from the file's path, which git makes up); for an archive
 // one line per member (name, size, kind, CRC-32 of its bytes). A file it
-// cannot read gives one line naming why, with its size and CRC-32.
+// cannot read gives one line, "z5def textconv: REASON (SIZE bytes, crc32
+// HEX)", the file called "the file" in it.
 void textconv(const std::string& path, std::ostream& out);
 
 // The CRC-32 (as zip and PNG compute it) of `bytes`, continuing `crc`.

@@ -60,7 +60,9 @@ inline std::string camBytes(const std::vector<std::array<std::int32_t, 9>>& came
 inline std::string scrBytes(std::int32_t types, const std::vector<std::array<std::int32_t, 4>>& tv1,
                             const std::vector<std::array<std::int32_t, 4>>& tv2) {
     Bytes b;
-    b.i32(types).i32(static_cast<std::int32_t>(tv1.size())).i32(static_cast<std::int32_t>(tv2.size()));
+    b.i32(types)
+        .i32(static_cast<std::int32_t>(tv1.size()))
+        .i32(static_cast<std::int32_t>(tv2.size()));
     for (const auto* feed : {&tv1, &tv2})
         for (const auto& camera : *feed)
             for (std::int32_t v : camera) b.i32(v);

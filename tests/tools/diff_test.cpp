@@ -110,8 +110,8 @@ TEST_F(Diff, CamerasScriptsAndSetupsByTheirLabels) {
     std::array<std::int32_t, 10> twoEdited = two;
     twoEdited[3] = 33;
     CliRun r = diff(camBytes({{1, 2, 3, 4, 5, 6, 7, 8, 9}}, two, {{}}),
-                    camBytes({{1, 5, 3, 4, 5, 6, 7, 8, 9}, {9, 9, 9, 9, 9, 9, 9, 9, 9}},
-                             twoEdited, {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12}}));
+                    camBytes({{1, 5, 3, 4, 5, 6, 7, 8, 9}, {9, 9, 9, 9, 9, 9, 9, 9, 9}}, twoEdited,
+                             {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 12}}));
     EXPECT_EQ(r.out,
               "Camera Position 1: Value 2: 2 -> 5\n"
               "Camera Position 2: added\n"
@@ -162,20 +162,19 @@ TEST_F(Diff, ArchivesMemberByMember) {
     EXPECT_EQ(json[1],
               R"({"change":"changed","file":"OVAL.TRK","place":"Section 1","field":"Start",)"
               R"("old":"0","new":"5"})");
-    EXPECT_EQ(json[2],
-              R"({"change":"changed","file":"A.BIN","place":"bytes 0x3-0x3","field":null,)"
-              R"("old":null,"new":null})");
+    EXPECT_EQ(json[2], R"({"change":"changed","file":"A.BIN","place":"bytes 0x3-0x3","field":null,)"
+                       R"("old":null,"new":null})");
     EXPECT_EQ(json[4],
               R"({"change":"moved","file":"C.BIN","place":null,"field":null,"old":"5","new":"1"})");
-    EXPECT_EQ(json[5],
-              R"({"change":"added","file":"NEW.BIN","place":null,"field":null,"old":null,)"
-              R"("new":null})");
+    EXPECT_EQ(json[5], R"({"change":"added","file":"NEW.BIN","place":null,"field":null,"old":null,)"
+                       R"("new":null})");
 }
 
 TEST_F(Diff, DefinitionFoldersAndWorkspaces) {
     for (const char* side : {"x", "y"}) {
         fs::create_directories(dir.path() / side / "OVAL.TRK.def");
-        writeFile(dir.file(std::string(side) + "/dattext.pck"), crlf({"game", "2", "OVAL.TRK", "R.BIN"}));
+        writeFile(dir.file(std::string(side) + "/dattext.pck"),
+                  crlf({"game", "2", "OVAL.TRK", "R.BIN"}));
         writeFile(dir.file(std::string(side) + "/R.BIN"), side);
     }
     auto edited = kTrack;
@@ -203,7 +202,8 @@ TEST_F(Diff, SameIsZeroAndTroubleIsTwo) {
     EXPECT_EQ(diff(track, track).status, 0);
     CliRun r = diff(track, camBytes({}, {}, {}));
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "z5def diff: " + shown("a") + " is a trk file, " + shown("b") + " a cam file\n");
+    EXPECT_EQ(r.err,
+              "z5def diff: " + shown("a") + " is a trk file, " + shown("b") + " a cam file\n");
     r = diff(track, track.substr(0, 40));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "z5def diff: " + shown("a") + " is a trk file, " + shown("b") +
