@@ -12,6 +12,7 @@
 #include "camera/camera.hpp"
 #include "commands/kinds.hpp"
 #include "object3d/object3d.hpp"
+#include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
 #include "platform/paths.hpp"
@@ -419,6 +420,18 @@ std::vector<Difference> byteRanges(std::string_view a, std::string_view b) {
         d.note = "and " + numberText(ranges - kMostRanges) + " more runs";
         out.push_back(d);
     }
+    return out;
+}
+
+std::vector<std::string> fileLinesText(const FileLines& f, bool brief) {
+    static constexpr const char* kWords[] = {"changed", "added", "removed", "moved"};
+    std::vector<std::string> out;
+    if (f.member || brief)
+        out.push_back(printableLine(f.file) + ": " + kWords[static_cast<int>(f.change)] +
+                      (f.old && f.now ? " (" + *f.old + " -> " + *f.now + ")" : ""));
+    if (!brief)
+        for (const Difference& d : f.lines)
+            out.push_back((f.member ? "  " : "") + differenceLine(d));
     return out;
 }
 

@@ -64,6 +64,11 @@ struct FileLines {
     std::vector<Difference> lines;
 };
 
+// The lines diff prints of `f`: a file's lines, or a member's heading
+// ("NAME: changed", "NAME: moved (3 -> 5)") and its lines indented under
+// it; with `brief` the heading alone, a file's too.
+std::vector<std::string> fileLinesText(const FileLines& f, bool brief = false);
+
 // Compares the paths `a` and `b` (shown as `shownA` and `shownB`): two
 // files of one kind, two archives, two definition folders, two
 // workspaces. `report` is given each file or member that differs, in the

@@ -202,25 +202,14 @@ struct LineForm {
     bool json = false;
 };
 void printFileLines(std::ostream& out, const compare::FileLines& f, LineForm form) {
-    using compare::Change;
-    const bool heading = f.member || form.brief;
     if (form.json) {
-        if (f.change != Change::Changed)
+        if (f.change != compare::Change::Changed)
             out << compare::differenceJson({f.change, {}, {}, f.old, f.now}, f.file) << '\n';
         for (const compare::Difference& d : f.lines)
             out << compare::differenceJson(d, f.file) << '\n';
-        out.flush();
-        return;
+    } else {
+        for (const std::string& line : compare::fileLinesText(f, form.brief)) out << line << '\n';
     }
-    if (heading) {
-        static constexpr const char* kWords[] = {"changed", "added", "removed", "moved"};
-        out << printableLine(f.file) << ": " << kWords[static_cast<int>(f.change)];
-        if (f.old && f.now) out << " (" << *f.old << " -> " << *f.now << ')';
-        out << '\n';
-    }
-    if (!form.brief)
-        for (const compare::Difference& d : f.lines)
-            out << (f.member ? "  " : "") << compare::differenceLine(d) << '\n';
     out.flush();
 }
 

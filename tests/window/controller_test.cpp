@@ -28,6 +28,7 @@ public:
     std::map<std::string, std::string, std::less<>> entries;
     std::vector<std::string> roots;
     std::optional<std::string> answer;  // to a converter's file choice; none cancels
+    std::vector<std::string> answers;   // else these, one per file choice
 
     void showEntry(const MenuEntry& entry, const MenuState& state) override {
         entries[std::string(entry.name)] =
@@ -77,6 +78,13 @@ private:
                 view.said.push_back("box " + title + ": " + text);
         }
         void notice(const std::string& line) override { forward(line); }
+        std::optional<std::string> openFileName(std::string_view filter) override {
+            if (view.answers.empty()) return FakeHost::openFileName(filter);
+            filters.emplace_back(filter);
+            answer = view.answers.front();
+            view.answers.erase(view.answers.begin());
+            return answer;
+        }
         FakeView& view;
         std::function<void(const std::string&)> forward;
     };
@@ -337,6 +345,27 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
                   "list File > List Archive...", "  A.BIN                  1         56  -",
                   "  B.BIN                  1         57  -", "  2 members, 58 bytes",
                   "asked dat files(*.dat)|*.dat"}));
+}
+
+// Compare asks for two files and shows diff's lines in the list window.
+TEST(WindowController, CompareShowsTheDifferencesOfTwoFiles) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), {}));
+    writeFile(dir.file("A.dat"), archive({{"A.BIN", "x"}, {"B.BIN", "y"}}));
+    writeFile(dir.file("B.dat"), archive({{"A.BIN", "z"}}));
+    window.view.answers = {dir.file("A.dat"), dir.file("B.dat")};
+    window.controller.choose(entry("mnuCompare"));
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{
+                  "status ", "status File > Compare...: 3 lines of differences",
+                  "list File > Compare...", "  A.BIN: changed", "    bytes 0x0-0x0",
+                  "  B.BIN: removed", "asked Files(*.*)|*.*", "asked Files(*.*)|*.*"}));
+    // Cancelled at the second file: nothing more.
+    window.view.said.clear();
+    window.view.answers = {dir.file("A.dat"), ""};
+    window.controller.choose(entry("mnuCompare"));
+    EXPECT_EQ(window.view.said, (std::vector<std::string>{"status ", "asked Files(*.*)|*.*",
+                                                          "asked Files(*.*)|*.*"}));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {
