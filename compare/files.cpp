@@ -410,7 +410,9 @@ std::vector<Difference> byteRanges(std::string_view a, std::string_view b) {
             if (differs(j)) last = j;
         if (++ranges <= kMostRanges) {
             char text[64];
-            std::snprintf(text, sizeof text, "bytes 0x%zx-0x%zx", i, last);
+            std::snprintf(text, sizeof text, "bytes 0x%llx-0x%llx",
+                          static_cast<unsigned long long>(i),
+                          static_cast<unsigned long long>(last));
             out.push_back({Change::Changed, text, {}, std::nullopt, std::nullopt});
         }
         i = last;

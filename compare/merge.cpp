@@ -221,42 +221,52 @@ MergeReport mergeFiles(Command& cmd, const MergeInputs& in) {
                                       {&in.ours, &in.shownOurs},
                                       {&in.theirs, &in.shownTheirs}})
         cmd.claimInput(*path, *shown);
+    const InputFile files[3] = {InputFile(in.base, in.shownBase), InputFile(in.ours, in.shownOurs),
+                                InputFile(in.theirs, in.shownTheirs)};
     std::string kinds[3];
-    {
-        const InputFile files[3] = {InputFile(in.base, in.shownBase),
-                                    InputFile(in.ours, in.shownOurs),
-                                    InputFile(in.theirs, in.shownTheirs)};
-        for (int s = 0; s < 3; ++s)
-            kinds[s] = kindOf(files[s], 0, files[s].size(), files[s].name());
-    }
+    for (int s = 0; s < 3; ++s) kinds[s] = kindOf(files[s], 0, files[s].size(), files[s].name());
     if (kinds[0] != kinds[1] || kinds[1] != kinds[2])
         throw CommandFailure(in.shownBase + ", " + in.shownOurs + " and " + in.shownTheirs +
                              " are not of one kind (" + (kinds[0].empty() ? "-" : kinds[0]) + ", " +
                              (kinds[1].empty() ? "-" : kinds[1]) + ", " +
                              (kinds[2].empty() ? "-" : kinds[2]) + ")");
-    if (kinds[0] == "dat") return mergeArchives(cmd, in);
-
-    MergeReport report;
-    const Three three{kinds[0], readFileBytes(in.base, in.shownBase),
-                      readFileBytes(in.ours, in.shownOurs),
-                      readFileBytes(in.theirs, in.shownTheirs)};
     // Each input must read as its kind, even one the merge takes whole.
-    if (!three.kind.empty())
-        for (const auto& [bytes, shown] : {std::pair{&three.base, &in.shownBase},
-                                           {&three.ours, &in.shownOurs},
-                                           {&three.theirs, &in.shownTheirs}})
-            loadBinary(three.kind, *bytes, *shown);
+    const std::string& kind = kinds[0];
+    for (const InputFile& file : files) {
+        if (kind == "dat")
+            requireMemberData(file, readDirectory(file));
+        else if (!kind.empty())
+            loadBinary(kind, readRange(file, 0, file.size()), file.name());
+    }
+    const auto same = [&files](int x, int y) {
+        return files[x].size() == files[y].size() &&
+               sameBytes(files[x], 0, files[y], 0, files[x].size());
+    };
+    MergeReport report;
+    // A side that kept the base: the other side whole.
+    if (same(1, 2) || same(0, 2) || same(0, 1)) {
+        const int taken = same(1, 2) || same(0, 2) ? 1 : 2;
+        if (taken == 2)
+            diffPaths(in.base, in.shownBase, in.theirs, in.shownTheirs,
+                      [&report](const FileLines& f) { report.fromTheirs.push_back(f); });
+        BinaryWriter& out = cmd.createBinaryAt(in.output, in.shownOutput);
+        StreamCopy copy(out.flushedFile(), out.position());
+        if (copy.append(files[taken], 0, files[taken].size()) < files[taken].size())
+            throw CommandFailure(files[taken].name() + " became shorter while it was read");
+        copy.flush();
+        return report;
+    }
+    if (kind == "dat") return mergeArchives(cmd, in);
+
+    const Three three{kind, readRange(files[0], 0, files[0].size()),
+                      readRange(files[1], 0, files[1].size()),
+                      readRange(files[2], 0, files[2].size())};
     Outcome o = mergeThree(three, in.shownOurs, "", report.conflicts);
     if (!report.conflicts.empty()) return report;
     if (!o.fromTheirs.empty())
         report.fromTheirs.push_back({in.shownTheirs, false, Change::Changed, {}, {}, o.fromTheirs});
-    BinaryWriter& out = cmd.createBinaryAt(in.output, in.shownOutput);
-    if (o.take == Outcome::Take::Merged) {
-        writeMerged(out, three.kind, o.merged, three.ours, in.shownOutput, report.warnings);
-    } else {
-        const std::string& bytes = o.take == Outcome::Take::Theirs ? three.theirs : three.ours;
-        out.bytes({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
-    }
+    writeMerged(cmd.createBinaryAt(in.output, in.shownOutput), three.kind, o.merged, three.ours,
+                in.shownOutput, report.warnings);
     return report;
 }
 

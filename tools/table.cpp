@@ -228,6 +228,8 @@ int runDiff(const Run& run) {
         *run.err << "z5def diff: " << printableLine(e.what()) << '\n';
         return 2;
     }
+    // Lines that could not be written are trouble, not a difference.
+    if (!*run.out) return 2;
     return differ ? 1 : 0;
 }
 
