@@ -18,7 +18,7 @@ base="$work/game.dat"
 
 # edited ARCHIVE OUT N...: ARCHIVE with the members of the numbers N
 # edited into OUT: a track's Length, an object's second vertex, a file's
-# first byte.
+# first byte (complemented, so it always changes).
 edited() {
     local archive="$1" out="$2" edit="$work/edit" n
     shift 2
@@ -32,7 +32,9 @@ edited() {
         "$Z5DEF" -q -C "$edit" 3do decompile "O$n.3DO"
         sed -i '8s/^\( *1 *\)[-0-9]*/\1 77/' "$edit/vertex.def"
         "$Z5DEF" -q -C "$edit" 3do compile "O$n.3DO"
-        printf 'Z' | dd of="$edit/R$n.BIN" conv=notrunc status=none
+        local first
+        first=$(head -c 1 "$edit/R$n.BIN" | od -An -tu1)
+        printf "\\$(printf '%03o' $((255 - first)))" | dd of="$edit/R$n.BIN" conv=notrunc status=none
         "$Z5DEF" -q add --no-backup "$out" "$edit/T$n.TRK" "$edit/O$n.3DO" "$edit/R$n.BIN" > /dev/null
     done
     rm -rf "$edit"

@@ -15,6 +15,7 @@
 #include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/failure.hpp"
+#include "platform/inorder.hpp"
 #include "platform/paths.hpp"
 #include "setup/setup.hpp"
 #include "textfmt/printform.hpp"
@@ -31,6 +32,8 @@ constexpr std::size_t kPiece = std::size_t{1} << 20;
 constexpr std::size_t kGap = 16;
 // At most this many runs are named; a line counts the others.
 constexpr std::size_t kMostRanges = 64;
+// Members compared ahead of the one whose lines are worked out.
+constexpr std::size_t kAhead = 64;
 
 // The definition files of each kind, the one named first standing for the
 // kind in the lines.
@@ -70,8 +73,11 @@ Model read(std::string_view bytes, const std::string& name, Read reader) {
 
 // Members of two lists by name in any letter case: each of `a` removed,
 // moved (out of the order the others keep) or compared by `compare`, then
-// those only `b` has added.
+// those only `b` has added. Where `same` tells members alike, they are not
+// compared: it runs on worker threads a few members ahead, so the reading
+// of the members after one overlaps its comparing.
 void diffMembers(const std::vector<std::string>& a, const std::vector<std::string>& b,
+                 const std::function<bool(std::size_t, std::size_t)>& same,
                  const std::function<std::vector<Difference>(std::size_t, std::size_t)>& compare,
                  const std::function<void(const FileLines&)>& report) {
     std::map<std::string, std::size_t> inB;
@@ -102,17 +108,26 @@ void diffMembers(const std::vector<std::string>& a, const std::vector<std::strin
          i != static_cast<std::size_t>(-1); i = previous[i])
         kept[i] = true;
 
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (partner[i] < 0) {
-            report({a[i], true, Change::Removed, {}, {}, {}});
-            continue;
-        }
-        const auto j = static_cast<std::size_t>(partner[i]);
-        if (!kept[i]) report({a[i], true, Change::Moved, numberText(i + 1), numberText(j + 1), {}});
-        std::vector<Difference> lines = compare(i, j);
-        if (a[i] != b[j]) lines.insert(lines.begin(), {Change::Changed, {}, "Name", a[i], b[j]});
-        if (!lines.empty()) report({a[i], true, Change::Changed, {}, {}, std::move(lines)});
-    }
+    std::vector<char> alike(a.size(), 0);
+    runInOrder(
+        a.size(), copyThreads(), kAhead,
+        [&](std::size_t i, unsigned) {
+            if (partner[i] >= 0) alike[i] = same(i, static_cast<std::size_t>(partner[i]));
+        },
+        [&](std::size_t i) {
+            if (partner[i] < 0) {
+                report({a[i], true, Change::Removed, {}, {}, {}});
+                return;
+            }
+            const auto j = static_cast<std::size_t>(partner[i]);
+            if (!kept[i])
+                report({a[i], true, Change::Moved, numberText(i + 1), numberText(j + 1), {}});
+            std::vector<Difference> lines;
+            if (!alike[i]) lines = compare(i, j);
+            if (a[i] != b[j])
+                lines.insert(lines.begin(), {Change::Changed, {}, "Name", a[i], b[j]});
+            if (!lines.empty()) report({a[i], true, Change::Changed, {}, {}, std::move(lines)});
+        });
     for (std::size_t j = 0; j < b.size(); ++j)
         if (!paired[j]) report({b[j], true, Change::Added, {}, {}, {}});
 }
@@ -128,11 +143,13 @@ void diffArchives(const std::string& a, const std::string& shownA, const std::st
     for (const DatMember& m : mb) nb.push_back(m.name);
     diffMembers(
         na, nb,
+        [&](std::size_t i, std::size_t j) {
+            // Members with the same bytes are not read any further.
+            const DatMember &x = ma[i], &y = mb[j];
+            return x.entry.Size == y.entry.Size && sameBytes(da, x.data, db, y.data, x.entry.Size);
+        },
         [&](std::size_t i, std::size_t j) -> std::vector<Difference> {
             const DatMember &x = ma[i], &y = mb[j];
-            // Members with the same bytes are not read any further.
-            if (x.entry.Size == y.entry.Size && sameBytes(da, x.data, db, y.data, x.entry.Size))
-                return {};
             return compareBytes(kindOf(da, x.data, x.entry.Size, x.name),
                                 readRange(da, x.data, x.entry.Size),
                                 kindOf(db, y.data, y.entry.Size, y.name),
@@ -183,7 +200,7 @@ void diffWorkspaces(const std::string& a, const std::string& shownA, const std::
                     const std::function<void(const FileLines&)>& report) {
     const std::vector<std::string> na = listedMembers(a, shownA), nb = listedMembers(b, shownB);
     diffMembers(
-        na, nb,
+        na, nb, [](std::size_t, std::size_t) { return false; },
         [&](std::size_t i, std::size_t j) -> std::vector<Difference> {
             const WorkspaceMember x = workspaceMember(a, shownA, na[i]);
             const WorkspaceMember y = workspaceMember(b, shownB, nb[j]);
@@ -373,8 +390,29 @@ Loaded loadDefinitions(std::string_view kind, const std::string& folder, const s
     return out;
 }
 
+namespace {
+
+// Whether two objects number their records alike: then compiling both
+// renumbers them alike, and they cannot be the same but renumbered.
+bool numberedAlike(const object3d::Object& a, const object3d::Object& b) {
+    const auto keys = [](const object3d::PointSection& x, const object3d::PointSection& y) {
+        return x.normals == y.normals &&
+               std::equal(
+                   x.points.begin(), x.points.end(), y.points.begin(), y.points.end(),
+                   [](const object3d::Point& p, const object3d::Point& q) { return p[0] == q[0]; });
+    };
+    return std::equal(a.points.begin(), a.points.end(), b.points.begin(), b.points.end(), keys) &&
+           std::equal(a.flavors.begin(), a.flavors.end(), b.flavors.begin(), b.flavors.end(),
+                      [](const object3d::Flavor& x, const object3d::Flavor& y) {
+                          return x.offset == y.offset;
+                      });
+}
+
+}  // namespace
+
 std::vector<Difference> diffLoaded(const Loaded& a, const Loaded& b) {
-    if (a.object && b.object && !object3d::sameObject(*a.object, *b.object)) {
+    if (a.object && b.object && !numberedAlike(*a.object, *b.object) &&
+        !object3d::sameObject(*a.object, *b.object)) {
         object3d::Object x = *a.object, y = *b.object;
         object3d::compileObject(x);
         object3d::compileObject(y);

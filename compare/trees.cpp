@@ -31,14 +31,14 @@ std::uint64_t recordHash(const TreeRecord& r) {
     std::uint64_t h = 0xCBF29CE484222325u;
     hashIn(h, r.key);
     hashIn(h, r.shape);
+    // Fields by position: records of one shape label theirs alike.
     for (const TreeField& f : r.fields) {
-        hashIn(h, f.label);
         if (f.ref >= 0) {
             hashIn(h, "ref");
             continue;
         }
         hashIn(h, f.text);
-        hashIn(h, std::to_string(f.number));
+        hashIn(h, std::string_view(reinterpret_cast<const char*>(&f.number), sizeof f.number));
     }
     for (const TreeGroup& g : r.groups) {
         hashIn(h, "{");
@@ -147,6 +147,12 @@ Pairing align(const TreeGroup& a, const TreeGroup& b) {
             pairing[i] = static_cast<std::ptrdiff_t>(i);
         return pairing;
     }
+    // Most often the keys stand in the same order on both sides.
+    std::size_t same = 0;
+    while (same < a.records.size() && same < b.records.size() &&
+           a.records[same].key == b.records[same].key)
+        pairing[same] = static_cast<std::ptrdiff_t>(same), ++same;
+    if (same == a.records.size() && same == b.records.size()) return pairing;
     std::unordered_map<std::string_view, std::size_t> keys;
     for (std::size_t j = 0; j < b.records.size(); ++j) keys.emplace(b.records[j].key, j);
     for (std::size_t i = 0; i < a.records.size(); ++i)
@@ -200,14 +206,14 @@ public:
             if (i >= a.fields.size()) {
                 if (!b.fields[i].derived)
                     out_.push_back({Change::Added, a.place, b.fields[i].label, std::nullopt,
-                                    b.fields[i].text});
+                                    b.fields[i].shown()});
             } else if (i >= b.fields.size()) {
                 if (!a.fields[i].derived)
-                    out_.push_back({Change::Removed, a.place, a.fields[i].label, a.fields[i].text,
-                                    std::nullopt});
+                    out_.push_back({Change::Removed, a.place, a.fields[i].label,
+                                    a.fields[i].shown(), std::nullopt});
             } else if (!a.fields[i].derived && !sameField(a.fields[i], b.fields[i])) {
-                out_.push_back({Change::Changed, a.place, a.fields[i].label, a.fields[i].text,
-                                b.fields[i].text});
+                out_.push_back({Change::Changed, a.place, a.fields[i].label, a.fields[i].shown(),
+                                b.fields[i].shown()});
             }
         }
         const std::vector<Pairing> pairings = alignGroups(a, b);
@@ -351,8 +357,8 @@ private:
     }
     void conflict(const TreeRecord& b, const TreeField& fb, const TreeField& fo,
                   const TreeField& ft) {
-        out.conflicts.push_back(join(b.place, fb.label) + "base " + fb.text + ", ours " + fo.text +
-                                ", theirs " + ft.text);
+        out.conflicts.push_back(join(b.place, fb.label) + "base " + fb.shown() + ", ours " +
+                                fo.shown() + ", theirs " + ft.shown());
     }
 
     TreeRecord record(const TreeRecord& b, const TreeRecord& o, const TreeRecord& t,
@@ -381,7 +387,7 @@ private:
                 m.fields[i] = taken(fo.derived ? fo : ft, fo.derived ? Side::Ours : Side::Theirs);
                 if (!fo.derived && !same(ft, Side::Theirs, fb, Side::Base))
                     out.fromTheirs.push_back(
-                        {Change::Changed, b.place, fb.label, fb.text, ft.text});
+                        {Change::Changed, b.place, fb.label, fb.shown(), ft.shown()});
             } else {
                 m.fields[i] = taken(fo, Side::Ours);
                 if (!same(ft, Side::Theirs, fb, Side::Base) &&

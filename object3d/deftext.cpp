@@ -6,6 +6,7 @@
 #include <array>
 #include <limits>
 #include <map>
+#include <unordered_map>
 
 #include "object3d/object3d.hpp"
 #include "textfmt/columns.hpp"
@@ -489,12 +490,21 @@ public:
     void pointHeader(const PointSection&) {}
     void points(const PointSection& s) {
         TreeGroup& g = root_.groups[s.normals];
+        g.records.reserve(g.records.size() + s.points.size());
+        // Keys on two lines are numbered; most objects have none.
+        std::vector<std::int32_t> keys;
+        for (const Point& p : s.points) keys.push_back(p[0]);
+        std::sort(keys.begin(), keys.end());
+        const bool twice = std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+        if (twice || !keys_[s.normals].empty()) keys_[s.normals].reserve(s.points.size());
         for (const Point& p : s.points) {
-            const std::size_t seen = ++keys_[s.normals][p[0]];
+            const std::size_t seen =
+                twice || !keys_[s.normals].empty() ? ++keys_[s.normals][p[0]] : 1;
             TreeRecord& r = g.records.emplace_back();
             r.key = numberText(p[0]) + (seen > 1 ? "#" + numberText(seen) : "");
             r.place = (s.normals ? "normal " : "vertex ") + numberText(p[0]) +
                       (seen > 1 ? " (" + numberText(seen) + ")" : "");
+            r.fields.reserve(3);
             r.add("X", p[1]);
             r.add("Y", p[2]);
             r.add("Z", p[3]);
@@ -509,12 +519,14 @@ public:
         }
     }
     void flavors(const std::vector<Flavor>& flavors) {
-        std::map<std::int32_t, std::size_t> positions;
+        std::unordered_map<std::int32_t, std::size_t> positions(2 * flavors.size());
         for (std::size_t i = 0; i < flavors.size(); ++i) positions.emplace(flavors[i].offset, i);
+        root_.groups[3].records.reserve(flavors.size());
         for (const Flavor& f : flavors) {
             TreeRecord& r = root_.groups[3].records.emplace_back();
             r.shape = flavorTag(f.type);
             r.place = "flavor " + numberText(f.offset) + " (" + r.shape + ")";
+            r.fields.reserve(f.values.size());
             for (std::size_t i = 0; i < f.values.size(); ++i) {
                 TreeField& field = r.add("value " + numberText(i + 1), f.values[i].number);
                 if (f.values[i].field.ref != Ref::Flavor) continue;
@@ -537,7 +549,7 @@ public:
 
 private:
     TreeRecord& root_;
-    std::map<std::int32_t, std::size_t> keys_[2];
+    std::unordered_map<std::int32_t, std::size_t> keys_[2];
 };
 
 template <class IO>

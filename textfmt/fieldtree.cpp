@@ -6,8 +6,14 @@
 
 namespace z5 {
 
+std::string TreeField::shown() const {
+    return plain ? numberText(number) : text;
+}
+
 TreeField& TreeRecord::add(std::string label, std::int64_t number) {
-    return add(std::move(label), numberText(number), number);
+    TreeField& f = add(std::move(label), std::string(), number);
+    f.plain = true;
+    return f;
 }
 
 std::vector<std::string> headerLabels(std::string_view header) {

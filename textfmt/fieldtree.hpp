@@ -13,7 +13,7 @@ namespace z5 {
 
 struct TreeField {
     std::string label;        // "Length", "Height 2"; empty for a record's only value
-    std::string text;         // the value as the definition file shows it
+    std::string text;         // the value as the definition file shows it, unless `plain`
     std::int64_t number = 0;  // the value as the file holds it (0 for texts)
     // The position of the record this value refers to (a reference to a
     // flavor) in the group the root names as `referred`; -1 for none.
@@ -23,6 +23,10 @@ struct TreeField {
     // a section's Surfaces): never a difference of its own, and worked out
     // again when a model is set from merged records.
     bool derived = false;
+    // Shown as its number (in decimal), which is then its text.
+    bool plain = false;
+
+    std::string shown() const;
 };
 
 // How the records of a group are told apart from one file to another.

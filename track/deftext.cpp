@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <span>
 #include <tuple>
 
 #include "platform/failure.hpp"
 #include "textfmt/columns.hpp"
 #include "textfmt/fieldtree.hpp"
+#include "textfmt/printform.hpp"
 #include "track/track.hpp"
 
 namespace z5::track {
@@ -409,8 +411,12 @@ public:
         root.groups[0].quiet = true;
     }
 
+    // A column header (indented nine blanks, not a rule) gives the labels
+    // of the rows after it.
     void line(std::string_view text) {
-        if (text.find_first_not_of(" =-") != std::string_view::npos) header_ = text;
+        if (text.starts_with("         ") &&
+            text.find_first_not_of(" =-") != std::string_view::npos)
+            labels_ = &labelsOf(text);
     }
     void blank(int = 1) {}
     void marker(std::string_view) {}
@@ -434,17 +440,18 @@ public:
         const bool straight = section[kTypeField] == kStraightType;
         TreeRecord& r = root.groups[1].records.emplace_back();
         r.place = "Section " + std::to_string(s + 1);
-        const std::vector<std::string> labels =
-            headerLabels(straight ? kStraightHeader : kTurnHeader);
+        const std::vector<std::string>& labels = labelsOf(straight ? kStraightHeader : kTurnHeader);
+        r.fields.reserve(section.size());
         for (std::size_t i = 0; i < section.size(); ++i) {
             TreeField& f = r.add(labels[i], section[i]);
             f.derived = i == kSurfacesField || i == kWallsField;
         }
+        r.fields[kTypeField].plain = false;
         r.fields[kTypeField].text = straight ? "Straight"
                                     : section[kTypeField] == kTurnType
                                         ? "Turn"
-                                        : "Turn (type " + r.fields[0].text + ")";
-        r.summary = std::string(straight ? "straight" : "turn") + ", Length " + r.fields[2].text;
+                                        : "Turn (type " + numberText(section[0]) + ")";
+        r.summary = std::string(straight ? "straight" : "turn") + ", Length " + r.fields[2].shown();
         r.groups.resize(3);
         r.groups[0].matching = Matching::Position;
     }
@@ -455,12 +462,13 @@ public:
         const std::string name = g.kind == "banking"   ? "Banking"
                                  : g.kind == "surface" ? "Surface"
                                                        : "Wall";
-        const std::vector<std::string> labels = headerLabels(header_);
+        const std::vector<std::string>& labels = *labels_;
         for (std::int32_t i = 0; i < count; ++i) {
             const std::size_t at = first + static_cast<std::size_t>(i);
             TreeRecord& r = section.groups[group].records.emplace_back();
             r.place = section.place + ": " + name + " " + std::to_string(i + 1);
             const auto row = at < all.size() ? all[at] : typename Rows::value_type{};
+            r.fields.reserve(row.size());
             for (std::size_t f = 0; f < row.size(); ++f)
                 r.add(f < labels.size() ? labels[f] : "Value " + std::to_string(f + 1), row[f]);
         }
@@ -473,7 +481,14 @@ private:
     static TreeField& field(TreeRecord& r, std::string_view label, std::int32_t v) {
         return r.add(std::string(trimBlanks(label.substr(0, label.find(':')))), v);
     }
-    std::string header_;
+    // Each header's labels, worked out once.
+    const std::vector<std::string>& labelsOf(std::string_view header) {
+        auto it = cache_.find(header);
+        if (it == cache_.end()) it = cache_.emplace(header, headerLabels(header)).first;
+        return it->second;
+    }
+    std::map<std::string, std::vector<std::string>, std::less<>> cache_;
+    const std::vector<std::string>* labels_ = nullptr;
 };
 
 // Sets a track from records that TrkFieldLister lists: the values in the
