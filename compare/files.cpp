@@ -65,6 +65,15 @@ bool exists(const std::string& path) {
     return fs::exists(nativePath(path), ec);
 }
 
+object3d::Object readObjectBytes(std::string_view bytes, const std::string& name) {
+    BinaryReader in = BinaryReader::ofBytes(bytes, name);
+    object3d::ObjectRead object = object3d::readObject(in);
+    if (!object.failure.empty())
+        throw CommandFailure(object.failure.starts_with(name) ? object.failure
+                                                              : name + ": " + object.failure);
+    return std::move(object.object);
+}
+
 template <class Model, class Read>
 Model read(std::string_view bytes, const std::string& name, Read reader) {
     BinaryReader in = BinaryReader::ofBytes(bytes, name);
@@ -291,8 +300,7 @@ std::vector<Difference> compareBytes(std::string_view ka, const std::string& a, 
                                      const std::string& b, const std::string& name) {
     if (!ka.empty() && ka == kb && ka != "dat") {
         try {
-            std::vector<Difference> lines =
-                diffLoaded(loadBinary(ka, a, name), loadBinary(kb, b, name));
+            std::vector<Difference> lines = diffBinaries(ka, a, b, name);
             if (!lines.empty()) return lines;
         } catch (const CommandFailure&) {
             // a member its kind's reader refuses: named by its bytes
@@ -345,13 +353,8 @@ Loaded loadBinary(std::string_view kind, std::string_view bytes, const std::stri
     } else if (kind == "stg") {
         out.tree = setup::setupFields(read<setup::Setup>(bytes, name, setup::readSetup));
     } else if (kind == "3do") {
-        BinaryReader in = BinaryReader::ofBytes(bytes, name);
-        object3d::ObjectRead object = object3d::readObject(in);
-        if (!object.failure.empty())
-            throw CommandFailure(object.failure.starts_with(name) ? object.failure
-                                                                  : name + ": " + object.failure);
-        out.tree = object3d::objectFields(object.object);
-        out.object = std::move(object.object);
+        out.object = readObjectBytes(bytes, name);
+        out.tree = object3d::objectFields(*out.object);
     } else {
         throw CommandFailure(name + ": not a kind of file diff reads by field");
     }
@@ -410,26 +413,88 @@ bool numberedAlike(const object3d::Object& a, const object3d::Object& b) {
 
 }  // namespace
 
-std::vector<Difference> diffLoaded(const Loaded& a, const Loaded& b) {
-    if (a.object && b.object && !numberedAlike(*a.object, *b.object) &&
-        !object3d::sameObject(*a.object, *b.object)) {
-        object3d::Object x = *a.object, y = *b.object;
-        object3d::compileObject(x);
-        object3d::compileObject(y);
-        if (object3d::sameObject(x, y)) {
-            // The same records, numbered otherwise: one line, not one per
-            // record.
-            const auto ra = object3d::renumberedRecords(*a.object, x);
-            const auto rb = object3d::renumberedRecords(*b.object, y);
-            Difference d{Change::Moved, "Object", {}, std::nullopt, std::nullopt};
-            d.note = "renumbered: the same records with other numbers (" +
-                     numberText(std::max(ra[0], rb[0])) + " vertices, " +
-                     numberText(std::max(ra[1], rb[1])) + " normals, " +
-                     numberText(std::max(ra[2], rb[2])) + " flavors)";
-            return {d};
+namespace {
+
+// The line of two objects that are the same but for their numbers, when
+// they are: one line, not one per record.
+std::optional<Difference> renumbered(const object3d::Object& a, const object3d::Object& b) {
+    if (numberedAlike(a, b) || object3d::sameObject(a, b)) return std::nullopt;
+    object3d::Object x = a, y = b;
+    object3d::compileObject(x);
+    object3d::compileObject(y);
+    if (!object3d::sameObject(x, y)) return std::nullopt;
+    const auto ra = object3d::renumberedRecords(a, x), rb = object3d::renumberedRecords(b, y);
+    Difference d{Change::Moved, "Object", {}, std::nullopt, std::nullopt};
+    d.note = "renumbered: the same records with other numbers (" +
+             numberText(std::max(ra[0], rb[0])) + " vertices, " +
+             numberText(std::max(ra[1], rb[1])) + " normals, " +
+             numberText(std::max(ra[2], rb[2])) + " flavors)";
+    return d;
+}
+
+bool uniqueKeys(const std::vector<object3d::Point>& points) {
+    std::vector<std::int32_t> keys;
+    keys.reserve(points.size());
+    for (const object3d::Point& p : points) keys.push_back(p[0]);
+    std::sort(keys.begin(), keys.end());
+    return std::adjacent_find(keys.begin(), keys.end()) == keys.end();
+}
+
+// Leaves out of both objects what they hold alike, which gives no line:
+// points alike at one place (where keys are unique, so each pairs with its
+// twin), and the names and flavors when all are alike.
+void leaveOutAlike(object3d::Object& a, object3d::Object& b) {
+    for (std::size_t k = 0; k < std::min(a.points.size(), b.points.size()); ++k) {
+        auto &p = a.points[k].points, &q = b.points[k].points;
+        if (a.points[k].normals != b.points[k].normals || !uniqueKeys(p) || !uniqueKeys(q))
+            continue;
+        std::vector<object3d::Point> x, y;
+        for (std::size_t i = 0; i < std::max(p.size(), q.size()); ++i) {
+            if (i < p.size() && i < q.size() && p[i] == q[i]) continue;
+            if (i < p.size()) x.push_back(p[i]);
+            if (i < q.size()) y.push_back(q[i]);
         }
+        p = std::move(x);
+        q = std::move(y);
     }
+    if (a.names == b.names) a.names.clear(), b.names.clear();
+    if (a.root == b.root && std::equal(a.flavors.begin(), a.flavors.end(), b.flavors.begin(),
+                                       b.flavors.end(), object3d::sameFlavor))
+        a.flavors.clear(), b.flavors.clear();
+}
+
+}  // namespace
+
+std::vector<Difference> diffLoaded(const Loaded& a, const Loaded& b) {
+    if (a.object && b.object)
+        if (const auto line = renumbered(*a.object, *b.object)) return {*line};
     return diffTrees(a.tree, b.tree);
+}
+
+std::vector<Difference> diffBinaries(std::string_view kind, std::string_view a, std::string_view b,
+                                     const std::string& name) {
+    if (kind == "trk") {
+        track::Track x = read<track::Track>(a, name, track::readTrack);
+        track::Track y = read<track::Track>(b, name, track::readTrack);
+        // Sections alike give no line: only the header is listed.
+        if (x.pointers == y.pointers && x.sections == y.sections && x.banking == y.banking &&
+            x.surfaces == y.surfaces && x.walls == y.walls)
+            for (track::Track* t : {&x, &y}) {
+                t->pointers.clear();
+                t->sections.clear();
+                t->banking.clear();
+                t->surfaces.clear();
+                t->walls.clear();
+            }
+        return diffTrees(track::trackFields(x), track::trackFields(y));
+    }
+    if (kind == "3do") {
+        object3d::Object x = readObjectBytes(a, name), y = readObjectBytes(b, name);
+        if (const auto line = renumbered(x, y)) return {*line};
+        leaveOutAlike(x, y);
+        return diffTrees(object3d::objectFields(x), object3d::objectFields(y));
+    }
+    return diffLoaded(loadBinary(kind, a, name), loadBinary(kind, b, name));
 }
 
 std::vector<Difference> byteRanges(std::string_view a, std::string_view b) {
@@ -500,7 +565,8 @@ void diffPaths(const std::string& a, const std::string& shownA, const std::strin
     if (ka.empty()) {
         lines = byteRanges(x, y);
     } else {
-        lines = diffLoaded(loadBinary(ka, x, shownA), loadBinary(kb, y, shownB));
+        loadBinary(kb, y, shownB);  // refused as its reader refuses it, naming it
+        lines = diffBinaries(ka, x, y, shownA);
         if (lines.empty()) lines = byteRanges(x, y);
     }
     report({shownA, false, Change::Changed, {}, {}, std::move(lines)});

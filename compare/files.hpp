@@ -37,6 +37,11 @@ Loaded loadDefinitions(std::string_view kind, const std::string& folder, const s
 // The lines from `a` to `b`: one line when the two are the same object
 // with other numbers, else diffTrees.
 std::vector<Difference> diffLoaded(const Loaded& a, const Loaded& b);
+// The same for the bytes of two files of the kind `kind`, read as
+// loadBinary reads them; what both hold alike in large blocks (a track's
+// sections, an object's points, names and flavors) is not listed first.
+std::vector<Difference> diffBinaries(std::string_view kind, std::string_view a, std::string_view b,
+                                     const std::string& name);
 // "Size: 100 -> 120" when the sizes differ, and each run of differing
 // bytes ("bytes 0x10-0x1f"; runs less than 16 bytes apart are one).
 std::vector<Difference> byteRanges(std::string_view a, std::string_view b);

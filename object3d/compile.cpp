@@ -37,14 +37,15 @@ void compileObject(Object& object) {
         }
 }
 
+bool sameFlavor(const Flavor& x, const Flavor& y) {
+    return x.type == y.type && x.offset == y.offset &&
+           std::equal(x.values.begin(), x.values.end(), y.values.begin(), y.values.end(),
+                      [](const Value& v, const Value& w) {
+                          return v.number == w.number && v.field.width == w.field.width;
+                      });
+}
+
 bool sameObject(const Object& a, const Object& b) {
-    const auto sameFlavor = [](const Flavor& x, const Flavor& y) {
-        return x.type == y.type && x.offset == y.offset &&
-               std::equal(x.values.begin(), x.values.end(), y.values.begin(), y.values.end(),
-                          [](const Value& v, const Value& w) {
-                              return v.number == w.number && v.field.width == w.field.width;
-                          });
-    };
     const auto samePoints = [](const PointSection& x, const PointSection& y) {
         return x.normals == y.normals && x.points == y.points;
     };

@@ -76,8 +76,10 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
 // carries stays as it is.
 void compileObject(Object& object);
 // Whether two objects hold the same records with the same numbers, root and
-// names (reserved fields aside).
+// names (reserved fields aside), and two flavors the same type, offset and
+// values.
 bool sameObject(const Object& a, const Object& b);
+bool sameFlavor(const Flavor& a, const Flavor& b);
 // The vertices, normals and flavors whose number `compiled` (the object
 // after compileObject) changed.
 std::array<std::size_t, 3> renumberedRecords(const Object& object, const Object& compiled);
