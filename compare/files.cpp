@@ -150,6 +150,7 @@ void diffArchives(const std::string& a, const std::string& shownA, const std::st
     std::vector<std::string> na, nb;
     for (const DatMember& m : ma) na.push_back(m.name);
     for (const DatMember& m : mb) nb.push_back(m.name);
+    bool reported = false;
     diffMembers(
         na, nb,
         [&](std::size_t i, std::size_t j) {
@@ -164,7 +165,21 @@ void diffArchives(const std::string& a, const std::string& shownA, const std::st
                                 kindOf(db, y.data, y.entry.Size, y.name),
                                 readRange(db, y.data, y.entry.Size), x.name);
         },
-        report);
+        [&](const FileLines& f) {
+            reported = true;
+            report(f);
+        });
+    // Members alike but archives not: the bytes of their directories (an
+    // entry's tag or offset) or after the last member.
+    if (reported || (da.size() == db.size() && sameBytes(da, 0, db, 0, da.size()))) return;
+    const auto head = [](const InputFile& f, const std::vector<DatMember>& m) {
+        return readRange(f, 0, m.empty() ? std::min<std::int64_t>(f.size(), 2) : m.front().data);
+    };
+    std::vector<Difference> lines = byteRanges(head(da, ma), head(db, mb));
+    if (da.size() != db.size())
+        lines.insert(lines.begin(),
+                     {Change::Changed, {}, "Size", numberText(da.size()), numberText(db.size())});
+    report({shownA, false, Change::Changed, {}, {}, std::move(lines)});
 }
 
 // A workspace's list: its member names.

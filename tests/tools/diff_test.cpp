@@ -166,6 +166,10 @@ TEST_F(Diff, ArchivesMemberByMember) {
                        R"("old":null,"new":null})");
     EXPECT_EQ(json[4],
               R"({"change":"moved","file":"C.BIN","place":null,"field":null,"old":"5","new":"1"})");
+    // Members alike, an entry's tag not: the directory's bytes.
+    r = diff(archive({{"A.BIN", "a"}}), archive({{"A.BIN", "a", 7}}));
+    EXPECT_EQ(r.out, "bytes 0x2-0x2\n");
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(json[5], R"({"change":"added","file":"NEW.BIN","place":null,"field":null,"old":null,)"
                        R"("new":null})");
 }
