@@ -473,7 +473,6 @@ private:
 // position of the flavor it refers to.
 class ObjFieldLister {
 public:
-    static constexpr bool printing = true;
     explicit ObjFieldLister(TreeRecord& root) : root_(root) {
         root_.place = "Object";
         root_.groups.resize(4);

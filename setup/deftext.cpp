@@ -198,7 +198,6 @@ private:
 template <bool Set>
 class StgFieldWalker {
 public:
-    static constexpr bool printing = true;
     using Root = std::conditional_t<Set, const TreeRecord, TreeRecord>;
 
     explicit StgFieldWalker(Root& root) : root_(root) {}
