@@ -117,3 +117,38 @@ largest_track_def() {
         }
     }'
 }
+
+# game_archive WORK: a fresh folder WORK with game.dat, an archive of 1213
+# members of every kind (about 250 MiB): 300 objects, 300 tracks, 100 each
+# of cameras, scripts and setups (each setup holds its own name, so each is
+# compiled under it), and 313 files of random sizes up to 704 KiB. Needs
+# Z5DEF (build_release).
+game_archive() {
+    "$bench_root/scripts/deps.sh" python3
+    local work="$1"
+    rm -rf "$work" && mkdir -p "$work/src" "$work/kinds"
+    local kinds="$work/kinds" src="$work/src" i
+    python3 "$bench_root/bench/make_object.py" "$kinds/object.3do" 8000 8000 5000
+    largest_track_def > "$kinds/Trk.def"
+    "$Z5DEF" -q -C "$kinds" trk compile
+    local names=()
+    for i in $(seq -w 1 300); do cp "$kinds/object.3do" "$src/O$i.3DO"; names+=("O$i.3DO"); done
+    for i in $(seq -w 1 300); do cp "$kinds/New.trk" "$src/T$i.TRK"; names+=("T$i.TRK"); done
+    for i in $(seq -w 1 100); do
+        cp "$bench_root/samples/sample.cam" "$src/C$i.CAM"
+        cp "$bench_root/samples/sample.scr" "$src/S$i.SCR"
+        cp "$bench_root/samples/sample.stg" "$kinds/G$i.STG"
+        "$Z5DEF" -q -C "$kinds" stg decompile "G$i.STG" && "$Z5DEF" -q -C "$kinds" stg compile
+        mv "$kinds/G$i.stg" "$src/G$i.STG" 2>/dev/null || mv "$kinds/G$i.STG" "$src/G$i.STG"
+        names+=("C$i.CAM" "S$i.SCR" "G$i.STG")
+    done
+    RANDOM=7
+    for i in $(seq -w 1 313); do
+        head -c $(((RANDOM * 32768 + RANDOM) % 720896 + 1)) /dev/urandom > "$src/R$i.BIN"
+        names+=("R$i.BIN")
+    done
+    { printf 'game\r\n %d \r\n' "${#names[@]}"; printf '%s\r\n' "${names[@]}"; } > "$src/dattext.pck"
+    "$Z5DEF" -q -C "$src" pack dattext.pck
+    mv "$src/game.dat" "$work/game.dat"
+    rm -rf "$src" "$kinds"
+}

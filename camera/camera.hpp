@@ -6,6 +6,7 @@
 #include "camera/model.hpp"
 #include "core/command.hpp"
 #include "textfmt/binio.hpp"
+#include "textfmt/fieldtree.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::camera {
@@ -25,6 +26,16 @@ Scr readScr(BinaryReader& in);
 void writeScr(BinaryWriter& out, const Scr& scr);
 void printScr(TextWriter& def, const Scr& scr);
 Scr parseScr(TextReader& def);
+
+// Each as records of named fields, labelled as its definition file labels
+// them (see textfmt/fieldtree.hpp): the blocks of a count named by their
+// heading and number ("Camera Position 3", "TV 1 Camera 2"), a block of its
+// own by its heading; and each set from such records, the counts worked
+// out from the blocks.
+TreeRecord camFields(const Cam& cam);
+Cam camOfFields(const TreeRecord& fields);
+TreeRecord scrFields(const Scr& scr);
+Scr scrOfFields(const TreeRecord& fields);
 
 }  // namespace z5::camera
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <span>
+#include <type_traits>
 
 #include "camera/camera.hpp"
 #include "textfmt/columns.hpp"
@@ -83,6 +84,105 @@ public:
 
 private:
     bool counted_ = false;  // a count that disagrees was named
+};
+
+// Lists a camera file or script as records of named fields, or (`Set`)
+// sets one from such records. A line underlined with "=" heads what
+// follows: a block of a count (its records named by the heading and their
+// number) or, standing alone, a record of its own ("Section 2 Camera
+// Position"). The counts are derived from the blocks; values before any
+// heading are the root's.
+template <bool Set>
+class CamFieldWalker {
+public:
+    static constexpr bool printing = true;
+    using Root = std::conditional_t<Set, const TreeRecord, TreeRecord>;
+
+    explicit CamFieldWalker(Root& root) : root_(root) {}
+
+    void line(std::string_view text) {
+        if (!text.empty() && text.find_first_not_of('=') == std::string_view::npos)
+            heading(previous_);
+        previous_ = text;
+    }
+    void blank(int = 1) { previous_.clear(); }
+    void value(std::string_view label, std::int32_t& v, std::string_view) {
+        Root& r = record_ ? *record_ : root_;
+        std::size_t& next = record_ ? field_ : rootField_;
+        if constexpr (Set)
+            v = static_cast<std::int32_t>(r.fields.at(next++).number);
+        else
+            r.add(std::string(trimBlanks(label.substr(0, label.find(':')))), v);
+    }
+    template <class List>
+    void count(std::string_view label, std::int32_t& count, List& list, std::string_view,
+               Blocks blocks) {
+        record_ = nullptr;
+        value(label, count, {});
+        const std::size_t group = groups_++;
+        if constexpr (Set) {
+            const std::size_t records = root_.groups.at(group).records.size();
+            if (static_cast<std::size_t>(std::max(count, 0)) != records)
+                count = static_cast<std::int32_t>(records);
+            list.resize(records);
+        } else {
+            root_.fields.back().derived = true;
+            root_.groups.emplace_back();
+        }
+        counts_.push_back({blocks.heading, group, title_.empty() ? "" : title_ + ": ", 0});
+        title_.clear();
+    }
+    void end() {}
+
+private:
+    // The line above a rule heads a block of the open count or, when it is
+    // not one, a record of its own.
+    void heading(const std::string& text) {
+        if (text.empty()) return;
+        field_ = 0;
+        for (auto count = counts_.rbegin(); count != counts_.rend(); ++count) {
+            if (!text.starts_with(count->heading)) continue;
+            const std::size_t number = ++count->blocks;
+            if constexpr (Set) {
+                record_ = &root_.groups.at(count->group).records.at(number - 1);
+            } else {
+                std::string name(trimBlanks(text));
+                if (name.ends_with(':')) name.pop_back();
+                const std::size_t colon = name.find(':');
+                name = colon == std::string::npos ? name + " " + std::to_string(number)
+                                                  : name.erase(colon, 1);
+                record_ = &root_.groups[count->group].records.emplace_back();
+                record_->place = count->prefix + name;
+            }
+            return;
+        }
+        counts_.clear();
+        title_ = text;
+        const std::size_t group = groups_++;
+        if constexpr (Set) {
+            record_ = &root_.groups.at(group).records.at(0);
+        } else {
+            TreeGroup& g = root_.groups.emplace_back();
+            g.matching = Matching::Position;
+            record_ = &g.records.emplace_back();
+            record_->place = text;
+        }
+    }
+
+    Root& root_;
+    Root* record_ = nullptr;
+    std::size_t field_ = 0, rootField_ = 0;
+    std::size_t groups_ = 0;
+    // The counts whose blocks may follow: their heading, group, the
+    // heading above the count, and the blocks met.
+    struct Count {
+        std::string_view heading;
+        std::size_t group;
+        std::string prefix;
+        std::size_t blocks;
+    };
+    std::vector<Count> counts_;
+    std::string previous_, title_;
 };
 
 // One line per value, labelled "Value 1:" on and filled with blanks to
@@ -185,6 +285,35 @@ void printScr(TextWriter& def, const Scr& scr) {
 }
 Scr parseScr(TextReader& def) {
     return parseLayout<CamParser, Scr>(def);
+}
+
+template <class Model>
+TreeRecord listFields(const Model& model) {
+    TreeRecord root;
+    CamFieldWalker<false> lister(root);
+    layout(lister, const_cast<Model&>(model));  // the lister only reads
+    return root;
+}
+
+template <class Model>
+Model setFields(const TreeRecord& root) {
+    CamFieldWalker<true> setter(root);
+    Model model;
+    layout(setter, model);
+    return model;
+}
+
+TreeRecord camFields(const Cam& cam) {
+    return listFields(cam);
+}
+Cam camOfFields(const TreeRecord& fields) {
+    return setFields<Cam>(fields);
+}
+TreeRecord scrFields(const Scr& scr) {
+    return listFields(scr);
+}
+Scr scrOfFields(const TreeRecord& fields) {
+    return setFields<Scr>(fields);
 }
 
 }  // namespace z5::camera

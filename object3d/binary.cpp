@@ -18,7 +18,7 @@ constexpr std::string_view kTagSpellings[] = {"", "3OD3", "PERP", "MRON", "NRTS"
 // Reads the tagged sections in file order. For flavor bodies it is the
 // walker of walkFlavorBody: each field is read, kept with its field and
 // counted into the running offset.
-class ObjectReader {
+class ObjectReader : public FieldByField<ObjectReader> {
 public:
     static constexpr CountUse countUse = CountUse::Stored;
 
@@ -71,15 +71,6 @@ public:
         offset_ += field.width;
         values_.push_back({number, field});
         return number;
-    }
-    void run(Field field, std::int32_t n) {
-        for (std::int32_t i = 0; i < n; ++i) decide(field);
-    }
-    void pairs(Field first, Field second, std::int32_t n) {
-        for (std::int32_t i = 0; i < n; ++i) {
-            decide(first);
-            decide(second);
-        }
     }
     [[noreturn]] void fail(std::string_view what) const {
         throw CommandFailure(in_.name() + ": " + std::string(kStages[read_.stage].section) +

@@ -1,5 +1,7 @@
 // Compiling the definition files: the renumbering of every record, the
 // object and offset.def.
+#include <algorithm>
+
 #include "object3d/object3d.hpp"
 #include "object3d/renumbering.hpp"
 #include "textfmt/printform.hpp"
@@ -49,6 +51,35 @@ void compileObject(Object& object) {
             if (batch.numbers.size() == 1024) batch.flush();
         }
     for (Batch& batch : batches) batch.flush();
+}
+
+bool sameFlavor(const Flavor& x, const Flavor& y) {
+    return x.type == y.type && x.offset == y.offset &&
+           std::equal(x.values.begin(), x.values.end(), y.values.begin(), y.values.end(),
+                      [](const Value& v, const Value& w) {
+                          return v.number == w.number && v.field.width == w.field.width;
+                      });
+}
+
+bool sameObject(const Object& a, const Object& b) {
+    const auto samePoints = [](const PointSection& x, const PointSection& y) {
+        return x.normals == y.normals && x.points == y.points;
+    };
+    return a.root == b.root && a.names == b.names &&
+           std::equal(a.points.begin(), a.points.end(), b.points.begin(), b.points.end(),
+                      samePoints) &&
+           std::equal(a.flavors.begin(), a.flavors.end(), b.flavors.begin(), b.flavors.end(),
+                      sameFlavor);
+}
+
+std::array<std::size_t, 3> renumberedRecords(const Object& object, const Object& compiled) {
+    std::array<std::size_t, 3> moved{};
+    for (const PointSection& section : object.points)
+        for (std::size_t i = 0; i < section.points.size(); ++i)
+            moved[section.normals] += section.points[i][0] != static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < object.flavors.size() && i < compiled.flavors.size(); ++i)
+        moved[2] += object.flavors[i].offset != compiled.flavors[i].offset;
+    return moved;
 }
 
 }  // namespace object3d

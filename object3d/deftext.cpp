@@ -2,8 +2,11 @@
 // a printer (decompile) and a parser (compile).
 #include "textfmt/deftext.hpp"
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
+#include <unordered_map>
 
 #include "object3d/object3d.hpp"
 #include "textfmt/columns.hpp"
@@ -463,6 +466,91 @@ private:
     std::vector<Taken> taken_;
 };
 
+// Lists an object's records as named fields through the layouts of
+// vertex.def and flavor.def. Groups: vertices and normals by key (a key on
+// two lines keeps both, the second as "vertex 17 (2)"), file names, and
+// flavors, named by their offset and type, a reference to a flavor by the
+// position of the flavor it refers to.
+class ObjFieldLister {
+public:
+    explicit ObjFieldLister(TreeRecord& root) : root_(root) {
+        root_.place = "Object";
+        root_.groups.resize(4);
+        root_.groups[0].matching = root_.groups[1].matching = Matching::Key;
+        root_.referred = 3;
+    }
+
+    template <class T, class Body>
+    void repeat(std::vector<T>& items, Body body) {
+        for (T& item : items) body(item);
+    }
+    void line(std::string_view) {}
+    void blank(int = 1) {}
+    void pointHeader(const PointSection&) {}
+    void points(const PointSection& s) {
+        TreeGroup& g = root_.groups[s.normals];
+        g.records.reserve(g.records.size() + s.points.size());
+        // Keys on two lines are numbered; most objects have none.
+        std::vector<std::int32_t> keys;
+        for (const Point& p : s.points) keys.push_back(p[0]);
+        std::sort(keys.begin(), keys.end());
+        const bool twice = std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+        if (twice || !keys_[s.normals].empty()) keys_[s.normals].reserve(s.points.size());
+        for (const Point& p : s.points) {
+            const std::size_t seen =
+                twice || !keys_[s.normals].empty() ? ++keys_[s.normals][p[0]] : 1;
+            TreeRecord& r = g.records.emplace_back();
+            r.key = numberText(p[0]) + (seen > 1 ? "#" + numberText(seen) : "");
+            r.place = (s.normals ? "normal " : "vertex ") + numberText(p[0]) +
+                      (seen > 1 ? " (" + numberText(seen) + ")" : "");
+            r.fields.reserve(3);
+            r.add("X", p[1]);
+            r.add("Y", p[2]);
+            r.add("Z", p[3]);
+        }
+    }
+    void names(const std::vector<std::string>& names) {
+        TreeGroup& g = root_.groups[2];
+        for (const std::string& name : names) {
+            TreeRecord& r = g.records.emplace_back();
+            r.place = "file name " + numberText(g.records.size());
+            r.add("", name);
+        }
+    }
+    void flavors(const std::vector<Flavor>& flavors) {
+        std::unordered_map<std::int32_t, std::size_t> positions(2 * flavors.size());
+        for (std::size_t i = 0; i < flavors.size(); ++i) positions.emplace(flavors[i].offset, i);
+        root_.groups[3].records.reserve(flavors.size());
+        for (const Flavor& f : flavors) {
+            TreeRecord& r = root_.groups[3].records.emplace_back();
+            r.shape = flavorTag(f.type);
+            r.place = "flavor " + numberText(f.offset) + " (" + r.shape + ")";
+            r.fields.reserve(f.values.size());
+            for (std::size_t i = 0; i < f.values.size(); ++i) {
+                TreeField& field = r.add("value " + numberText(i + 1), f.values[i].number);
+                if (f.values[i].field.ref != Ref::Flavor) continue;
+                const auto to = positions.find(f.values[i].number);
+                if (to != positions.end()) field.ref = static_cast<std::int64_t>(to->second);
+            }
+        }
+        TreeField& root = root_.add("Root", rootOffset);
+        const auto to = positions.find(rootOffset);
+        if (to != positions.end()) root.ref = static_cast<std::int64_t>(to->second);
+    }
+    void unsupported(const std::optional<Unsupported>& u) {
+        if (u)
+            root_.add("flavors end",
+                      unsupportedMessage(*u) + " at offset " + numberText(u->offset));
+    }
+    void end() {}
+
+    std::int32_t rootOffset = 0;
+
+private:
+    TreeRecord& root_;
+    std::unordered_map<std::int32_t, std::size_t> keys_[2];
+};
+
 template <class IO>
 void head(IO& io, std::string_view sections) {
     io.line("REM  Z5 DEF V1.0");
@@ -518,6 +606,105 @@ void printVertexDef(TextWriter& def, const Object& object) {
 void printFlavorDef(TextWriter& def, const Object& object) {
     ObjPrinter printer(def);
     flavorLayout(printer, const_cast<Object&>(object));
+}
+
+TreeRecord objectFields(const Object& object) {
+    TreeRecord root;
+    ObjFieldLister lister(root);
+    lister.rootOffset = object.root;
+    vertexLayout(lister, const_cast<Object&>(object));  // the lister only reads
+    flavorLayout(lister, const_cast<Object&>(object));
+    return root;
+}
+
+namespace {
+
+// Takes a flavor's values from its record in the order of its layout, and
+// tags each with its field.
+class BodyTaker : public FieldByField<BodyTaker> {
+public:
+    static constexpr CountUse countUse = CountUse::Stored;
+    BodyTaker(const TreeRecord& record, std::vector<Value>& values)
+        : record_(record), values_(values) {}
+
+    std::int32_t decide(Field field) {
+        if (next_ == record_.fields.size()) fail("more values than the record holds");
+        const auto v = static_cast<std::int32_t>(record_.fields[next_++].number);
+        values_.push_back({v, field});
+        return v;
+    }
+    [[noreturn]] void fail(std::string_view what) const {
+        throw CommandFailure(record_.place +
+                             ": the values do not fit the flavor's layout: " + std::string(what));
+    }
+    bool complete() const { return next_ == record_.fields.size(); }
+
+private:
+    const TreeRecord& record_;
+    std::vector<Value>& values_;
+    std::size_t next_ = 0;
+};
+
+}  // namespace
+
+Object objectOfFields(const TreeRecord& fields, Object object) {
+    if (object.unsupported)
+        throw CommandFailure("its flavor list stops at a flavor without a layout");
+    std::size_t sections[2] = {0, 0};
+    for (const PointSection& s : object.points) ++sections[s.normals];
+    if (sections[0] > 1 || sections[1] > 1 || object.names.size() > 1)
+        throw CommandFailure("it has two sections of one kind");
+    for (const bool normals : {false, true}) {
+        const auto& records = fields.groups.at(normals).records;
+        auto section =
+            std::find_if(object.points.begin(), object.points.end(),
+                         [normals](const PointSection& s) { return s.normals == normals; });
+        if (section == object.points.end()) {
+            if (records.empty()) continue;
+            section = object.points.insert(normals ? object.points.end() : object.points.begin(),
+                                           PointSection{normals, {}});
+        }
+        section->points.clear();
+        for (const TreeRecord& r : records) {
+            Point& p = section->points.emplace_back();
+            p[0] = std::stoi(r.key.substr(0, r.key.find('#')));
+            for (std::size_t axis = 1; axis < p.size(); ++axis)
+                p[axis] = static_cast<std::int32_t>(r.fields.at(axis - 1).number);
+        }
+    }
+    const auto& names = fields.groups.at(2).records;
+    if (object.names.empty() && !names.empty()) object.names.emplace_back();
+    if (!object.names.empty()) {
+        object.names[0].clear();
+        for (const TreeRecord& r : names) object.names[0].push_back(r.fields.at(0).text);
+    }
+    // Each flavor placed after the one before it; then the references.
+    const auto& flavors = fields.groups.at(3).records;
+    object.flavors.clear();
+    std::vector<std::int32_t> offsets;
+    std::int64_t at = kFirstFlavorOffset;
+    for (const TreeRecord& r : flavors) {
+        Flavor& f = object.flavors.emplace_back();
+        f.type = flavorTypeOfTag(r.shape);
+        f.offset = static_cast<std::int32_t>(at);
+        offsets.push_back(f.offset);
+        BodyTaker taker(r, f.values);
+        if (walkFlavorBody(f.type, taker) || !taker.complete())
+            taker.fail("fewer values than the record holds");
+        at += flavorSize(f);
+        if (at > kMaxInt32) throw CommandFailure("flavors beyond 32-bit offsets");
+    }
+    const auto offsetOf = [&offsets](const TreeField& field) {
+        return field.ref >= 0 && static_cast<std::size_t>(field.ref) < offsets.size()
+                   ? offsets[static_cast<std::size_t>(field.ref)]
+                   : static_cast<std::int32_t>(field.number);
+    };
+    for (std::size_t i = 0; i < flavors.size(); ++i)
+        for (std::size_t v = 0; v < object.flavors[i].values.size(); ++v)
+            if (object.flavors[i].values[v].field.ref == Ref::Flavor)
+                object.flavors[i].values[v].number = offsetOf(flavors[i].fields[v]);
+    object.root = offsetOf(fields.fields.at(0));
+    return object;
 }
 
 std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object,

@@ -94,6 +94,21 @@ inline constexpr std::array<std::array<std::int8_t, 2>, 22> kFixedBodies = {{
 // compiler a negative size).
 enum class CountUse { Stored, Compiled };
 
+// The runs and pairs of a walker that takes every field with its own
+// `decide` (see walkFlavorBody).
+template <class W>
+struct FieldByField {
+    void run(Field field, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) static_cast<W*>(this)->decide(field);
+    }
+    void pairs(Field first, Field second, std::int32_t n) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            static_cast<W*>(this)->decide(first);
+            static_cast<W*>(this)->decide(second);
+        }
+    }
+};
+
 // Walks the body of a flavor of a supported `type` in storage order.
 // The walker `W` provides:
 //   std::int32_t decide(Field)       one field whose value shapes what follows

@@ -11,6 +11,7 @@
 #include "object3d/model.hpp"
 #include "picture/drawing.hpp"
 #include "textfmt/binio.hpp"
+#include "textfmt/fieldtree.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::object3d {
@@ -74,6 +75,25 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
 // records carry the same old number the first wins; a number no record
 // carries stays as it is.
 void compileObject(Object& object);
+// Whether two objects hold the same records with the same numbers, root and
+// names (reserved fields aside), and two flavors the same type, offset and
+// values.
+bool sameObject(const Object& a, const Object& b);
+bool sameFlavor(const Flavor& a, const Flavor& b);
+// The vertices, normals and flavors whose number `compiled` (the object
+// after compileObject) changed.
+std::array<std::size_t, 3> renumberedRecords(const Object& object, const Object& compiled);
+
+// The object as records of named fields (see textfmt/fieldtree.hpp): its
+// Root, the vertices and the normals by key ("vertex 17": X, Y, Z), the
+// file names, and the flavors by their offset and type ("flavor 123
+// (FL03)": "value 1" ...), a reference to a flavor by the flavor it refers
+// to. `objectOfFields` sets the object `object` from such records: its
+// flavors placed one after another, every reference to a flavor made the
+// offset it gets. An object with a flavor list cut at a flavor without a
+// layout, or with two sections of a kind, fails.
+TreeRecord objectFields(const Object& object);
+Object objectOfFields(const TreeRecord& fields, Object object);
 
 // The faces an object shows: each FL02 of a Kind with vertex references
 // (0, 1, 2, 3, 5, 12, 13) is an outline through the vertices of its first

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <initializer_list>
+#include <type_traits>
 
 #include "platform/display.hpp"
 #include "platform/paths.hpp"
@@ -190,6 +191,84 @@ private:
     bool labelDeparted_ = false;
 };
 
+// Lists a setup as records of named fields, or (`Set`) sets one from such
+// records. A row is a record named by its label, its values by their
+// columns ("Gears: 3rd"); a row whose label is indented belongs to the line
+// above it that is not ("Weight Jack: Rear"). Line 2's folder is no field:
+// the name is the one the setup stores.
+template <bool Set>
+class StgFieldWalker {
+public:
+    using Root = std::conditional_t<Set, const TreeRecord, TreeRecord>;
+
+    explicit StgFieldWalker(Root& root) : root_(root) {}
+
+    void line(std::string_view text) {
+        if (!text.empty() && text.front() != ' ') {
+            heading_ = trimBlanks(text);
+            if (heading_.ends_with(':')) heading_.pop_back();
+        }
+    }
+    void blank(int = 1) {}
+    void names(Setup& setup) {
+        if constexpr (Set) {
+            setup.name = record("Name").fields.at(0).text.substr(0, kBaseNameBytes);
+            setup.baseName.fill(0);
+            std::copy(setup.name.begin(), setup.name.end(), setup.baseName.begin());
+        } else {
+            const auto& b = setup.baseName;
+            record("Name").add("", std::string(b.begin(), std::find(b.begin(), b.end(), 0)));
+        }
+    }
+    void row(SetupRecord& values, std::string_view label, Form form,
+             std::initializer_list<std::size_t> fields, std::size_t,
+             std::initializer_list<std::string_view> columns = {}) {
+        const bool indented = label.front() == ' ';
+        Root& r = record(indented ? heading_ : std::string(trimBlanks(label)));
+        const auto* column = columns.begin();
+        for (const std::size_t f : fields) {
+            if constexpr (Set) {
+                values[f] = static_cast<std::int32_t>(r.fields.at(field_++).number);
+            } else {
+                const std::int32_t v = values[f];
+                r.add(indented                  ? std::string(trimBlanks(label))
+                      : column != columns.end() ? std::string(*column++)
+                                                : std::string(),
+                      form == Form::Whole ? numberText(v) : decimalText(v, form), v);
+            }
+        }
+    }
+    // The comment as its bytes.
+    void comment(Setup& setup) {
+        if constexpr (Set)
+            setup.comment = record(heading_).fields.at(0).text;
+        else
+            record(heading_).add("", setup.comment);
+    }
+    void end() {}
+
+private:
+    // The record `place`: the last one when it has that name, else the next.
+    Root& record(const std::string& place) {
+        if (!last_ || last_->place != place) {
+            field_ = 0;
+            if constexpr (Set) {
+                last_ = &root_.groups.at(0).records.at(next_++);
+            } else {
+                if (root_.groups.empty()) root_.groups.emplace_back().matching = Matching::Position;
+                last_ = &root_.groups[0].records.emplace_back();
+                last_->place = place;
+            }
+        }
+        return *last_;
+    }
+
+    Root& root_;
+    Root* last_ = nullptr;
+    std::size_t next_ = 0, field_ = 0;
+    std::string heading_;
+};
+
 // Every line of stg.def, in order; the comment is line 37.
 template <class IO>
 void layout(IO& io, Setup& setup) {
@@ -248,6 +327,19 @@ Setup parseSetup(TextReader& def) {
 
 void printSetup(TextWriter& def, const Setup& setup) {
     printLayout<StgPrinter>(def, setup);
+}
+
+TreeRecord setupFields(const Setup& setup) {
+    TreeRecord root;
+    StgFieldWalker<false> lister(root);
+    layout(lister, const_cast<Setup&>(setup));  // the lister only reads
+    return root;
+}
+
+Setup setupOfFields(const TreeRecord& fields, Setup setup) {
+    StgFieldWalker<true> setter(fields);
+    layout(setter, setup);
+    return setup;
 }
 
 }  // namespace z5::setup

@@ -6,6 +6,7 @@
 #include "core/command.hpp"
 #include "setup/model.hpp"
 #include "textfmt/binio.hpp"
+#include "textfmt/fieldtree.hpp"
 #include "textfmt/textio.hpp"
 
 namespace z5::setup {
@@ -23,6 +24,15 @@ void writeSetup(BinaryWriter& out, const Setup& setup);
 // Printed, line 2 shows the model's folder and setup name.
 Setup parseSetup(TextReader& def);
 void printSetup(TextWriter& def, const Setup& setup);
+
+// The setup as records of named fields, labelled as stg.def labels them
+// (see textfmt/fieldtree.hpp): "Name" (the name it stores; line 2's folder
+// is none), each row by its label and its values by their columns ("Gears:
+// 3rd"), an indented row under the line above it ("Weight Jack: Rear"),
+// and "Comments". `setupOfFields` sets those fields of `setup` from such
+// records and keeps the others.
+TreeRecord setupFields(const Setup& setup);
+Setup setupOfFields(const TreeRecord& fields, Setup setup);
 
 }  // namespace z5::setup
 

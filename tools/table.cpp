@@ -8,6 +8,9 @@
 #include "archive/archive.hpp"
 #include "check/check.hpp"
 #include "commands/table.hpp"
+#include "compare/files.hpp"
+#include "compare/merge.hpp"
+#include "compare/textconv.hpp"
 #include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -203,6 +206,79 @@ int runAddFiles(const Run& run) {
     return 0;
 }
 
+// A file's or member's lines as diff prints them: the lines of a file; a
+// member's heading and its lines indented under it; with `brief` headings
+// only; as JSON one object per difference.
+struct LineForm {
+    bool brief = false;
+    bool json = false;
+};
+void printFileLines(std::ostream& out, const compare::FileLines& f, LineForm form) {
+    if (form.json) {
+        if (f.change != compare::Change::Changed)
+            out << compare::differenceJson({f.change, {}, {}, f.old, f.now}, f.file) << '\n';
+        for (const compare::Difference& d : f.lines)
+            out << compare::differenceJson(d, f.file) << '\n';
+    } else {
+        for (const std::string& line : compare::fileLinesText(f, form.brief)) out << line << '\n';
+    }
+    out.flush();
+}
+
+// 0 when nothing differs, 1 when something does, 2 on trouble.
+int runDiff(const Run& run) {
+    const std::string a = run.first(0), b = run.first(1);
+    const LineForm form{run.flag("brief"), run.flag("json")};
+    bool differ = false;
+    try {
+        compare::diffPaths(fromFolder(run, a), a, fromFolder(run, b), b,
+                           [&](const compare::FileLines& f) {
+                               differ = true;
+                               printFileLines(*run.out, f, form);
+                           });
+    } catch (const std::exception& e) {
+        *run.err << "z5def diff: " << printableLine(e.what()) << '\n';
+        return 2;
+    }
+    // Lines that could not be written are trouble, not a difference.
+    if (!*run.out) return 2;
+    return differ ? 1 : 0;
+}
+
+// Never fails git: a file it cannot read is one line on standard output.
+int runTextconv(const Run& run) {
+    compare::textconv(fromFolder(run, run.first(0)), *run.out);
+    return 0;
+}
+
+// 0 merged, 1 conflicts (nothing written), 2 on trouble.
+int runMerge(const Run& run) {
+    compare::MergeInputs in{fromFolder(run, run.first(0)),
+                            fromFolder(run, run.first(1)),
+                            fromFolder(run, run.first(2)),
+                            run.first(0),
+                            run.first(1),
+                            run.first(2),
+                            {},
+                            run.value("output")};
+    if (in.shownOutput.empty()) in.shownOutput = pathText(nativePath(in.ours).filename());
+    in.output = fromFolder(run, in.shownOutput);
+    WindowlessHost host(run.folder, {});
+    compare::MergeReport report;
+    const Outcome o = runCommand(host, {.showsBusy = false},
+                                 [&](Command& cmd) { report = compare::mergeFiles(cmd, in); });
+    if (o.status != Status::Done) {
+        *run.err << "z5def merge: " << printableLine(o.reason) << '\n';
+        return 2;
+    }
+    for (const std::string& conflict : report.conflicts)
+        *run.err << printableLine(conflict) << '\n';
+    if (!report.conflicts.empty()) return 1;
+    for (const std::string& warning : report.warnings) *run.err << printableLine(warning) << '\n';
+    for (const compare::FileLines& f : report.fromTheirs) printFileLines(*run.out, f, {});
+    return 0;
+}
+
 constexpr Option kJobs{"-j,--jobs", "N", "how many at once (default: the number of cores)"};
 
 constexpr Argument kVerifyArguments[] = {
@@ -251,6 +327,22 @@ constexpr Option kAddOptions[] = {
      {},
      "do not keep the archive it replaces as ARCHIVE.dat.bak (by default it is kept there, "
      "replacing an older ARCHIVE.dat.bak)"}};
+
+constexpr Argument kDiffArguments[] = {
+    {"A", "a file, an archive, a definition folder or a workspace"},
+    {"B", "the one to compare it with, of the same sort and kind"}};
+constexpr Option kDiffOptions[] = {
+    {"--brief", {}, "print one line per file or member that differs"},
+    {"--json", {}, "print one JSON object per difference, a line each"}};
+
+constexpr Argument kTextconvArguments[] = {{"FILE", "the file git hands over"}};
+
+constexpr Argument kMergeArguments[] = {{"BASE", "the file both sides started from"},
+                                        {"OURS", "one side"},
+                                        {"THEIRS", "the other side"}};
+constexpr Option kMergeOptions[] = {
+    {"-o,--output", "OUT",
+     "the merged file (default: OURS's file name in the working folder; never an input)"}};
 
 constexpr std::array kTools = {
     Tool{"verify",
@@ -372,6 +464,63 @@ constexpr std::array kTools = {
          "complete, and the one it replaces is kept as _ARCHIVE_.dat.bak (one generation; "
          "*--no-backup* keeps none). Standard output names the members *replaced:* and *added:*.",
          kAddArguments, kAddOptions, runAddFiles},
+    Tool{"diff",
+         "compare two files of one kind, two archives, two definition folders or two workspaces "
+         "field by field: one line per difference, named as the definition files name it",
+         "Compare two files of one kind (.3do .trk .cam .scr .stg .dat; the kind by content where "
+         "the bytes decide it, else by extension), two definition folders or two workspaces, and "
+         "print one line per difference in the order of the definition file, each field named by "
+         "its place and label: _PLACE_: _FIELD_: _OLD_ -> _NEW_ (*Header: Length: 160000 -> "
+         "160100*, *Section 12: Banking 3: Height 2: 150 -> 180*). Records without a key of their "
+         "own (sections, surfaces, walls, flavors, camera blocks) are aligned as a text diff "
+         "aligns lines, so a record added or removed is one line (*Section 41: added (turn, "
+         "Length 900)*), and are named as _A_ numbers them (added ones as _B_ does); vertices and "
+         "normals are matched by their key (*vertex 17: X: 10 -> 12*), flavors are named by "
+         "their offset and type (*flavor 123 (FL03): value 2: 7 -> 9*) and a reference to a "
+         "flavor is compared by the flavor it names. Counts and sizes the compiler works out "
+         "(Segments, Section 2, Section 3, the blocks of a count) get no line of their own. An "
+         "object that comes back the same but for its numbering is one line, *Object: "
+         "renumbered: ...*. A setup is compared by its labels (*Gears: 3rd: 1.32 -> 1.35*); its "
+         "line 2 folder is no difference, the name it stores is (*Name: FAST -> QUICK*). Archives "
+         "and workspaces are compared member by member, by name in any letter case: _NAME_: "
+         "*added*, *removed*, *moved* (_OLD_ -> _NEW_ position), or *changed* with its lines "
+         "indented under it; a member of no known kind shows its differing bytes (*bytes "
+         "0x10-0x1f*). Members whose bytes are equal are not decoded. *--brief* prints only one "
+         "line per file or member that differs; *--json* one JSON object per difference, a line "
+         "each, with *change* (changed, added, removed, moved), *file*, *place*, *field*, *old* "
+         "and *new*, null where there is none. Exit status 0 when nothing differs, 1 when "
+         "something does, 2 on trouble (a path missing or damaged, two kinds).",
+         kDiffArguments, kDiffOptions, runDiff},
+    Tool{"textconv",
+         "write a file as text for git's textconv: its definition files, or an archive's "
+         "members, on standard output",
+         "Write _FILE_ as text on standard output, writing no file, for git's *textconv* (see "
+         "*EXAMPLES*): a binary of a known kind as the decompiler's definition files one after "
+         "another, each under a line *==>* _NAME_ *<==* (a setup's line 2 from the name it "
+         "stores, not from the file's path, which git makes up); an archive as one line per "
+         "member: its name, size, kind and the CRC-32 of its bytes. A file it cannot read gives "
+         "one line saying why, with its size and CRC-32. The exit status is 0 whatever the file "
+         "holds, so git never fails on it.",
+         kTextconvArguments,
+         {},
+         runTextconv},
+    Tool{"merge",
+         "merge two changed versions of a file or an archive field by field: what changed on one "
+         "side only is taken, what changed on both otherwise is a conflict",
+         "Merge _OURS_ and _THEIRS_, two changed versions of _BASE_, by field: three files of "
+         "one kind, or three archives member by member (and by field within members of the "
+         "known kinds; a member added by one side goes after the member it follows there). A "
+         "field changed on one side only takes that side's value, changed alike on both that "
+         "value; changed otherwise on both, it is a conflict. Records added or removed (sections, "
+         "vertices, flavors, members) are merged when only one side added or removed there. With "
+         "no conflict the merge is written to _OUT_ (default: the file name of _OURS_ in the "
+         "working folder, refused when that is an input) as every output is, and standard "
+         "output lists what came from _THEIRS_ as *diff* names it; a merged track whose Start "
+         "chain breaks is written with *check*'s warning on standard error. With any conflict "
+         "every one is listed on standard error as *diff* names fields (*Section 12: Length: "
+         "base 2000, ours 2100, theirs 1900*), nothing is written and the exit status is 1; "
+         "trouble (an input missing or damaged, kinds that differ) exits 2.",
+         kMergeArguments, kMergeOptions, runMerge},
 };
 
 }  // namespace

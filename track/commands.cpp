@@ -6,14 +6,18 @@ namespace track {
 
 Track compileTrack(TextReader& def) {
     Track track = parseTrack(def);
-    // The rows read decide both block sizes, whatever the header said. At
-    // most 501 rows each and 32768 sections keep these inside 32 bits.
-    track.header.magic = kMagic;
     track.header.version = kVersion;
+    setBlockSizes(track);
+    return track;
+}
+
+void setBlockSizes(Track& track) {
+    // The rows decide both block sizes, whatever the header said. At most
+    // 501 rows each and 32768 sections keep these inside 32 bits.
+    track.header.magic = kMagic;
     track.header.section2 = static_cast<std::int32_t>(kSurfaceBytes * track.surfaces.size());
     track.header.section3 = static_cast<std::int32_t>(kWallBytes * track.walls.size() +
                                                       kSectionBytes * track.sections.size());
-    return track;
 }
 
 }  // namespace track

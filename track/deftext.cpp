@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <span>
 #include <tuple>
 
 #include "platform/failure.hpp"
 #include "textfmt/columns.hpp"
+#include "textfmt/fieldtree.hpp"
+#include "textfmt/printform.hpp"
 #include "track/track.hpp"
 
 namespace z5::track {
@@ -392,6 +395,171 @@ private:
     bool surplus_ = false;  // the row has more values than the layout
 };
 
+// Lists a track as records of named fields: the header (Segments and the
+// block sizes, which the compiler works out, as derived values), a pointer
+// record per section aligned as the sections are, and each section with
+// its banking rows (by E-line), surfaces and walls. Each field carries the
+// label of its column header.
+class TrkFieldLister {
+public:
+    static constexpr bool printing = true;
+
+    TrkFieldLister() {
+        root.place = "Header";
+        root.groups.resize(2);
+        root.groups[0].alignedWith = 1;
+        root.groups[0].quiet = true;
+    }
+
+    // A column header (indented nine blanks, not a rule) gives the labels
+    // of the rows after it.
+    void line(std::string_view text) {
+        if (text.starts_with("         ") &&
+            text.find_first_not_of(" =-") != std::string_view::npos)
+            labels_ = &labelsOf(text);
+    }
+    void blank(int = 1) {}
+    void marker(std::string_view) {}
+    void value(std::string_view label, std::int32_t& v, std::string_view, Value use = Value::Read) {
+        field(root, label, v).derived = use == Value::Derived;
+    }
+    void count(std::string_view label, std::int32_t& v, std::string_view name) {
+        field(root, label, v).derived = name == "Segments";
+    }
+    void pointers(std::vector<std::int32_t>& pointers) {
+        for (std::size_t i = 0; i < pointers.size(); ++i) {
+            TreeRecord& r = root.groups[0].records.emplace_back();
+            r.place = "Section " + std::to_string(i + 1);
+            r.add("Pointer", pointers[i]);
+        }
+    }
+    template <class Rows>
+    void sized(Rows&, std::int32_t) {}
+    void columnHeader(const SectionRecord&) {}
+    void sectionRow(SectionRecord& section, std::size_t s) {
+        const bool straight = section[kTypeField] == kStraightType;
+        TreeRecord& r = root.groups[1].records.emplace_back();
+        r.place = "Section " + std::to_string(s + 1);
+        const std::vector<std::string>& labels = labelsOf(straight ? kStraightHeader : kTurnHeader);
+        r.fields.reserve(section.size());
+        for (std::size_t i = 0; i < section.size(); ++i) {
+            TreeField& f = r.add(labels[i], section[i]);
+            f.derived = i == kSurfacesField || i == kWallsField;
+        }
+        r.fields[kTypeField].plain = false;
+        r.fields[kTypeField].text = straight ? "Straight"
+                                    : section[kTypeField] == kTurnType
+                                        ? "Turn"
+                                        : "Turn (type " + numberText(section[0]) + ")";
+        r.summary = std::string(straight ? "straight" : "turn") + ", Length " + r.fields[2].shown();
+        r.groups.resize(3);
+        r.groups[0].matching = Matching::Position;
+    }
+    template <class Rows>
+    void rows(Rows& all, std::size_t first, std::int32_t count, const RowGroup& g) {
+        TreeRecord& section = root.groups[1].records.back();
+        const std::size_t group = g.kind == "banking" ? 0 : g.kind == "surface" ? 1 : 2;
+        const std::string name = g.kind == "banking"   ? "Banking"
+                                 : g.kind == "surface" ? "Surface"
+                                                       : "Wall";
+        const std::vector<std::string>& labels = *labels_;
+        for (std::int32_t i = 0; i < count; ++i) {
+            const std::size_t at = first + static_cast<std::size_t>(i);
+            TreeRecord& r = section.groups[group].records.emplace_back();
+            r.place = section.place + ": " + name + " " + std::to_string(i + 1);
+            const auto row = at < all.size() ? all[at] : typename Rows::value_type{};
+            r.fields.reserve(row.size());
+            for (std::size_t f = 0; f < row.size(); ++f)
+                r.add(f < labels.size() ? labels[f] : "Value " + std::to_string(f + 1), row[f]);
+        }
+    }
+    void end() {}
+
+    TreeRecord root;
+
+private:
+    static TreeField& field(TreeRecord& r, std::string_view label, std::int32_t v) {
+        return r.add(std::string(trimBlanks(label.substr(0, label.find(':')))), v);
+    }
+    // Each header's labels, worked out once.
+    const std::vector<std::string>& labelsOf(std::string_view header) {
+        auto it = cache_.find(header);
+        if (it == cache_.end()) it = cache_.emplace(header, headerLabels(header)).first;
+        return it->second;
+    }
+    std::map<std::string, std::vector<std::string>, std::less<>> cache_;
+    const std::vector<std::string>* labels_ = nullptr;
+};
+
+// Sets a track from records that TrkFieldLister lists: the values in the
+// order of the layout, the counts and block sizes from the records.
+class TrkFieldSetter {
+public:
+    static constexpr bool printing = false;
+
+    explicit TrkFieldSetter(const TreeRecord& root) : root_(root) {}
+
+    void line(std::string_view) {}
+    void blank(int = 1) {}
+    void marker(std::string_view) {}
+    void value(std::string_view, std::int32_t& v, std::string_view, Value = Value::Read) {
+        v = next();
+    }
+    void count(std::string_view, std::int32_t& v, std::string_view name) {
+        v = next();
+        if (name == "Segments") v = static_cast<std::int32_t>(root_.groups[1].records.size());
+    }
+    void pointers(std::vector<std::int32_t>& pointers) {
+        const auto& records = root_.groups[0].records;
+        if (records.size() != pointers.size())
+            throw CommandFailure(std::to_string(records.size()) + " pointers for " +
+                                 std::to_string(pointers.size()) + " sections");
+        for (std::size_t i = 0; i < pointers.size(); ++i)
+            pointers[i] = static_cast<std::int32_t>(records[i].fields.at(0).number);
+    }
+    template <class Rows>
+    void sized(Rows& rows, std::int32_t count) {
+        rows.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    void sectionsCounted(std::int32_t) {}
+    void columnHeader(const SectionRecord&) {}
+    void sectionRow(SectionRecord& section, std::size_t s) {
+        const TreeRecord& r = root_.groups[1].records[s];
+        for (std::size_t i = 0; i < section.size(); ++i)
+            section[i] = static_cast<std::int32_t>(r.fields.at(i).number);
+        // A count that still gives its rows stays as it was (a negative
+        // count gives none).
+        for (const auto& [field, group] : {std::pair{kSurfacesField, 1}, {kWallsField, 2}}) {
+            const auto rows = static_cast<std::int32_t>(r.groups.at(group).records.size());
+            if (std::max(section[field], 0) != rows) section[field] = rows;
+        }
+    }
+    template <class Rows>
+    void rows(Rows& all, std::size_t, std::int32_t count, const RowGroup& g) {
+        const TreeRecord& section = root_.groups[1].records[g.section];
+        const auto& records =
+            section.groups.at(g.kind == "banking"   ? 0
+                              : g.kind == "surface" ? 1
+                                                    : 2)
+                .records;
+        if (records.size() != static_cast<std::size_t>(std::max(count, 0)))
+            throw CommandFailure(section.place + ": " + std::to_string(records.size()) + " " +
+                                 std::string(g.kind) + " rows where # Elines is " +
+                                 std::to_string(count));
+        for (const TreeRecord& r : records) {
+            auto& row = all.emplace_back();
+            for (std::size_t f = 0; f < row.size(); ++f)
+                row[f] = static_cast<std::int32_t>(r.fields.at(f).number);
+        }
+    }
+    void end() {}
+
+private:
+    std::int32_t next() { return static_cast<std::int32_t>(root_.fields.at(field_++).number); }
+    const TreeRecord& root_;
+    std::size_t field_ = 0;
+};
+
 // The rule under a column header: nine blanks, then "=" to the header's end.
 std::string rule(std::string_view header) {
     return TrkPrinter::rule(header);
@@ -478,6 +646,20 @@ void layout(IO& io, Track& t) {
 
 void printTrack(TextWriter& def, const Track& track) {
     printLayout<TrkPrinter>(def, track);
+}
+
+TreeRecord trackFields(const Track& track) {
+    TrkFieldLister lister;
+    layout(lister, const_cast<Track&>(track));  // the lister only reads
+    return std::move(lister.root);
+}
+
+Track trackOfFields(const TreeRecord& fields) {
+    TrkFieldSetter setter(fields);
+    Track track;
+    layout(setter, track);
+    setBlockSizes(track);
+    return track;
 }
 
 Track parseTrack(TextReader& def, TrackPlaces* places) {

@@ -6,6 +6,7 @@
 #include "core/command.hpp"
 #include "picture/drawing.hpp"
 #include "textfmt/binio.hpp"
+#include "textfmt/fieldtree.hpp"
 #include "textfmt/textio.hpp"
 #include "track/model.hpp"
 
@@ -58,6 +59,15 @@ std::vector<Diagnostic> trackWarnings(const Track& track, const TrackPlaces& pla
 // The parsed track with its magic, version and the two block sizes made up
 // from its rows.
 Track compileTrack(TextReader& def);
+// Sets the magic and the two block sizes from the rows the track holds.
+void setBlockSizes(Track& track);
+
+// The track as records of named fields, labelled as Trk.def labels them
+// (see textfmt/fieldtree.hpp), and a track set from such records, its
+// counts and block sizes worked out from the records. A section whose
+// banking rows are not # Elines fails.
+TreeRecord trackFields(const Track& track);
+Track trackOfFields(const TreeRecord& fields);
 
 // `warnings`: departures from the layout met reading it, counted in the
 // title block.

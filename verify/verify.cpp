@@ -226,27 +226,6 @@ std::string withoutReserved(std::string bytes, const object3d::ObjectRead& read)
     return bytes;
 }
 
-bool sameObject(const object3d::Object& a, const object3d::Object& b) {
-    const auto sameFlavor = [](const object3d::Flavor& x, const object3d::Flavor& y) {
-        return x.type == y.type && x.offset == y.offset &&
-               std::equal(x.values.begin(), x.values.end(), y.values.begin(), y.values.end(),
-                          [](const object3d::Value& v, const object3d::Value& w) {
-                              return v.number == w.number && v.field.width == w.field.width;
-                          });
-    };
-    const auto samePoints = [](const object3d::PointSection& x, const object3d::PointSection& y) {
-        return x.normals == y.normals && x.points == y.points;
-    };
-    return a.root == b.root && a.names == b.names &&
-           std::equal(a.points.begin(), a.points.end(), b.points.begin(), b.points.end(),
-                      samePoints) &&
-           std::equal(a.flavors.begin(), a.flavors.end(), b.flavors.begin(), b.flavors.end(),
-                      sameFlavor);
-}
-
-// An object that did not come back byte for byte: the same but for the
-// reserved fields, or for the numbers the compiler gave its vertices,
-// normals and flavors, or different.
 // An object that did not come back byte for byte (first at `offset`): the
 // same but for the reserved fields, or for the numbers the compiler gave
 // its vertices, normals and flavors, or different.
@@ -274,13 +253,8 @@ void compareObjects(const Source& originalFile, const Source& writtenFile, std::
     object3d::Object renumbered = object;
     object3d::compileObject(renumbered);
     // Records whose number the compiler changed: vertices, normals, flavors.
-    std::size_t moved[3] = {0, 0, 0};
-    for (const object3d::PointSection& section : object.points)
-        for (std::size_t i = 0; i < section.points.size(); ++i)
-            moved[section.normals] += section.points[i][0] != static_cast<std::int32_t>(i);
-    for (std::size_t i = 0; i < object.flavors.size(); ++i)
-        moved[2] += object.flavors[i].offset != renumbered.flavors[i].offset;
-    if (moved[0] + moved[1] + moved[2] > 0 && sameObject(renumbered, after.object)) {
+    const auto moved = object3d::renumberedRecords(object, renumbered);
+    if (moved[0] + moved[1] + moved[2] > 0 && object3d::sameObject(renumbered, after.object)) {
         result.verdict = Verdict::Equivalent;
         result.detail = std::to_string(moved[0]) + " vertices and " + std::to_string(moved[1]) +
                         " normals moved";

@@ -8,6 +8,7 @@
 #include "check/check.hpp"
 #include "commands/drop.hpp"
 #include "commands/table.hpp"
+#include "compare/files.hpp"
 #include "platform/display.hpp"
 #include "platform/encoding.hpp"
 #include "platform/files.hpp"
@@ -280,15 +281,21 @@ void WindowController::runMany(const MenuEntry& entry, const std::optional<std::
     const bool verifying = entry.shell == ShellEntry::Verify;
     const bool checking = entry.shell == ShellEntry::Check;
     const bool listing = entry.shell == ShellEntry::ListArchive;
+    const bool comparing = entry.shell == ShellEntry::Compare;
+    const std::string_view anyFile = findCommandByMenu("mnuDecompile")->options.filter;
     const std::optional<std::string> chosen =
         file        ? file
         : verifying ? view_.chooseFileOrFolder("Verify a file or a folder", folder_)
         : checking  ? view_.chooseFileOrFolder("Check a file or a folder", folder_)
+        : comparing ? host->openFileName(anyFile)
                     : host->openFileName(findCommandByMenu(entry.shell == ShellEntry::BuildWorkspace
                                                                ? "mnuPack"
                                                                : "mnuUnpack")
                                              ->options.filter);
     if (!chosen || chosen->empty()) return;
+    // Compare asks for the second file too.
+    const std::optional<std::string> other = comparing ? host->openFileName(anyFile) : chosen;
+    if (!other || other->empty()) return;
     const int jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const auto progress = [&](std::size_t index, std::size_t count, const std::string& name) {
         view_.showProgress(title + ": [" + std::to_string(index + 1) + "/" + std::to_string(count) +
@@ -319,6 +326,20 @@ void WindowController::runMany(const MenuEntry& entry, const std::optional<std::
             summary = printableLine(e.what());
             lines = {summary};
         }
+    } else if (comparing) {
+        try {
+            compare::diffPaths(*chosen, *chosen, *other, *other, [&](const compare::FileLines& f) {
+                for (std::string& line : compare::fileLinesText(f))
+                    lines.push_back(std::move(line));
+            });
+            summary = lines.empty() ? "no differences"
+                                    : std::to_string(lines.size()) +
+                                          (lines.size() == 1 ? " line of differences"
+                                                             : " lines of differences");
+        } catch (const std::exception& e) {
+            summary = printableLine(e.what());
+        }
+        if (lines.empty()) lines = {summary};
     } else if (checking) {
         const std::vector<check::Unit> units = check::plan({*chosen}, folder_);
         check::Tally tally;

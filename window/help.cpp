@@ -92,6 +92,10 @@ constexpr FixedBlock kOtherEntries[] = {
      "and departure; Verify and Check show their lines there, and Build Workspace the members it "
      "changed, added and removed."},
     {K::Item,
+     "File > List Archive asks for an archive and lists its members: name, size, offset and the "
+     "kind their bytes look like. File > Compare asks for two files of one kind, or two "
+     "archives, and lists what differs, field by field as the definition files name them."},
+    {K::Item,
      "File > Clean Up first asks \"Delete the N files that dattext.pck lists?\" and deletes "
      "them only on Yes."},
     {K::Item, "File > Exit closes the window."},

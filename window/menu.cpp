@@ -41,6 +41,7 @@ constexpr std::array kMenuTree = {
     shell("mnuBuildWorkspace", "&Build Workspace...", "mnuFile", ShellEntry::BuildWorkspace),
     shell("mnuVerify", "Ve&rify...", "mnuFile", ShellEntry::Verify),
     shell("mnuCheck", "Chec&k...", "mnuFile", ShellEntry::Check),
+    shell("mnuCompare", "Co&mpare...", "mnuFile", ShellEntry::Compare),
     line("mnuFileBlank3", "mnuFile"),
     entry("mnuDecompile", "&Decompile", "mnuFile", R::Command),
     entry("mnuTxtDoc", "&Text Doc", "mnuFile", R::Command),

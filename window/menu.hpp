@@ -31,6 +31,7 @@ enum class ShellEntry {
     Verify,            // asks for a file or a folder; z5def verify
     Check,             // asks for a file or a folder; z5def check
     ListArchive,       // asks for an archive; z5def list
+    Compare,           // asks for two files; z5def diff
 };
 
 struct MenuEntry {

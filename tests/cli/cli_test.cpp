@@ -178,7 +178,7 @@ TEST(Cli, UsageErrorsSayWhatWasWrongInOneLineAndWriteNothing) {
         {{"dump", "a", "b"}, "z5def dump: unexpected argument \"b\"; try \"z5def dump --help\""},
         {{},
          "z5def: a command is required (unpack, pack, cleanup, dump, textdoc, trk, 3do, cam, "
-         "scr, stg, verify, check, extract, build, list, add)"},
+         "scr, stg, verify, check, extract, build, list, add, diff, textconv, merge)"},
         {{"trk"}, "z5def trk: a command is required (decompile, compile, view)"},
         {{"3do", "view", ""}, "z5def 3do view: FILE.3do is empty"},
         {{"trk", "view", "-o", ""}, "z5def trk view: OUT.svg is empty"},

@@ -44,6 +44,7 @@ inline constexpr ExpectedMenuRow kExpectedMenu[] = {
     {"mnuBuildWorkspace", "&Build Workspace...", "mnuFile", "", true, true},
     {"mnuVerify", "Ve&rify...", "mnuFile", "", true, true},
     {"mnuCheck", "Chec&k...", "mnuFile", "", true, true},
+    {"mnuCompare", "Co&mpare...", "mnuFile", "", true, true},
     {"mnuFileBlank3", "-", "mnuFile", "", true, true},
     {"mnuDecompile", "&Decompile", "mnuFile", "", true, true},
     {"mnuTxtDoc", "&Text Doc", "mnuFile", "", true, true},

@@ -8,6 +8,7 @@
 
 #include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
+#include "tests/support/tracks.hpp"
 
 namespace z5 {
 namespace {
@@ -16,15 +17,6 @@ using namespace test;
 using track::Track;
 
 using SectionShape = std::array<std::int32_t, 3>;  // type, surfaces, walls
-
-// Sets the header as a well-formed file has it.
-void fixHeader(Track& t) {
-    t.header.magic = track::kMagic;
-    t.header.version = 1;
-    t.header.segments = static_cast<std::int32_t>(t.sections.size());
-    t.header.section2 = static_cast<std::int32_t>(12 * t.surfaces.size());
-    t.header.section3 = static_cast<std::int32_t>(52 * t.sections.size() + 20 * t.walls.size());
-}
 
 // A track whose every value differs, extremes included.
 Track buildTrack(std::initializer_list<SectionShape> shapes, std::int32_t eLines) {
@@ -49,26 +41,6 @@ Track buildTrack(std::initializer_list<SectionShape> shapes, std::int32_t eLines
     }
     fixHeader(t);
     return t;
-}
-
-std::string bytesOf(const Track& t) {
-    Bytes b;
-    const auto put = [&b](const auto& values) {
-        for (std::int32_t v : values) b.i32(v);
-    };
-    for (auto c : t.header.magic) b.u8(c);
-    put(std::array{t.header.version, t.header.length, t.header.eLines, t.header.segments,
-                   t.header.section2, t.header.section3});
-    put(t.eLineTable);
-    put(t.pointers);
-    for (const auto& row : t.banking) put(row);
-    for (const auto& row : t.surfaces) put(row);
-    std::size_t wall = 0;
-    for (const auto& section : t.sections) {
-        put(section);
-        for (std::int32_t i = 0; i < section[track::kWallsField]; ++i) put(t.walls[wall++]);
-    }
-    return b.str();
 }
 
 // The rule under a column header: nine blanks, then `n` "=".

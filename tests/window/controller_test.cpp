@@ -32,6 +32,7 @@ public:
     std::optional<std::string> answer;  // to a converter's file choice; none cancels
     bool yes = true;                    // to a question
     std::string shownFolder;
+    std::vector<std::string> answers;   // else these, one per file choice
 
     void showEntry(const MenuEntry& entry, const MenuState& state) override {
         entries[std::string(entry.name)] =
@@ -92,6 +93,13 @@ private:
                 view.said.push_back("box " + title + ": " + text);
         }
         void notice(const std::string& line) override { forward(line); }
+        std::optional<std::string> openFileName(std::string_view filter) override {
+            if (view.answers.empty()) return FakeHost::openFileName(filter);
+            filters.emplace_back(filter);
+            answer = view.answers.front();
+            view.answers.erase(view.answers.begin());
+            return answer;
+        }
         FakeView& view;
         std::function<void(const std::string&)> forward;
     };
@@ -501,6 +509,27 @@ TEST(PictureController, SaveOffersThePicturesNameAndAddsSvg) {
     host.answer = dir.file("cube.image");
     EXPECT_EQ(picture.save(host), std::nullopt);
     EXPECT_TRUE(fileExists(dir.file("cube.image")));
+}
+
+// Compare asks for two files and shows diff's lines in the list window.
+TEST(WindowController, CompareShowsTheDifferencesOfTwoFiles) {
+    TempFolder dir;
+    Window window(dir, iniText(dir.str(), {}));
+    writeFile(dir.file("A.dat"), archive({{"A.BIN", "x"}, {"B.BIN", "y"}}));
+    writeFile(dir.file("B.dat"), archive({{"A.BIN", "z"}}));
+    window.view.answers = {dir.file("A.dat"), dir.file("B.dat")};
+    window.controller.choose(entry("mnuCompare"));
+    EXPECT_EQ(window.view.said,
+              (std::vector<std::string>{
+                  "status ", "status File > Compare...: 3 lines of differences",
+                  "list File > Compare...", "  A.BIN: changed", "    bytes 0x0-0x0",
+                  "  B.BIN: removed", "asked Files(*.*)|*.*", "asked Files(*.*)|*.*"}));
+    // Cancelled at the second file: nothing more.
+    window.view.said.clear();
+    window.view.answers = {dir.file("A.dat"), ""};
+    window.controller.choose(entry("mnuCompare"));
+    EXPECT_EQ(window.view.said, (std::vector<std::string>{"status ", "asked Files(*.*)|*.*",
+                                                          "asked Files(*.*)|*.*"}));
 }
 
 TEST(WindowController, ProgramsAndTheWindowsOwnEntries) {

@@ -1,0 +1,153 @@
+// z5def merge on triples built from the formats: the merged bytes, what it
+// says came from theirs, conflicts with nothing written, and what check
+// makes of the result.
+#include <gtest/gtest.h>
+
+#include "check/check.hpp"
+#include "tests/tools/builders.hpp"
+
+namespace z5 {
+namespace {
+
+using namespace test;
+
+struct Merge : ::testing::Test {
+    TempFolder dir{"z5merge"};
+
+    CliRun merge(const std::string& base, const std::string& ours, const std::string& theirs,
+                 const std::string& name = "x") {
+        for (const auto& [side, bytes] :
+             {std::pair{"base", &base}, {"ours", &ours}, {"theirs", &theirs}}) {
+            std::filesystem::create_directories(dir.path() / side);
+            writeFile(dir.file(std::string(side) + "/" + name), *bytes);
+        }
+        return cli({"-C", dir.str(), "merge", "base/" + name, "ours/" + name, "theirs/" + name,
+                    "-o", "out"});
+    }
+    std::string out() const { return readFile(dir.file("out")); }
+    // Errors and warnings check finds in the merged file.
+    std::pair<std::size_t, std::size_t> checked(std::string_view kind) const {
+        const std::string path = dir.file("out." + std::string(kind));
+        writeFile(path, out());
+        TempFolder scratch;
+        const check::Result r =
+            check::checkUnit({check::Unit::Kind::Binary, path, path, {}, {}}, scratch.str());
+        return {r.errors, r.warnings};
+    }
+};
+
+// Section ends meet, and the header's Length is where the last ends.
+const std::vector<SectionSpec> kTrack = {
+    {true, 0, 1000, 100, {3}}, {false, 1000, 2000, 110, {1, 2}}, {true, 3000, 500, 120, {}}};
+constexpr std::int32_t kEnd = 3500;
+
+TEST_F(Merge, FieldsChangedOnOneSideEach) {
+    auto ours = kTrack, theirs = kTrack, merged = kTrack;
+    ours[0].height = merged[0].height = 130;
+    theirs[1].length = merged[1].length = 2100;
+    const CliRun r =
+        merge(trackBytes(kTrack, kEnd), trackBytes(ours, kEnd), trackBytes(theirs, kEnd));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), trackBytes(merged, kEnd));
+    EXPECT_EQ(r.out,
+              "Section 2: Length: 2000 -> 2100\n"
+              "Section 2: Surface 1: End: 2000 -> 2100\n"
+              "Section 2: Surface 2: End: 2000 -> 2100\n");
+    // Theirs' longer section 2 breaks the chain of starts: written, and
+    // check's warning said.
+    EXPECT_EQ(r.err,
+              "out: warning: Start of section 3 is 3000; it is usually section 2's Start + "
+              "Length, 3100\n");
+    EXPECT_EQ(checked("trk"), (std::pair<std::size_t, std::size_t>{0, 0}));
+}
+
+TEST_F(Merge, ConflictsAreListedAndNothingIsWritten) {
+    auto ours = kTrack, theirs = kTrack;
+    ours[2].start = 3100;
+    theirs[2].start = 2900;
+    theirs[0].height = 101;
+    const CliRun r = merge(trackBytes(kTrack), trackBytes(ours), trackBytes(theirs));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Section 3: Start: base 3000, ours 3100, theirs 2900\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fileExists(dir.file("out")));
+}
+
+TEST_F(Merge, RecordsAddedOnOneSideAndEditedOnTheOther) {
+    auto theirs = kTrack;
+    theirs.insert(theirs.begin() + 1, SectionSpec{false, 7, 900, 300, {4}});
+    auto ours = kTrack, merged = theirs;
+    ours[2].height = merged[3].height = 125;
+    CliRun r = merge(trackBytes(kTrack), trackBytes(ours), trackBytes(theirs));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), trackBytes(merged));
+    EXPECT_EQ(r.out,
+              "Section 2: Pointer: 200 -> 300\n"
+              "Section 3: Pointer: 300 -> 400\n"
+              "Section 2: added (turn, Length 900)\n");
+
+    // An object: a vertex moved by ours, a flavor put before the others by
+    // theirs, whose references then name the same flavors at new offsets.
+    const Object base = smallObject();
+    Object o = base, t = base;
+    o.vertices[1][2] = 55;
+    t.flavors.insert(t.flavors.begin(), Flavor(14, {7, 8}));
+    const auto at = t.offsets();
+    t.flavors.back() = Flavor(4, {3, at[1], at[2], at[3]});
+    Object m = t;
+    m.vertices[1][2] = 55;
+    r = merge(base.bytes(), o.bytes(), t.bytes());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), m.bytes());
+    EXPECT_EQ(r.out, "flavor 4 (FL14): added\n");
+    EXPECT_EQ(checked("3do"), (std::pair<std::size_t, std::size_t>{0, 0}));
+}
+
+TEST_F(Merge, ArchivesMemberByMember) {
+    auto ours = kTrack, theirs = kTrack, merged = kTrack;
+    ours[0].start = merged[0].start = 5;
+    theirs[2].length = merged[2].length = 600;
+    const std::string base =
+        archive({{"OVAL.TRK", trackBytes(kTrack)}, {"A.BIN", "a"}, {"B.BIN", "b"}});
+    CliRun r = merge(
+        base, archive({{"OVAL.TRK", trackBytes(ours)}, {"A.BIN", "a"}}),
+        archive(
+            {{"OVAL.TRK", trackBytes(theirs)}, {"A.BIN", "a"}, {"NEW.BIN", "n"}, {"B.BIN", "b"}}),
+        "game.dat");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), archive({{"OVAL.TRK", trackBytes(merged)}, {"A.BIN", "a"}, {"NEW.BIN", "n"}}));
+    EXPECT_EQ(r.out,
+              "OVAL.TRK: changed\n"
+              "  Section 3: Length: 500 -> 600\n"
+              "NEW.BIN: added\n");
+
+    r = merge(base, archive({{"OVAL.TRK", trackBytes(kTrack)}, {"B.BIN", "d"}}),
+              archive({{"OVAL.TRK", trackBytes(kTrack)}, {"A.BIN", "A"}, {"B.BIN", "c"}}),
+              "game.dat");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "B.BIN: changed by ours and by theirs\n"
+              "A.BIN: removed by ours, changed by theirs\n");
+}
+
+TEST_F(Merge, OutputNameAndTrouble) {
+    const std::string track = trackBytes(kTrack);
+    merge(track, track, track, "OVAL.TRK");
+    // By default ours' name in the working folder, never an input.
+    CliRun r = cli({"-C", dir.str(), "merge", "base/OVAL.TRK", "ours/OVAL.TRK", "theirs/OVAL.TRK"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(dir.file("OVAL.TRK")), track);
+    r = cli(
+        {"-C", dir.file("ours"), "merge", "../base/OVAL.TRK", "OVAL.TRK", "../theirs/OVAL.TRK"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "z5def merge: OVAL.TRK is an input of this command; it is not written over\n");
+    writeFile(dir.file("theirs/OVAL.TRK"), camBytes({}, {}, {}));
+    r = cli({"-C", dir.str(), "merge", "base/OVAL.TRK", "ours/OVAL.TRK", "theirs/OVAL.TRK"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "z5def merge: base/OVAL.TRK, ours/OVAL.TRK and theirs/OVAL.TRK are not of one kind "
+              "(trk, trk, cam)\n");
+}
+
+}  // namespace
+}  // namespace z5
