@@ -135,9 +135,9 @@ public:
         }
         if (words != fields.size() && text != rowText(record, label, form, fields, gap))
             depart(surplus, "the layout has " + std::to_string(fields.size()) +
-                              (fields.size() == 1 ? " value" : " values") + " after " +
-                              quotedText(name) + "; found " + std::to_string(words) +
-                              (words > fields.size() ? ": the last value takes the rest" : ""));
+                                (fields.size() == 1 ? " value" : " values") + " after " +
+                                quotedText(name) + "; found " + std::to_string(words) +
+                                (words > fields.size() ? ": the last value takes the rest" : ""));
     }
 
     // The comment's last character becomes its terminating byte 0 (which the

@@ -32,7 +32,7 @@ public:
     std::optional<std::string> answer;  // to a converter's file choice; none cancels
     bool yes = true;                    // to a question
     std::string shownFolder;
-    std::vector<std::string> answers;   // else these, one per file choice
+    std::vector<std::string> answers;  // else these, one per file choice
 
     void showEntry(const MenuEntry& entry, const MenuState& state) override {
         entries[std::string(entry.name)] =
