@@ -53,7 +53,11 @@ std::string lowerExtension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find_first_of("/\\", dot) != std::string_view::npos)
         return {};
-    return foldCase(name.substr(dot + 1));
+    // ASCII only: the extensions compared with are, and foldCase folds to
+    // upper case on Windows.
+    std::string extension(name.substr(dot + 1));
+    for (char& c : extension) c = asciiLower(c);
+    return extension;
 }
 
 bool isFolder(const std::string& path) {

@@ -53,7 +53,9 @@ run() {  # run NAME Z5DEF: the demo and the dumps of every sample into $scratch/
 }
 
 run linux "$linux" | sed "s|$scratch/linux|OUT|g" > "$scratch/linux.txt"
-run windows "$scratch/z5def-wine" | sed "s|$scratch/windows|OUT|g" > "$scratch/windows.txt"
+# A diagnostic names its file by the system's separator.
+run windows "$scratch/z5def-wine" | sed "s|$scratch/windows|OUT|g" |
+    sed -E ':a; s/^([^ :\\]*)\\([^ :]*:[0-9]+:[0-9]+: (warning|error): )/\1\/\2/; ta' > "$scratch/windows.txt"
 
 status=0
 if grep -q '^FAILED' "$scratch/linux.txt" "$scratch/windows.txt"; then
