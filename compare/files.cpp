@@ -49,17 +49,6 @@ constexpr Definitions kDefinitions[] = {
     {"3do", {"flavor.def", "vertex.def"}},
 };
 
-std::string lowerExtension(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.find_first_of("/\\", dot) != std::string_view::npos)
-        return {};
-    // ASCII only: the extensions compared with are, and foldCase folds to
-    // upper case on Windows.
-    std::string extension(name.substr(dot + 1));
-    for (char& c : extension) c = asciiLower(c);
-    return extension;
-}
-
 bool isFolder(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(nativePath(path), ec);

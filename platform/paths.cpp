@@ -22,6 +22,15 @@ bool isDeviceName(std::string_view name) {
     return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
 }
 
+std::string lowerExtension(std::string_view path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || path.find_first_of("/\\", dot) != std::string_view::npos)
+        return {};
+    std::string extension(path.substr(dot + 1));
+    for (char& c : extension) c = asciiLower(c);
+    return extension;
+}
+
 std::string joinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
     if (!path.empty() && !isNativeSeparator(path.back())) path.push_back(kNativeSeparator);

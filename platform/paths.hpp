@@ -32,6 +32,12 @@ bool isNativeSeparator(char c);
 // the name alone.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// The extension of a path's last part, after its last dot, without the dot
+// and in ASCII lower case ("OVAL.TRK" gives "trk"); empty when it has none.
+// The extensions it is compared with are ASCII, and folding them this way
+// is the same on every system.
+std::string lowerExtension(std::string_view path);
+
 // The path of a name (as names are kept in files, see nameToPath) in a
 // folder, found without regard to letter case ("Cam.def" finds "cam.def").
 // Two names that differ only in case are refused as ambiguous, naming both.

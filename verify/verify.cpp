@@ -31,16 +31,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t kNamingBytes = std::size_t{8} << 20;
 constexpr std::size_t kComparePiece = std::size_t{1} << 16;
 
-std::string lowerExtension(std::string_view path) {
-    const std::size_t dot = path.find_last_of('.');
-    const std::size_t slash = path.find_last_of("/\\");
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
-    std::string ext(path.substr(dot));
-    for (char& c : ext) c = asciiLower(c);
-    return ext;
-}
-
 // A new folder of this run's own below the system's temporary folder.
 std::string temporaryParent() {
     std::error_code ec;
@@ -178,7 +168,7 @@ std::vector<Kind> makeKinds() {
 
 const Kind* kindOf(std::string_view path) {
     static const std::vector<Kind> kinds = makeKinds();
-    const std::string extension = lowerExtension(path);
+    const std::string extension = "." + lowerExtension(path);
     for (const Kind& kind : kinds)
         if (kind.extension == extension) return &kind;
     return nullptr;
@@ -197,7 +187,7 @@ std::vector<std::string> namesIn(const std::string& folder) {
 std::string compiledFile(const Kind& kind, const std::string& folder,
                          const std::vector<std::string>& before) {
     for (const std::string& name : namesIn(folder))
-        if (lowerExtension(name) == kind.extension &&
+        if ("." + lowerExtension(name) == kind.extension &&
             std::find(before.begin(), before.end(), name) == before.end())
             return joinPath(folder, name);
     throw CommandFailure("the compile wrote no " + std::string(kind.extension) + " file");
