@@ -28,6 +28,13 @@ std::size_t readFully(const InputFile& file, std::string& out, std::int64_t offs
 
 }  // namespace
 
+void requireMemberName(const std::string& name) {
+    requirePlainName(name, "member name");
+    if (trimBlanks(name).size() != name.size())
+        throw CommandFailure("member name \"" + displayName(name) +
+                             "\" begins or ends with a blank, which pack and clean up would drop");
+}
+
 std::vector<DatMember> readDirectory(const InputFile& dat) {
     std::string count(2, '\0');
     if (readFully(dat, count, 0) < 2)
@@ -54,11 +61,7 @@ std::vector<DatMember> readDirectory(const InputFile& dat) {
         m.entry = readDatEntry(in);
         m.name = entryName(m.entry);
         try {
-            requirePlainName(m.name, "member name");
-            if (trimBlanks(m.name).size() != m.name.size())
-                throw CommandFailure("member name \"" + displayName(m.name) +
-                                     "\" begins or ends with a blank, which pack and clean up "
-                                     "would drop");
+            requireMemberName(m.name);
             checkMemberSize(m.entry.Size, m.name);
         } catch (const CommandFailure& e) {
             throw CommandFailure(where + e.what());

@@ -30,6 +30,11 @@ struct DatMember {
 // naming the entry. The members' bytes are not read.
 std::vector<DatMember> readDirectory(const InputFile& dat);
 
+// Fails unless `name` is a member name unpack could write as a file and
+// pack could list: a plain file name (see requirePlainName) that neither
+// begins nor ends with a blank.
+void requireMemberName(const std::string& name);
+
 // Fails naming the first member whose bytes the archive does not hold whole.
 void requireMemberData(const InputFile& dat, const std::vector<DatMember>& members);
 

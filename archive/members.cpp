@@ -24,7 +24,9 @@ void runUnpackMembers(Command& cmd, const std::vector<std::string>& names) {
         chosen.push_back(m);
     }
     for (const DatMember* m : chosen) {
-        BinaryWriter& out = cmd.createBinary(m->name);
+        // At the member's own path: a file whose name differs only in
+        // letter case is another file, kept as plain unpack keeps it.
+        BinaryWriter& out = cmd.createBinaryAt(cmd.outputPath(m->name), m->name);
         StreamCopy copy(out.flushedFile(), out.position());
         copy.append(dat, m->data, m->entry.Size);
         copy.flush();
@@ -48,7 +50,7 @@ AddReport runAdd(Command& cmd, const std::string& archive, const std::vector<std
     std::vector<std::string> given;
     for (const std::string& file : files) {
         const std::string name = pathToName(pathText(nativePath(file).filename()), "member name");
-        requirePlainName(name, "member name");
+        requireMemberName(name);
         if (name.size() > kDatNameBytes)
             throw CommandFailure(file + ": member name \"" + displayName(name) +
                                  "\" is longer than 13 characters");

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "archive/archive.hpp"
+#include "archive/directory.hpp"
 #include "archive/format.hpp"
 #include "archive/limits.hpp"
 #include "platform/display.hpp"
@@ -39,12 +40,10 @@ std::int16_t readCount(BinaryReader& dat) {
 // would write over it; and its size must be one the tool takes (under 64 MiB).
 void checkEntry(Command& cmd, const std::string& name, std::int32_t size,
                 std::string_view archive) {
-    requirePlainName(name, "member name");
+    requireMemberName(name);
     auto refuse = [&](std::string_view why) {
         throw CommandFailure("member name \"" + displayName(name) + "\" " + std::string(why));
     };
-    if (trimBlanks(name).size() != name.size())
-        refuse("begins or ends with a blank, which pack and clean up would drop");
     if (equalsIgnoringCase(name, archive))
         refuse("is the archive that packing the list writes; pack would overwrite it");
     checkMemberSize(size, name);

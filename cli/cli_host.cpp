@@ -523,7 +523,12 @@ int runParsed(int argc, const char* const* argv, std::ostream& out, std::ostream
 }  // namespace
 
 int runCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    int status = runParsed(argc, argv, out, err);
+    // "/?" asks for help as Windows programs take it ("z5def /?", "z5def
+    // unpack /?"); no file can have that name on Windows.
+    std::vector<const char*> words(argv, argv + argc);
+    for (const char*& word : words)
+        if (std::string_view(word) == "/?") word = "--help";
+    int status = runParsed(argc, words.data(), out, err);
     // What was printed must have reached its reader: a full disk or a closed
     // pipe shows only when the buffered output is flushed.
     errno = 0;

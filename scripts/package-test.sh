@@ -54,6 +54,13 @@ done
 installed=$(cd "$root" && find . ! -type d | sed 's|^\.||' | sort)
 [ "$installed" = "$(printf '%s\n' "${expected[@]}" | sort)" ] ||
     fail "install: other files than expected:"$'\n'"$installed"
+# Every link of the installed README and documents reaches an installed file.
+doc=$usr/share/doc/z5def
+for page in "$doc"/README.md "$doc"/docs/*.md; do
+    for target in $(grep -o '](\([^)#:]*\)' "$page" | sed 's/^](//' | sort -u); do
+        [ -e "$(dirname "$page")/$target" ] || fail "install: $page links $target, which is missing"
+    done
+done
 grep -qx "Exec=$launcher" "$usr/share/applications/z5deftool.desktop" &&
     grep -qx 'Icon=z5deftool' "$usr/share/applications/z5deftool.desktop" ||
     fail "install: the desktop entry does not start the launcher with the icon"

@@ -333,11 +333,14 @@ TEST_F(Archive, MembersByName) {
         return runCommand(host, findCommandByMenu("mnuUnpack")->options,
                           [&](Command& cmd) { runUnpackMembers(cmd, names); });
     };
-    // In any letter case, under the archive's spelling; no list.
+    // In any letter case, under the archive's spelling; no list. A file
+    // whose name differs only in letter case is another file, and stays.
+    writeFile(in("c.trk"), "mine");
     ASSERT_EQ(unpackSome({"c.trk", "a.txt"}).status, Status::Done);
     EXPECT_EQ(folderFiles(work),
               (std::map<std::string, DiskEntry>{{"A.TXT", DiskEntry::file("first")},
-                                                {"C.TRK", DiskEntry::file("third")}}));
+                                                {"C.TRK", DiskEntry::file("third")},
+                                                {"c.trk", DiskEntry::file("mine")}}));
     fresh();
     EXPECT_TRUE(failed(unpackSome({"A.TXT", "NOPE.BIN"}), "game.dat: no member NOPE.BIN"));
     EXPECT_TRUE(files().empty());
@@ -377,6 +380,9 @@ TEST_F(Archive, MembersByName) {
     writeFile(in("d.new"), "again");
     EXPECT_TRUE(failed(add({in("D.NEW"), in("d.new")}).first, "given twice"));
     EXPECT_TRUE(failed(add({root.file("game.dat")}).first, "is the archive itself"));
+    // A name the archive's readers would refuse is never written into it.
+    writeFile(in(" lead"), "x");
+    EXPECT_TRUE(failed(add({in(" lead")}).first, "begins or ends with a blank"));
     EXPECT_EQ(readFile(root.file("game.dat")), archive({{"D.NEW", "fourth"}}));
     EXPECT_FALSE(fileExists(root.file("game.dat.bak")));
 }

@@ -159,6 +159,9 @@ TEST(Cli, HelpAndVersion) {
     r = cli({"--version"});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("z5def"), std::string::npos);
+    // "/?" is "--help", as Windows programs take it.
+    EXPECT_EQ(cli({"/?"}).out, cli({"--help"}).out);
+    EXPECT_EQ(cli({"trk", "/?"}).out, cli({"trk", "--help"}).out);
 }
 
 TEST(Cli, UsageErrorsSayWhatWasWrongInOneLineAndWriteNothing) {
