@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <functional>
 #include <map>
-#include <unordered_map>
 
 #include "platform/display.hpp"
 
@@ -24,28 +23,39 @@ void hashIn(std::uint64_t& h, std::string_view text) {
     h = (h ^ 0xFF) * 0x100000001B3u;
 }
 
+void hashIn(std::uint64_t& h, std::uint64_t value) {
+    hashIn(h, std::string_view(reinterpret_cast<const char*>(&value), sizeof value));
+}
+
+// The records below a record.
+std::uint64_t groupsHash(const TreeRecord& r);
+
 // A record's contents without its name: fields (a reference only as being
-// one, since what it refers to is compared once records are paired) and
-// the records below it.
+// one, since what it refers to is compared once records are paired; a
+// placed value not at all, since records before it move it) and the
+// records below it.
 std::uint64_t recordHash(const TreeRecord& r) {
     std::uint64_t h = 0xCBF29CE484222325u;
     hashIn(h, r.key);
     hashIn(h, r.shape);
     // Fields by position: records of one shape label theirs alike.
     for (const TreeField& f : r.fields) {
-        if (f.ref >= 0) {
-            hashIn(h, "ref");
+        if (f.ref >= 0 || f.placed) {
+            hashIn(h, f.placed ? "placed" : "ref");
             continue;
         }
         hashIn(h, f.text);
-        hashIn(h, std::string_view(reinterpret_cast<const char*>(&f.number), sizeof f.number));
+        hashIn(h, static_cast<std::uint64_t>(f.number));
     }
+    hashIn(h, groupsHash(r));
+    return h;
+}
+
+std::uint64_t groupsHash(const TreeRecord& r) {
+    std::uint64_t h = 0xCBF29CE484222325u;
     for (const TreeGroup& g : r.groups) {
         hashIn(h, "{");
-        for (const TreeRecord& child : g.records) {
-            const std::uint64_t c = recordHash(child);
-            hashIn(h, std::string_view(reinterpret_cast<const char*>(&c), sizeof c));
-        }
+        for (const TreeRecord& child : g.records) hashIn(h, recordHash(child));
     }
     return h;
 }
@@ -109,9 +119,70 @@ std::optional<std::vector<std::pair<std::size_t, std::size_t>>> commonSubsequenc
     return std::nullopt;
 }
 
+// Beyond this many pairs to weigh between two records that match, the
+// records there are paired in place.
+constexpr std::size_t kMostWeighed = std::size_t{1} << 20;
+
+// How alike two records of one shape are: one for being paired at all, one
+// for each field that is the same, one for the same records below them.
+int likeness(const TreeRecord& a, const TreeRecord& b, std::uint64_t groupsA,
+             std::uint64_t groupsB) {
+    int alike = 1 + (groupsA == groupsB);
+    for (std::size_t i = 0; i < std::min(a.fields.size(), b.fields.size()); ++i) {
+        const TreeField &x = a.fields[i], &y = b.fields[i];
+        alike += x.ref < 0 && y.ref < 0 && x.text == y.text && x.number == y.number;
+    }
+    return alike;
+}
+
+// Pairs the records a[i0, i1) with b[j0, j1), none of which is the same on
+// both sides, so that records of one shape are paired in order and the
+// pairs have as many fields alike as can be: a section inserted before
+// sections whose coordinates it moved pairs each of them with its old self
+// rather than with the one before it.
+void pairRun(const std::vector<TreeRecord>& a, const std::vector<TreeRecord>& b, std::size_t i0,
+             std::size_t i1, std::size_t j0, std::size_t j1, Pairing& pairing) {
+    const std::size_t n = i1 - i0, m = j1 - j0;
+    if (n == 0 || m == 0) return;
+    if (n * m > kMostWeighed) {
+        for (std::size_t k = 0; k < n && k < m && a[i0 + k].shape == b[j0 + k].shape; ++k)
+            pairing[i0 + k] = static_cast<std::ptrdiff_t>(j0 + k);
+        return;
+    }
+    std::vector<std::uint64_t> ga(n), gb(m);
+    for (std::size_t x = 0; x < n; ++x) ga[x] = groupsHash(a[i0 + x]);
+    for (std::size_t y = 0; y < m; ++y) gb[y] = groupsHash(b[j0 + y]);
+    const auto pairScore = [&](std::size_t x, std::size_t y) {
+        return a[i0 + x].shape == b[j0 + y].shape ? likeness(a[i0 + x], b[j0 + y], ga[x], gb[y])
+                                                  : -1;
+    };
+    // best[x][y]: the most likeness pairing the first x with the first y.
+    std::vector<int> best((n + 1) * (m + 1), 0);
+    const auto at = [&best, m](std::size_t x, std::size_t y) -> int& {
+        return best[x * (m + 1) + y];
+    };
+    for (std::size_t x = 1; x <= n; ++x)
+        for (std::size_t y = 1; y <= m; ++y) {
+            const int paired = pairScore(x - 1, y - 1);
+            at(x, y) =
+                std::max({at(x - 1, y), at(x, y - 1), paired < 0 ? -1 : at(x - 1, y - 1) + paired});
+        }
+    for (std::size_t x = n, y = m; x > 0 && y > 0;) {
+        const int paired = pairScore(x - 1, y - 1);
+        if (paired >= 0 && at(x, y) == at(x - 1, y - 1) + paired) {
+            pairing[i0 + x - 1] = static_cast<std::ptrdiff_t>(j0 + y - 1);
+            --x, --y;
+        } else if (at(x, y) == at(x - 1, y)) {
+            --x;
+        } else {
+            --y;
+        }
+    }
+}
+
 // Pairs records without a key: the common start and end, a longest common
-// subsequence between, and the records left between two pairs paired in
-// place while their shapes agree.
+// subsequence between, and the records left between two pairs by how alike
+// they are (see pairRun).
 Pairing alignSequence(const std::vector<TreeRecord>& a, const std::vector<TreeRecord>& b) {
     const std::vector<std::uint64_t> ha = hashes(a), hb = hashes(b);
     const std::size_t n = a.size(), m = b.size();
@@ -130,8 +201,7 @@ Pairing alignSequence(const std::vector<TreeRecord>& a, const std::vector<TreeRe
     Pairing pairing(n, -1);
     std::size_t i = 0, j = 0;
     for (const auto& [pi, pj] : pairs) {
-        for (; i < pi && j < pj && a[i].shape == b[j].shape; ++i, ++j)
-            pairing[i] = static_cast<std::ptrdiff_t>(j);
+        pairRun(a, b, i, pi, j, pj, pairing);
         if (pi < n) pairing[pi] = static_cast<std::ptrdiff_t>(pj);
         i = pi + 1;
         j = pj + 1;
@@ -153,11 +223,20 @@ Pairing align(const TreeGroup& a, const TreeGroup& b) {
            a.records[same].key == b.records[same].key)
         pairing[same] = static_cast<std::ptrdiff_t>(same), ++same;
     if (same == a.records.size() && same == b.records.size()) return pairing;
-    std::unordered_map<std::string_view, std::size_t> keys;
-    for (std::size_t j = 0; j < b.records.size(); ++j) keys.emplace(b.records[j].key, j);
-    for (std::size_t i = 0; i < a.records.size(); ++i)
-        if (const auto it = keys.find(a.records[i].key); it != keys.end())
-            pairing[i] = static_cast<std::ptrdiff_t>(it->second);
+    // b's records sorted by key (keys are unique in a group): a lookup costs
+    // the same few steps whatever keys a file holds.
+    std::vector<std::size_t> sorted(b.records.size());
+    for (std::size_t j = 0; j < sorted.size(); ++j) sorted[j] = j;
+    const auto keyOf = [&b](std::size_t j) -> const std::string& { return b.records[j].key; };
+    std::sort(sorted.begin(), sorted.end(),
+              [&](std::size_t x, std::size_t y) { return keyOf(x) < keyOf(y); });
+    for (std::size_t i = 0; i < a.records.size(); ++i) {
+        const std::string& key = a.records[i].key;
+        const auto at =
+            std::lower_bound(sorted.begin(), sorted.end(), key,
+                             [&](std::size_t j, const std::string& k) { return keyOf(j) < k; });
+        if (at != sorted.end() && keyOf(*at) == key) pairing[i] = static_cast<std::ptrdiff_t>(*at);
+    }
     return pairing;
 }
 

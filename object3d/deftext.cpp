@@ -6,7 +6,6 @@
 #include <array>
 #include <limits>
 #include <map>
-#include <unordered_map>
 
 #include "object3d/object3d.hpp"
 #include "textfmt/columns.hpp"
@@ -495,7 +494,6 @@ public:
         for (const Point& p : s.points) keys.push_back(p[0]);
         std::sort(keys.begin(), keys.end());
         const bool twice = std::adjacent_find(keys.begin(), keys.end()) != keys.end();
-        if (twice || !keys_[s.normals].empty()) keys_[s.normals].reserve(s.points.size());
         for (const Point& p : s.points) {
             const std::size_t seen =
                 twice || !keys_[s.normals].empty() ? ++keys_[s.normals][p[0]] : 1;
@@ -518,8 +516,21 @@ public:
         }
     }
     void flavors(const std::vector<Flavor>& flavors) {
-        std::unordered_map<std::int32_t, std::size_t> positions(2 * flavors.size());
-        for (std::size_t i = 0; i < flavors.size(); ++i) positions.emplace(flavors[i].offset, i);
+        // Offsets to positions, sorted: a lookup costs the same whatever
+        // offsets a definition file gives.
+        std::vector<std::pair<std::int32_t, std::size_t>> positions;
+        positions.reserve(flavors.size());
+        for (std::size_t i = 0; i < flavors.size(); ++i)
+            positions.emplace_back(flavors[i].offset, i);
+        std::stable_sort(positions.begin(), positions.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        const auto find = [&positions](std::int32_t offset) -> std::optional<std::size_t> {
+            const auto at = std::lower_bound(
+                positions.begin(), positions.end(), offset,
+                [](const auto& entry, std::int32_t value) { return entry.first < value; });
+            if (at == positions.end() || at->first != offset) return std::nullopt;
+            return at->second;
+        };
         root_.groups[3].records.reserve(flavors.size());
         for (const Flavor& f : flavors) {
             TreeRecord& r = root_.groups[3].records.emplace_back();
@@ -529,13 +540,12 @@ public:
             for (std::size_t i = 0; i < f.values.size(); ++i) {
                 TreeField& field = r.add("value " + numberText(i + 1), f.values[i].number);
                 if (f.values[i].field.ref != Ref::Flavor) continue;
-                const auto to = positions.find(f.values[i].number);
-                if (to != positions.end()) field.ref = static_cast<std::int64_t>(to->second);
+                if (const auto to = find(f.values[i].number))
+                    field.ref = static_cast<std::int64_t>(*to);
             }
         }
         TreeField& root = root_.add("Root", rootOffset);
-        const auto to = positions.find(rootOffset);
-        if (to != positions.end()) root.ref = static_cast<std::int64_t>(to->second);
+        if (const auto to = find(rootOffset)) root.ref = static_cast<std::int64_t>(*to);
     }
     void unsupported(const std::optional<Unsupported>& u) {
         if (u)
@@ -548,7 +558,9 @@ public:
 
 private:
     TreeRecord& root_;
-    std::unordered_map<std::int32_t, std::size_t> keys_[2];
+    // Keys by how often they were seen, in a tree: any keys a file holds
+    // cost the same few steps.
+    std::map<std::int32_t, std::size_t> keys_[2];
 };
 
 template <class IO>

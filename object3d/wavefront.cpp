@@ -309,8 +309,9 @@ void run3doPositions(Command& cmd) {
         for (std::size_t axis = 0; axis < 3; ++axis) {
             const double value = imported[i].at[axis];
             // Editors keep coordinates as 32-bit floats: a value that is the
-            // float of the old one is the old one.
-            if (static_cast<float>(value) == static_cast<float>(p[axis + 1])) continue;
+            // float of the old one is the old one. Any other value, an exact
+            // integer the float cannot hold included, is an edit.
+            if (value == static_cast<double>(static_cast<float>(p[axis + 1]))) continue;
             const auto rounded = roundTo<std::int32_t>(value);
             if (!rounded)
                 throw CommandFailure(cmd.chosenName() + ":" + numberText(imported[i].line) + ": " +

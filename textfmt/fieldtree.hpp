@@ -23,6 +23,10 @@ struct TreeField {
     // a section's Surfaces): never a difference of its own, and worked out
     // again when a model is set from merged records.
     bool derived = false;
+    // A value that follows from the records before it (a section's Start,
+    // which a section inserted before it moves): left out when records are
+    // aligned, compared once they are paired.
+    bool placed = false;
     // Shown as its number (in decimal), which is then its text.
     bool plain = false;
 

@@ -420,8 +420,10 @@ public:
     }
     void blank(int = 1) {}
     void marker(std::string_view) {}
-    void value(std::string_view label, std::int32_t& v, std::string_view, Value use = Value::Read) {
-        field(root, label, v).derived = use == Value::Derived;
+    void value(std::string_view label, std::int32_t& v, std::string_view name,
+               Value use = Value::Read) {
+        // The ten E-lines share one label; each is named by its number.
+        field(root, name.starts_with("E Line") ? name : label, v).derived = use == Value::Derived;
     }
     void count(std::string_view label, std::int32_t& v, std::string_view name) {
         field(root, label, v).derived = name == "Segments";
@@ -445,13 +447,15 @@ public:
         for (std::size_t i = 0; i < section.size(); ++i) {
             TreeField& f = r.add(labels[i], section[i]);
             f.derived = i == kSurfacesField || i == kWallsField;
+            f.placed = i == kStartField;
         }
         r.fields[kTypeField].plain = false;
         r.fields[kTypeField].text = straight ? "Straight"
                                     : section[kTypeField] == kTurnType
                                         ? "Turn"
                                         : "Turn (type " + numberText(section[0]) + ")";
-        r.summary = std::string(straight ? "straight" : "turn") + ", Length " + r.fields[2].shown();
+        r.shape = straight ? "straight" : "turn";
+        r.summary = r.shape + ", Length " + r.fields[kLengthField].shown();
         r.groups.resize(3);
         r.groups[0].matching = Matching::Position;
     }

@@ -30,6 +30,8 @@ inline constexpr std::int64_t kWallBytes = 20;
 
 // Section fields with a meaning to the converters.
 inline constexpr std::size_t kTypeField = 0;
+inline constexpr std::size_t kStartField = 1;
+inline constexpr std::size_t kLengthField = 2;
 inline constexpr std::size_t kSurfacesField = 10;
 inline constexpr std::size_t kWallsField = 12;
 

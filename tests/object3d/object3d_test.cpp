@@ -683,6 +683,24 @@ TEST_F(Object3d, ExportStandsTheObjectUpAndPositionsTurnsItBackExactly) {
     writeFile(dir.file("vertex.def"), zeroed);
     expectDone(run("mnu3doPositions", dir.file("obj.obj")));
     EXPECT_EQ(vertexDef(), decompiled);
+
+    // An exact edit that a 32-bit float cannot tell from the old value is
+    // still an edit; and one past the range is refused, though its float
+    // is the old value's.
+    const auto edited = [&](std::string_view from, std::string_view to) {
+        std::string obj = readFile(dir.file("obj.obj"));
+        obj.replace(obj.find(from), from.size(), to);
+        writeFile(dir.file("edit.obj"), obj);
+        return run("mnu3doPositions", dir.file("edit.obj"));
+    };
+    expectDone(edited("v 2147483647 -2147483648", "v 2147483600 -2147483648"));
+    std::string expected = decompiled;
+    expected.replace(expected.find("   2147483647   2147483647"), 13, "   2147483600");
+    EXPECT_EQ(vertexDef(), expected);
+    const Outcome o =
+        edited("v -2147483648 2147483647 2147483648", "v -2147483648 2147483647 2147483700");
+    EXPECT_EQ(o.reason, "edit.obj:6: y -2147483700 does not fit a 32-bit integer");
+    EXPECT_EQ(vertexDef(), expected);
 }
 
 TEST_F(Object3d, PositionsTakesOnlyAnObjWithTheExportsFaces) {

@@ -71,6 +71,30 @@ TEST_F(Diff, SectionsAddedOrRemovedAreOneLineEach) {
     EXPECT_EQ(r.status, 1);
 }
 
+TEST_F(Diff, ASectionInsertedBeforeSectionsItMovesIsOneLine) {
+    // Starts chained as in a real track: the sections after an inserted
+    // one start later, yet each is paired with its old self; one whose
+    // length changed too is paired with its old self rather than with the
+    // inserted turn before it.
+    const std::vector<SectionSpec> a = {
+        {true, 0, 1000}, {false, 1000, 2000, 110}, {true, 3000, 500, 120}, {false, 3500, 700}};
+    const std::vector<SectionSpec> b = {{true, 0, 1000},
+                                        {false, 1000, 900, 300},
+                                        {false, 1900, 2100, 110},
+                                        {true, 4000, 500, 120},
+                                        {false, 4500, 700}};
+    const CliRun r = diff(trackBytes(a), trackBytes(b));
+    EXPECT_EQ(r.out,
+              "Section 2: Pointer: 200 -> 300\n"
+              "Section 3: Pointer: 300 -> 400\n"
+              "Section 4: Pointer: 400 -> 500\n"
+              "Section 2: added (turn, Length 900)\n"
+              "Section 2: Start: 1000 -> 1900\n"
+              "Section 2: Length: 2000 -> 2100\n"
+              "Section 3: Start: 3000 -> 4000\n"
+              "Section 4: Start: 3500 -> 4500\n");
+}
+
 TEST_F(Diff, ObjectsByKeyAndFlavorsByWhatTheyReferTo) {
     const Object a = smallObject();
     Object b = a;

@@ -103,6 +103,24 @@ TEST_F(Merge, RecordsAddedOnOneSideAndEditedOnTheOther) {
     EXPECT_EQ(checked("3do"), (std::pair<std::size_t, std::size_t>{0, 0}));
 }
 
+TEST_F(Merge, AnInsertionThatMovesTheStartsAfterIt) {
+    // Ours inserts a section and moves the starts after it; theirs edits
+    // the last section, which keeps its place among the merged ones.
+    auto ours = kTrack, theirs = kTrack;
+    ours.insert(ours.begin() + 1, SectionSpec{false, 1000, 900, 300});
+    ours[2].start += 900, ours[3].start += 900;
+    theirs[2].height = 125;
+    auto merged = ours;
+    merged[3].height = 125;
+    const CliRun r = merge(trackBytes(kTrack), trackBytes(ours), trackBytes(theirs));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), trackBytes(merged));
+    EXPECT_EQ(r.out,
+              "Section 3: Banking 1: Height 1: 120 -> 125\n"
+              "Section 3: Banking 1: Height 2: 121 -> 126\n"
+              "Section 3: Banking 1: Height 3: 122 -> 127\n");
+}
+
 TEST_F(Merge, ArchivesMemberByMember) {
     auto ours = kTrack, theirs = kTrack, merged = kTrack;
     ours[0].start = merged[0].start = 5;
