@@ -253,6 +253,24 @@ void diffDefinitionFolders(const std::string& a, const std::string& shownA, cons
         if (inA && inB) {
             std::vector<Difference> lines =
                 diffLoaded(loadDefinitions(d.kind, a, shownA), loadDefinitions(d.kind, b, shownB));
+            if (!d.files[1].empty()) {
+                // An object's vertices and normals are in vertex.def, the
+                // rest in flavor.def: each file with its own lines.
+                const auto points =
+                    std::stable_partition(lines.begin(), lines.end(), [](const Difference& l) {
+                        return l.place.starts_with("vertex ") || l.place.starts_with("normal ");
+                    });
+                std::vector<Difference> vertexLines(std::make_move_iterator(lines.begin()),
+                                                    std::make_move_iterator(points));
+                lines.erase(lines.begin(), points);
+                if (!vertexLines.empty())
+                    report({std::string(d.files[1]),
+                            true,
+                            Change::Changed,
+                            {},
+                            {},
+                            std::move(vertexLines)});
+            }
             if (!lines.empty()) report({file, true, Change::Changed, {}, {}, std::move(lines)});
         } else if (inA || inB) {
             report({file, true, inA ? Change::Removed : Change::Added, {}, {}, {}});

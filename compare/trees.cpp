@@ -274,10 +274,24 @@ public:
 
     void root(const TreeRecord& a, const TreeRecord& b) {
         if (a.referred >= 0 && a.referred == b.referred &&
-            static_cast<std::size_t>(a.referred) < std::min(a.groups.size(), b.groups.size()))
-            refs_ = align(a.groups[static_cast<std::size_t>(a.referred)],
-                          b.groups[static_cast<std::size_t>(b.referred)]);
+            static_cast<std::size_t>(a.referred) < std::min(a.groups.size(), b.groups.size())) {
+            referredA_ = &a.groups[static_cast<std::size_t>(a.referred)];
+            const TreeGroup& referredB = b.groups[static_cast<std::size_t>(b.referred)];
+            refs_ = align(*referredA_, referredB);
+            refsBack_ = inverse(refs_, referredB.records.size());
+        }
         record(a, b);
+    }
+
+    // A value of b as a line shows it: a reference to a record that a has
+    // too as a names it, so both sides of a line are in a's numbering.
+    std::string shownNow(const TreeField& f) const {
+        if (f.ref >= 0 && referredA_ && static_cast<std::size_t>(f.ref) < refsBack_.size())
+            if (const std::ptrdiff_t i = refsBack_[static_cast<std::size_t>(f.ref)]; i >= 0) {
+                const TreeRecord& r = referredA_->records[static_cast<std::size_t>(i)];
+                if (!r.referredAs.empty()) return r.referredAs;
+            }
+        return f.shown();
     }
 
     void record(const TreeRecord& a, const TreeRecord& b) {
@@ -290,9 +304,10 @@ public:
                 if (!a.fields[i].derived)
                     out_.push_back({Change::Removed, a.place, a.fields[i].label,
                                     a.fields[i].shown(), std::nullopt});
-            } else if (!a.fields[i].derived && !sameField(a.fields[i], b.fields[i])) {
+            } else if (!(a.fields[i].derived && b.fields[i].derived) &&
+                       !sameField(a.fields[i], b.fields[i])) {
                 out_.push_back({Change::Changed, a.place, a.fields[i].label, a.fields[i].shown(),
-                                b.fields[i].shown()});
+                                shownNow(b.fields[i])});
             }
         }
         const std::vector<Pairing> pairings = alignGroups(a, b);
@@ -345,7 +360,8 @@ private:
     }
 
     std::vector<Difference>& out_;
-    Pairing refs_;
+    const TreeGroup* referredA_ = nullptr;
+    Pairing refs_, refsBack_;
 };
 
 // Which side a merged value or record was taken from, for the references.
@@ -462,9 +478,11 @@ private:
         }
         for (std::size_t i = 0; i < n; ++i) {
             const TreeField &fb = b.fields[i], &fo = o.fields[i], &ft = t.fields[i];
-            if (fo.derived || same(fo, Side::Ours, fb, Side::Base)) {
-                m.fields[i] = taken(fo.derived ? fo : ft, fo.derived ? Side::Ours : Side::Theirs);
-                if (!fo.derived && !same(ft, Side::Theirs, fb, Side::Base))
+            // Worked out again from the merged records when all three are.
+            const bool derived = fb.derived && fo.derived && ft.derived;
+            if (derived || same(fo, Side::Ours, fb, Side::Base)) {
+                m.fields[i] = taken(derived ? fo : ft, derived ? Side::Ours : Side::Theirs);
+                if (!derived && !same(ft, Side::Theirs, fb, Side::Base))
                     out.fromTheirs.push_back(
                         {Change::Changed, b.place, fb.label, fb.shown(), ft.shown()});
             } else {
@@ -557,16 +575,28 @@ private:
                 // Keyed records added by a side go after the others.
                 for (std::size_t j = 0; j < o.records.size(); ++j)
                     if (ob[j] < 0) add(o.records[j], Side::Ours, j);
+                // The merged records by key, sorted once: theirs' keys are
+                // looked up in it whatever keys the files hold.
+                std::vector<std::pair<std::string_view, std::size_t>> keys;
+                keys.reserve(m.records.size());
+                for (std::size_t k = 0; k < m.records.size(); ++k)
+                    keys.emplace_back(m.records[k].key, k);
+                std::sort(keys.begin(), keys.end());
+                std::vector<std::size_t> twins(t.records.size(), m.records.size());
+                for (std::size_t j = 0; j < t.records.size(); ++j) {
+                    const std::string_view key = t.records[j].key;
+                    const auto at =
+                        std::lower_bound(keys.begin(), keys.end(), std::pair{key, std::size_t{0}});
+                    if (at != keys.end() && at->first == key) twins[j] = at->second;
+                }
                 for (std::size_t j = 0; j < t.records.size(); ++j) {
                     if (tb[j] >= 0) continue;
-                    const auto twin = std::find_if(
-                        m.records.begin(), m.records.end(),
-                        [&](const TreeRecord& r) { return r.key == t.records[j].key; });
-                    if (twin == m.records.end()) {
+                    if (twins[j] == m.records.size()) {
                         addedLine(t.records[j]);
                         add(t.records[j], Side::Theirs, j);
-                    } else if (!same(*twin, t.records[j])) {
-                        out.conflicts.push_back(join(twin->place, {}) +
+                    } else if (const TreeRecord& twin = m.records[twins[j]];
+                               !same(twin, t.records[j])) {
+                        out.conflicts.push_back(join(twin.place, {}) +
                                                 "added by ours and by theirs, not alike");
                     }
                 }
@@ -665,7 +695,8 @@ std::string differenceJson(const Difference& d, std::string_view file) {
     return std::string("{\"change\":\"") + kChanges[static_cast<int>(d.change)] +
            "\",\"file\":" + jsonString(file) + ",\"place\":" + text(d.place) +
            ",\"field\":" + text(d.field) + ",\"old\":" + orNull(d.old) +
-           ",\"new\":" + orNull(d.now) + "}";
+           ",\"new\":" + orNull(d.now) + (d.note.empty() ? "" : ",\"note\":" + jsonString(d.note)) +
+           "}";
 }
 
 std::vector<Difference> diffTrees(const TreeRecord& a, const TreeRecord& b) {

@@ -28,7 +28,7 @@ struct Difference {
 // 900)", "bytes 0x10-0x1f"; control characters escaped.
 std::string differenceLine(const Difference& d);
 // The same as one JSON object: change, file, place, field, old and new,
-// null where there is none.
+// null where there is none, and the line's note where it has one.
 std::string differenceJson(const Difference& d, std::string_view file);
 // `text` as a JSON string, quotes included; bytes that are no ASCII are
 // taken as Latin-1.

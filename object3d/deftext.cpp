@@ -535,7 +535,8 @@ public:
         for (const Flavor& f : flavors) {
             TreeRecord& r = root_.groups[3].records.emplace_back();
             r.shape = flavorTag(f.type);
-            r.place = "flavor " + numberText(f.offset) + " (" + r.shape + ")";
+            r.referredAs = numberText(f.offset);
+            r.place = "flavor " + r.referredAs + " (" + r.shape + ")";
             r.fields.reserve(f.values.size());
             for (std::size_t i = 0; i < f.values.size(); ++i) {
                 TreeField& field = r.add("value " + numberText(i + 1), f.values[i].number);
@@ -545,7 +546,11 @@ public:
             }
         }
         TreeField& root = root_.add("Root", rootOffset);
-        if (const auto to = find(rootOffset)) root.ref = static_cast<std::int64_t>(*to);
+        if (const auto to = find(rootOffset)) {
+            root.ref = static_cast<std::int64_t>(*to);
+            // The compiler makes the last flavor the root.
+            root.derived = *to + 1 == flavors.size();
+        }
     }
     void unsupported(const std::optional<Unsupported>& u) {
         if (u)
@@ -715,7 +720,8 @@ Object objectOfFields(const TreeRecord& fields, Object object) {
         for (std::size_t v = 0; v < object.flavors[i].values.size(); ++v)
             if (object.flavors[i].values[v].field.ref == Ref::Flavor)
                 object.flavors[i].values[v].number = offsetOf(flavors[i].fields[v]);
-    object.root = offsetOf(fields.fields.at(0));
+    const TreeField& root = fields.fields.at(0);
+    object.root = root.derived && !offsets.empty() ? offsets.back() : offsetOf(root);
     return object;
 }
 

@@ -54,10 +54,11 @@ struct TreeGroup {
 };
 
 struct TreeRecord {
-    std::string place;    // "Section 12", "Section 12: Banking 3", "flavor 123 (FL03)"
-    std::string key;      // for Matching::Key, unique in its group
-    std::string summary;  // what an added or removed record's line says: "turn, Length 900"
-    std::string shape;    // records are paired as changed only with one of the same shape
+    std::string place;       // "Section 12", "Section 12: Banking 3", "flavor 123 (FL03)"
+    std::string key;         // for Matching::Key, unique in its group
+    std::string summary;     // what an added or removed record's line says: "turn, Length 900"
+    std::string shape;       // records are paired as changed only with one of the same shape
+    std::string referredAs;  // what a reference to it shows (a flavor's offset)
     std::vector<TreeField> fields;
     std::vector<TreeGroup> groups;  // after the fields, in the order of the file
     // Of the root only: the group of the root whose records the fields'

@@ -113,6 +113,18 @@ TEST_F(Diff, ObjectsByKeyAndFlavorsByWhatTheyReferTo) {
               "flavor 4 (FL14): added\n"
               "flavor 33 (FL02): value 4: 0 -> 3\n");
     EXPECT_EQ(r.status, 1);
+
+    // A flavor appended becomes the root, as the compiler makes the last
+    // one: no line of its own. A reference that names another flavor names
+    // both in a's numbering.
+    Object c = a;
+    const auto was = a.offsets();
+    c.flavors.back() = Flavor(4, {3, was[0], was[0], was[2]});
+    c.flavors.push_back(Flavor(14, {7, 8}));
+    const auto n = [](std::int32_t v) { return std::to_string(v); };
+    EXPECT_EQ(diff(a.bytes(), c.bytes()).out,
+              "flavor " + n(was[3]) + " (FL04): value 3: " + n(was[1]) + " -> " + n(was[0]) +
+                  "\nflavor " + n(c.offsets()[4]) + " (FL14): added\n");
 }
 
 TEST_F(Diff, AnObjectRenumberedOnlyIsOneLine) {

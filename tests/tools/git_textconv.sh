@@ -16,7 +16,9 @@ unset GIT_DIR GIT_WORK_TREE GIT_EXTERNAL_DIFF GIT_PAGER PAGER
 mkdir "$work/repo" "$work/edit"
 cd "$work/repo"
 git init -q .
-printf '*.trk diff=z5\n*.TRK diff=z5\n' > .gitattributes
+# The README's lines.
+printf '*.%s diff=z5\n' 3do trk cam scr stg dat >> .gitattributes
+printf '*.%s diff=z5\n' 3DO TRK CAM SCR STG DAT >> .gitattributes
 git config diff.z5.textconv "\"$z5def\" textconv"
 cp "$samples/oval.trk" OVAL.TRK
 git add .gitattributes OVAL.TRK
