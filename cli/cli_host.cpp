@@ -226,9 +226,13 @@ CommandLine::CommandLine(const std::function<bool(std::string_view)>& wanted) {
             parent->add_subcommand(std::string(entry.cliName), std::string(entry.summary));
         CLI::Option* option = nullptr;
         if (entry.takesFile()) {
+            // A Save dialog's file is the one the command writes.
             option = pathArgument(sub->add_option(std::string(entry.argumentName), file,
-                                                  "the file it reads (relative to the working "
-                                                  "folder)"),
+                                                  entry.options.dialog == Dialog::Save
+                                                      ? "the file it writes (relative to the "
+                                                        "working folder)"
+                                                      : "the file it reads (relative to the "
+                                                        "working folder)"),
                                   "FILE")
                          ->type_name("");
             if (!entry.options.fileOptional) option->required();

@@ -587,7 +587,7 @@ std::string summaryLine(const Tally& t) {
         t.skipped};
     static constexpr const char* kNames[] = {"identical",     "equivalent", "differ",
                                              "not supported", "failed",     "skipped"};
-    std::string line = std::to_string(t.files()) + " files:";
+    std::string line = std::to_string(t.files()) + (t.files() == 1 ? " file:" : " files:");
     for (std::size_t i = 0; i < std::size(shown); ++i)
         line += std::string(i ? ", " : " ") + std::to_string(shown[i]) + " " + kNames[i];
     return line;

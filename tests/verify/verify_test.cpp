@@ -189,7 +189,7 @@ TEST_F(Verify, NamesOutsideAscii) {
     const CliRun r = cli({"verify", named});
     setTemporaryFolder("");
     EXPECT_EQ(r.out, joinPath(named, "oval.trk") +
-                         ": identical\n1 files: 1 identical, 0 equivalent, 0 differ, "
+                         ": identical\n1 file: 1 identical, 0 equivalent, 0 differ, "
                          "0 not supported, 0 failed, 0 skipped\n")
         << r.err;
     EXPECT_TRUE(folderNames(temporary).empty());
@@ -204,7 +204,7 @@ TEST_F(Verify, LongFolderPathsAreWalked) {
     writeFile(joinPath(folder, "oval.trk"), sample("oval.trk"));
     const CliRun r = cli({"verify", "--quiet", files.str()});
     EXPECT_EQ(r.out,
-              "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, "
+              "1 file: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, "
               "0 skipped\n")
         << r.err;
     EXPECT_EQ(r.status, 0);

@@ -377,7 +377,7 @@ TEST(WindowController, WorkspaceAndVerifyEntries) {
               (std::vector<std::string>{"status ", status + counts + "0 changed" + wrote,
                                         "asked Dat Txt Files(*.pck)|*.pck", "box Bank App: DONE"}));
     const std::string summary =
-        "1 files: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
+        "1 file: 1 identical, 0 equivalent, 0 differ, 0 not supported, 0 failed, 0 skipped";
     EXPECT_EQ(run("mnuVerify", dir.file("GAME.dat")),
               (std::vector<std::string>{
                   "status ", "asked file or folder: Verify a file or a folder in " + dir.str(),
