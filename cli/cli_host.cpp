@@ -339,6 +339,12 @@ int runCommand(CommandLine& line, std::ostream& out, std::ostream& err) {
                 run.values[name] = parse.values[i];
             }
         }
+        // A tool's own --lenient contradicts the global --strict as the
+        // global --lenient does.
+        if (line.strict && run.flag("lenient")) {
+            err << "z5def " << tool.word << ": --strict and --lenient exclude each other\n";
+            return 2;
+        }
         run.folder = absoluteFolder(line.dir);
         run.base = line.dir.empty() ? "" : run.folder;
         run.reading = reading;

@@ -307,8 +307,10 @@ constexpr Option kBuildOptions[] = {
     kJobs,
     {"--lenient",
      {},
-     "build although definition files depart from their layout, warning of each departure "
-     "(without it any departure fails the build and nothing is written)"},
+     "build in spite of definition files that depart from their layout, files that are links "
+     "out of the workspace (packed) and a count on line 2 of dattext.pck that leaves names out "
+     "(read as pack reads it), warning of each (without it each fails the build and nothing is "
+     "written)"},
     {"--no-backup",
      {},
      "do not keep the archive it replaces as ARCHIVE.dat.bak (by default it is kept there, "

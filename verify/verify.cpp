@@ -441,6 +441,10 @@ std::string compileStep(std::string_view path, const std::string& folder, Strict
     return compiledFile(kind, folder, before);
 }
 
+std::span<const std::string_view> compileWrites(std::string_view path) {
+    return requireKind(path).compile->writes;
+}
+
 Result judge(const std::string& path, const std::string& original, const std::string& written) {
     return judgeBytes(requireKind(path), path, Source(original), Source(written));
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <numeric>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,9 @@ std::optional<Result> decompileStep(const std::string& path, const std::string& 
 std::string compileStep(std::string_view path, const std::string& folder,
                         Strictness reading = Strictness::Standard,
                         std::vector<Diagnostic>* departures = nullptr);
+// The fixed names the compile of `path` writes in its folder beside the
+// compiled file ("offset.def").
+std::span<const std::string_view> compileWrites(std::string_view path);
 // What `written` is to `original`: identical, equivalent, differs where...
 Result judge(const std::string& path, const std::string& original, const std::string& written);
 

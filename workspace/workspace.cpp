@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -30,17 +31,24 @@ std::string resolve(const std::string& workingFolder, const std::string& path) {
     return pathText(p.is_absolute() ? p : nativePath(workingFolder) / p);
 }
 
-// A folder given by the user, as resolve takes it, without "." parts, the
-// ".." parts it can drop and separators at its end: "ws/", "ws/." and "ws"
-// are one folder.
+// `path` without its "." parts and separators at its end: "ws/", "ws/."
+// and "ws" are one folder. ".." parts stay for the system to resolve: after
+// a link one leads to the parent of the link's target, not to the folder
+// the link is in.
+fs::path withoutDots(const fs::path& path) {
+    fs::path kept = path.root_path();
+    for (const fs::path& part : path.relative_path())
+        if (!part.empty() && part != ".") kept /= part;
+    return kept.empty() ? fs::path(".") : kept;
+}
+
+// A folder given by the user, as resolve takes it, without "." parts.
 std::string resolveFolder(const std::string& workingFolder, const std::string& path) {
-    fs::path p = nativePath(resolve(workingFolder, path)).lexically_normal();
-    if (p.has_relative_path() && !p.has_filename()) p = p.parent_path();
-    return pathText(p);
+    return pathText(withoutDots(nativePath(resolve(workingFolder, path))));
 }
 
 std::string parentOf(const std::string& path) {
-    return pathText(nativePath(path).lexically_normal().parent_path());
+    return pathText(withoutDots(nativePath(path)).parent_path());
 }
 
 std::string lastPartOf(const std::string& path) {
@@ -111,16 +119,47 @@ bool definitionName(std::string_view name) {
     return name.size() >= 4 && equalsIgnoringCase(name.substr(name.size() - 4), ".def");
 }
 
-// The definition files of `from` (any name ending in .def) made available
-// in the empty folder `to`: linked, so nothing is copied and the compile,
-// which only replaces files, never reaches the originals; copied where the
-// file system has no links.
-void linkDefinitions(const std::string& from, const std::string& shownFrom, const std::string& to) {
+// The system's reason in a failure to write, create or replace a file
+// ("cannot write NAME: REASON"); nullopt for any other failure.
+std::optional<std::string> writeFailure(std::string_view reason) {
+    for (std::string_view verb : {"cannot write ", "cannot create ", "cannot replace "}) {
+        const std::size_t at = reason.rfind(": ");
+        if (reason.starts_with(verb) && at != std::string_view::npos && at >= verb.size())
+            return std::string(reason.substr(at + 2));
+    }
+    return std::nullopt;
+}
+
+// The definition files of `from` (any name ending in .def) but those the
+// compile of the member `name` writes itself, made available in the empty
+// folder `to`: linked, so nothing is copied and the compile, which only
+// replaces files, never reaches the originals; copied where the file system
+// has no links. A folder or other non-file with such a name is refused.
+void linkDefinitions(const std::string& from, const std::string& shownFrom, const std::string& to,
+                     std::string_view name) {
+    const std::span<const std::string_view> written = verify::compileWrites(name);
     std::string error;
-    for (const FolderEntry& entry : listFolder(from, error))
-        if (entry.kind == FolderEntry::Kind::File && definitionName(entry.name))
+    for (const FolderEntry& entry : listFolder(from, error)) {
+        if (!definitionName(entry.name) || std::ranges::any_of(written, [&](std::string_view w) {
+                return equalsIgnoringCase(w, entry.name);
+            }))
+            continue;
+        const std::string shown = joinPath(shownFrom, entry.name);
+        if (entry.kind != FolderEntry::Kind::File)
+            throw CommandFailure(shown +
+                                 (entry.kind == FolderEntry::Kind::Folder
+                                      ? ": is a folder, not a definition file"
+                                      : ": is a device, FIFO or socket, not a definition file"));
+        try {
             OutputFile::copyOf(joinPath(from, entry.name), joinPath(to, entry.name), entry.name)
                 .commit();
+        } catch (const CommandFailure& e) {
+            // Neither the work folder nor its copy is the user's to know.
+            if (const auto why = writeFailure(e.what()))
+                throw CommandFailure("cannot copy " + shown + " to compile it: " + *why);
+            throw CommandFailure(replaced(e.what(), from, shownFrom));
+        }
+    }
     if (!error.empty()) throw CommandFailure("cannot read " + shownFrom + ": " + error);
 }
 
@@ -243,17 +282,22 @@ std::string userFile(const std::string& definitions, const std::string& shownFol
     return joinPath(shownFolder, spelled);
 }
 
-// A compile's reason as the user reads it: the work folder `work` named as
-// the definitions folder whose files it holds, `shownDefinitions`, and a
-// definition file the reason begins with by its place there, spelled as it
-// is in the folder `definitions`.
+// A compile's reason as the user reads it. A failure to write in the work
+// folder `work`, which holds only links to definition files and what the
+// compile writes, is one to write the compiled member. Otherwise the work
+// folder is named as the definitions folder whose files it holds,
+// `shownDefinitions`, and a bare definition file name the reason begins
+// with ("Trk.def:10: ...") by its place there, spelled as it is in the
+// folder `definitions`.
 std::string compileReason(const std::string& reason, const std::string& work,
                           const std::string& definitions, const std::string& shownDefinitions) {
+    if (const auto why = writeFailure(reason)) return "cannot write the compiled member: " + *why;
     const std::string named = replaced(reason, work, shownDefinitions);
-    const std::string file = named.substr(0, named.find(':'));
-    if (file.size() < named.size() && definitionName(file) &&
-        file.find_first_of("/\\") == std::string::npos)
-        return userFile(definitions, shownDefinitions, file) + named.substr(file.size());
+    const std::size_t colon = named.find(':');
+    const std::string file = named.substr(0, colon);
+    if (colon != std::string::npos && definitionName(file) &&
+        file.find_first_of("/\\ \t") == std::string::npos)
+        return userFile(definitions, shownDefinitions, file) + named.substr(colon);
     return named;
 }
 
@@ -298,7 +342,7 @@ ExtractedMember extractMember(const std::string& folder, const std::string& show
     if (std::optional<verify::Result> stop = verify::decompileStep(member, original, definitions)) {
         r = *stop;
     } else {
-        linkDefinitions(definitions, shownDefinitions, work);
+        linkDefinitions(definitions, shownDefinitions, work, name);
         try {
             const std::string compiled = verify::compileStep(name, work);
             r = verify::judge(member, original, readFileBytes(compiled, name));
@@ -607,22 +651,25 @@ Report build(const BuildRequest& request, const Progress& progress) {
                     members[i] = {name, file, memberFileSize(file, shownName)};
                 } else {
                     work.emplace(*scratch, i);
-                    linkDefinitions(definitions, shownDefinitions, work->path());
+                    linkDefinitions(definitions, shownDefinitions, work->path(), name);
+                    std::string made;
+                    try {
+                        made = verify::compileStep(name, work->path(), reading, &departures[i]);
+                    } catch (const CommandFailure& e) {
+                        throw CommandFailure(
+                            compileReason(e.what(), work->path(), definitions, shownDefinitions));
+                    }
                     const std::string result =
                         joinPath(scratch->path(), std::string("m").append(std::to_string(i)));
-                    renameToNew(verify::compileStep(name, work->path(), reading, &departures[i]),
-                                result, "the compiled " + shownName);
+                    renameToNew(made, result, "the compiled " + shownName);
                     members[i] = {name, result, memberFileSize(result, shownName)};
                     ++compiled;
                 }
                 if (old) changes[i] = old->compare(members[i]);
             } catch (const std::exception& e) {
-                // Files named as the user knows them: not in the member's
-                // work folder, and a definition file a reason begins with
-                // by its place in the workspace, which names the member too.
-                const std::string reason =
-                    work ? compileReason(e.what(), work->path(), definitions, shownDefinitions)
-                         : std::string(e.what());
+                // A reason that begins with a file of the member's folder
+                // names the member already.
+                const std::string reason = e.what();
                 reasons[i] =
                     reason.starts_with(shownDefinitions) ? reason : shownName + ": " + reason;
             }

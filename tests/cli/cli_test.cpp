@@ -261,6 +261,18 @@ TEST(Cli, DamagedBinariesExitOneUnlessReadLeniently) {
     EXPECT_FALSE(test::fileExists(dir.file("Trk.def")));
 }
 
+// --strict and --lenient together are a usage error, also when --lenient
+// is build's own; nothing is read.
+TEST(Cli, StrictAndLenientExcludeEachOther) {
+    TempFolder dir;
+    CliRun r = cli({"--strict", "--lenient", "-C", dir.str(), "trk", "decompile", "x.trk"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "z5def: --strict and --lenient exclude each other\n");
+    r = cli({"--strict", "-C", dir.str(), "build", "--lenient", "ws"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "z5def build: --strict and --lenient exclude each other\n");
+}
+
 #ifndef _WIN32
 // Runs the built z5def with its standard output on `out` (closed in the
 // child only) and standard error into `errFile`; the exit status, or -1 when

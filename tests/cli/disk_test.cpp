@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -100,6 +101,36 @@ TEST(Disk, OutputsThatCannotAllBePutInPlaceAreRolledBack) {
                 err.substr(at + kept.size() - dir.str().size() - 1, dir.str().size() + 1 + 18);
             EXPECT_EQ(readFile(backup), name);
         }
+    }
+}
+
+// A build that cannot write in its work folder (every linkat failing, as
+// on a full disk: the definition file is copied and cannot be named; or
+// only the second, which names the compiled member) names the member and
+// the user's file, never a file of the work folder, and leaves nothing.
+TEST(Disk, BuildThatCannotWriteItsWorkFilesNamesTheMember) {
+    if (!straceWorks()) GTEST_SKIP() << "strace is missing or may not trace here";
+    TempFolder dir;
+    writeFile(dir.file("one.dat"),
+              test::archive({{"OVAL.TRK", readFile(std::string(Z5_SAMPLES_DIR) + "/oval.trk")}}));
+    ASSERT_EQ(traced(dir.str(), "", "", "extract one.dat ws"), 0);
+    const auto left = [&] {
+        auto files = folderFiles(dir.str(), true);
+        for (const char* log : {"trace.log", "err.txt"}) files.erase(log);
+        return files;
+    };
+    const auto before = left();
+    const std::string full = std::strerror(ENOSPC);
+    const std::pair<const char*, std::string> cases[] = {
+        {"linkat:error=ENOSPC", "OVAL.TRK: cannot copy ws/OVAL.TRK.def/Trk.def to compile it: "},
+        {"linkat:error=ENOSPC:when=2", "OVAL.TRK: cannot write the compiled member: "}};
+    for (const auto& [inject, reason] : cases) {
+        SCOPED_TRACE(inject);
+        EXPECT_EQ(traced(dir.str(), "", "-e trace=linkat -e inject=" + std::string(inject),
+                         "build -j 1 ws -o out.dat"),
+                  1);
+        EXPECT_EQ(readFile(dir.file("err.txt")), "z5def build: " + reason + full + "\n");
+        EXPECT_TRUE(left() == before) << "the build left files behind";
     }
 }
 

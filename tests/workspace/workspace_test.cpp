@@ -271,6 +271,29 @@ TEST_F(Workspace, FailuresNameTheFilesInTheWorkspace) {
         << lines[2];
 }
 
+// A definition file that is a folder is named as one. An offset.def left
+// read-only in an object's folder is not in the way of the compile, which
+// writes its own.
+TEST_F(Workspace, DefinitionFilesThatAreFoldersOrCompileOutputs) {
+    writeFile(at("TWO.dat"), archive({{"A.TRK", sample("oval.trk")}, {"C.3DO", box}}));
+    ASSERT_EQ(z5({"extract", "TWO.dat", "ws"}).status, 0);
+    fs::rename(at("ws/A.TRK.def/Trk.def"), at("Trk.def"));
+    fs::create_directory(at("ws/A.TRK.def/Trk.def"));
+    EXPECT_EQ(z5({"build", "ws", "-o", "out.dat"}).err,
+              "z5def build: " + shown({"ws", "A.TRK.def", "Trk.def"}) +
+                  ": is a folder, not a definition file\n");
+
+    fs::remove(at("ws/A.TRK.def/Trk.def"));
+    fs::rename(at("Trk.def"), at("ws/A.TRK.def/Trk.def"));
+    writeFile(at("ws/C.3DO.def/offset.def"), "old");
+    fs::permissions(at("ws/C.3DO.def/offset.def"), fs::perms::owner_read);
+    const CliRun r = z5({"build", "ws", "-o", "out.dat"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(at("out.dat")), readFile(at("TWO.dat")));
+    EXPECT_EQ(readFile(at("ws/C.3DO.def/offset.def")), "old");
+    fs::permissions(at("ws/C.3DO.def/offset.def"), fs::perms::owner_write, fs::perm_options::add);
+}
+
 // A build names the members whose bytes differ from the archive it
 // replaces (matched by name in any letter case), and those added and
 // removed, comparing piece by piece; it keeps that archive as NAME.dat.bak,
@@ -542,6 +565,24 @@ TEST_F(Workspace, LinksOutOfTheWorkspaceAreNamed) {
               "ws/dattext.pck: error: a link to " + final("list.pck") +
                   ", outside the workspace\nz5def build: 1 file is a link to files outside the "
                   "workspace; nothing was written (build --lenient builds in spite of it)\n");
+}
+
+// ".." after a link leads where the system takes it, to the parent of the
+// link's target: extract writes there, build reads and writes there, and
+// an output that reaches the workspace that way is refused.
+TEST_F(Workspace, DotDotAfterALinkIsTheSystems) {
+    fs::create_directories(at("elsewhere/sub"));
+    fs::create_directory(at("here"));
+    fs::create_directory_symlink("../elsewhere/sub", at("here/lnk"));
+    CliRun r = cli({"-C", at("here"), "extract", at("GAME.dat"), "lnk/./../ws/"});
+    EXPECT_EQ(r.out, "9 members: 5 as definitions, 4 as they are; wrote lnk/./../ws/\n") << r.err;
+    EXPECT_EQ(cli({"-C", at("here"), "build", "lnk/../ws", "-o", "lnk/../ws/x.dat"}).err,
+              "z5def build: lnk/../ws/x.dat: inside the workspace lnk/../ws, which build only "
+              "reads\n");
+    r = cli({"-C", at("here"), "build", "lnk/../ws", "-o", "lnk/../out.dat"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readFile(at("elsewhere/out.dat")), readFile(at("GAME.dat")));
+    EXPECT_EQ(folderNames(at("here")), std::vector<std::string>{"lnk"});
 }
 
 // A path longer than the system takes gives one line naming the folder as
