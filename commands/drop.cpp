@@ -50,14 +50,16 @@ std::vector<std::string> dropOutputs(const DropAction& action, const std::string
     return names;
 }
 
-std::vector<std::string> dropConflicts(const std::vector<std::string>& paths, bool sameFolder) {
+std::vector<std::string> dropConflicts(const std::vector<std::string>& paths, bool window) {
     // Each name written, in its folder, and the files that write it.
     std::map<std::string, std::vector<std::string>> writers;
     std::vector<std::string> order;
     for (const std::string& path : paths) {
         const std::string folder =
-            sameFolder ? std::string() : foldCase(pathText(nativePath(path).parent_path()));
-        for (const std::string& name : dropOutputs(dropActionFor(path), path)) {
+            window ? std::string() : foldCase(pathText(nativePath(path).parent_path()));
+        const DropAction action = dropActionFor(path);
+        if (window && action.kind == DropAction::Kind::Row && action.row->draw) continue;
+        for (const std::string& name : dropOutputs(action, path)) {
             const std::string key = folder + '\n' + foldCase(name);
             auto& files = writers[key];
             if (files.empty()) order.push_back(key + '\n' + name);

@@ -29,8 +29,9 @@ std::vector<std::string> dropOutputs(const DropAction& action, const std::string
 
 // The files of `paths` whose actions would write one name in one folder,
 // as groups ("a.trk, b.trk: both write Trk.def"); empty when none would.
-// `sameFolder`: every action runs in one folder (a window's working
-// folder), else each in its file's own.
-std::vector<std::string> dropConflicts(const std::vector<std::string>& paths, bool sameFolder);
+// `window`: the window's drops, which all run in its working folder and
+// whose views open picture windows, writing nothing; else each runs in its
+// file's own folder, a view writing its picture there.
+std::vector<std::string> dropConflicts(const std::vector<std::string>& paths, bool window);
 
 }  // namespace z5

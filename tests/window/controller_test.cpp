@@ -447,6 +447,12 @@ TEST(WindowController, DroppedFilesRunTheCommandOfTheirKind) {
                   "status ", "picture Z5 DEF TOOL Trk.def: 8 panels of mnuTrkView " +
                                  other.file("Trk.def") + " in " + other.str() + ", reading " +
                                  other.file("Trk.def")}));
+    // Views write no file in the window: two of them are no conflict.
+    fs::create_directory(other.path() / "sub");
+    fs::copy_file(other.path() / "Trk.def", other.path() / "sub" / "Trk.def");
+    window.view.said.clear();
+    window.controller.filesDropped({other.file("Trk.def"), other.file("sub/Trk.def")});
+    EXPECT_EQ(window.view.said.size(), 4u) << window.view.said.at(0);
 
     // z5deftool FILE: the working folder is the file's, and the list shows it.
     window.view.said.clear();
