@@ -1,6 +1,7 @@
 // The .3do binary codec: readObject and its mirror image writeObject.
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -25,9 +26,30 @@ public:
     ObjectReader(BinaryReader& in, ObjectRead& read, bool marks)
         : in_(in), read_(read), object_(read.object), marks_(marks) {}
 
-    // A file whose first words hold none of the tags is of another kind; a
-    // file may end between two sections, not inside one.
+    // A file whose first words hold none of the tags is of another kind. A
+    // file may end between two sections, but not before the end the Length
+    // of its object header announces.
     void read() {
+        sections();
+        if (objectLength_) reach("the object", kTagSpellings[1], objectAt_, *objectLength_);
+    }
+
+    std::int32_t decide(Field field) {
+        need(field.width, [this] { return flavorPlace(); });
+        const std::int32_t number = field.width == 2 ? in_.i16() : in_.i32();
+        offset_ += field.width;
+        values_.push_back({number, field});
+        return number;
+    }
+    [[noreturn]] void fail(std::string_view what) const {
+        throw CommandFailure(in_.name() + ": " + std::string(kStages[read_.stage].section) +
+                             " at byte " + numberText(in_.position()) + ": " + std::string(what));
+    }
+
+private:
+    // The tagged sections in file order, up to the flavors, the end of the
+    // file or the fifth tag.
+    void sections() {
         for (int tags = 0; tags < 5 && in_.left() > 0; ++tags) {
             if (read_.stage > 0) {
                 const std::int64_t at = in_.position();
@@ -38,7 +60,8 @@ public:
             switch (in_.i32()) {
                 case kTagObject:
                     read_.stage = 1;
-                    header("object Length");  // Length: the writer works it out
+                    objectAt_ = tagAt_;
+                    objectLength_ = header("object Length");
                     break;
                 case kTagVertices:
                     read_.stage = 2;
@@ -64,20 +87,6 @@ public:
             in_.damaged(Damage::OtherKind,
                         "is not a 3do object: none of the tags 3OD3 PERP MRON NRTS PRIM");
     }
-
-    std::int32_t decide(Field field) {
-        need(field.width, [this] { return flavorPlace(); });
-        const std::int32_t number = field.width == 2 ? in_.i16() : in_.i32();
-        offset_ += field.width;
-        values_.push_back({number, field});
-        return number;
-    }
-    [[noreturn]] void fail(std::string_view what) const {
-        throw CommandFailure(in_.name() + ": " + std::string(kStages[read_.stage].section) +
-                             " at byte " + numberText(in_.position()) + ": " + std::string(what));
-    }
-
-private:
     // Notes where the next part begins, when asked to; `what` is a text or
     // makes one.
     template <class What>
@@ -108,6 +117,19 @@ private:
         in_.need(bytes, [&] {
             return where() + " (" + std::string(kTagSpellings[read_.stage]) + " at byte " +
                    numberText(tagAt_) + ")";
+        });
+    }
+    // Unless the file reaches the end that the Length of the section at
+    // `tagAt` announces (the Length counts the bytes after its header), it
+    // is cut short inside that section: "ends at byte 152, inside the
+    // object, whose Length 840 runs to byte 852 (3OD3 at byte 0)".
+    void reach(std::string_view what, std::string_view tag, std::int64_t tagAt,
+               std::int32_t length) {
+        const std::int64_t end = tagAt + 12 + length;
+        in_.need(end - in_.position(), [&] {
+            return "inside " + std::string(what) + ", whose Length " + numberText(length) +
+                   " runs to byte " + numberText(end) + " (" + std::string(tag) + " at byte " +
+                   numberText(tagAt) + ")";
         });
     }
     // "inside FL03 at offset 21": the flavor being read.
@@ -166,12 +188,18 @@ private:
         for (int pad = padFor(length); pad > 0; --pad) in_.u8();
     }
 
+    // The flavors, which must reach the end their Length announces (the
+    // Root field and every flavor, not the padding after them).
+    void flavors() {
+        const std::int32_t length = header("PRIM Length");
+        flavorList();
+        reach("the flavors", kTagSpellings[5], tagAt_, length);
+    }
     // Flavors up to the end of the file. Type 0 and types above 24 are no
     // flavors: only their header is consumed and the offset stays. The
     // padding after the last flavor reads as such a record which the file
     // ends inside: it ends the list.
-    void flavors() {
-        header("PRIM Length");  // the flavors go on to the end of the file
+    void flavorList() {
         need(4, [] { return std::string("inside the Root field"); });
         mark("Root");
         object_.root = in_.i32();
@@ -212,6 +240,8 @@ private:
     std::int64_t tagAt_ = 0;  // where the current section's tag stands
     int flavorType_ = 0;      // the flavor being read, at flavorOffset_
     std::int64_t flavorOffset_ = 0;
+    std::int64_t objectAt_ = 0;  // where the object header's tag stands
+    std::optional<std::int32_t> objectLength_;
     bool marks_;
 };
 

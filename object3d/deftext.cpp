@@ -24,6 +24,18 @@ constexpr std::int64_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
 // A section holds at most 32768 lines, a flavor list 32768 flavors.
 constexpr std::size_t kMaxEntries = kMaxCount + 1;
 
+// Why names of `length` bytes (with their zero bytes and the end mark) do
+// not fit one name list.
+std::string namesTooLong(std::int64_t length) {
+    return "file names of " + numberText(length) + " bytes with their zero bytes and end mark, " +
+           "more than the " + numberText(kMaxNamesLength) + " a name list holds";
+}
+// Why `count` records of a kind do not fit one object.
+std::string tooMany(std::size_t count, std::string_view what, std::string_view holder) {
+    return numberText(count) + " " + std::string(what) + ", more than the " +
+           numberText(kMaxEntries) + " " + std::string(holder) + " holds";
+}
+
 std::string quoted(std::string_view text) {
     std::string out(text.size() + 2, '"');
     text.copy(out.data() + 1, text.size());
@@ -194,7 +206,7 @@ public:
             if (l2.rest.find_first_of(std::string_view("\0\xFF", 2)) != std::string_view::npos)
                 fail("a file name cannot hold the bytes 0 or 255");
             namesLength_ += static_cast<std::int64_t>(l2.rest.size()) + 1;
-            if (namesLength_ > kMaxInt32) fail("file names beyond 32-bit sizes");
+            if (namesLength_ > kMaxNamesLength) fail(namesTooLong(namesLength_));
             names.emplace_back(l2.rest);
         }
     }
@@ -301,14 +313,21 @@ private:
                 dropped += !trimBlanks(current()).empty();
         }
         // At the end of the file: the lines the layout has there, then
-        // lines it does not have.
+        // lines it does not have, named by the first and how many follow.
         for (std::size_t i = 0; i < passed.size(); ++i) {
             if (i < expected.size()) {
                 compareLine(passed[i].text, passed[i].line, expected, i, false);
             } else if (!trimBlanks(passed[i].text).empty()) {
-                departAt(passed[i].line, 1, passed[i].text,
-                         "the layout has " + std::string(want) + " here; found " +
-                             quotedText(trimBlanks(passed[i].text)) + ", which is not read");
+                const std::size_t more =
+                    dropped + static_cast<std::size_t>(std::count_if(
+                                  passed.begin() + static_cast<std::ptrdiff_t>(i) + 1, passed.end(),
+                                  [](const PassedLine& p) { return !trimBlanks(p.text).empty(); }));
+                departAt(
+                    passed[i].line, 1, passed[i].text,
+                    "the layout has " + std::string(want) + " here; found " +
+                        quotedText(trimBlanks(passed[i].text)) +
+                        (more == 0 ? ", which is not read"
+                                   : "; it and " + numberText(more) + " more lines are not read"));
                 break;
             }
         }
@@ -673,6 +692,9 @@ Object objectOfFields(const TreeRecord& fields, Object object) {
         throw CommandFailure("it has two sections of one kind");
     for (const bool normals : {false, true}) {
         const auto& records = fields.groups.at(normals).records;
+        if (records.size() > kMaxEntries)
+            throw CommandFailure(
+                tooMany(records.size(), normals ? "normals" : "vertices", "a section"));
         auto section =
             std::find_if(object.points.begin(), object.points.end(),
                          [normals](const PointSection& s) { return s.normals == normals; });
@@ -693,10 +715,17 @@ Object objectOfFields(const TreeRecord& fields, Object object) {
     if (object.names.empty() && !names.empty()) object.names.emplace_back();
     if (!object.names.empty()) {
         object.names[0].clear();
-        for (const TreeRecord& r : names) object.names[0].push_back(r.fields.at(0).text);
+        std::int64_t length = 1;  // the end mark
+        for (const TreeRecord& r : names) {
+            length += static_cast<std::int64_t>(r.fields.at(0).text.size()) + 1;
+            object.names[0].push_back(r.fields.at(0).text);
+        }
+        if (length > kMaxNamesLength) throw CommandFailure(namesTooLong(length));
     }
     // Each flavor placed after the one before it; then the references.
     const auto& flavors = fields.groups.at(3).records;
+    if (flavors.size() > kMaxEntries)
+        throw CommandFailure(tooMany(flavors.size(), "flavors", "a flavor list"));
     object.flavors.clear();
     std::vector<std::int32_t> offsets;
     std::int64_t at = kFirstFlavorOffset;

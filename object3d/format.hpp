@@ -31,6 +31,9 @@ inline constexpr std::uint8_t kNamesEnd = 0xFF;
 inline constexpr std::uint8_t kPadByte = 0x20;
 // The largest count of a list or record table that an object may hold.
 inline constexpr std::int32_t kMaxCount = 32767;
+// The largest Length of a name list (names, their zero bytes and the end
+// mark): the reader takes it as a 16-bit value.
+inline constexpr std::int32_t kMaxNamesLength = 32767;
 
 // Bytes that bring `length` up to a multiple of 4.
 constexpr int padFor(std::int64_t length) {

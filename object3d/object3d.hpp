@@ -91,7 +91,8 @@ std::array<std::size_t, 3> renumberedRecords(const Object& object, const Object&
 // to. `objectOfFields` sets the object `object` from such records: its
 // flavors placed one after another, every reference to a flavor made the
 // offset it gets. An object with a flavor list cut at a flavor without a
-// layout, or with two sections of a kind, fails.
+// layout, with two sections of a kind, or with more records or longer names
+// than an object holds (which no reader would take), fails.
 TreeRecord objectFields(const Object& object);
 Object objectOfFields(const TreeRecord& fields, Object object);
 

@@ -161,6 +161,23 @@ Track readTrack(BinaryReader& in) {
     return track;
 }
 
+std::optional<std::string> unreadable(const Track& track) {
+    if (track.sections.empty()) return "no section; a track has at least one";
+    if (track.walls.size() > kMaxDecompiledWalls)
+        return std::to_string(track.walls.size()) + " walls, more than the " +
+               std::to_string(kMaxDecompiledWalls) + " a track holds";
+    const auto bytes = [](const auto& rows, std::int64_t size) {
+        return size * static_cast<std::int64_t>(rows.size());
+    };
+    const std::int64_t sectionsAt =
+        kHeaderBytes + 4 * kELineCount + bytes(track.sections, kPointerBytes) +
+        bytes(track.banking, kBankingBytes) + bytes(track.surfaces, kSurfaceBytes);
+    if (sectionsAt > kMaxPosition)
+        return "the section block would begin at byte " + std::to_string(sectionsAt) +
+               "; the blocks before it must end by byte " + std::to_string(kMaxPosition);
+    return std::nullopt;
+}
+
 void writeTrack(BinaryWriter& out, const Track& track) {
     const TrackHeader& h = track.header;
     out.bytes(h.magic);

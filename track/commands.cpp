@@ -8,6 +8,7 @@ Track compileTrack(TextReader& def) {
     Track track = parseTrack(def);
     track.header.version = kVersion;
     setBlockSizes(track);
+    if (const auto why = unreadable(track)) throw CommandFailure(def.name() + ": " + *why);
     return track;
 }
 

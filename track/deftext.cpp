@@ -663,6 +663,7 @@ Track trackOfFields(const TreeRecord& fields) {
     Track track;
     layout(setter, track);
     setBlockSizes(track);
+    if (const auto why = unreadable(track)) throw CommandFailure(*why);
     return track;
 }
 

@@ -3,6 +3,9 @@
 // through one layout of Trk.def.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "core/command.hpp"
 #include "picture/drawing.hpp"
 #include "textfmt/binio.hpp"
@@ -61,6 +64,10 @@ std::vector<Diagnostic> trackWarnings(const Track& track, const TrackPlaces& pla
 Track compileTrack(TextReader& def);
 // Sets the magic and the two block sizes from the rows the track holds.
 void setBlockSizes(Track& track);
+// Why readTrack would refuse the track these rows make up (no section, more
+// walls than it keeps, the blocks before the sections past byte 32767), or
+// nothing: the compile and the merge write no such track.
+std::optional<std::string> unreadable(const Track& track);
 
 // The track as records of named fields, labelled as Trk.def labels them
 // (see textfmt/fieldtree.hpp), and a track set from such records, its

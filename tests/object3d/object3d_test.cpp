@@ -317,6 +317,14 @@ TEST_F(Object3d, CutShortObjectsAreRefusedNamingWhereTheyEnd) {
          "CRASH - Vertex", "ERROR 2"},
         {cube.substr(0, 14), "ends at byte 14, inside the section tag at byte 12", "CRASH - Header",
          "ERROR 1"},
+        // Between two sections, and between two flavors: the Lengths of the
+        // object and of the flavors tell where they end.
+        {cube.substr(0, 12),
+         "ends at byte 12, inside the object, whose Length 140 runs to byte 152 (3OD3 at byte 0)",
+         "CRASH - Header", "ERROR 1"},
+        {flavors.substr(0, 41),
+         "ends at byte 41, inside the flavors, whose Length 34 runs to byte 58 (PRIM at byte 12)",
+         "CRASH - PRIM", "ERROR 5"},
         {names.substr(0, 27), "ends at byte 27, inside the file names (NRTS at byte 12)",
          "CRASH - NRTS", "ERROR 4"},
         {names.substr(0, 31),
@@ -340,11 +348,40 @@ TEST_F(Object3d, CutShortObjectsAreRefusedNamingWhereTheyEnd) {
     decompile(cube.substr(0, 61));
     EXPECT_EQ(vertexDef(), kVertexHead);
 
-    // The padding after the last flavor is no flavor the file ends inside.
-    for (const std::size_t size : {flavors.size(), flavors.size() - 1}) {
-        expectDone(decompile(flavors.substr(0, size)));
+    // The padding after the last flavor is no flavor the file ends inside;
+    // only the object's Length counts it.
+    const std::string list = flavors.substr(kObjectHeader.size());
+    for (const std::size_t size : {list.size(), list.size() - 1}) {
+        expectDone(decompile(list.substr(0, size)));
         EXPECT_EQ(flavorBody(), crlf({fl14.line(4), Flavor(3, {1, 2, 3}).line(17)}));
     }
+}
+
+TEST_F(Object3d, AnObjectCutAtAnyByteIsRefusedAndReadLeniently) {
+    const std::string whole = Object{.vertices = {{1, 2, 3, 4}},
+                                     .normals = {{5, 6, 7, 8}},
+                                     .names = {"ab"},
+                                     .flavors = {Flavor(14, {1, 2}), Flavor(3, {1, 2, 3})}}
+                                  .bytes();
+    expectDone(decompile(whole));
+    for (std::size_t size = 4; size < whole.size(); ++size) {
+        SCOPED_TRACE(size);
+        const Outcome o = decompile(whole.substr(0, size));
+        EXPECT_EQ(o.status, Status::Failed);
+        EXPECT_TRUE(o.reason.starts_with(dir.file("obj.3do") + " ends at byte " +
+                                         std::to_string(size) + ", "))
+            << o.reason;
+    }
+    // Cut after FL14 (the root at 96): read leniently, what stands before
+    // the cut is kept.
+    host.reading = Strictness::Lenient;
+    expectDone(decompile(whole.substr(0, 113)));
+    EXPECT_EQ(flavorBody(), crlf({"FILE  ab", "", Flavor(14, {1, 2}).line(4)}));
+    ASSERT_EQ(host.diagnostics.size(), 1u);
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              dir.file("obj.3do") +
+                  ": warning: ends at byte 113, inside the flavors, whose Length 34 runs to byte "
+                  "130 (PRIM at byte 84); read with zeros past its end (--lenient)");
 }
 
 TEST_F(Object3d, LenientReadingTakesZerosPastTheEndWithAWarning) {
@@ -552,6 +589,19 @@ TEST_F(Object3d, SlipsAreNamedWhereTheyStand) {
                   "flavor.def:7:1: warning: the layout has a flavor line of a type with a layout "
                   "here (FL02 to FL21, not FL18 or FL20); found \"FL20\", and the line is "
                   "skipped"}));
+
+    // A misspelt last header: its section is not read, and the warning
+    // counts the lines that go with it.
+    defs(crlf({"VERTICES:", "0 1 2 3", "", "", "NORMAL:", "0 0 0 1", "", "1 0 1 0"}),
+         crlf({"FL14  4  1  2"}));
+    host.diagnostics.clear();
+    EXPECT_EQ(compiled(),
+              (Object{.vertices = {{0, 1, 2, 3}}, .flavors = {Flavor(14, {1, 2})}}.bytes()));
+    ASSERT_EQ(host.diagnostics.size(), 3u);  // the heads missing, and the header
+    EXPECT_EQ(diagnosticLine(host.diagnostics[1]),
+              "vertex.def:5:1: warning: the layout has a point line or a section header "
+              "(\"VERTICES:\", \"NORMALS:\") here; found \"NORMAL:\"; it and 2 more lines are "
+              "not read");
 }
 
 TEST_F(Object3d, CompileRefusesLinesNamingTheirFileAndLine) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "check/check.hpp"
+#include "object3d/object3d.hpp"
 #include "tests/tools/builders.hpp"
 
 namespace z5 {
@@ -146,6 +147,48 @@ TEST_F(Merge, ArchivesMemberByMember) {
     EXPECT_EQ(r.err,
               "B.BIN: changed by ours and by theirs\n"
               "A.BIN: removed by ours, changed by theirs\n");
+}
+
+TEST_F(Merge, AMergeBeyondWhatTheReaderTakesIsTroubleAndNotWritten) {
+    // A name of 16385 letters added by ours, the name there made one by
+    // theirs: with their zero bytes and the end mark, 32773 bytes.
+    const Object base = smallObject();
+    Object o = base, t = base;
+    o.names.push_back(std::string(16385, 'o'));
+    t.names[0] = std::string(16385, 't');
+    const CliRun r = merge(base.bytes(), o.bytes(), t.bytes());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "z5def merge: file names of 32773 bytes with their zero bytes and end mark, more "
+              "than the 32767 a name list holds\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(fileExists(dir.file("out")));
+
+    // 32768 vertices set an object; one more does not.
+    object3d::Object many;
+    many.points.push_back({false, {}});
+    for (std::int32_t i = 0; i < 32768; ++i) many.points[0].points.push_back({i, 1, 2, 3});
+    object3d::objectOfFields(object3d::objectFields(many), {});
+    many.points[0].points.push_back({32768, 0, 0, 0});
+    try {
+        object3d::objectOfFields(object3d::objectFields(many), {});
+        ADD_FAILURE() << "32769 vertices set an object";
+    } catch (const CommandFailure& e) {
+        EXPECT_STREQ(e.what(), "32769 vertices, more than the 32768 a section holds");
+    }
+
+    // A track: 1400 surface rows added to section 1 by ours and to section 3
+    // by theirs push the section block past byte 32767, where the reader
+    // can no longer count the surfaces: 68 + 3 x 4 + 3 x 32 + 2803 x 12.
+    auto ours = kTrack, theirs = kTrack;
+    ours[0].surfaces.resize(1401, 5);
+    theirs[2].surfaces.resize(1400, 6);
+    const CliRun trk = merge(trackBytes(kTrack), trackBytes(ours), trackBytes(theirs));
+    EXPECT_EQ(trk.status, 2);
+    EXPECT_EQ(trk.err,
+              "z5def merge: the section block would begin at byte 33812; the blocks before it "
+              "must end by byte 32767\n");
+    EXPECT_FALSE(fileExists(dir.file("out")));
 }
 
 TEST_F(Merge, OutputNameAndTrouble) {
