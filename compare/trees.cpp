@@ -582,7 +582,8 @@ private:
                 for (std::size_t k = 0; k < m.records.size(); ++k)
                     keys.emplace_back(m.records[k].key, k);
                 std::sort(keys.begin(), keys.end());
-                std::vector<std::size_t> twins(t.records.size(), m.records.size());
+                constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+                std::vector<std::size_t> twins(t.records.size(), kNone);
                 for (std::size_t j = 0; j < t.records.size(); ++j) {
                     const std::string_view key = t.records[j].key;
                     const auto at =
@@ -591,7 +592,7 @@ private:
                 }
                 for (std::size_t j = 0; j < t.records.size(); ++j) {
                     if (tb[j] >= 0) continue;
-                    if (twins[j] == m.records.size()) {
+                    if (twins[j] == kNone) {
                         addedLine(t.records[j]);
                         add(t.records[j], Side::Theirs, j);
                     } else if (const TreeRecord& twin = m.records[twins[j]];

@@ -102,6 +102,18 @@ TEST_F(Merge, RecordsAddedOnOneSideAndEditedOnTheOther) {
     EXPECT_EQ(out(), m.bytes());
     EXPECT_EQ(r.out, "flavor 4 (FL14): added\n");
     EXPECT_EQ(checked("3do"), (std::pair<std::size_t, std::size_t>{0, 0}));
+
+    // Vertices added on both sides under other keys: all of them, ours
+    // first, and no conflict.
+    o = base, t = base, m = base;
+    o.vertices.push_back({10, 1, 2, 3});
+    t.vertices.push_back({20, 4, 5, 6});
+    t.vertices.push_back({21, 7, 8, 9});
+    m.vertices.insert(m.vertices.end(), {{10, 1, 2, 3}, {20, 4, 5, 6}, {21, 7, 8, 9}});
+    r = merge(base.bytes(), o.bytes(), t.bytes());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(out(), m.bytes());
+    EXPECT_EQ(r.out, "vertex 20: added\nvertex 21: added\n");
 }
 
 TEST_F(Merge, AnInsertionThatMovesTheStartsAfterIt) {
