@@ -45,7 +45,7 @@ namespace z5 {
 // section 2 record and the section 3 positions, one labelled value per line.
 void runCamDecompile(Command& cmd);
 
-// Reads Cam.def from the working folder (any letter case) by line position
+// Reads cam.def from the working folder (any letter case) by line position
 // and writes New.cam beside it. The two counts decide how many blocks are
 // read.
 void runCamCompile(Command& cmd);
@@ -54,7 +54,7 @@ void runCamCompile(Command& cmd);
 // feed counts and a block of four values per camera.
 void runScrDecompile(Command& cmd);
 
-// Reads Scr.def from the working folder (any letter case) and writes New.scr.
+// Reads scr.def from the working folder (any letter case) and writes New.scr.
 void runScrCompile(Command& cmd);
 
 }  // namespace z5

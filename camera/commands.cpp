@@ -25,13 +25,13 @@ void runCamDecompile(Command& cmd) {
     decompile(cmd, camera::readCam, camera::printCam, "cam.def");
 }
 void runCamCompile(Command& cmd) {
-    compile(cmd, "Cam.def", camera::parseCam, camera::writeCam, "New.cam");
+    compile(cmd, "cam.def", camera::parseCam, camera::writeCam, "New.cam");
 }
 void runScrDecompile(Command& cmd) {
     decompile(cmd, camera::readScr, camera::printScr, "scr.def");
 }
 void runScrCompile(Command& cmd) {
-    compile(cmd, "Scr.def", camera::parseScr, camera::writeScr, "New.scr");
+    compile(cmd, "scr.def", camera::parseScr, camera::writeScr, "New.scr");
 }
 
 }  // namespace z5

@@ -1,11 +1,14 @@
 #include "check/check.hpp"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "archive/format.hpp"
 #include "camera/camera.hpp"
@@ -81,19 +84,56 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// The number that `text` begins with, and its digits taken off; none when
+// it does not begin with a digit.
+std::optional<std::int64_t> leadingNumber(std::string_view& text) {
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 15 && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0) return std::nullopt;
+    const std::int64_t n = std::stoll(std::string(text.substr(0, digits)));
+    text.remove_prefix(digits);
+    return n;
+}
+
 // A failure's one-line reason as an error of `file`: "file:12: what" gives
 // line 12.
 Diagnostic failureOf(const std::string& reason, const std::string& file) {
     Diagnostic d{file, 0, 0, reason, {}, DiagnosticKind::Error};
     if (!reason.starts_with(file + ":")) return d;
     std::string_view rest = std::string_view(reason).substr(file.size() + 1);
-    std::size_t digits = 0;
-    while (digits < rest.size() && rest[digits] >= '0' && rest[digits] <= '9') ++digits;
-    if (digits > 0 && digits < rest.size() && rest[digits] == ':') {
-        d.line = std::stol(std::string(rest.substr(0, digits)));
-        rest.remove_prefix(digits + 1);
+    std::string_view after = rest;
+    if (const auto line = leadingNumber(after); line && after.starts_with(':')) {
+        d.line = static_cast<long>(*line);
+        rest = after.substr(1);
     }
     d.message = std::string(trimBlanks(rest));
+    return d;
+}
+
+// A decompiler's failure as an error of the binary `file`, without the
+// file's name the reason begins with ("cube.3do ends at byte 61, ...",
+// "oval.trk: byte 980: section block: ...", "x.trk is not a track: ..."), at
+// the first byte the reason names: "oval.trk: byte 980: error: section
+// block: ...", "x.trk: error: not a track: ...".
+Diagnostic binaryFailureOf(const std::string& reason, const std::string& file) {
+    std::string_view rest = reason;
+    if (rest.starts_with(file) &&
+        (rest.substr(file.size()).starts_with(": ") || rest.substr(file.size()).starts_with(" ")))
+        rest = trimBlanks(rest.substr(file.size() + 1));
+    // "x.trk is not a track: ..." says "not a track: ..." of x.trk.
+    if (rest.starts_with("is not ")) rest.remove_prefix(3);
+    Diagnostic d{file, 0, 0, std::string(rest), {}, DiagnosticKind::Error};
+    for (std::size_t at = 0; (at = rest.find("byte ", at)) != std::string_view::npos; ++at) {
+        if (at > 0 && std::isalpha(static_cast<unsigned char>(rest[at - 1]))) continue;
+        std::string_view after = rest.substr(at + 5);
+        if (const auto n = leadingNumber(after)) {
+            d.byte = *n;
+            // A reason that begins with its byte has it only there.
+            if (at == 0 && after.starts_with(": ")) d.message = std::string(after.substr(2));
+            break;
+        }
+    }
     return d;
 }
 
@@ -120,11 +160,9 @@ void checkBinary(const Unit& unit, const std::string& scratch, Result& result) {
         d.file = replaced(d.file, unit.path, unit.shown);
         result.diagnostics.push_back(std::move(d));
     }
-    if (outcome.status == Status::Failed) {
-        std::string reason = replaced(outcome.reason, unit.path, unit.shown);
-        if (reason.starts_with(unit.shown + ": ")) reason.erase(0, unit.shown.size() + 2);
-        result.diagnostics.push_back({unit.shown, 0, 0, reason, {}, DiagnosticKind::Error});
-    }
+    if (outcome.status == Status::Failed)
+        result.diagnostics.push_back(
+            binaryFailureOf(replaced(outcome.reason, unit.path, unit.shown), unit.shown));
 }
 
 // Reads the definition file `name` of the unit's folder with `read`, its
@@ -222,6 +260,20 @@ void checkWorkspace(const Unit& unit, Result& result) {
     }
 }
 
+// Each file's diagnostics in the order of its lines, as a compiler lists
+// them (a count is named at its line only once the rows after it are read),
+// the remarks on the whole file after them; the files in the order they
+// were first named.
+void sortByLine(std::vector<Diagnostic>& diagnostics) {
+    std::map<std::string, std::size_t> order;
+    for (const Diagnostic& d : diagnostics) order.emplace(d.file, order.size());
+    const auto key = [&order](const Diagnostic& d) {
+        return std::tuple(order.at(d.file), d.line > 0 ? d.line : LONG_MAX, d.column);
+    };
+    std::stable_sort(diagnostics.begin(), diagnostics.end(),
+                     [&key](const Diagnostic& a, const Diagnostic& b) { return key(a) < key(b); });
+}
+
 // At most 20 diagnostics of each file, then how many more.
 void cap(std::vector<Diagnostic>& diagnostics) {
     std::map<std::string, std::size_t> counts;
@@ -308,6 +360,7 @@ Result checkUnit(const Unit& unit, const std::string& scratch) {
         result.errors += d.kind == DiagnosticKind::Error;
         result.warnings += d.kind == DiagnosticKind::Warning;
     }
+    sortByLine(result.diagnostics);
     cap(result.diagnostics);
     return result;
 }

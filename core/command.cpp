@@ -70,7 +70,7 @@ TextWriter& Command::replaceText(std::string_view name) {
     if (it == claimIndex_.end() || claims_[it->second].output)
         throw CommandFailure(std::string(name) + " is replaced only after it was read");
     claims_[it->second].output = true;
-    return texts_.emplace_back(path, std::string(name), false);
+    return texts_.emplace_back(path, pathText(nativePath(path).filename()), false);
 }
 
 BinaryWriter& Command::replaceBinaryAt(const std::string& path, std::string display) {
@@ -144,7 +144,10 @@ BinaryReader Command::openInput() {
 }
 
 TextReader Command::openText(std::string_view name) {
-    return openTextAt(inputPath(name), std::string(name));
+    // Named in reasons as the file is spelled in the folder ("cam.def" when
+    // asked for "Cam.def"), which is the name found on every system.
+    const std::string path = inputPath(name);
+    return openTextAt(path, pathText(nativePath(path).filename()));
 }
 
 TextReader Command::openTextAt(const std::string& path, std::string display) {

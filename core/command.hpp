@@ -131,6 +131,7 @@ public:
     // any file. Readers opened here report their departures to this command;
     // under --lenient a binary reader reads on through damage.
     BinaryReader openInput();
+    // A fixed-name text is named as it is spelled in the folder.
     TextReader openText(std::string_view name);
     TextReader openTextAt(const std::string& path, std::string display);
     BinaryReader openBinaryAt(const std::string& path, std::string display);

@@ -28,30 +28,31 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
     // The records of each kind (vertices, normals) in file order: their
     // keys to the first record that carries each, and their lines.
     std::vector<Renumbering::Entry> records[2];
-    std::vector<long> lines[2];
+    std::vector<TextPlace> lines[2];
     for (std::size_t s = 0; s < object.points.size(); ++s) {
         const PointSection& section = object.points[s];
         for (std::size_t i = 0; i < section.points.size(); ++i) {
             const bool kind = section.normals;
             records[kind].push_back(
                 {section.points[i][0], static_cast<std::int32_t>(lines[kind].size())});
-            lines[kind].push_back(
-                s < places.points.size() && i < places.points[s].size() ? places.points[s][i] : 0);
+            lines[kind].push_back(s < places.points.size() && i < places.points[s].size()
+                                      ? places.points[s][i]
+                                      : TextPlace{});
         }
     }
     const Renumbering keys[2] = {Renumbering(records[0]), Renumbering(records[1])};
     // A key on two lines: references go to the first.
     for (int kind = 0; kind < 2; ++kind)
         for (const auto& [key, r] : records[kind])
-            if (const std::int32_t first = *keys[kind].find(key); first != r)
-                out.push_back({vertexFile,
-                               lines[kind][static_cast<std::size_t>(r)],
-                               1,
+            if (const std::int32_t first = *keys[kind].find(key); first != r) {
+                const TextPlace& at = lines[kind][static_cast<std::size_t>(r)];
+                out.push_back({vertexFile, at.line, at.column,
                                std::string(kind ? "normal " : "vertex ") + numberText(key) +
                                    " is also on line " +
-                                   numberText(lines[kind][static_cast<std::size_t>(first)]) +
+                                   numberText(lines[kind][static_cast<std::size_t>(first)].line) +
                                    "; references to it go to that line",
-                               {}});
+                               at.text});
+            }
 
     // Flavors by offset, the first of two at one offset.
     std::vector<Renumbering::Entry> offsets;
@@ -59,13 +60,15 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
         offsets.push_back({object.flavors[i].offset, static_cast<std::int32_t>(i)});
     const Renumbering flavorAt(std::move(offsets));
 
-    const auto lineOf = [&places](std::size_t i) {
-        return i < places.flavors.size() ? places.flavors[i] : 0L;
+    const auto placeOf = [&places](std::size_t i) {
+        return i < places.flavors.size() ? places.flavors[i] : TextPlace{};
     };
     for (std::size_t i = 0; i < object.flavors.size(); ++i) {
         const Flavor& f = object.flavors[i];
         const auto warn = [&](std::string message) {
-            out.push_back({flavorFile, lineOf(i), 1, flavorName(f) + " " + std::move(message), {}});
+            const TextPlace at = placeOf(i);
+            out.push_back({flavorFile, at.line, at.column, flavorName(f) + " " + std::move(message),
+                           at.text});
         };
         for (const Value& v : f.values) {
             if (v.field.ref == Ref::Vertex && !keys[0].find(v.number))
@@ -102,14 +105,14 @@ std::vector<Diagnostic> objectWarnings(const Object& object, const ObjectPlaces&
                 }
     }
     for (std::size_t i = 0; i < object.flavors.size(); ++i)
-        if (!reached[i])
-            out.push_back({flavorFile,
-                           lineOf(i),
-                           1,
+        if (!reached[i]) {
+            const TextPlace at = placeOf(i);
+            out.push_back({flavorFile, at.line, at.column,
                            flavorName(object.flavors[i]) +
                                " is not reached from the root (the last flavor, " +
                                flavorName(object.flavors.back()) + ")",
-                           {}});
+                           at.text});
+        }
     // vertex.def's first, each file's in the order of its lines.
     std::stable_sort(out.begin(), out.end(),
                      [&vertexFile](const Diagnostic& a, const Diagnostic& b) {

@@ -171,7 +171,7 @@ public:
             }
             if (s.points.size() == kMaxEntries) fail("more than 32768 lines in one section");
             renumberedPoints.back().oldKeys.push_back(*number);
-            if (places) places->points.back().push_back(lineNumber());
+            if (places) places->points.back().push_back({lineNumber(), 1, line});
             const std::int32_t x = coordinate(tokens, "x"), y = coordinate(tokens, "y");
             if (tokens.rest().empty()) fail("a line needs a number and x, y, z");
             const std::string_view rest = tokens.rest();
@@ -227,7 +227,7 @@ public:
                 notRead("nothing after the message line and its offset");
             } else if (line.kind == FlavorDefLine::Kind::Flavor) {
                 flavors.push_back(flavor(line, flavors.size()));
-                if (places) places->flavors.push_back(lineNumber());
+                if (places) places->flavors.push_back({lineNumber(), 1, current()});
             } else if (line.kind == FlavorDefLine::Kind::OtherFlavor) {
                 depart(trimBlanks(current()),
                        "the layout has a flavor line of a type with a "

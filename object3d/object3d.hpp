@@ -53,10 +53,11 @@ void printFlavorDef(TextWriter& def, const Object& object);
 // A line of vertex.def in its columns: the Key, then x, y and z.
 void appendPointLine(std::string& line, const Point& point);
 // Where the records of the definition files stand, for a check across
-// records: the line of each point of each section, and of each flavor.
+// records: the line of each point of each section, and of each flavor,
+// with its text.
 struct ObjectPlaces {
-    std::vector<std::vector<long>> points;  // by section, in file order
-    std::vector<long> flavors;
+    std::vector<std::vector<TextPlace>> points;  // by section, in file order
+    std::vector<TextPlace> flavors;
 };
 std::vector<RenumberedPoints> parseVertexDef(TextReader& def, Object& object,
                                              ObjectPlaces* places = nullptr);

@@ -22,7 +22,7 @@ void runStgDecompile(Command& cmd) {
 }
 
 void runStgCompile(Command& cmd) {
-    TextReader def = cmd.openText("Stg.def");
+    TextReader def = cmd.openText("stg.def");
     const setup::Setup setup = setup::parseSetup(def);
     // Usually the setup the text was decompiled from, found in any letter
     // case; replaced only once the new one is written whole.

@@ -7,6 +7,8 @@ std::string diagnosticLine(const Diagnostic& d) {
     if (d.line > 0) {
         text += ':' + std::to_string(d.line);
         if (d.column > 0) text += ':' + std::to_string(d.column);
+    } else if (d.byte >= 0) {
+        text += ": byte " + std::to_string(d.byte);
     }
     text += d.kind == DiagnosticKind::Error     ? ": error: "
             : d.kind == DiagnosticKind::Warning ? ": warning: "

@@ -3,6 +3,7 @@
 // the layout has there and what was found, as a compiler's diagnostics do.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,11 @@ enum class DiagnosticKind {
 struct Diagnostic {
     std::string file;  // as the reader names it
     long line = 0;     // from 1; 0 for a remark on the whole file
-    long column = 0;   // from 1; 0 when none (a binary's byte is in the message)
+    long column = 0;   // from 1; 0 when none
     std::string message;
     std::string text;  // the line the column points into, for a caret under it
     DiagnosticKind kind = DiagnosticKind::Warning;
+    std::int64_t byte = -1;  // in a binary, from 0; -1 when none
 };
 
 // Where a value stands in a text file, for a diagnostic found after the
@@ -32,11 +34,11 @@ struct TextPlace {
 };
 
 // "FILE:LINE:COLUMN: warning: MESSAGE", with as much of the place as is
-// known ("FILE: note: ...").
+// known ("FILE: note: ..."); in a binary "FILE: byte N: error: MESSAGE".
 std::string diagnosticLine(const Diagnostic& d);
 
-// The line the diagnostic points into and a caret under its column, each
-// ending in a line feed; empty when there is no line.
+// The line the diagnostic points into (which may be empty) and a caret under
+// its column, each ending in a line feed; empty when there is no column.
 std::string diagnosticCaret(const Diagnostic& d);
 
 // How an input's departures are taken.

@@ -370,7 +370,8 @@ constexpr std::array kTools = {
          "edit commonly breaks while it still compiles) as a compiler does",
          "Read binaries and definition files as the commands would, writing nothing, and list what "
          "is wrong with them as a compiler does, on standard output: _FILE_:_LINE_:_COLUMN_: "
-         "error: ... or warning: ... (a binary's by the byte the reason names), then a summary, "
+         "error: ... or warning: ..., each file's in the order of its lines (a binary's "
+         "_FILE_: byte _N_: error: ..., at the byte its reason names), then a summary, "
          "_N_ files: _E_ errors, _W_ warnings (a file is each binary and each definition file "
          "read). Each _PATH_ (default: the working folder) is a binary of a known kind, which gets "
          "the refusals every reading command makes (not of its kind, cut short) as errors and the "
@@ -539,7 +540,7 @@ std::span<const Tool> toolTable() {
 
 void printDiagnostic(std::ostream& to, const Diagnostic& d, bool caret) {
     to << printableLine(diagnosticLine(d)) << '\n';
-    if (!caret || d.line <= 0 || d.column <= 0 || d.text.empty()) return;
+    if (!caret || d.line <= 0 || d.column <= 0) return;
     // Escaped bytes widen the line: the caret stands under the column as
     // shown.
     Diagnostic shown = d;

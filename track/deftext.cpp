@@ -190,8 +190,9 @@ public:
             next(what);
             if (!disagreed && trimBlanks(current()).empty()) {
                 disagreed = true;
-                disagree(segments_, "Segments is " + std::to_string(pointers.size()) + "; " +
-                                        std::to_string(i) + " pointer lines follow it");
+                disagreeCount(segments_, segmentsNote_,
+                              "Segments is " + std::to_string(pointers.size()) + "; " +
+                                  std::to_string(i) + " pointer lines follow it");
                 const std::string_view text = trimBlanks(lastColumns(current(), kFixedColumn));
                 pointers[i] = integerAsRead(text, what);
                 continue;
@@ -241,7 +242,8 @@ public:
         const std::string_view countName = g.kind == "banking"   ? "# Elines"
                                            : g.kind == "surface" ? "Surfaces"
                                                                  : "Walls";
-        noteForEarlyEnd(countNote(countName, place, count));
+        const std::string note = countNote(countName, place, count);
+        countForEarlyEnd(note);
         bool disagreed = false;
         for (std::int32_t i = 0; i < count; ++i) {
             if (g.limited && all.size() == kMaxCompiledRows)
@@ -251,7 +253,7 @@ public:
             const std::string& text = next(where);
             if (!disagreed && trimBlanks(text).empty()) {
                 disagreed = true;
-                disagree(place, rowsMessage(countName, count, g, i));
+                disagreeCount(place, note, rowsMessage(countName, count, g, i));
             }
             quiet_ = disagreed;
             const auto fields = tokens<N>(text, where);
@@ -259,7 +261,7 @@ public:
             for (std::size_t f = 0; f < N; ++f) row[f] = field(fields, f, where);
             quiet_ = false;
         }
-        noteForEarlyEnd(segmentsNote_);
+        countForEarlyEnd(segmentsNote_);
         // Rows after the last one the count gives stand where the layout
         // has an empty line.
         if (disagreed) return;
@@ -267,9 +269,10 @@ public:
         for (const std::string* l; (l = peek(more)) && !trimBlanks(*l).empty() && !isMarker(*l);)
             ++more;
         if (more > 0)
-            disagree(place, rowsMessage(countName, count, g,
-                                        static_cast<std::int64_t>(count) +
-                                            static_cast<std::int64_t>(more)));
+            disagreeCount(
+                place, note,
+                rowsMessage(countName, count, g,
+                            static_cast<std::int64_t>(count) + static_cast<std::int64_t>(more)));
     }
 
     // What follows the last section is not read: more sections mean a
@@ -298,7 +301,7 @@ public:
     }
     void sectionsCounted(std::int32_t count) {
         segmentCount_ = count;
-        noteForEarlyEnd(segmentsNote_);
+        countForEarlyEnd(segmentsNote_);
     }
 
 private:
@@ -323,6 +326,21 @@ private:
     }
     void disagree(const TextPlace& place, std::string message) const {
         departAt(place.line, place.column, place.text, std::move(message));
+    }
+    // A count that disagrees with the rows after it (`note` names it), named
+    // at its line. The first one is what makes the reading run past the end
+    // of the file, if it does: the rows after it are read out of place.
+    void disagreeCount(const TextPlace& place, const std::string& note, std::string message) {
+        if (firstDisagreement_.empty()) {
+            firstDisagreement_ = note;
+            noteForEarlyEnd(note);
+        }
+        disagree(place, std::move(message));
+    }
+    // The count the rows being read follow, named when the file ends early,
+    // unless a count before it disagreed.
+    void countForEarlyEnd(const std::string& note) {
+        noteForEarlyEnd(firstDisagreement_.empty() ? note : firstDisagreement_);
     }
     static std::string rowsMessage(std::string_view countName, std::int32_t count,
                                    const RowGroup& g, std::int64_t found) {
@@ -391,8 +409,9 @@ private:
     TextPlace segments_, eLines_, surfaces_, walls_;
     std::int32_t segmentCount_ = 0;
     std::string segmentsNote_;
-    bool quiet_ = false;    // the row's values are not compared (its count was named)
-    bool surplus_ = false;  // the row has more values than the layout
+    std::string firstDisagreement_;  // the note of the first count that disagreed
+    bool quiet_ = false;             // the row's values are not compared (its count was named)
+    bool surplus_ = false;           // the row has more values than the layout
 };
 
 // Lists a track as records of named fields: the header (Segments and the

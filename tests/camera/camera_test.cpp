@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 #include "tests/support/rows.hpp"
 #include "tests/support/support.hpp"
@@ -200,21 +201,27 @@ TEST_F(CameraTest, CompileFailures) {
         return lines;
     };
     const std::tuple<const Converter*, std::vector<std::string>, std::string> cases[] = {
-        {&kCam, edited(cam, 6, "32768"), "Cam.def:7: camera count 32768 is above 32767"},
+        {&kCam, edited(cam, 6, "32768"), "cam.def:7: camera count 32768 is above 32767"},
         {&kCam, edited(cam, 14, "2147483648"),
-         "Cam.def:15: Value 3 of camera 1: \"2147483648\" is outside the 32-bit range"},
+         "cam.def:15: Value 3 of camera 1: \"2147483648\" is outside the 32-bit range"},
         // A count above the blocks present: the section 2 values are read as
         // the second camera, then the file ends; the reason names the count.
         {&kCam, edited(cam, 6, "2"),
-         "Cam.def:44: the file ends early; expected Value 4 of section 2; the camera count on "
+         "cam.def:44: the file ends early; expected Value 4 of section 2; the camera count on "
          "line 7 says 2"},
-        {&kScr, edited(scr, 7, "32768"), "Scr.def:8: TV 2 camera count 32768 is above 32767"},
+        {&kScr, edited(scr, 7, "32768"), "scr.def:8: TV 2 camera count 32768 is above 32767"},
         // The TV 2 block is read as the third TV 1 camera.
         {&kScr, edited(scr, 6, "3"),
-         "Scr.def:32: the file ends early; expected Value 1 of TV 2 camera 1; the TV 1 camera "
+         "scr.def:32: the file ends early; expected Value 1 of TV 2 camera 1; the TV 1 camera "
          "count on line 7 says 3"},
     };
     for (const auto& [c, lines, reason] : cases) EXPECT_EQ(compile(*c, lines), reason);
+
+    // The definitions in another letter case are named as the folder spells
+    // them.
+    std::filesystem::remove(dir.file("cam.def"));
+    writeFile(dir.file("CAM.Def"), joinCrlf(edited(cam, 6, "32768")));
+    EXPECT_EQ(compile(kCam), "CAM.Def:7: camera count 32768 is above 32767");
 }
 
 // Slips in cam.def and scr.def are named at their line and column, and the
@@ -233,9 +240,9 @@ TEST_F(CameraTest, SlipsAreNamedWhereTheyStand) {
     std::vector<std::string> lines;
     for (const Diagnostic& d : host.diagnostics) lines.push_back(diagnosticLine(d));
     EXPECT_EQ(lines, (std::vector<std::string>{
-                         "Cam.def:14:19: warning: the layout has a whole number here (Value 2 of "
+                         "cam.def:14:19: warning: the layout has a whole number here (Value 2 of "
                          "camera 1); found \"&H10\", read as 16",
-                         "Cam.def:17:1: warning: the layout has the label \"Value 5:\" here; found "
+                         "cam.def:17:1: warning: the layout has the label \"Value 5:\" here; found "
                          "\"Value5:\""}));
 
     // A count above the blocks: named at its line, and the reason of the
@@ -244,12 +251,12 @@ TEST_F(CameraTest, SlipsAreNamedWhereTheyStand) {
     cam[6] = "Number of Cameras:              3";
     host.diagnostics.clear();
     EXPECT_EQ(compile(kCam, cam),
-              "Cam.def:" + std::to_string(cam.size() + 1) +
+              "cam.def:" + std::to_string(cam.size() + 1) +
                   ": the file ends early; expected Value 1 of camera position 2; the camera "
                   "count on line 7 says 3");
     ASSERT_FALSE(host.diagnostics.empty());
     EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
-              "Cam.def:7:33: warning: the camera count is 3; 2 \"Camera Position:\" blocks "
+              "cam.def:7:33: warning: the camera count is 3; 2 \"Camera Position:\" blocks "
               "follow");
 
     // Scripts: both counts are read in place, so both are named; a block

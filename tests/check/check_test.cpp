@@ -78,18 +78,19 @@ TEST_F(Check, TrackSlipsAreErrorsAndABrokenChainWarnings) {
     const auto [status, out] = check({"Trk.def"});
     EXPECT_EQ(status, 1);
     ASSERT_EQ(out.size(), 5u);
+    // In the order of the lines, whenever each was found.
     EXPECT_EQ(out[0],
               "Trk.def:10:19: error: the layout has a whole number here (the Length line); found "
               "\"4O000\", read as 4");
-    const std::string column = std::to_string(31 - movedText.size());
-    EXPECT_EQ(out[1].substr(0, out[1].find(" is ")), "Trk.def:" + std::to_string(row + 1) + ":" +
-                                                         column + ": warning: Start of section 2");
-    EXPECT_NE(out[1].find("it is usually section 1's Start + Length"), std::string::npos);
-    EXPECT_NE(out[2].find("warning: Start of section 3 is"), std::string::npos);
-    EXPECT_NE(out[3].find("Trk.def:10:19: warning: Length is 4; it is usually the last section's "
+    EXPECT_NE(out[1].find("Trk.def:10:19: warning: Length is 4; it is usually the last section's "
                           "Start + Length"),
               std::string::npos)
-        << out[3];
+        << out[1];
+    const std::string column = std::to_string(31 - movedText.size());
+    EXPECT_EQ(out[2].substr(0, out[2].find(" is ")), "Trk.def:" + std::to_string(row + 1) + ":" +
+                                                         column + ": warning: Start of section 2");
+    EXPECT_NE(out[2].find("it is usually section 1's Start + Length"), std::string::npos);
+    EXPECT_NE(out[3].find("warning: Start of section 3 is"), std::string::npos);
     EXPECT_EQ(out[4], "1 file: 1 error, 3 warnings");
     // Warnings alone pass, unless --werror.
     text[9] = lines("Trk.def")[9].substr(0, 11) + "            4";
@@ -136,12 +137,16 @@ TEST_F(Check, WorkspacesBinariesAndPathsThatCannotBeRead) {
     decompile("mnuTrkDecompile", "speedway.trk", "ws/A.TRK.def");
     fs::copy_file(joinPath(Z5_SAMPLES_DIR, "speedway.trk"), dir.file("ws/A.TRK"));
     writeFile(dir.file("ws/B.BIN"), "x");
-    // A track cut short, in a folder of its own.
-    writeFile(dir.file("cut/short.trk"),
-              readFile(joinPath(Z5_SAMPLES_DIR, "oval.trk")).substr(0, 40));
+    // Binaries cut short or of another kind, in a folder of their own: named
+    // once, at the byte the reason names.
+    const std::string oval = readFile(joinPath(Z5_SAMPLES_DIR, "oval.trk"));
+    writeFile(dir.file("cut/short.trk"), oval.substr(0, 40));
+    writeFile(dir.file("cut/other.trk"), "XART" + oval.substr(4));
+    writeFile(dir.file("cut/wheel.3do"),
+              readFile(joinPath(Z5_SAMPLES_DIR, "wheel.3do")).substr(0, 61));
     auto [status, out] = check({"ws", "cut", "missing", "ws/B.BIN"});
     EXPECT_EQ(status, 1);
-    ASSERT_EQ(out.size(), 7u);
+    ASSERT_EQ(out.size(), 9u);
     EXPECT_EQ(out[0], joinPath("ws", "dattext.pck") +
                           ":2:1: error: the member count is 3, but 4 names follow it; those "
                           "after the first 3 are left out");
@@ -152,12 +157,19 @@ TEST_F(Check, WorkspacesBinariesAndPathsThatCannotBeRead) {
     EXPECT_EQ(out[1], joinPath("ws", "dattext.pck") +
                           ": error: C.CAM: neither the member file nor a folder C.CAM.def is in "
                           "the workspace");
-    EXPECT_TRUE(out[2].starts_with(joinPath("cut", "short.trk") + ": error: ")) << out[2];
-    EXPECT_EQ(out[3], "missing: error: no such file or folder");
-    EXPECT_EQ(out[4], std::string("ws/B.BIN") +  // as given
+    EXPECT_EQ(out[2], joinPath("cut", "other.trk") +
+                          ": error: not a track: it begins with \"XART\", not \"KART\"");
+    EXPECT_EQ(out[3], joinPath("cut", "short.trk") +
+                          ": byte 28: error: E-line table: the file ends after 40 bytes, inside "
+                          "the ten E-line values");
+    EXPECT_EQ(out[4], joinPath("cut", "wheel.3do") +
+                          ": byte 61: error: ends at byte 61, inside vertex 3 of 48 (PERP at "
+                          "byte 12)");
+    EXPECT_EQ(out[5], "missing: error: no such file or folder");
+    EXPECT_EQ(out[6], std::string("ws/B.BIN") +  // as given
                           ": error: not a binary of a known kind, a definition file or a folder");
-    // The member file, its Trk.def and the cut track were read.
-    EXPECT_EQ(out[5], "3 files: 6 errors, 0 warnings");
+    // The member file, its Trk.def and the three binaries were read.
+    EXPECT_EQ(out[7], "5 files: 8 errors, 0 warnings");
     // A usage error is exit 2.
     EXPECT_EQ(cli({"check", "-j", "0"}).status, 2);
 }

@@ -18,6 +18,7 @@
 #include "commands/table.hpp"
 #include "tests/cli/run.hpp"
 #include "tests/support/support.hpp"
+#include "tools/table.hpp"
 
 namespace z5 {
 namespace {
@@ -231,6 +232,22 @@ TEST(Cli, FailuresExitOneWithTheReasonOnStderr) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "z5def: cannot open " + dir.file("caf\xe9\\x1b[2J\\x0ax.bin") + ": " +
                          std::strerror(ENOENT) + "\n");
+}
+
+// A diagnostic on a terminal: its line and a caret under the column as the
+// line is shown, also for an empty line; a binary's by the byte, without.
+TEST(Cli, DiagnosticsWithTheirLineAndCaret) {
+    const auto shown = [](const Diagnostic& d) {
+        std::ostringstream out;
+        tools::printDiagnostic(out, d, true);
+        return out.str();
+    };
+    EXPECT_EQ(shown({"Trk.def", 9, 1, "the layout has ...", "", DiagnosticKind::Warning}),
+              "Trk.def:9:1: warning: the layout has ...\n\n^\n");
+    EXPECT_EQ(shown({"cam.def", 2, 3, "m", "x\x1by", DiagnosticKind::Error}),
+              "cam.def:2:3: error: m\nx\\x1by\n     ^\n");
+    EXPECT_EQ(shown({"x.trk", 0, 0, "m", {}, DiagnosticKind::Error, 28}),
+              "x.trk: byte 28: error: m\n");
 }
 
 // A binary cut short fails the command (exit 1) unless --lenient reads it

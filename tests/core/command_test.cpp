@@ -75,11 +75,12 @@ TEST_F(CommandSkeleton, OutputsMayNotBeInputsOrEachOther) {
         const Outcome o = runCommand(host, {}, body);
         return o.status == Status::Failed ? o.reason : std::string("done");
     };
+    // The input named as it is spelled in the folder.
     EXPECT_EQ(fails([](Command& cmd) {
                   cmd.openText("flavor.def");
                   cmd.createText("FLAVOR.DEF");
               }),
-              "flavor.def is an input of this command; it is not written over");
+              "Flavor.def is an input of this command; it is not written over");
     EXPECT_EQ(fails([](Command& cmd) {
                   cmd.createBinaryAt(cmd.outputPath("offset.DEF"), "offset.DEF");
                   cmd.createText("offset.def");

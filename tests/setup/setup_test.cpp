@@ -135,7 +135,7 @@ TEST_F(SetupFixture, NumberFormsAndAGearOfSixCharacters) {
     EXPECT_EQ(setupFile(), s.bytes());
     ASSERT_EQ(host.diagnostics.size(), 1u);
     EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
-              "Stg.def:11:18: warning: the layout has 4 values after \"Gears\"; found 3");
+              "stg.def:11:18: warning: the layout has 4 values after \"Gears\"; found 3");
 
     // A value that runs into a 0 before it reads back as printed (the 0's
     // token is then empty, the value the rest): the printer's own line for
@@ -193,18 +193,18 @@ TEST_F(SetupFixture, FailedCompileLeavesTheSetupUntouched) {
         EXPECT_EQ(setupFile(), bytes);
         EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
     };
-    failsWith(33, "Fuel  1e300", "Stg.def:34: Fuel: \"1e300\" is outside the 32-bit range");
+    failsWith(33, "Fuel  1e300", "stg.def:34: Fuel: \"1e300\" is outside the 32-bit range");
     failsWith(10, "Gears 1 2 3 21474837",
-              "Stg.def:11: Gears 4th: \"21474837\" is outside the 32-bit range");
-    failsWith(36, "", "Stg.def:37: the file ends early; expected the comment line");
+              "stg.def:11: Gears 4th: \"21474837\" is outside the 32-bit range");
+    failsWith(36, "", "stg.def:37: the file ends early; expected the comment line");
     failsWith(35, std::string(32768, '='),
-              "Stg.def:36: line of 32768 characters is longer than 32767");
+              "stg.def:36: line of 32768 characters is longer than 32767");
     failsWith(1, "x my setup",
-              "Stg.def:2: setup name \"my setup\" has a blank among its first 8 characters");
+              "stg.def:2: setup name \"my setup\" has a blank among its first 8 characters");
     using namespace std::string_literals;
     for (const std::string& line2 :
          {"f ../evil"s, "f a/b"s, "f c:evil"s, "f .."s, "   "s, "f Stg.def\0"s}) {
-        EXPECT_EQ(compile({lines[0], line2}).reason.rfind("Stg.def:2: setup name \"", 0), 0u)
+        EXPECT_EQ(compile({lines[0], line2}).reason.rfind("stg.def:2: setup name \"", 0), 0u)
             << line2;
         EXPECT_EQ(files(), (std::vector<std::string>{"mysetup.stg", "stg.def"}));
     }
@@ -294,13 +294,13 @@ TEST_F(SetupFixture, SlipsAreNamedWhereTheyStand) {
     for (const Diagnostic& d : host.diagnostics) found.push_back(diagnosticLine(d));
     EXPECT_EQ(found,
               (std::vector<std::string>{
-                  "Stg.def:6:44: warning: the layout has 4 values after \"Tire Pressure\"; "
+                  "stg.def:6:44: warning: the layout has 4 values after \"Tire Pressure\"; "
                   "found 5: the last value takes the rest",
-                  "Stg.def:11:16: warning: the layout has a number with a full stop here (Gears "
+                  "stg.def:11:16: warning: the layout has a number with a full stop here (Gears "
                   "1st); found \"2,50\", read as 2.00",
-                  "Stg.def:14:3: warning: the layout has the label \"Rear\" here; found "
+                  "stg.def:14:3: warning: the layout has the label \"Rear\" here; found "
                   "\"Raer\"",
-                  "Stg.def:38:1: warning: the layout ends with the comment line; found \"after "
+                  "stg.def:38:1: warning: the layout ends with the comment line; found \"after "
                   "the comment\", which is not read"}));
     const std::string compiled = setupFile();
     EXPECT_EQ(valueAt(compiled, 4 * Gears1st), 200);

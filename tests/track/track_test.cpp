@@ -527,6 +527,34 @@ TEST_F(TrackTest, CountsThatDisagreeAreNamedAtTheirLine) {
     EXPECT_EQ(o.status, Status::Failed);
     EXPECT_NE(o.reason.find("; Segments on line 12 says 3"), std::string::npos) << o.reason;
 
+    // Walls too many in section 1: its rows take in section 2, whose lines
+    // are then read as section 3, and the reading runs past the end while
+    // the rows of another count are read. The reason names the count that
+    // disagreed first. (Zeros, so that every line taken in reads.)
+    Track zeros = buildTrack({{1, 0, 1}, {2, 0, 1}, {2, 0, 1}}, 1);
+    for (auto& section : zeros.sections)
+        for (std::size_t f = 1; f < section.size(); ++f)
+            if (f != track::kSurfacesField && f != track::kWallsField) section[f] = 0;
+    for (auto& row : zeros.banking) row.fill(0);
+    for (auto& row : zeros.walls) row.fill(0);
+    ASSERT_EQ(decompile(bytesOf(zeros)).status, Status::Done);
+    lines = defLines();
+    const std::size_t row1 = sectionLine(lines, 1) + kDataRow;
+    // From the wall row of section 1 to the title of section 3.
+    const std::size_t walls = sectionLine(lines, 3) - sectionLine(lines, 2) + 3;
+    lines[row1].replace(lines[row1].size() - 13, 13, "           " + std::to_string(walls));
+    setDef(lines);
+    host.diagnostics.clear();
+    EXPECT_EQ(compile().reason, "Trk.def:" + std::to_string(lines.size() + 1) +
+                                    ": the file ends early; expected the data row of section 3; "
+                                    "Walls on line " +
+                                    std::to_string(row1 + 1) + " says " + std::to_string(walls));
+    ASSERT_FALSE(host.diagnostics.empty());
+    EXPECT_EQ(diagnosticLine(host.diagnostics[0]),
+              "Trk.def:" + std::to_string(row1 + 1) + ":" + std::to_string(lines[row1].size() - 1) +
+                  ": warning: Walls is " + std::to_string(walls) +
+                  "; 1 wall rows follow in section 1");
+
     // At most 20 departures of a file are shown, then how many more.
     ASSERT_EQ(decompile(bytesOf(buildTrack({{1, 0, 0}}, 25))).status, Status::Done);
     lines = defLines();
