@@ -335,12 +335,16 @@ TEST_F(Archive, MembersByName) {
     };
     // In any letter case, under the archive's spelling; no list. A file
     // whose name differs only in letter case is another file, and stays.
+    // (Where the file system folds letter case, they are one file.)
     writeFile(in("c.trk"), "mine");
+    const bool oneFile = fileExists(in("C.TRK"));
     ASSERT_EQ(unpackSome({"c.trk", "a.txt"}).status, Status::Done);
-    EXPECT_EQ(folderFiles(work),
-              (std::map<std::string, DiskEntry>{{"A.TXT", DiskEntry::file("first")},
-                                                {"C.TRK", DiskEntry::file("third")},
-                                                {"c.trk", DiskEntry::file("mine")}}));
+    EXPECT_EQ(files().size(), oneFile ? 2u : 3u);
+    EXPECT_EQ(readFile(in("A.TXT")), "first");
+    EXPECT_EQ(readFile(in("C.TRK")), "third");
+    if (!oneFile) {
+        EXPECT_EQ(readFile(in("c.trk")), "mine");
+    }
     fresh();
     EXPECT_TRUE(failed(unpackSome({"A.TXT", "NOPE.BIN"}), "game.dat: no member NOPE.BIN"));
     EXPECT_TRUE(files().empty());
