@@ -161,28 +161,42 @@ MergeReport mergeArchives(Command& cmd, const MergeInputs& in) {
         plan.push_back(std::move(p));
     }
     // Theirs' members that ours does not have: removed by ours, or added
-    // by theirs after the member they follow there.
+    // by theirs after the member they follow there, the nearest one before
+    // them that the merge keeps. Each member has at most one such follower;
+    // all are put in place in one pass.
+    std::map<std::string, Planned> follower;  // by folded name; "" for the front
+    std::string kept;                         // theirs' last member the merge keeps
     for (std::size_t j = 0; j < lists[2].size(); ++j) {
         const std::string& name = lists[2][j].name;
-        if (find(1, name)) continue;
+        if (find(1, name)) {
+            kept = foldCase(name);
+            continue;
+        }
         if (const std::size_t* b = find(0, name)) {
             if (!sameMember(2, j, 0, *b))
                 report.conflicts.push_back(name + ": removed by ours, changed by theirs");
             continue;
         }
-        auto at = plan.begin();
-        for (std::size_t k = j; k-- > 0;) {
-            const auto after = std::find_if(plan.begin(), plan.end(), [&](const Planned& p) {
-                return equalsIgnoringCase(p.member.name, lists[2][k].name);
-            });
-            if (after != plan.end()) {
-                at = after + 1;
-                break;
-            }
-        }
-        plan.insert(at, Planned{taken(2, j), std::nullopt, 0});
+        follower.emplace(kept, Planned{taken(2, j), std::nullopt, 0});
         line(name, Change::Added);
+        kept = foldCase(name);
     }
+    std::vector<Planned> ordered;
+    ordered.reserve(plan.size() + follower.size());
+    const auto followersOf = [&](std::string key) {
+        for (auto it = follower.find(key); it != follower.end(); it = follower.find(key)) {
+            key = foldCase(it->second.member.name);
+            ordered.push_back(std::move(it->second));
+            follower.erase(it);
+        }
+    };
+    followersOf({});
+    for (Planned& p : plan) {
+        const std::string key = foldCase(p.member.name);
+        ordered.push_back(std::move(p));
+        followersOf(key);
+    }
+    plan = std::move(ordered);
     if (!report.conflicts.empty()) return report;
     if (plan.size() > static_cast<std::size_t>(kMaxPackCount))
         throw CommandFailure(in.shownOutput + ": " + std::to_string(plan.size()) +

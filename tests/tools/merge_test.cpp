@@ -152,6 +152,25 @@ TEST_F(Merge, ArchivesMemberByMember) {
               "  Section 3: Length: 500 -> 600\n"
               "NEW.BIN: added\n");
 
+    // Runs added by theirs, at the front and after a member ours moved,
+    // each after the member it follows there; one that follows a member
+    // ours removed goes after the one before that.
+    const std::string few = archive({{"A.BIN", "a"}, {"B.BIN", "b"}, {"C.BIN", "c"}});
+    r = merge(few, archive({{"C.BIN", "c"}, {"A.BIN", "a"}}),
+              archive({{"N1", "1"},
+                       {"N2", "2"},
+                       {"A.BIN", "a"},
+                       {"B.BIN", "b"},
+                       {"N3", "3"},
+                       {"C.BIN", "c"},
+                       {"N4", "4"}}),
+              "game.dat");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        out(),
+        archive(
+            {{"N1", "1"}, {"N2", "2"}, {"C.BIN", "c"}, {"N4", "4"}, {"A.BIN", "a"}, {"N3", "3"}}));
+
     r = merge(base, archive({{"OVAL.TRK", trackBytes(kTrack)}, {"B.BIN", "d"}}),
               archive({{"OVAL.TRK", trackBytes(kTrack)}, {"A.BIN", "A"}, {"B.BIN", "c"}}),
               "game.dat");
