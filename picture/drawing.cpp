@@ -95,10 +95,12 @@ void paintTicks(const Panel& panel, Canvas& canvas, double text, double labelsEn
         for (const double v :
              tickValues(std::min(a, b), std::max(a, b), panel.scaleY, 2 * text, apart, step)) {
             const double y = panel.toPage({0, v}).y;
-            if (y - 0.75 * text < labelsEnd || y + 0.35 * text > lowest) continue;
+            if (y - 1.0 * text < labelsEnd || y > lowest) continue;
             const Vec2 line[] = {{f.left, y}, {f.left + 0.3 * text, y}};
             canvas.path(mark, line);
-            canvas.text(tickLabel(v, step), {f.left + 0.45 * text, y + 0.35 * text}, Anchor::Start,
+            // The number stands on its tick: beside it, the tick would read
+            // as a minus sign.
+            canvas.text(tickLabel(v, step), {f.left + 0.2 * text, y - 0.2 * text}, Anchor::Start,
                         text, kNumberColor, {});
         }
     }

@@ -185,10 +185,10 @@ TEST_F(Picture, AxesCarryNumbersInTheFilesUnits) {
                 if (n.content == "0") {
                     EXPECT_NEAR(n.number("x"), x, 0.1);
                 }
-            } else {  // beside its tick
+            } else {  // standing on its tick
                 up.push_back(n.number("y"));
                 if (n.content == "0") {
-                    EXPECT_NEAR(n.number("y"), y + 4.2, 0.1);
+                    EXPECT_NEAR(n.number("y"), y - 2.4, 0.1);
                 }
             }
         }
