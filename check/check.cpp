@@ -368,10 +368,7 @@ Result checkUnit(const Unit& unit, const std::string& scratch) {
 void checkAll(const std::vector<Unit>& units, int jobs,
               const std::function<void(const Result&)>& done,
               const std::function<void(std::size_t, const std::string&)>& progress) {
-    std::error_code ec;
-    const fs::path temporary = fs::temp_directory_path(ec);
-    if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
-    const TemporaryFolder root(pathText(temporary), "z5check-", "a private folder");
+    const TemporaryFolder root(systemTemporaryFolder(), "z5check-", "a private folder");
     std::vector<std::optional<Result>> results(units.size());
     std::mutex progressLock;
     runInOrder(

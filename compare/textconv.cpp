@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <ostream>
 
 #include "archive/directory.hpp"
@@ -39,10 +38,7 @@ void copyLines(const std::string& path, std::ostream& out) {
 void definitions(const std::string& path, const std::string& kind, std::ostream& out) {
     // The definition files are written in the system's folder for
     // temporary files, never beside the file (in git's work tree).
-    std::error_code ec;
-    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
-    if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
-    const TemporaryFolder scratch(pathText(temporary), "z5textconv-", "a private folder");
+    const TemporaryFolder scratch(systemTemporaryFolder(), "z5textconv-", "a private folder");
     std::vector<std::string> files;
     if (kind == "stg") {
         BinaryReader in(path, std::string(kShown));

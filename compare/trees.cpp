@@ -209,6 +209,24 @@ Pairing alignSequence(const std::vector<TreeRecord>& a, const std::vector<TreeRe
     return pairing;
 }
 
+// For each record of `a`, the position of the record of `b` with its key,
+// or -1; keys are unique in a group. b's keys are sorted once, so a lookup
+// costs the same few steps whatever keys a file holds.
+Pairing pairByKey(const std::vector<TreeRecord>& a, const std::vector<TreeRecord>& b) {
+    std::vector<std::pair<std::string_view, std::size_t>> keys;
+    keys.reserve(b.size());
+    for (std::size_t j = 0; j < b.size(); ++j) keys.emplace_back(b[j].key, j);
+    std::sort(keys.begin(), keys.end());
+    Pairing pairing(a.size(), -1);
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const std::string_view key = a[i].key;
+        const auto at = std::lower_bound(keys.begin(), keys.end(), std::pair{key, std::size_t{0}});
+        if (at != keys.end() && at->first == key)
+            pairing[i] = static_cast<std::ptrdiff_t>(at->second);
+    }
+    return pairing;
+}
+
 Pairing align(const TreeGroup& a, const TreeGroup& b) {
     if (a.matching == Matching::Sequence) return alignSequence(a.records, b.records);
     Pairing pairing(a.records.size(), -1);
@@ -223,21 +241,7 @@ Pairing align(const TreeGroup& a, const TreeGroup& b) {
            a.records[same].key == b.records[same].key)
         pairing[same] = static_cast<std::ptrdiff_t>(same), ++same;
     if (same == a.records.size() && same == b.records.size()) return pairing;
-    // b's records sorted by key (keys are unique in a group): a lookup costs
-    // the same few steps whatever keys a file holds.
-    std::vector<std::size_t> sorted(b.records.size());
-    for (std::size_t j = 0; j < sorted.size(); ++j) sorted[j] = j;
-    const auto keyOf = [&b](std::size_t j) -> const std::string& { return b.records[j].key; };
-    std::sort(sorted.begin(), sorted.end(),
-              [&](std::size_t x, std::size_t y) { return keyOf(x) < keyOf(y); });
-    for (std::size_t i = 0; i < a.records.size(); ++i) {
-        const std::string& key = a.records[i].key;
-        const auto at =
-            std::lower_bound(sorted.begin(), sorted.end(), key,
-                             [&](std::size_t j, const std::string& k) { return keyOf(j) < k; });
-        if (at != sorted.end() && keyOf(*at) == key) pairing[i] = static_cast<std::ptrdiff_t>(*at);
-    }
-    return pairing;
+    return pairByKey(a.records, b.records);
 }
 
 Pairing inverse(const Pairing& p, std::size_t size) {
@@ -575,27 +579,15 @@ private:
                 // Keyed records added by a side go after the others.
                 for (std::size_t j = 0; j < o.records.size(); ++j)
                     if (ob[j] < 0) add(o.records[j], Side::Ours, j);
-                // The merged records by key, sorted once: theirs' keys are
-                // looked up in it whatever keys the files hold.
-                std::vector<std::pair<std::string_view, std::size_t>> keys;
-                keys.reserve(m.records.size());
-                for (std::size_t k = 0; k < m.records.size(); ++k)
-                    keys.emplace_back(m.records[k].key, k);
-                std::sort(keys.begin(), keys.end());
-                constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-                std::vector<std::size_t> twins(t.records.size(), kNone);
-                for (std::size_t j = 0; j < t.records.size(); ++j) {
-                    const std::string_view key = t.records[j].key;
-                    const auto at =
-                        std::lower_bound(keys.begin(), keys.end(), std::pair{key, std::size_t{0}});
-                    if (at != keys.end() && at->first == key) twins[j] = at->second;
-                }
+                // Looked up before theirs' records join the merged ones.
+                const Pairing twins = pairByKey(t.records, m.records);
                 for (std::size_t j = 0; j < t.records.size(); ++j) {
                     if (tb[j] >= 0) continue;
-                    if (twins[j] == kNone) {
+                    if (twins[j] < 0) {
                         addedLine(t.records[j]);
                         add(t.records[j], Side::Theirs, j);
-                    } else if (const TreeRecord& twin = m.records[twins[j]];
+                    } else if (const TreeRecord& twin =
+                                   m.records[static_cast<std::size_t>(twins[j])];
                                !same(twin, t.records[j])) {
                         out.conflicts.push_back(join(twin.place, {}) +
                                                 "added by ours and by theirs, not alike");

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "object3d/object3d.hpp"
+#include "object3d/renumbering.hpp"
 #include "textfmt/columns.hpp"
 #include "textfmt/numbers.hpp"
 #include "textfmt/printform.hpp"
@@ -535,21 +536,12 @@ public:
         }
     }
     void flavors(const std::vector<Flavor>& flavors) {
-        // Offsets to positions, sorted: a lookup costs the same whatever
-        // offsets a definition file gives.
-        std::vector<std::pair<std::int32_t, std::size_t>> positions;
-        positions.reserve(flavors.size());
+        // Offsets to positions, whatever offsets a definition file gives.
+        std::vector<Renumbering::Entry> entries;
+        entries.reserve(flavors.size());
         for (std::size_t i = 0; i < flavors.size(); ++i)
-            positions.emplace_back(flavors[i].offset, i);
-        std::stable_sort(positions.begin(), positions.end(),
-                         [](const auto& x, const auto& y) { return x.first < y.first; });
-        const auto find = [&positions](std::int32_t offset) -> std::optional<std::size_t> {
-            const auto at = std::lower_bound(
-                positions.begin(), positions.end(), offset,
-                [](const auto& entry, std::int32_t value) { return entry.first < value; });
-            if (at == positions.end() || at->first != offset) return std::nullopt;
-            return at->second;
-        };
+            entries.push_back({flavors[i].offset, static_cast<std::int32_t>(i)});
+        const Renumbering positions(std::move(entries));
         root_.groups[3].records.reserve(flavors.size());
         for (const Flavor& f : flavors) {
             TreeRecord& r = root_.groups[3].records.emplace_back();
@@ -560,15 +552,14 @@ public:
             for (std::size_t i = 0; i < f.values.size(); ++i) {
                 TreeField& field = r.add("value " + numberText(i + 1), f.values[i].number);
                 if (f.values[i].field.ref != Ref::Flavor) continue;
-                if (const auto to = find(f.values[i].number))
-                    field.ref = static_cast<std::int64_t>(*to);
+                if (const auto to = positions.find(f.values[i].number)) field.ref = *to;
             }
         }
         TreeField& root = root_.add("Root", rootOffset);
-        if (const auto to = find(rootOffset)) {
-            root.ref = static_cast<std::int64_t>(*to);
+        if (const auto to = positions.find(rootOffset)) {
+            root.ref = *to;
             // The compiler makes the last flavor the root.
-            root.derived = *to + 1 == flavors.size();
+            root.derived = static_cast<std::size_t>(*to) + 1 == flavors.size();
         }
     }
     void unsupported(const std::optional<Unsupported>& u) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <utility>
 #include <vector>
@@ -86,6 +87,13 @@ void removeTemporaries() {
 }  // namespace files
 
 using namespace files;
+
+std::string systemTemporaryFolder() {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
+    return pathText(folder);
+}
 
 TemporaryFolder::TemporaryFolder(const std::string& parent, std::string_view prefix,
                                  std::string_view what) {

@@ -236,6 +236,10 @@ void requireReplaceable(const std::string& path, std::string_view display);
 // Removes one file or link by its exact name (never a folder).
 void removeFile(const std::string& path, std::string_view name);
 
+// The system's folder for temporary files; fails with one line naming why
+// when it has none (never falls back to the current folder).
+std::string systemTemporaryFolder();
+
 // A new folder of this process's own in `parent`, named `prefix` and a
 // random number, removed with everything in it when the object ends, and by
 // the signals that remove temporary outputs (see

@@ -31,14 +31,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t kNamingBytes = std::size_t{8} << 20;
 constexpr std::size_t kComparePiece = std::size_t{1} << 16;
 
-// A new folder of this run's own below the system's temporary folder.
-std::string temporaryParent() {
-    std::error_code ec;
-    const fs::path temporary = fs::temp_directory_path(ec);
-    if (ec) throw CommandFailure("no folder for temporary files: " + ec.message());
-    return pathText(temporary);
-}
-
 // Empties a private folder between two files.
 void emptyFolder(const std::string& folder) {
     std::string error;
@@ -502,7 +494,7 @@ void verifyAll(const Plan& plan, int jobs, bool deep,
                const std::function<void(std::size_t, const std::string&)>& progress) {
     // One private folder for the whole run, a subfolder per thread. A
     // signal that ends the run removes it too.
-    const std::string parent = temporaryParent();
+    const std::string parent = systemTemporaryFolder();
     const TemporaryFolder root(parent, "z5verify-", "a private folder in " + parent);
 
     const std::size_t count = plan.files.size();
